@@ -1,0 +1,46 @@
+# Shared build rules for the deliverables.
+
+set(DW_WARNINGS -Wall -Wextra -Wno-unused-parameter)
+
+# dw_add_library(name DIR dir [LIBS ...]): a shared library from every .cpp under dir (tests, fuzz and
+# bench folders excluded). The include root is the folder above dir, so headers read as
+# <Platterkit/model/DVDMenu.h>.
+function(dw_add_library name)
+    cmake_parse_arguments(ARG "" "DIR" "LIBS" ${ARGN})
+    file(GLOB_RECURSE sources CONFIGURE_DEPENDS ${ARG_DIR}/*.cpp ${ARG_DIR}/*.h)
+    list(FILTER sources EXCLUDE REGEX "/(tests|fuzz|bench)/")
+    add_library(${name} SHARED ${sources})
+    target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
+    target_compile_options(${name} PRIVATE ${DW_WARNINGS})
+    target_link_libraries(${name} PUBLIC ${ARG_LIBS})
+endfunction()
+
+# dw_add_tests(prefix DIR testsdir LIBS ...): one test program per *_test.cpp in testsdir, each linked
+# with the .cpp files of testsdir/support. One program per file keeps a broken file from taking the
+# others down and lets ctest run them in parallel.
+function(dw_add_tests prefix)
+    cmake_parse_arguments(ARG "" "DIR" "LIBS" ${ARGN})
+    file(GLOB support CONFIGURE_DEPENDS ${ARG_DIR}/support/*.cpp ${ARG_DIR}/support/*.h)
+    set(support_target "")
+    if(support)
+        set(support_target ${prefix}_test_support)
+        add_library(${support_target} STATIC ${support})
+        target_include_directories(${support_target} PUBLIC ${PROJECT_SOURCE_DIR} ${ARG_DIR})
+        target_link_libraries(${support_target} PUBLIC ${ARG_LIBS} GTest::gtest)
+        target_compile_definitions(${support_target} PUBLIC
+            DW_SOURCE_DIR="${PROJECT_SOURCE_DIR}" DW_BINARY_DIR="${CMAKE_BINARY_DIR}")
+    endif()
+    file(GLOB tests CONFIGURE_DEPENDS ${ARG_DIR}/*_test.cpp)
+    foreach(test_source ${tests})
+        get_filename_component(test_name ${test_source} NAME_WE)
+        set(target ${prefix}_${test_name})
+        add_executable(${target} ${test_source})
+        target_include_directories(${target} PRIVATE ${PROJECT_SOURCE_DIR} ${ARG_DIR})
+        target_compile_options(${target} PRIVATE ${DW_WARNINGS})
+        target_compile_definitions(${target} PRIVATE
+            DW_SOURCE_DIR="${PROJECT_SOURCE_DIR}" DW_BINARY_DIR="${CMAKE_BINARY_DIR}")
+        target_link_libraries(${target} PRIVATE ${ARG_LIBS} ${support_target} GTest::gtest GTest::gtest_main GTest::gmock)
+        gtest_discover_tests(${target} DISCOVERY_TIMEOUT 60
+            PROPERTIES ENVIRONMENT "DISCWRIGHT_FATAL_ASSERTS=1;QT_QPA_PLATFORM=offscreen")
+    endforeach()
+endfunction()
