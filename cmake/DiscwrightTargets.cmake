@@ -40,7 +40,9 @@ function(dw_add_tests prefix)
         target_compile_definitions(${target} PRIVATE
             DW_SOURCE_DIR="${PROJECT_SOURCE_DIR}" DW_BINARY_DIR="${CMAKE_BINARY_DIR}")
         target_link_libraries(${target} PRIVATE ${ARG_LIBS} ${support_target} GTest::gtest GTest::gtest_main GTest::gmock)
+        # Each variable is its own ENVIRONMENT property: a single "A;B" string is split into separate
+        # arguments on its way through the discovery script.
         gtest_discover_tests(${target} DISCOVERY_TIMEOUT 60
-            PROPERTIES ENVIRONMENT "DISCWRIGHT_FATAL_ASSERTS=1;QT_QPA_PLATFORM=offscreen")
+            PROPERTIES ENVIRONMENT DISCWRIGHT_FATAL_ASSERTS=1 ENVIRONMENT QT_QPA_PLATFORM=offscreen)
     endforeach()
 endfunction()

@@ -6,6 +6,8 @@
 #include "platform/KeyedArchiver.h"
 #include "platform/KeyedUnarchiver.h"
 
+#include <QMetaProperty>
+
 namespace platform {
 
 void KeyedObject::encodeWithCoder(KeyedArchiver &coder) const
@@ -22,13 +24,29 @@ void KeyedObject::initWithCoder(KeyedUnarchiver &coder)
 
 void KeyedObject::encoderKey(KeyedArchiver &coder, const QString &key) const
 {
+    // A key with no readable property is a fault in the record's key list; archiving it as null
+    // would lose the value silently, so the archive fails instead.
+    const int index = metaObject()->indexOfProperty(key.toUtf8().constData());
+    if (index < 0 || !metaObject()->property(index).isReadable()) {
+        coder.failWithError(QStringLiteral("%1 has no readable key \"%2\"")
+                                .arg(QString::fromLatin1(metaObject()->className()), key));
+        return;
+    }
     coder.encodeObject(valueForKey(this, key), key);
 }
 
 void KeyedObject::decoderKey(KeyedUnarchiver &coder, const QString &key)
 {
-    if (coder.containsValueForKey(key))
-        setValueForKey(this, coder.decodeObjectForKey(key), key);
+    if (!coder.containsValueForKey(key))
+        return;
+    const QVariant value = coder.decodeObjectForKey(key);
+    if (coder.failed())
+        return;
+    if (!setValueForKey(this, value, key))
+        coder.failWithError(QStringLiteral("%1 cannot take the archived %2 for key \"%3\"")
+                                .arg(QString::fromLatin1(metaObject()->className()),
+                                     QString::fromLatin1(value.metaType().isValid() ? value.metaType().name() : "null"),
+                                     key));
 }
 
 void KeyedObject::copyToKey(QObject *other, const QString &key) const

@@ -3,8 +3,23 @@
 // Reads a keyed archive written by KeyedArchiver. Objects are made through the ClassRegistry and
 // filled by their initWithCoder; every reference to one archived object yields the same instance.
 // A damaged, truncated or foreign file gives an error, never a crash.
+//
+// Two ways to use it: the static unarchive / unarchiveFile for an archive with a root object, or
+// an instance opened on data whose top level holds a record's keys:
+//
+//     platform::KeyedUnarchiver coder;
+//     if (!coder.openData(data, &error))
+//         return; // not an archive: nothing set
+//     for (const QString &key : record.allCoderKeys()) {
+//         record.decoderKey(coder, key);
+//         if (coder.failed())
+//             break; // coder.lastError() says why
+//     }
+//
+// One unarchiver, one thread.
 
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 #include <memory>
 
@@ -18,13 +33,36 @@ public:
     KeyedUnarchiver(const KeyedUnarchiver &) = delete;
     KeyedUnarchiver &operator=(const KeyedUnarchiver &) = delete;
 
-    // About the object currently being decoded.
-    bool containsValueForKey(const QString &key) const;
-    // The decoded value, in the forms KeyedArchiver accepts (objects as ObjectRef). Invalid when
-    // the key is absent.
-    QVariant decodeObjectForKey(const QString &key);
+    // Opens the archive for top-level decoding. False with *error set when the data is not a
+    // readable archive; then every key reads as absent.
+    bool openData(const QByteArray &data, QString *error = nullptr);
 
-    // The root value of an archive; invalid with *error set when the data is not a readable archive.
+    // About the object currently being decoded (the top level when none is).
+    bool containsValueForKey(const QString &key) const;
+    // The keys the current object holds, in no particular order.
+    QStringList allKeys() const;
+    // The class name the archive gives the current object; empty at the top level.
+    QString currentClassName() const;
+
+    // The decoded value, in the forms KeyedArchiver accepts (objects as ObjectRef, lists as
+    // QVariantList, dictionaries as QVariantMap, integers as qint64). Invalid when the key is
+    // absent, holds the null reference, or cannot be decoded (then failed() is true).
+    QVariant decodeObjectForKey(const QString &key);
+    // Conveniences over decodeObjectForKey for scalar keys; 0 / false when absent.
+    bool decodeBoolForKey(const QString &key);
+    qint64 decodeIntegerForKey(const QString &key);
+    double decodeDoubleForKey(const QString &key);
+
+    // Marks the decoding in progress as failed, e.g. when a record cannot take a decoded value.
+    void failWithError(const QString &error);
+    // True once the decoding of the current top-level key met an error: values decoded after it
+    // come back invalid. A new top-level decodeObjectForKey starts afresh.
+    bool failed() const;
+    // The most recent error, kept after failed() is cleared.
+    QString lastError() const;
+
+    // The root value of an archive; invalid with *error set when the data is not a readable
+    // archive or any part of the graph cannot be decoded.
     static QVariant unarchive(const QByteArray &data, QString *error = nullptr);
     static QVariant unarchiveFile(const QString &path, QString *error = nullptr);
 
