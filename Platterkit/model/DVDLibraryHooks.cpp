@@ -1,0 +1,82 @@
+#include "Platterkit/model/DVDLibraryHooks.h"
+
+#include "Platterkit/model/DVDMenu.h"
+#include "Platterkit/model/DVDMenuItem.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <mutex>
+
+namespace {
+
+std::mutex &hooksLock()
+{
+    static std::mutex lock;
+    return lock;
+}
+
+std::shared_ptr<DVDLibraryHooks> &installedHooks()
+{
+    static std::shared_ptr<DVDLibraryHooks> hooks;
+    return hooks;
+}
+
+const std::shared_ptr<DVDLibraryHooks> &libraryHooks()
+{
+    static const auto hooks = std::make_shared<DVDLibraryHooks>();
+    return hooks;
+}
+
+} // namespace
+
+DVDLibraryHooks::~DVDLibraryHooks() = default;
+
+bool DVDLibraryHooks::forceShowItem(const DVDMenuItem &) const
+{
+    return false;
+}
+
+qint64 DVDLibraryHooks::backgroundImageDrawMode(const DVDMenu &menu) const
+{
+    return menu.storedBackgroundImageDrawMode();
+}
+
+ObjectRef DVDLibraryHooks::menuPlayJump(const DVDMenu &menu) const
+{
+    return menu.libraryMenuPlayJump();
+}
+
+QString DVDLibraryHooks::resourcePath() const
+{
+    const QString path
+        = QDir(bundleResourcesPath()).filePath(QStringLiteral("menu_template.plugin"));
+    return QFileInfo(path).isDir() ? path : QString();
+}
+
+bool DVDLibraryHooks::loadNewTemplate() const
+{
+    return true;
+}
+
+void DVDLibraryHooks::install(std::shared_ptr<DVDLibraryHooks> hooks)
+{
+    std::lock_guard locker(hooksLock());
+    installedHooks() = std::move(hooks);
+}
+
+std::shared_ptr<DVDLibraryHooks> DVDLibraryHooks::current()
+{
+    std::lock_guard locker(hooksLock());
+    return installedHooks() ? installedHooks() : libraryHooks();
+}
+
+QString DVDLibraryHooks::bundleResourcesPath()
+{
+    // Without an application object (command-line tools, tests) the executable's folder still
+    // comes from the process itself.
+    const QString executableDir = QCoreApplication::instance()
+                                      ? QCoreApplication::applicationDirPath()
+                                      : QFileInfo(QStringLiteral("/proc/self/exe")).canonicalPath();
+    return QDir(executableDir).filePath(QStringLiteral("resources"));
+}

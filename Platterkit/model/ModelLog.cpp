@@ -1,0 +1,5 @@
+#include "Platterkit/model/ModelLog.h"
+
+namespace Platterkit {
+Q_LOGGING_CATEGORY(lcModel, "discwright.platterkit.model", QtWarningMsg)
+} // namespace Platterkit
