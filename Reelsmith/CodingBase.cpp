@@ -1,0 +1,114 @@
+#include "Reelsmith/CodingBase.h"
+
+#include "platform/ClassRegistry.h"
+#include "platform/KeyedArchiver.h"
+#include "platform/KeyedUnarchiver.h"
+#include "platform/TryBlock.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+namespace Reelsmith {
+Q_LOGGING_CATEGORY(lcCoding, "discwright.reelsmith.coding", QtWarningMsg)
+} // namespace Reelsmith
+
+DW_REGISTER_CLASS(CodingBase)
+
+void CodingBase::encoderKey(platform::KeyedArchiver &coder, const QString &key) const
+{
+    KeyedObject::encoderKey(coder, key);
+}
+
+void CodingBase::decoderKey(platform::KeyedUnarchiver &coder, const QString &key)
+{
+    KeyedObject::decoderKey(coder, key);
+}
+
+void CodingBase::copyToKey(QObject *other, const QString &key) const
+{
+    KeyedObject::copyToKey(other, key);
+}
+
+void CodingBase::encodeWithCoder(platform::KeyedArchiver &coder) const
+{
+    for (const QString &key : allCoderKeys())
+        encoderKey(coder, key);
+}
+
+void CodingBase::initWithCoder(platform::KeyedUnarchiver &coder)
+{
+    for (const QString &key : allCoderKeys())
+        decoderKey(coder, key);
+}
+
+std::shared_ptr<platform::KeyedObject> CodingBase::copy() const
+{
+    auto made = newInstance();
+    if (!made)
+        return nullptr;
+    for (const QString &key : allCoderKeys())
+        copyToKey(made.get(), key);
+    return made;
+}
+
+bool CodingBase::writeToFileAtomically(const QString &path, bool atomically)
+{
+    // The file is always replaced whole: a half-written settings file would lose every key.
+    Q_UNUSED(atomically);
+    m_lastError.clear();
+    bool written = false;
+    platform::tryBlock(this, [&] {
+        platform::KeyedArchiver coder;
+        for (const QString &key : allCoderKeys())
+            encoderKey(coder, key);
+        QString error;
+        const QByteArray data = coder.encodedData(&error);
+        if (data.isEmpty()) {
+            m_lastError = error;
+            throw platform::Exception(QStringLiteral("NSInvalidArchiveOperationException"), error);
+        }
+        QDir().mkpath(QFileInfo(path).absolutePath());
+        if (!platform::KeyedArchiver::writeDataToFile(data, path, &error)) {
+            m_lastError = error;
+            qCWarning(Reelsmith::lcCoding).noquote() << error;
+            return;
+        }
+        written = true;
+    });
+    if (!written && m_lastError.isEmpty())
+        m_lastError = QStringLiteral("%1 was not written").arg(path);
+    return written;
+}
+
+bool CodingBase::loadWithContentsOfFile(const QString &path)
+{
+    m_lastError.clear();
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        m_lastError = file.errorString();
+        return false;
+    }
+    const QByteArray data = file.readAll();
+    file.close();
+
+    bool loaded = false;
+    platform::tryBlock(this, [&] {
+        platform::KeyedUnarchiver coder;
+        QString error;
+        if (!coder.openData(data, &error)) {
+            m_lastError = error;
+            throw platform::Exception(QStringLiteral("NSInvalidArgumentException"), error);
+        }
+        for (const QString &key : allCoderKeys()) {
+            decoderKey(coder, key);
+            if (coder.failed()) {
+                m_lastError = coder.lastError();
+                throw platform::Exception(QStringLiteral("NSInvalidUnarchiveOperationException"),
+                                          m_lastError);
+            }
+        }
+        loaded = true;
+    });
+    return loaded;
+}

@@ -1,0 +1,204 @@
+#include "Reelsmith/audio/LMOutputAudioGraph.h"
+
+#include "Reelsmith/audio/AudioLog.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+// The rate stage reads rate x frames of input per cycle; beyond this a cycle would pull more
+// than the producer can ever keep up with.
+constexpr double kMaxRenderRate = 32.0;
+
+} // namespace
+
+LMOutputAudioGraph::LMOutputAudioGraph()
+{
+    // Room for a period at rates up to 5 without growing on the render thread.
+    m_scratch.reserve(size_t(kPeriodFrames * 5 + 1) * 2);
+    initGraph();
+}
+
+LMOutputAudioGraph::~LMOutputAudioGraph()
+{
+    // Before the FIFO and the rate state go: no render cycle may run into them.
+    closeGraph();
+}
+
+void LMOutputAudioGraph::createNode()
+{
+    // The chain converter -> speed -> speed2 -> output is fixed; its stages are the rate units
+    // and the gain below, applied in readSampleFrame.
+}
+
+void LMOutputAudioGraph::configNode()
+{
+    // The input format is fixed at 44100 Hz float stereo, the format the device is opened in.
+}
+
+void LMOutputAudioGraph::setDelegate(LMOutputAudioGraphDelegate *delegate)
+{
+    std::lock_guard guard(m_delegateLock);
+    m_delegate = delegate;
+}
+
+LMOutputAudioGraphDelegate *LMOutputAudioGraph::delegate() const
+{
+    std::lock_guard guard(m_delegateLock);
+    return m_delegate;
+}
+
+void LMOutputAudioGraph::setRate(float rate)
+{
+    const float r = rate >= 0.01f ? rate : 0.01f; // also takes NaN to the floor
+    if (r >= 0.25f && r < 4.5f) {
+        setRateNode(r, speedNode());
+        setRateNode(1.0f, speedNode2());
+    } else {
+        const float root = std::sqrt(r);
+        setRateNode(root, speedNode());
+        setRateNode(root, speedNode2());
+    }
+}
+
+float LMOutputAudioGraph::rate() const
+{
+    return rateForNode(speedNode()) * rateForNode(speedNode2());
+}
+
+void LMOutputAudioGraph::setRateNode(float rate, int node)
+{
+    if (node == speedNode())
+        m_speed.store(rate);
+    else if (node == speedNode2())
+        m_speed2.store(rate);
+}
+
+float LMOutputAudioGraph::rateForNode(int node) const
+{
+    if (node == speedNode())
+        return m_speed.load();
+    if (node == speedNode2())
+        return m_speed2.load();
+    return 1.0f;
+}
+
+void LMOutputAudioGraph::setVolume(float volume)
+{
+    m_volume.store(volume);
+}
+
+float LMOutputAudioGraph::volume() const
+{
+    return m_volume.load();
+}
+
+bool LMOutputAudioGraph::streamReadSampleNumberFrames(int bus, void *buffer, int frames)
+{
+    return readSampleFrame(static_cast<float *>(buffer), frames);
+}
+
+bool LMOutputAudioGraph::streamWriteSampleNumberFrames(int bus, const void *buffer, int frames)
+{
+    return writeSampleFrame(static_cast<const float *>(buffer), frames);
+}
+
+bool LMOutputAudioGraph::readSampleFrame(float *buffer, int frames)
+{
+    if (!buffer || frames <= 0)
+        return false;
+    decodeMoreAudioDataToAudioOutput();
+
+    std::lock_guard guard(m_renderLock);
+    if (m_resetRateState.exchange(false)) {
+        m_phase = 0;
+        m_carry[0] = m_carry[1] = 0;
+    }
+    const double rate = double(this->rate());
+    bool complete;
+    if (std::fabs(rate - 1.0) < 1e-6) {
+        const size_t wanted = size_t(frames) * kBytesPerFrame;
+        complete = m_dataBuffer.readBytesLength(buffer, wanted) == wanted;
+        if (complete) {
+            m_carry[0] = buffer[2 * (frames - 1)];
+            m_carry[1] = buffer[2 * (frames - 1) + 1];
+            m_phase = 0;
+        }
+    } else {
+        complete = readResampledLocked(buffer, frames, std::min(rate, kMaxRenderRate));
+    }
+    if (!complete) {
+        qCDebug(Reelsmith::lcAudioTrace, "audio output underflow: %d frames of silence", frames);
+        m_phase = 0;
+        m_carry[0] = m_carry[1] = 0;
+        return false;
+    }
+    const float gain = m_volume.load();
+    if (gain != 1.0f) {
+        for (int i = 0; i < frames * 2; ++i)
+            buffer[i] *= gain;
+    }
+    return true;
+}
+
+bool LMOutputAudioGraph::readResampledLocked(float *buffer, int frames, double rate)
+{
+    // Output frame i lies at phase + i x rate input frames after the frame carried over from the
+    // previous cycle (index 0 of the scratch); the frames this cycle consumes follow it.
+    const double end = m_phase + double(frames) * rate;
+    const int needed = int(std::floor(end));
+    m_scratch.resize(size_t(needed + 1) * 2);
+    m_scratch[0] = m_carry[0];
+    m_scratch[1] = m_carry[1];
+    const size_t wanted = size_t(needed) * kBytesPerFrame;
+    if (needed > 0 && m_dataBuffer.readBytesLength(m_scratch.data() + 2, wanted) != wanted)
+        return false;
+    for (int i = 0; i < frames; ++i) {
+        const double position = m_phase + double(i) * rate;
+        const int index = int(position);
+        const float fraction = float(position - index);
+        const int next = std::min(index + 1, needed);
+        for (int channel = 0; channel < 2; ++channel) {
+            const float a = m_scratch[size_t(index) * 2 + channel];
+            const float b = m_scratch[size_t(next) * 2 + channel];
+            buffer[i * 2 + channel] = a + (b - a) * fraction;
+        }
+    }
+    m_carry[0] = m_scratch[size_t(needed) * 2];
+    m_carry[1] = m_scratch[size_t(needed) * 2 + 1];
+    m_phase = end - needed;
+    return true;
+}
+
+bool LMOutputAudioGraph::writeSampleFrame(const float *buffer, int frames)
+{
+    if (!buffer || frames <= 0)
+        return true;
+    return m_dataBuffer.appendBytesLength(buffer, size_t(frames) * kBytesPerFrame);
+}
+
+int64_t LMOutputAudioGraph::bufferFrames() const
+{
+    return int64_t(m_dataBuffer.length() / kBytesPerFrame);
+}
+
+void LMOutputAudioGraph::clearBuffer()
+{
+    m_dataBuffer.clear();
+    m_resetRateState.store(true);
+}
+
+void LMOutputAudioGraph::decodeMoreAudioDataToAudioOutput()
+{
+    std::lock_guard guard(m_delegateLock);
+    if (m_delegate)
+        m_delegate->decodeMoreAudioDataToAudioOutput();
+}
+
+void LMOutputAudioGraph::audioOutputForwordSample(double frames)
+{
+    std::lock_guard guard(m_delegateLock);
+    if (m_delegate)
+        m_delegate->audioOutputForwordSample(frames);
+}
