@@ -1,0 +1,105 @@
+#include "DiscFixtures.h"
+
+#include <QProcess>
+#include <QRegularExpression>
+#include <QXmlStreamReader>
+
+namespace testing_support {
+
+bool makeDvdStream(const QString &path, bool pal, bool wide, double seconds, QString *error)
+{
+    const QString size = pal ? QStringLiteral("720x576") : QStringLiteral("720x480");
+    const QString rate = pal ? QStringLiteral("25") : QStringLiteral("30000/1001");
+    const QString duration = QString::number(seconds);
+    QProcess ffmpeg;
+    ffmpeg.start(QStringLiteral("ffmpeg"),
+                 {QStringLiteral("-hide_banner"),
+                  QStringLiteral("-loglevel"),
+                  QStringLiteral("error"),
+                  QStringLiteral("-y"),
+                  QStringLiteral("-f"),
+                  QStringLiteral("lavfi"),
+                  QStringLiteral("-i"),
+                  QStringLiteral("testsrc=size=%1:rate=%2:duration=%3").arg(size, rate, duration),
+                  QStringLiteral("-f"),
+                  QStringLiteral("lavfi"),
+                  QStringLiteral("-i"),
+                  QStringLiteral("sine=frequency=440:duration=%1").arg(duration),
+                  QStringLiteral("-target"),
+                  pal ? QStringLiteral("pal-dvd") : QStringLiteral("ntsc-dvd"),
+                  QStringLiteral("-aspect"),
+                  wide ? QStringLiteral("16:9") : QStringLiteral("4:3"),
+                  QStringLiteral("-g"),
+                  QStringLiteral("6"),
+                  path});
+    if (!ffmpeg.waitForFinished(120000) || ffmpeg.exitStatus() != QProcess::NormalExit
+        || ffmpeg.exitCode() != 0) {
+        if (error)
+            *error = QString::fromLocal8Bit(ffmpeg.readAllStandardError()) + ffmpeg.errorString();
+        return false;
+    }
+    return true;
+}
+
+DiscInfo readDisc(const QString &path)
+{
+    DiscInfo info;
+    QProcess lsdvd;
+    lsdvd.start(QStringLiteral("lsdvd"),
+                {QStringLiteral("-v"), QStringLiteral("-c"), QStringLiteral("-Ox"), path});
+    if (!lsdvd.waitForFinished(60000) || lsdvd.exitCode() != 0) {
+        info.error = QStringLiteral("lsdvd failed: ")
+                     + QString::fromLocal8Bit(lsdvd.readAllStandardError()) + lsdvd.errorString();
+        return info;
+    }
+    // lsdvd prints a banner before the document and leaves '&' unescaped in some values.
+    QString text = QString::fromUtf8(lsdvd.readAllStandardOutput());
+    text = text.mid(std::max<qsizetype>(0, text.indexOf(QLatin1String("<?xml"))));
+    text.replace(QRegularExpression(QStringLiteral("&(?!amp;|lt;|gt;|quot;|apos;)")),
+                 QStringLiteral("&amp;"));
+
+    QXmlStreamReader xml(text);
+    QStringList path_;
+    while (!xml.atEnd()) {
+        xml.readNext();
+        if (xml.isStartElement()) {
+            const QString name = xml.name().toString();
+            if (name == QLatin1String("track") && path_.size() == 1)
+                info.titles.append(DiscTitle());
+            else if (name == QLatin1String("chapter") && !info.titles.isEmpty())
+                info.titles.last().chapters.append(DiscChapter());
+            path_.append(name);
+        } else if (xml.isEndElement()) {
+            path_.removeLast();
+        } else if (xml.isCharacters() && !xml.isWhitespace()) {
+            const QString where = path_.join(QLatin1Char('/'));
+            const QString value = xml.text().toString();
+            if (where == QLatin1String("lsdvd/title"))
+                info.volumeName = value;
+            if (info.titles.isEmpty())
+                continue;
+            DiscTitle &title = info.titles.last();
+            if (where == QLatin1String("lsdvd/track/length"))
+                title.lengthSeconds = value.toDouble();
+            else if (where == QLatin1String("lsdvd/track/format"))
+                title.format = value;
+            else if (where == QLatin1String("lsdvd/track/aspect"))
+                title.aspect = value;
+            else if (where == QLatin1String("lsdvd/track/width"))
+                title.width = value.toInt();
+            else if (where == QLatin1String("lsdvd/track/height"))
+                title.height = value.toInt();
+            else if (where == QLatin1String("lsdvd/track/chapter/length")
+                     && !title.chapters.isEmpty())
+                title.chapters.last().lengthSeconds = value.toDouble();
+        }
+    }
+    if (xml.hasError()) {
+        info.error = QStringLiteral("cannot read lsdvd's output: ") + xml.errorString();
+        return info;
+    }
+    info.ok = true;
+    return info;
+}
+
+} // namespace testing_support

@@ -1,0 +1,147 @@
+#include "Platterkit/tools/DVDFSMake.h"
+
+#include "Platterkit/authoring/DVDAuthorXML.h"
+#include "Platterkit/model/DVDLibrary.h"
+#include "Platterkit/tools/AuthorLog.h"
+#include "Platterkit/tools/ToolRunner.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QMutexLocker>
+#include <QSaveFile>
+
+using Platterkit::lcAuthor;
+
+DVDFSMake::DVDFSMake() = default;
+
+DVDFSMake::~DVDFSMake()
+{
+    // A step released while its run goes on (it should not be) still stops the child.
+    m_control.cancel();
+}
+
+void DVDFSMake::dvdWork(const std::shared_ptr<DVDLibrary> &dvd, const QString &workPath)
+{
+    m_action = [this, dvd, workPath]() { dvdHelperWork(dvd, workPath); };
+}
+
+void DVDFSMake::start()
+{
+    if (!m_action || m_started.exchange(true))
+        return;
+    if (m_control.isCancelled()) {
+        fail(QStringLiteral("cancelled before it started"));
+        return;
+    }
+    const auto action = std::move(m_action);
+    m_action = nullptr;
+    action();
+}
+
+void DVDFSMake::cancel()
+{
+    m_control.cancel();
+}
+
+void DVDFSMake::fail(const QString &reason)
+{
+    QMutexLocker locker(&m_lock);
+    m_lastError = reason;
+    m_succeeded.store(false);
+}
+
+QString DVDFSMake::lastError() const
+{
+    QMutexLocker locker(&m_lock);
+    return m_lastError;
+}
+
+QString DVDFSMake::output() const
+{
+    QMutexLocker locker(&m_lock);
+    return m_output;
+}
+
+void DVDFSMake::dvdHelperWork(const std::shared_ptr<DVDLibrary> &dvd, const QString &workPath)
+{
+    m_succeeded.store(false);
+    if (!dvd) {
+        fail(QStringLiteral("no disc to author"));
+        return;
+    }
+    const QDir work(workPath);
+    // The input streams lie directly in the work folder; author.xml does not exist yet.
+    m_totalSize.store(fileSizeForItem(workPath));
+    {
+        QMutexLocker locker(&m_lock);
+        m_output = work.filePath(QStringLiteral("dvd.dvdmedia/VIDEO_TS"));
+    }
+
+    // dvdauthor adds a title set to an existing folder instead of replacing it, so the folder of
+    // an earlier run would give a disc with its titles twice.
+    const QString media = work.filePath(QStringLiteral("dvd.dvdmedia"));
+    if (QFileInfo::exists(media) && !QDir(media).removeRecursively()) {
+        fail(QStringLiteral("cannot remove the earlier %1").arg(media));
+        qCWarning(lcAuthor).noquote() << lastError();
+        return;
+    }
+
+    const QString xmlPath = work.filePath(QStringLiteral("author.xml"));
+    QSaveFile xml(xmlPath);
+    const QByteArray content = DVDAuthorXML(*dvd).authorContent().toUtf8();
+    if (!xml.open(QIODevice::WriteOnly) || xml.write(content) != content.size() || !xml.commit()) {
+        fail(QStringLiteral("cannot write %1: %2").arg(xmlPath, xml.errorString()));
+        qCWarning(lcAuthor).noquote() << lastError();
+        return;
+    }
+
+    const auto process
+        = Platterkit::ToolRunner::taskCurrentArguments(*dvd,
+                                                       QStringLiteral("dvdauthor"),
+                                                       workPath,
+                                                       {QStringLiteral("-x"),
+                                                        QStringLiteral("author.xml"),
+                                                        QStringLiteral("-o"),
+                                                        QStringLiteral("dvd.dvdmedia")});
+    qCDebug(lcAuthor).noquote() << "running" << process->commandLine() << "in" << workPath;
+    const bool ran = m_control.run(process);
+
+    QFile::remove(xmlPath);
+    if (ran) {
+        m_succeeded.store(true);
+        return;
+    }
+    QDir(media).removeRecursively();
+    if (m_control.isCancelled()) {
+        fail(QStringLiteral("cancelled"));
+        qCDebug(lcAuthor).noquote() << "dvdauthor cancelled:" << process->commandLine();
+        return;
+    }
+    fail(process->lastError());
+    qCWarning(lcAuthor).noquote() << process->failureDescription();
+}
+
+double DVDFSMake::progress() const
+{
+    return double(fileSizeForItem(output())) / double(std::max<qint64>(1, m_totalSize.load()));
+}
+
+qint64 DVDFSMake::fileSizeForItem(const QString &folder)
+{
+    if (folder.isEmpty())
+        return 0;
+    qint64 total = 0;
+    const QFileInfoList entries
+        = QDir(folder).entryInfoList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot);
+    for (const QFileInfo &entry : entries)
+        total += entry.size();
+    return total;
+}
+
+qint64 DVDFSMake::fileSizeForFile(const QString &file)
+{
+    if (file.isEmpty())
+        return 0;
+    const QFileInfo info(file);
+    return info.isFile() ? info.size() : 0;
+}

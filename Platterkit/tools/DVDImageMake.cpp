@@ -1,0 +1,132 @@
+#include "Platterkit/tools/DVDImageMake.h"
+
+#include "Platterkit/tools/AuthorLog.h"
+#include "Platterkit/tools/DVDFSMake.h"
+#include "Platterkit/tools/ToolRunner.h"
+
+#include <QDir>
+#include <QFile>
+#include <QMutexLocker>
+
+using Platterkit::lcAuthor;
+
+DVDImageMake::DVDImageMake() = default;
+
+DVDImageMake::~DVDImageMake()
+{
+    m_control.cancel();
+}
+
+void DVDImageMake::volumeWork(const QString &volume, const QString &workPath)
+{
+    m_action = [this, volume, workPath]() { volumeHelperWork(volume, workPath); };
+}
+
+void DVDImageMake::setInputPath(const QString &path)
+{
+    QMutexLocker locker(&m_lock);
+    m_inputPath = path;
+}
+
+QString DVDImageMake::inputPath() const
+{
+    QMutexLocker locker(&m_lock);
+    return m_inputPath;
+}
+
+void DVDImageMake::start()
+{
+    if (!m_action || m_started.exchange(true))
+        return;
+    if (m_control.isCancelled()) {
+        fail(QStringLiteral("cancelled before it started"));
+        return;
+    }
+    const auto action = std::move(m_action);
+    m_action = nullptr;
+    action();
+}
+
+void DVDImageMake::cancel()
+{
+    m_control.cancel();
+}
+
+void DVDImageMake::fail(const QString &reason)
+{
+    QMutexLocker locker(&m_lock);
+    m_lastError = reason;
+    m_succeeded.store(false);
+}
+
+QString DVDImageMake::lastError() const
+{
+    QMutexLocker locker(&m_lock);
+    return m_lastError;
+}
+
+QString DVDImageMake::output() const
+{
+    QMutexLocker locker(&m_lock);
+    return m_output;
+}
+
+std::shared_ptr<Platterkit::ToolProcess> DVDImageMake::taskCurrentArguments(
+    const QString &toolName, const QString &currentPath, const QStringList &arguments)
+{
+    return Platterkit::ToolRunner::inheritingTaskCurrentArguments(toolName, currentPath, arguments);
+}
+
+void DVDImageMake::volumeHelperWork(const QString &volume, const QString &workPath)
+{
+    m_succeeded.store(false);
+    const QDir work(workPath);
+    const QString chosen = inputPath();
+    const QString input = chosen.isEmpty() ? work.filePath(QStringLiteral("dvd.dvdmedia")) : chosen;
+    m_totalSize.store(fileSizeForItem(QDir(input).filePath(QStringLiteral("VIDEO_TS"))));
+    const QString image = work.filePath(QStringLiteral("dvd.iso"));
+    {
+        QMutexLocker locker(&m_lock);
+        m_output = image;
+    }
+
+    const auto process = taskCurrentArguments(QStringLiteral("mkisofs"),
+                                              workPath,
+                                              {QStringLiteral("-dvd-video"),
+                                               QStringLiteral("-V"),
+                                               volume,
+                                               QStringLiteral("-o"),
+                                               QStringLiteral("dvd.iso"),
+                                               input});
+    qCDebug(lcAuthor).noquote() << "running" << process->commandLine() << "in" << workPath;
+    if (m_control.run(process)) {
+        m_succeeded.store(true);
+        return;
+    }
+    // mkisofs leaves an empty or partial image when it fails or is stopped; nothing may mistake
+    // that for a finished disc image.
+    if (QFile::exists(image) && !QFile::remove(image))
+        qCWarning(lcAuthor).noquote() << "cannot remove the partial image" << image;
+    if (m_control.isCancelled()) {
+        fail(QStringLiteral("cancelled"));
+        qCDebug(lcAuthor).noquote() << "mkisofs cancelled:" << process->commandLine();
+        return;
+    }
+    fail(process->lastError());
+    qCWarning(lcAuthor).noquote() << process->failureDescription();
+}
+
+double DVDImageMake::progress() const
+{
+    return double(fileSizeForFile(output())) / double(std::max<qint64>(1, m_totalSize.load()));
+}
+
+qint64 DVDImageMake::fileSizeForItem(const QString &folder)
+{
+    return DVDFSMake::fileSizeForItem(folder);
+}
+
+qint64 DVDImageMake::fileSizeForFile(const QString &file)
+{
+    return DVDFSMake::fileSizeForFile(file);
+}
