@@ -59,6 +59,14 @@ bool DVDLibraryHooks::loadNewTemplate() const
     return true;
 }
 
+bool DVDLibraryHooks::drawDVDMenuImageSizeName(const DVDMenuImageGenerator &,
+                                               QSizeF,
+                                               const QString &,
+                                               QPainter &) const
+{
+    return false;
+}
+
 void DVDLibraryHooks::install(std::shared_ptr<DVDLibraryHooks> hooks)
 {
     std::lock_guard locker(hooksLock());

@@ -2,11 +2,14 @@
 
 #include "platform/Object.h"
 
+#include <QSizeF>
 #include <QString>
 #include <memory>
 
 class DVDMenu;
 class DVDMenuItem;
+class DVDMenuImageGenerator;
+class QPainter;
 
 /**
  * The operations of the disc model and the template library that the application replaces for the
@@ -31,6 +34,16 @@ public:
     virtual QString resourcePath() const;
     // Whether templates are read in the newer layout. Library: true.
     virtual bool loadNewTemplate() const;
+    // The application's drawing of one subpicture layer ("menu_highlight", "menu_select" or
+    // "menu_image") of generator's page at the DVD picture size. context paints on a transparent
+    // bitmap of that size with the origin at the lower left and y upwards; the drawer leaves the
+    // painter's state as it found it. Returns false when the application has no drawer, and the
+    // generator then draws the layer itself. Library: false, nothing drawn. An exception thrown
+    // here is caught by the generator, which keeps what was drawn.
+    virtual bool drawDVDMenuImageSizeName(const DVDMenuImageGenerator &generator,
+                                          QSizeF size,
+                                          const QString &name,
+                                          QPainter &context) const;
 
     // Installs the process-wide policy; null restores the library's own.
     static void install(std::shared_ptr<DVDLibraryHooks> hooks);

@@ -11,6 +11,7 @@
 #include <QSizeF>
 
 class DLCustomDrawer;
+class QPainter;
 
 /**
  * One menu page: its canvas size, background and elements (back to front). Pages live in a
@@ -126,7 +127,23 @@ public:
     // The last button element whose button resource name ends with suffix, or null.
     std::shared_ptr<DVDMenuItem> buttonForButtonType(const QString &suffix) const;
 
+    // The page at timeUs, menuSize pixels (one per point), drawn by Platterkit/render; null when a
+    // side of menuSize is zero.
     QImage imageAtTime(qint64 timeUs) override;
+    // The page as a thumbnail, and as its layout (frames only, disabled elements included).
+    QImage thumbnailImage();
+    QImage menuThumbnailImage();
+    // Drawing steps of imageAtTime, for callers that compose a page themselves. painter must be
+    // y-up (menu points, origin at the lower left).
+    void drawItemImage(QPainter *painter, DVDMenuItem *item, const QImage &image) const;
+    void drawBackgroundImageRect(QPainter *painter, const QImage &image, const QRectF &rect) const;
+    void drawBackgroundImageRectMode(QPainter *painter,
+                                     const QImage &image,
+                                     const QRectF &rect,
+                                     qint64 mode) const;
+    // a's size fitted inside b, centred; scaleRectFull covers b instead.
+    static QRectF scaleRectIn(const QRectF &a, const QRectF &b);
+    static QRectF scaleRectFull(const QRectF &a, const QRectF &b);
 
 private:
     QSizeF m_menuSize;

@@ -4,6 +4,8 @@
 #include "Platterkit/model/DVDMenuTextResource.h"
 #include "Platterkit/model/Messages.h"
 #include "Platterkit/model/ModelLog.h"
+#include "Platterkit/render/MenuElementRenderer.h"
+#include "Platterkit/render/MenuGeometry.h"
 #include "platform/Assert.h"
 #include "platform/ClassRegistry.h"
 #include "platform/GeometryText.h"
@@ -150,8 +152,20 @@ QImage DVDMenuItem::validStaticImage() const
 
 QImage DVDMenuItem::imageAtTime(qint64 timeUs)
 {
-    // TODO: element pictures (title frame, button, text, static image) are drawn by the page
-    // renderer, which does not exist yet; until then an element has no picture of its own.
-    Q_UNUSED(timeUs);
-    return QImage();
+    return Platterkit::render::elementImageAtTime(*this, timeUs);
+}
+
+void DVDMenuItem::fillImageAtTimeContext(qint64 timeUs, QPainter *context)
+{
+    Platterkit::render::fillElementImageAtTime(*this, timeUs, context);
+}
+
+void DVDMenuItem::drawImageContext(const QImage &image, QPainter *context) const
+{
+    Platterkit::render::drawImageIntoContext(image, context);
+}
+
+QRectF DVDMenuItem::scaleRectIn(const QRectF &a, const QRectF &b)
+{
+    return Platterkit::render::scaleRectIn(a, b);
 }

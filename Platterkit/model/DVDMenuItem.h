@@ -11,6 +11,7 @@
 #include <memory>
 
 class DVDMenuTextResource;
+class QPainter;
 
 /**
  * One element of a menu page: a title picture (with a decorative frame), a navigation button, a
@@ -117,7 +118,14 @@ public:
     // menuStaticImage when useStaticImage is set; otherwise null.
     QImage validStaticImage() const;
 
+    // The element's picture at timeUs (drawn by Platterkit/render), or null when it shows nothing.
     QImage imageAtTime(qint64 timeUs) override;
+    // Paints the still or moving picture into a y-up bitmap painter (see MenuElementRenderer.h).
+    void fillImageAtTimeContext(qint64 timeUs, QPainter *context);
+    // Paints image over the whole bitmap of context, cropped to its aspect ratio.
+    void drawImageContext(const QImage &image, QPainter *context) const;
+    // a's size fitted inside b, centred.
+    static QRectF scaleRectIn(const QRectF &a, const QRectF &b);
 
 private:
     QRectF m_frame;

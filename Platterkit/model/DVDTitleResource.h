@@ -19,7 +19,10 @@ public:
 
     virtual ObjectList vcmovies() const = 0;
     virtual bool useVideoFrame() const = 0;
-    // Draws the picture of item (a menu element leading here) at timeUs into context.
+    // Draws the picture of item (a menu element leading here) at timeUs into context: a y-up
+    // painter on the element's bitmap, origin at the lower left, one point per pixel (draw pictures
+    // with Platterkit/render/MenuBitmap.h drawImageUpright). timeUs may be one of the sentinels of
+    // Platterkit/render/MenuTimes.h.
     virtual void itemFillImageAtTimeContext(QObject *item, qint64 timeUs, QPainter *context) = 0;
     virtual void setExportMovie(bool exportMovie) = 0;
     virtual void setCurrentTime(qint64 timeUs) = 0;
