@@ -1,0 +1,15 @@
+#pragma once
+
+#include "Reelsmith/source/LMMediaSource.h"
+
+/** An external subtitle file (SRT, ASS/SSA, SAMI, ...): a source whose isSubtitle is true. */
+class LMSubtitleSource : public LMMediaSource
+{
+public:
+    static std::shared_ptr<LMMediaSource> mediaWithPath(const QString &path);
+    using LMMediaSource::LMMediaSource;
+    bool isSubtitle() const override { return true; }
+
+protected:
+    std::shared_ptr<LMMediaSource> makeEmptyCopy() const override;
+};

@@ -1,0 +1,404 @@
+#include "MediaFixtures.h"
+
+#include "AudioFixtures.h"
+
+#include <QDir>
+#include <QFile>
+#include <QHash>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <cmath>
+#include <limits>
+#include <mutex>
+
+namespace fixtures {
+
+namespace {
+
+const QString kSrt = QStringLiteral("1\n00:00:00,500 --> 00:00:01,000\nFirst\n\n"
+                                    "2\n00:00:01,000 --> 00:00:02,000\nHello, big\nworld\n\n"
+                                    "3\n00:00:02,500 --> 00:00:03,000\nLast\n\n");
+
+const QString kAss = QStringLiteral(
+    "[Script Info]\nScriptType: v4.00+\nPlayResX: 320\nPlayResY: 240\n\n"
+    "[V4+ Styles]\nFormat: Name, Fontname, Fontsize, PrimaryColour, SecondaryColour, "
+    "OutlineColour, "
+    "BackColour, Bold, Italic, Underline, StrikeOut, ScaleX, ScaleY, Spacing, Angle, BorderStyle, "
+    "Outline, Shadow, Alignment, MarginL, MarginR, MarginV, Encoding\n"
+    "Style: Default,Arial,20,&H00FFFFFF,&H000000FF,&H00000000,&H00000000,0,0,0,0,100,100,0,0,1,1,0,"
+    "2,10,10,10,1\n\n"
+    "[Events]\nFormat: Layer, Start, End, Style, Name, MarginL, MarginR, MarginV, Effect, Text\n"
+    "Dialogue: 0,0:00:00.50,0:00:01.00,Default,,0,0,0,,First\n"
+    "Dialogue: 0,0:00:01.00,0:00:02.00,Default,,0,0,0,,{\\i1}Hello{\\i0}, big\\Nworld\n"
+    "Dialogue: 0,0:00:02.50,0:00:03.00,Default,,0,0,0,,Last\n");
+
+const QString kSami = QStringLiteral("<SAMI>\n<HEAD>\n<TITLE>fixture</TITLE>\n</HEAD>\n<BODY>\n"
+                                     "<SYNC Start=500><P Class=ENCC>First\n"
+                                     "<SYNC Start=1000><P Class=ENCC>Hello, big<br>world\n"
+                                     "<SYNC Start=2000><P Class=ENCC>&nbsp;\n"
+                                     "<SYNC Start=2500><P Class=ENCC>Last\n"
+                                     "<SYNC Start=3000><P Class=ENCC>&nbsp;\n"
+                                     "</BODY>\n</SAMI>\n");
+
+const QString kChapters
+    = QStringLiteral(";FFMETADATA1\n"
+                     "[CHAPTER]\nTIMEBASE=1/1000\nSTART=0\nEND=2000\ntitle=Opening\n"
+                     "[CHAPTER]\nTIMEBASE=1/1000\nSTART=2000\nEND=4000\n");
+
+} // namespace
+
+struct MediaFixtures::Private
+{
+    QTemporaryDir dir;
+    std::mutex lock;
+    QHash<QString, QString> made;
+    QString lastError;
+};
+
+MediaFixtures &MediaFixtures::shared()
+{
+    static MediaFixtures fixtures;
+    return fixtures;
+}
+
+MediaFixtures::MediaFixtures()
+    : d(new Private)
+{}
+
+QString MediaFixtures::dir() const
+{
+    return d->dir.path();
+}
+
+QString MediaFixtures::lastError() const
+{
+    return d->lastError;
+}
+
+QString MediaFixtures::make(const QString &name, const QStringList &args)
+{
+    std::lock_guard guard(d->lock);
+    if (d->made.contains(name))
+        return d->made.value(name);
+    const QString path = d->dir.filePath(name);
+    QStringList full = args;
+    full.append(path);
+    QString error;
+    if (!runFfmpeg(full, path, &error)) {
+        d->lastError = error;
+        return QString();
+    }
+    d->made.insert(name, path);
+    return path;
+}
+
+QString MediaFixtures::writeText(const QString &name, const QByteArray &text)
+{
+    std::lock_guard guard(d->lock);
+    const QString path = d->dir.filePath(name);
+    if (d->made.contains(name))
+        return path;
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size()) {
+        d->lastError = QStringLiteral("cannot write %1").arg(path);
+        return QString();
+    }
+    d->made.insert(name, path);
+    return path;
+}
+
+QString MediaFixtures::mpeg2Ps()
+{
+    return make(QStringLiteral("mpeg2.mpg"),
+                {"-f",   "lavfi",      "-i",   "testsrc=size=320x240:rate=25:duration=3",
+                 "-f",   "lavfi",      "-i",   "sine=frequency=440:sample_rate=48000:duration=3",
+                 "-c:v", "mpeg2video", "-g",   "12",
+                 "-b:v", "1500k",      "-c:a", "mp2",
+                 "-ac",  "2",          "-f",   "vob"});
+}
+
+QString MediaFixtures::h264AacMp4(int seconds)
+{
+    const QString duration = QString::number(seconds);
+    return make(
+        QStringLiteral("h264_%1s.mp4").arg(seconds),
+        {"-f",       "lavfi",
+         "-i",       QStringLiteral("testsrc=size=320x240:rate=25:duration=%1").arg(duration),
+         "-f",       "lavfi",
+         "-i",       QStringLiteral("sine=frequency=440:duration=%1").arg(duration),
+         "-c:v",     "libx264",
+         "-preset",  "veryfast",
+         "-g",       "25",
+         "-pix_fmt", "yuv420p",
+         "-c:a",     "aac",
+         "-ac",      "2",
+         "-shortest"});
+}
+
+QString MediaFixtures::srtFile()
+{
+    return writeText(QStringLiteral("subs.srt"), kSrt.toUtf8());
+}
+
+QString MediaFixtures::assFile()
+{
+    return writeText(QStringLiteral("subs.ass"), kAss.toUtf8());
+}
+
+QString MediaFixtures::samiFile()
+{
+    return writeText(QStringLiteral("subs.smi"), kSami.toUtf8());
+}
+
+QString MediaFixtures::mkvWithChaptersAndSubtitle()
+{
+    const QString srt = srtFile();
+    const QString chapters = writeText(QStringLiteral("chapters.txt"), kChapters.toUtf8());
+    if (srt.isEmpty() || chapters.isEmpty())
+        return QString();
+    return make(QStringLiteral("chapters.mkv"),
+                {"-f",
+                 "lavfi",
+                 "-i",
+                 "testsrc=size=160x120:rate=25:duration=4",
+                 "-f",
+                 "lavfi",
+                 "-i",
+                 "sine=frequency=440:duration=4",
+                 "-i",
+                 srt,
+                 "-i",
+                 chapters,
+                 "-map",
+                 "0",
+                 "-map",
+                 "1",
+                 "-map",
+                 "2",
+                 "-map_chapters",
+                 "3",
+                 "-c:v",
+                 "libx264",
+                 "-preset",
+                 "veryfast",
+                 "-c:a",
+                 "aac",
+                 "-c:s",
+                 "srt"});
+}
+
+QString MediaFixtures::audioOnlyWav()
+{
+    return make(
+        QStringLiteral("sine.wav"),
+        {"-f", "lavfi", "-i", "sine=frequency=440:duration=2", "-ac", "2", "-c:a", "pcm_s16le"});
+}
+
+QString MediaFixtures::twoAudioMka()
+{
+    return make(QStringLiteral("two_audio.mka"),
+                {"-f",
+                 "lavfi",
+                 "-i",
+                 "sine=frequency=440:duration=2",
+                 "-f",
+                 "lavfi",
+                 "-i",
+                 "sine=frequency=880:duration=2",
+                 "-map",
+                 "0",
+                 "-map",
+                 "1",
+                 "-c:a",
+                 "flac"});
+}
+
+QString MediaFixtures::mp3WithCover()
+{
+    return make(QStringLiteral("cover.mp3"),
+                {"-f",
+                 "lavfi",
+                 "-i",
+                 "sine=duration=2",
+                 "-f",
+                 "lavfi",
+                 "-i",
+                 "color=c=red:size=64x64:d=1",
+                 "-map",
+                 "0",
+                 "-map",
+                 "1",
+                 "-frames:v",
+                 "1",
+                 "-c:v",
+                 "png",
+                 "-disposition:v",
+                 "attached_pic",
+                 "-c:a",
+                 "libmp3lame"});
+}
+
+QString MediaFixtures::videoLateAudioEarly()
+{
+    return make(QStringLiteral("late_video.mkv"),
+                {"-itsoffset",
+                 "0.5",
+                 "-f",
+                 "lavfi",
+                 "-i",
+                 "testsrc=size=160x120:rate=25:duration=2",
+                 "-itsoffset",
+                 "0.2",
+                 "-f",
+                 "lavfi",
+                 "-i",
+                 "sine=duration=2",
+                 "-c:v",
+                 "libx264",
+                 "-preset",
+                 "veryfast",
+                 "-c:a",
+                 "pcm_s16le"});
+}
+
+QString MediaFixtures::rotatedMp4()
+{
+    const QString plain = make(QStringLiteral("unrotated.mp4"),
+                               {"-f",
+                                "lavfi",
+                                "-i",
+                                "testsrc=size=160x120:rate=25:duration=1",
+                                "-c:v",
+                                "libx264",
+                                "-preset",
+                                "veryfast"});
+    if (plain.isEmpty())
+        return QString();
+    // Stream copy turns the tag into the track's display matrix.
+    return make(QStringLiteral("rotated.mp4"),
+                {"-i", plain, "-c", "copy", "-metadata:s:v:0", "rotate=90"});
+}
+
+QString MediaFixtures::sine10s()
+{
+    return make(QStringLiteral("sine10.flac"),
+                {"-f",
+                 "lavfi",
+                 "-i",
+                 "aevalsrc=0.5*sin(2*PI*1000*t)|0.5*sin(2*PI*1000*t):s=44100:d=10",
+                 "-c:a",
+                 "flac"});
+}
+
+QString MediaFixtures::palPsWithDvdsub()
+{
+    {
+        std::lock_guard guard(d->lock);
+        if (d->made.contains(QStringLiteral("pal_sub.mpg")))
+            return d->made.value(QStringLiteral("pal_sub.mpg"));
+    }
+    const QString video = make(QStringLiteral("pal.mpg"),
+                               {"-f",
+                                "lavfi",
+                                "-i",
+                                "testsrc=size=720x576:rate=25:duration=3",
+                                "-target",
+                                "pal-dvd",
+                                "-an"});
+    const QString picture = make(QStringLiteral("subpicture.png"),
+                                 {"-f",
+                                  "lavfi",
+                                  "-i",
+                                  "color=c=black@0.0:s=720x576,format=rgba,"
+                                  "drawbox=x=100:y=380:w=300:h=100:color=white@1:t=fill",
+                                  "-frames:v",
+                                  "1"});
+    if (video.isEmpty() || picture.isEmpty())
+        return QString();
+    const QString xml = writeText(QStringLiteral("subpicture.xml"),
+                                  QStringLiteral("<subpictures><stream><spu start=\"00:00:00.50\" "
+                                                 "end=\"00:00:02.50\" image=\"%1\" "
+                                                 "transparent=\"000000\" force=\"yes\"/></stream>"
+                                                 "</subpictures>\n")
+                                      .arg(picture)
+                                      .toUtf8());
+    const QString output = d->dir.filePath(QStringLiteral("pal_sub.mpg"));
+    QProcess spumux;
+    QProcessEnvironment environment;
+    environment.insert(QStringLiteral("VIDEO_FORMAT"), QStringLiteral("PAL"));
+    spumux.setProcessEnvironment(environment);
+    spumux.setStandardInputFile(video);
+    spumux.setStandardOutputFile(output);
+    spumux.start(QStringLiteral("spumux"), {QStringLiteral("-s0"), xml});
+    if (!spumux.waitForFinished(60000) || spumux.exitCode() != 0 || QFile(output).size() == 0) {
+        std::lock_guard guard(d->lock);
+        d->lastError = QStringLiteral("spumux failed: %1")
+                           .arg(QString::fromLocal8Bit(spumux.readAllStandardError()));
+        return QString();
+    }
+    std::lock_guard guard(d->lock);
+    d->made.insert(QStringLiteral("pal_sub.mpg"), output);
+    return output;
+}
+
+QString MediaFixtures::randomBytes()
+{
+    QByteArray bytes(64 * 1024, Qt::Uninitialized);
+    QRandomGenerator generator(20240611);
+    for (char &byte : bytes)
+        byte = char(generator.bounded(256));
+    return writeText(QStringLiteral("noise.mp4"), bytes);
+}
+
+bool ffmpegFrameAt(const QString &path, double seconds, QImage *rgba)
+{
+    QProcess process;
+    process.start(QStringLiteral("ffmpeg"),
+                  {"-hide_banner",
+                   "-loglevel",
+                   "error",
+                   "-i",
+                   path,
+                   "-ss",
+                   QString::number(seconds, 'f', 3),
+                   "-frames:v",
+                   "1",
+                   "-f",
+                   "image2pipe",
+                   "-vcodec",
+                   "png",
+                   "-"});
+    if (!process.waitForFinished(60000) || process.exitCode() != 0)
+        return false;
+    QImage image;
+    if (!image.loadFromData(process.readAllStandardOutput(), "PNG"))
+        return false;
+    *rgba = image.convertToFormat(QImage::Format_RGBA8888);
+    return true;
+}
+
+double psnr(const QImage &a, const QImage &b)
+{
+    if (a.size() != b.size() || a.isNull())
+        return 0;
+    const QImage x = a.convertToFormat(QImage::Format_RGBA8888);
+    const QImage y = b.convertToFormat(QImage::Format_RGBA8888);
+    double sum = 0;
+    for (int row = 0; row < x.height(); ++row) {
+        const uchar *p = x.constScanLine(row);
+        const uchar *q = y.constScanLine(row);
+        for (int col = 0; col < x.width(); ++col)
+            for (int c = 0; c < 3; ++c) {
+                const double diff = double(p[col * 4 + c]) - double(q[col * 4 + c]);
+                sum += diff * diff;
+            }
+    }
+    const double mse = sum / (double(x.width()) * x.height() * 3);
+    if (mse == 0)
+        return std::numeric_limits<double>::infinity();
+    return 10 * std::log10(255.0 * 255.0 / mse);
+}
+
+} // namespace fixtures

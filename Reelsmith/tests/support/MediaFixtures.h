@@ -1,0 +1,71 @@
+#pragma once
+
+// Media files made with the ffmpeg program at test time, small and short, in one temporary folder
+// per test program. Each recipe runs once per process and is then reused; a recipe that fails
+// answers an empty path and leaves the ffmpeg error in lastError().
+
+#include <QImage>
+#include <QString>
+
+namespace fixtures {
+
+class MediaFixtures
+{
+public:
+    // The process-wide set (its folder is removed when the program ends).
+    static MediaFixtures &shared();
+
+    QString dir() const;
+    QString lastError() const;
+
+    // 3 s 320x240 25 fps MPEG-2 video with MP2 stereo audio in an MPEG program stream.
+    QString mpeg2Ps();
+    // seconds of 320x240 25 fps H.264 (testsrc) with 440 Hz AAC stereo in MP4; GOP of 25.
+    QString h264AacMp4(int seconds = 3);
+    // 4 s H.264/AAC Matroska with two chapters ("Opening" at 0-2 s, then one without a title)
+    // and a SubRip subtitle track.
+    QString mkvWithChaptersAndSubtitle();
+    // 2 s 440 Hz sine, 44100 Hz stereo, 16-bit WAV.
+    QString audioOnlyWav();
+    // 2 s Matroska with two audio streams (440 Hz and 880 Hz) and no video.
+    QString twoAudioMka();
+    // 2 s MP3 with an attached cover picture (a PNG in a second stream).
+    QString mp3WithCover();
+    // Video starting at 0.5 s and audio at 0.2 s (Matroska).
+    QString videoLateAudioEarly();
+    // 2 s H.264 MP4 whose display matrix turns the picture 90 degrees clockwise.
+    QString rotatedMp4();
+    // 10 s 1 kHz sine at -6 dBFS (amplitude 0.5), 44100 Hz stereo, FLAC (lossless, so left equals
+    // right exactly).
+    QString sine10s();
+
+    // Subtitle files, three events each; the second reads "Hello, big" / "world".
+    QString srtFile();
+    QString assFile();
+    QString samiFile();
+
+    // 3 s PAL (720x576) MPEG-2 program stream with a DVD subpicture stream (dvdsub) showing a
+    // forced subpicture (the full frame, transparent but for a white box at (100, 380) to
+    // (400, 480) from the top) from 0.5 s to 2.5 s.
+    QString palPsWithDvdsub();
+
+    // 64 KiB of random bytes named "noise.mp4".
+    QString randomBytes();
+
+private:
+    MediaFixtures();
+    QString make(const QString &name, const QStringList &args);
+    QString writeText(const QString &name, const QByteArray &text);
+    struct Private;
+    Private *d;
+};
+
+// The picture at seconds as the ffmpeg program decodes it, as RGBA8888 (accurate seek). False
+// when the program fails.
+bool ffmpegFrameAt(const QString &path, double seconds, QImage *rgba);
+
+// Peak signal-to-noise ratio over R, G and B of two pictures of the same size, in dB (infinity for
+// identical pictures, 0 when the sizes differ).
+double psnr(const QImage &a, const QImage &b);
+
+} // namespace fixtures
