@@ -1,5 +1,7 @@
 #include "Reelsmith/LMBitmapImage.h"
 
+#include "Reelsmith/frames/LMDataImage.h"
+
 #include <QPainter>
 #include <QtEndian>
 #include <algorithm>
@@ -136,6 +138,42 @@ QImage LMBitmapImage::getCGImageRef() const
     // A deep copy: a shared copy would make the next drawing detach the backing from the pixels a
     // wrapped surface was made over.
     return m_backing.copy();
+}
+
+std::shared_ptr<LMDataImage> LMBitmapImage::getDataImage() const
+{
+    if (m_kind == Backing::None)
+        return nullptr;
+    return getDataImageFromCGImage(m_backing);
+}
+
+std::shared_ptr<LMDataImage> LMBitmapImage::getDataImageFromCGImage(const QImage &image)
+{
+    const int32_t format = pixelFormatOfImage(image);
+    if (format == AV_PIX_FMT_NONE || image.isNull())
+        return nullptr;
+    LMAlphaType alpha = LMAlphaType::Straight;
+    switch (image.format()) {
+    case QImage::Format_RGBA8888_Premultiplied:
+    case QImage::Format_ARGB32_Premultiplied:
+        alpha = LMAlphaType::Premultiplied;
+        break;
+    case QImage::Format_RGBX8888:
+    case QImage::Format_RGB32:
+        alpha = LMAlphaType::None;
+        break;
+    default:
+        break;
+    }
+    auto record = LMDataImage::create();
+    record->format = format;
+    record->alpha = alpha;
+    record->duration = 100;
+    record->width = image.width();
+    record->height = image.height();
+    record->bytes_per_row = int32_t(image.bytesPerLine());
+    record->setBytesCopy(image.constBits(), size_t(image.sizeInBytes()));
+    return record;
 }
 
 void LMBitmapImage::drawImageInRect(QPainter &painter, const QImage &image, const QRectF &rect)

@@ -9,6 +9,7 @@
 #include <memory>
 
 class QPainter;
+class LMDataImage;
 
 namespace Reelsmith {
 // discwright.reelsmith.image: bitmap drawing and the image pool.
@@ -79,6 +80,16 @@ public:
     QImage getBitmapImageRep() const { return getCGImageRef(); }
     QImage getNSImage() const { return getCGImageRef(); }
     QImage getCIImage() const { return getCGImageRef(); }
+
+    /** getDataImageFromCGImage of getCGImageRef(); null without a backing. */
+    std::shared_ptr<LMDataImage> getDataImage() const;
+    /**
+     * The raw pixel record of a 32-bit image: its byte order as the record's pixel format, its
+     * alpha as the record's alpha type (straight, premultiplied, or none for padding bytes, so an
+     * RGBX surface reads back opaque), duration 100, and a copy of the pixels. Null for any
+     * other image.
+     */
+    static std::shared_ptr<LMDataImage> getDataImageFromCGImage(const QImage &image);
 
     // Drawing helpers (the DrawFunction class methods).
 

@@ -3,6 +3,7 @@
 
 #include <QPainter>
 #include <gtest/gtest.h>
+#include <vector>
 
 extern "C" {
 #include <libavutil/frame.h>
@@ -117,6 +118,33 @@ TEST(ColorspaceConverter, OutputBufferIsAllocatedOnce)
     converter.setOutputFormat({AV_PIX_FMT_RGBA, 32, 32});
     converter.convertContext(halves(QImage::Format_RGBA8888));
     EXPECT_EQ(converter.outputImage().size(), QSize(8, 4));
+}
+
+TEST(ColorspaceConverter, OddSizedYuvBytesKeepChromaInTheLastColumnAndRow)
+{
+    // 5 x 3 packed 4:2:0: chroma planes of 3 x 2. Grey, except red chroma in the last chroma
+    // column (pixel column 4) and the last chroma row (pixel row 2).
+    const int w = 5, h = 3, cw = 3, ch = 2;
+    std::vector<uint8_t> bytes(size_t(w * h + 2 * cw * ch), 128);
+    uint8_t *u = bytes.data() + w * h;
+    uint8_t *v = u + cw * ch;
+    for (int row = 0; row < ch; ++row) {
+        u[row * cw + cw - 1] = 90;
+        v[row * cw + cw - 1] = 240;
+    }
+    for (int col = 0; col < cw; ++col) {
+        u[(ch - 1) * cw + col] = 90;
+        v[(ch - 1) * cw + col] = 240;
+    }
+    LMFFImageColorspaceConverter converter;
+    converter.setOutputFormat({AV_PIX_FMT_RGBA, w, h});
+    converter.convertBytesFormat(bytes.data(), AV_PIX_FMT_YUV420P);
+    const QImage out = converter.outputImage();
+    ASSERT_EQ(out.size(), QSize(w, h));
+    EXPECT_GT(out.pixelColor(4, 0).red(), 200) << "last column";
+    EXPECT_LT(out.pixelColor(4, 0).blue(), 60);
+    EXPECT_GT(out.pixelColor(0, 2).red(), 200) << "last row";
+    EXPECT_LT(out.pixelColor(0, 0).red(), 150) << "grey elsewhere";
 }
 
 } // namespace

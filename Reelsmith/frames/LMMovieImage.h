@@ -1,0 +1,95 @@
+#pragma once
+
+#include "Reelsmith/decode/LMPlacedImage.h"
+
+#include <QImage>
+#include <QRectF>
+#include <QSizeF>
+#include <QString>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+
+class LMFFImage;
+
+/**
+ * One video frame together with the geometry of the clip it belongs to. A movie owns one for its
+ * whole life: it caches the latest decoded frame in an RGBA buffer it owns and holds the clip's
+ * picture settings. Every frame handed out of the movie is a new, short-lived image that refers
+ * to that buffer and carries a copy of the settings (getReferencedMovieImage).
+ *
+ * This class holds the frame caching and the settings the movie sets itself (sizes, crop, the
+ * subtitle of the frame's time); the picture edits are applied elsewhere.
+ *
+ * Held by std::shared_ptr. The movie caches frames on its decode queue while other threads read
+ * referenced images: the conversion into the owned buffer holds that buffer's lock, and the
+ * settings are guarded by the image's own lock.
+ */
+class LMMovieImage
+{
+public:
+    LMMovieImage();
+    LMMovieImage(const LMMovieImage &) = delete;
+    LMMovieImage &operator=(const LMMovieImage &) = delete;
+
+    // Settings (the movie sets them to the video size when it opens).
+    QSizeF originSize() const;
+    void setOriginSize(const QSizeF &size);
+    QSizeF displaySize() const;
+    void setDisplaySize(const QSizeF &size);
+    QRectF cropRect() const;
+    void setCropRect(const QRectF &rect);
+    QSizeF outputSize() const;
+    void setOutputSize(const QSizeF &size);
+
+    /**
+     * Engine time of the cached frame on the movie's timeline (its presentation time less the
+     * file's start, plus the media's position); INT64_MIN without a frame.
+     */
+    int64_t frameTime() const;
+    void setFrameTime(const int64_t &time);
+
+    // The subtitles of the frame's time.
+    QString subtitleCurrentString() const;
+    void setSubtitleCurrentString(const QString &text);
+    LMPlacedImage mediaSubtitleImage() const;
+    void setMediaSubtitleImage(const LMPlacedImage &image);
+    /** Drops the rendered text subtitle (its cache key with it). */
+    void clearSubtitleCache();
+
+    // Frames.
+    /** A new image referring to this one's frame, with a copy of every setting. */
+    std::shared_ptr<LMMovieImage> getReferencedMovieImage() const;
+    void loadReferencedMovieImage(const LMMovieImage &source);
+    /** The owned buffer when there is one, else the referenced frame; null without either. */
+    std::shared_ptr<LMFFImage> originFFImage() const;
+    /** Makes sure the owned buffer holds a frame of w x h in pixel format f (32-byte aligned). */
+    void alloc_cached_frame_image_buffer(int32_t w, int32_t h, int32_t format);
+    /** Converts image's frame into the owned RGBA buffer (reused while the size stays). */
+    void cache_frame_image_from_ffimage(const LMFFImage &image);
+    /** The same into a newly allocated RGBA buffer (thumbnails: earlier referrers keep theirs). */
+    void cache_frame_image_to_new_rgb_data(const LMFFImage &image);
+    /** Replaces the reference by an owned copy of the referenced frame, in its own format. */
+    void cache_data_image_from_referenced();
+
+    /**
+     * The frame without edits, as a straight-alpha RGBA image (a copy); a YUV frame goes through
+     * the full-range formula. Null without a frame.
+     */
+    QImage currentCIImage() const;
+
+private:
+    mutable std::mutex m_lock;
+    QSizeF m_originSize;
+    QSizeF m_displaySize;
+    QRectF m_cropRect;
+    QSizeF m_outputSize;
+    int64_t m_frameTime = INT64_MIN;
+    QString m_subtitleCurrentString;
+    LMPlacedImage m_mediaSubtitleImage;
+    QImage m_subtitleImage;
+    QString m_subtitleImageString;
+    std::shared_ptr<LMFFImage> m_referencedImage;
+    std::shared_ptr<LMFFImage> m_avframeImage;
+    std::shared_ptr<LMFFImage> m_cachedColorspaceImage;
+};

@@ -1,0 +1,263 @@
+#pragma once
+
+#include "Reelsmith/LMTypes.h"
+#include "Reelsmith/audio/LMOutputAudioGraphDelegate.h"
+#include "Reelsmith/decode/LMPlacedImage.h"
+#include "Reelsmith/demux/LMFFMediaOwner.h"
+#include "Reelsmith/movie/SerialQueue.h"
+
+#include <QImage>
+#include <QList>
+#include <QLoggingCategory>
+#include <QRectF>
+#include <QSet>
+#include <QSizeF>
+#include <QStringList>
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <optional>
+
+class LMFFMedia;
+class LMFFPacket;
+class LMMovieImage;
+class LMOutputAudioGraph;
+
+namespace Reelsmith {
+// discwright.reelsmith.movie: movie opening, seeks and the decode queue.
+Q_DECLARE_LOGGING_CATEGORY(lcMovie)
+} // namespace Reelsmith
+
+/**
+ * The engine's decoder for one playable movie: an ordered list of medias, each placed at its own
+ * position on one timeline, plus an optional external subtitle media. It keeps the movie's clock,
+ * runs every decode, seek and audio refill on its own serial decode queue, feeds its audio output,
+ * and produces the frame image at a time with its subtitles.
+ *
+ * The clock: the time of the last seek plus the audio decoded since, less what the output still
+ * holds, so it advances as the sound is played out (real time on the silent fallback output).
+ * A seek moves the clock at once on the caller's thread and queues its work; that work is skipped
+ * when a later seek (or clock update) happened before it ran, so of several quick seeks only the
+ * last one reads the input.
+ *
+ * Held by std::shared_ptr (or owned by one object). Queries and seek() may come from any thread;
+ * the waiting decode calls must not be made on the main thread in product code. Do not destroy
+ * a movie from inside one of its own queue operations.
+ */
+class LMFFMovie : public LMFFMediaOwner, public LMOutputAudioGraphDelegate
+{
+public:
+    /** The current-time sentinel for decodeImageAtTimeActionWaitUntilDone. */
+    static constexpr int64_t kCurrentTime = -800000000000001LL;
+    /** Frames of one audio refill (16384 bytes of interleaved stereo float). */
+    static constexpr int kRefillFrames = 2048;
+
+    using ImageAction = std::function<void(const std::shared_ptr<LMMovieImage> &)>;
+    using PacketAction = std::function<void(const std::shared_ptr<LMFFPacket> &)>;
+    using MediaFilter = std::function<bool(const LMFFMedia &)>;
+
+    /** The process-wide library set-up (FFmpeg's log level to fatal); runs once, any thread. */
+    static void initialize();
+    /** FFmpeg's log level to debug. */
+    static void open_debug_info();
+
+    LMFFMovie();
+    ~LMFFMovie() override;
+    LMFFMovie(const LMFFMovie &) = delete;
+    LMFFMovie &operator=(const LMFFMovie &) = delete;
+
+    /** Drops the medias, the audio output and the subtitle media (after queued work has run). */
+    void close();
+
+    // Opening.
+    /**
+     * Takes the medias, opens each with this movie as its owner, sets the duration to the end of
+     * the latest one, creates the audio output, and sizes the frame image to the first media with
+     * video.
+     */
+    void openMedias(const QList<std::shared_ptr<LMFFMedia>> &medias);
+    /** Opens path as an external subtitle file; true when it has a subtitle stream and is kept. */
+    bool openSubtitle(const QString &path);
+
+    // Queries (any thread).
+    QList<std::shared_ptr<LMFFMedia>> medias() const;
+    std::shared_ptr<LMFFMedia> subtitle() const;
+    std::shared_ptr<LMFFMedia> videoMedia() const;
+    std::shared_ptr<LMMovieImage> cachedMovieImage() const { return m_cachedMovieImage; }
+    LMOutputAudioGraph *audioOutputGraph() const;
+
+    int64_t duration() const { return m_duration.load(); }
+    /** Engine time; see the class comment. */
+    int64_t currentTime() const;
+    bool hasAudio() const;
+    bool hasVideo() const;
+    bool hasSubtitle() const;
+
+    QList<std::shared_ptr<LMFFMedia>> audios() const;
+    QList<std::shared_ptr<LMFFMedia>> videos() const;
+    QList<std::shared_ptr<LMFFMedia>> filterMedias(const MediaFilter &filter) const;
+    static QList<std::shared_ptr<LMFFMedia>>
+    mediasFilter(const QList<std::shared_ptr<LMFFMedia>> &medias, const MediaFilter &filter);
+    /** The first current (synced) media with video / audio; null when none. */
+    std::shared_ptr<LMFFMedia> currentVideoMedia() const;
+    std::shared_ptr<LMFFMedia> currentAudioMedia() const;
+    /** The first media with video whose interval holds t; null when none. */
+    std::shared_ptr<LMFFMedia> videoMediaAtTime(int64_t t) const;
+    /** End of the current video media on the timeline; 0 without one. */
+    int64_t currentVideoMediaMaxTime() const;
+
+    float framerate() const;
+    int64_t videoBitrate() const;
+    double sample_aspect_ratio() const;
+    LMFFVideoFormat videoFormat() const;
+    int32_t videoCodec() const;
+    /** All zero without audio. */
+    LMFFAudioFormat audioFormat() const;
+    int32_t audioCodec() const;
+    int64_t audioBitrate() const;
+    int64_t fileBitrate() const;
+    QSizeF videoSize() const;
+    /** Width x sample aspect ratio, to the nearest multiple of 4 (round half up); height as is. */
+    QSizeF videoDisplaySize() const;
+    /** Counter-clockwise degrees that put the first video upright: a picture turned 90 gives -90. */
+    int default_movie_rotate() const;
+
+    QStringList audioStreams() const;
+    QStringList subtitleStreams() const;
+    std::optional<QSet<int>> selectAudioStreams() const;
+    std::optional<QSet<int>> selectSubtitleStreams() const;
+    /** Sets the track selection on every media (applied on the decode queue). */
+    void setSelectAudioStreams(const std::optional<QSet<int>> &tracks);
+    void setSelectSubtitleStreams(const std::optional<QSet<int>> &tracks);
+
+    /** Float, stereo, 44100 Hz. */
+    LMFFAudioFormat defaultOutputFormat() const;
+    void configOutputFormat(const LMFFAudioFormat &) {}
+    bool forward() const { return true; }
+    bool onlyPlayOneAudioStream() const { return false; }
+
+    // Switches, set before the first decode.
+    bool disableVideo() const override { return m_disableVideo.load(); }
+    void setDisableVideo(bool on) { m_disableVideo.store(on); }
+    bool exportMovie() const override { return m_exportMovie.load(); }
+    void setExportMovie(bool on) { m_exportMovie.store(on); }
+    bool copy_video_stream() const override { return m_copyVideoStream.load(); }
+    void setCopyVideoStream(bool on) { m_copyVideoStream.store(on); }
+    bool copy_audio_stream() const override { return m_copyAudioStream.load(); }
+    void setCopyAudioStream(bool on) { m_copyAudioStream.store(on); }
+    bool forward_only_key() const override { return m_forwardOnlyKey.load(); }
+    void setForwardOnlyKey(bool on) { m_forwardOnlyKey.store(on); }
+
+    /** Gain applied when mixing medias; 1.0 at creation. */
+    double volume() const { return m_volume.load(); }
+    void setVolume(double volume) { m_volume.store(volume); }
+    /** Kept for the owner; never called by the movie. */
+    void *delegate() const { return m_delegate; }
+    void setDelegate(void *delegate) { m_delegate = delegate; }
+
+    // The clock and seeking.
+    /** Moves the clock to t at once and queues the seek of the medias (skipped if superseded). */
+    void seek(int64_t t);
+    void setCurrentTime(int64_t t) { seek(t); }
+    /** Waits until every queued operation has run (returns at once from the queue itself). */
+    void flushOperation();
+    /** Re-anchors the clock: seek point t, no audio decoded since. */
+    void update_current_time_to(int64_t t);
+    /** frames of output-rate audio were decoded. */
+    void forwardAudioDecodeTime(double frames);
+    /**
+     * Seeks each media whose interval holds the clock and that is not synced yet (every such
+     * media with force) and marks which are current. Decode queue only.
+     */
+    void updateCurrentMedias(bool force = false);
+    /** Seeks whose work has run (not skipped); for diagnostics. */
+    int64_t performedSeekCount() const { return m_performedSeeks.load(); }
+
+    // Playback, forwarded to the audio output.
+    void play();
+    void pause();
+    bool isPlay() const;
+    void stop() { pause(); }
+    void setRate(float rate);
+    float rate() const;
+    void setPlayVolume(float volume);
+    float playVolume() const;
+
+    // Audio.
+    /** From the output's render thread: queues one refill (at most one waits at a time). */
+    void decodeMoreAudioDataToAudioOutput() override;
+    /** Decode queue: refills when the output holds 2047 frames or fewer. */
+    void decodeMoreAudioDataToAudioOutputHelper();
+    /** Decode queue: decodes one block of 2048 frames into the output (nothing when exporting). */
+    bool decodeAudioToAudioOutput();
+    /**
+     * Decode queue: k >= 1 reads the first k audio streams of each current media into k blocks of
+     * n frames; k <= 0 mixes all of them into one block. Every current media is added, times
+     * volume(); the clock counts n frames.
+     */
+    bool readSampleNbStreamFrame(float *buffer, int k, int n);
+    bool readSampleFrame(float *buffer, int n) { return readSampleNbStreamFrame(buffer, 0, n); }
+    /** Decode queue: the current audio media's next raw packet; re-anchors the clock at it. */
+    std::shared_ptr<LMFFPacket> readNextAudioPacket();
+    void updateAudioPacketTime(const LMFFPacket *packet);
+
+    // Video.
+    /** Runs block on the decode queue (inline from the queue itself); with wait, until done. */
+    void decodeImageWaitUntilDone(std::function<void()> block, bool wait);
+    /**
+     * Decodes the frame at t (kCurrentTime: the clock) on the queue, caches it in the frame image
+     * with the subtitles of that time, and calls action with a referenced copy. Without a current
+     * video media the frame image holds no frame and action is still called.
+     */
+    void decodeImageAtTimeActionWaitUntilDone(int64_t t, ImageAction action, bool wait);
+    void decodeImageAtTimeAction(int64_t t, ImageAction action)
+    {
+        decodeImageAtTimeActionWaitUntilDone(t, std::move(action), true);
+    }
+    /** The frame at the clock, waited for; nothing at all (action not called) while exporting. */
+    void decodeCurrentImageWithAction(ImageAction action);
+    /** Waits for the current video media's next raw packet (null at the end) and hands it over. */
+    void decodeImagePacketWithAction(PacketAction action);
+    /**
+     * The picture at t fitted into size (aspect kept), or a null image without a picture there.
+     * Waits for the queue.
+     */
+    QImage thumbnailAtTimeSize(int64_t t, const QSizeF &size);
+    /** r scaled to fit b (larger ratio, at least 0.01; a NaN ratio yields to the other), centred. */
+    static QRectF scaleRectIn(const QRectF &r, const QRectF &b);
+
+private:
+    void openAudioOutput();
+    void configVideoEffectStream();
+    int64_t getMaxMediaDuration() const;
+    static bool isInside(const LMFFMedia &media, int64_t time);
+    std::shared_ptr<LMFFMedia> lastOf(const QList<std::shared_ptr<LMFFMedia>> &list) const;
+
+    mutable std::mutex m_mediaLock; // guards the lists and pointers below, not the medias' insides
+    QList<std::shared_ptr<LMFFMedia>> m_medias;
+    std::shared_ptr<LMFFMedia> m_subtitle;
+    std::shared_ptr<LMFFMedia> m_videoMedia;
+    std::unique_ptr<LMOutputAudioGraph> m_audioOutputGraph;
+
+    std::shared_ptr<LMMovieImage> m_cachedMovieImage;
+    void *m_delegate = nullptr;
+    std::atomic<double> m_volume{1.0};
+    std::atomic<bool> m_disableVideo{false};
+    std::atomic<bool> m_exportMovie{false};
+    std::atomic<bool> m_copyVideoStream{false};
+    std::atomic<bool> m_copyAudioStream{false};
+    std::atomic<bool> m_forwardOnlyKey{false};
+
+    // The clock: written on the decode queue and by seek() on the caller's thread.
+    std::atomic<int64_t> m_seekPoint{0};
+    std::atomic<double> m_decodeSamples{0};
+    std::atomic<uint64_t> m_clockGeneration{0}; // grows with every re-anchoring
+    std::atomic<int64_t> m_duration{0};
+    std::atomic<int64_t> m_performedSeeks{0};
+    std::atomic<bool> m_refillQueued{false};
+
+    // Last: destroyed first, after the destructor has run what was queued.
+    Reelsmith::detail::SerialQueue m_decodeQueue;
+};

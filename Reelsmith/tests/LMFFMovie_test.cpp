@@ -1,0 +1,413 @@
+#include "Reelsmith/audio/LMOutputAudioGraph.h"
+#include "Reelsmith/decode/LMFFPacket.h"
+#include "Reelsmith/demux/LMFFMedia.h"
+#include "Reelsmith/frames/LMMovieImage.h"
+#include "Reelsmith/movie/LMFFMovie.h"
+#include "Reelsmith/source/LMMediaSource.h"
+#include "support/AudioFixtures.h"
+#include "support/MediaFixtures.h"
+
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <chrono>
+#include <cmath>
+#include <future>
+#include <gtest/gtest.h>
+#include <thread>
+#include <vector>
+
+using fixtures::MediaFixtures;
+
+namespace {
+
+constexpr int64_t kSecond = 1000000;
+
+// A movie over every media of the file, as the application opens a clip.
+std::unique_ptr<LMFFMovie> openMovie(const QString &path)
+{
+    auto movie = std::make_unique<LMFFMovie>();
+    movie->openMedias(LMMediaSource::mediaWithPath(path)->createMedias());
+    return movie;
+}
+
+std::shared_ptr<LMMovieImage> currentImage(LMFFMovie &movie)
+{
+    std::shared_ptr<LMMovieImage> result;
+    movie.decodeCurrentImageWithAction(
+        [&](const std::shared_ptr<LMMovieImage> &image) { result = image; });
+    return result;
+}
+
+// Small clips that only this program needs, made once.
+class MovieFiles : public ::testing::Test
+{
+protected:
+    static void SetUpTestSuite() { s_dir = new QTemporaryDir; }
+    static void TearDownTestSuite()
+    {
+        delete s_dir;
+        s_dir = nullptr;
+    }
+    static QString make(const QString &name, const QStringList &args)
+    {
+        const QString path = s_dir->filePath(name);
+        if (QFileInfo::exists(path))
+            return path;
+        QString error;
+        EXPECT_TRUE(fixtures::runFfmpeg(args + QStringList{path}, path, &error))
+            << error.toStdString();
+        return path;
+    }
+    // One second of 720x576 MPEG-2 with the given sample aspect ratio.
+    static QString palWithSar(const QString &sar)
+    {
+        return make(QStringLiteral("pal_%1.mpg").arg(QString(sar).replace('/', '_')),
+                    {"-f",
+                     "lavfi",
+                     "-i",
+                     "testsrc=size=720x576:rate=25:duration=1",
+                     "-vf",
+                     QStringLiteral("setsar=%1").arg(sar),
+                     "-c:v",
+                     "mpeg2video",
+                     "-f",
+                     "vob"});
+    }
+    // One second of 16:9 square-pixel H.264.
+    static QString wide()
+    {
+        return make(QStringLiteral("wide.mp4"),
+                    {"-f",
+                     "lavfi",
+                     "-i",
+                     "testsrc=size=320x180:rate=25:duration=1",
+                     "-c:v",
+                     "libx264",
+                     "-preset",
+                     "veryfast",
+                     "-pix_fmt",
+                     "yuv420p"});
+    }
+    static QTemporaryDir *s_dir;
+};
+
+QTemporaryDir *MovieFiles::s_dir = nullptr;
+
+TEST(Movie, SeekToTwoSecondsShowsTheFrameTheFfmpegProgramShowsThere)
+{
+    const QString path = MediaFixtures::shared().h264AacMp4(3);
+    ASSERT_FALSE(path.isEmpty()) << MediaFixtures::shared().lastError().toStdString();
+    auto movie = openMovie(path);
+    ASSERT_TRUE(movie->hasVideo());
+    ASSERT_TRUE(movie->hasAudio());
+    EXPECT_NEAR(double(movie->duration()), 3.0 * kSecond, 0.1 * kSecond);
+
+    movie->seek(2 * kSecond);
+    EXPECT_EQ(movie->currentTime(), 2 * kSecond) << "the clock moves on the caller's thread";
+    auto image = currentImage(*movie);
+    ASSERT_TRUE(image);
+    EXPECT_EQ(image->frameTime(), 2 * kSecond);
+    const QImage picture = image->currentCIImage();
+    ASSERT_EQ(picture.size(), QSize(320, 240));
+
+    QImage reference;
+    ASSERT_TRUE(fixtures::ffmpegFrameAt(path, 2.0, &reference));
+    EXPECT_GE(fixtures::psnr(picture, reference), 40.0);
+
+    // And back to the start: a backward seek lands on the first frame.
+    movie->seek(0);
+    image = currentImage(*movie);
+    ASSERT_TRUE(image);
+    EXPECT_EQ(image->frameTime(), 0);
+    ASSERT_TRUE(fixtures::ffmpegFrameAt(path, 0.0, &reference));
+    EXPECT_GE(fixtures::psnr(image->currentCIImage(), reference), 40.0);
+}
+
+TEST(Movie, QuickSeeksBehindARunningDecodeOnlyDoTheLastOne)
+{
+    const QString path = MediaFixtures::shared().h264AacMp4(5);
+    ASSERT_FALSE(path.isEmpty()) << MediaFixtures::shared().lastError().toStdString();
+    auto movie = openMovie(path);
+    currentImage(*movie); // settles the opening sync
+    const int64_t seeksBefore = movie->performedSeekCount();
+
+    std::promise<void> release;
+    std::shared_future<void> gate = release.get_future().share();
+    movie->decodeImageWaitUntilDone([gate] { gate.wait(); }, false);
+    for (int64_t t : {1 * kSecond, 2 * kSecond, 3 * kSecond}) {
+        movie->seek(t);
+        EXPECT_EQ(movie->currentTime(), t);
+    }
+    release.set_value();
+    movie->flushOperation();
+    EXPECT_EQ(movie->performedSeekCount() - seeksBefore, 1) << "the first two were superseded";
+    EXPECT_EQ(movie->currentTime(), 3 * kSecond);
+
+    auto image = currentImage(*movie);
+    ASSERT_TRUE(image);
+    EXPECT_EQ(image->frameTime(), 3 * kSecond);
+}
+
+TEST(Movie, DecodesAskedFromTheQueueRunInline)
+{
+    auto movie = openMovie(MediaFixtures::shared().h264AacMp4(3));
+    bool nested = false;
+    std::shared_ptr<LMMovieImage> image;
+    movie->decodeImageWaitUntilDone(
+        [&] {
+            // A seek and a waiting decode from inside the queue would deadlock (or run after this
+            // operation) if they were queued.
+            movie->seek(kSecond);
+            movie->decodeImageAtTimeAction(LMFFMovie::kCurrentTime,
+                                           [&](const auto &frame) { image = frame; });
+            movie->flushOperation();
+            nested = true;
+        },
+        true);
+    EXPECT_TRUE(nested);
+    ASSERT_TRUE(image);
+    EXPECT_EQ(image->frameTime(), kSecond);
+}
+
+TEST(Movie, ClockFollowsPlaybackOnTheSilentOutput)
+{
+    const QString path = MediaFixtures::shared().h264AacMp4(5);
+    auto movie = openMovie(path);
+    movie->play();
+    ASSERT_TRUE(movie->isPlay()) << movie->audioOutputGraph()->lastError().toStdString();
+    // Let the output start pulling before measuring.
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    const int64_t start = movie->currentTime();
+    QElapsedTimer wall;
+    wall.start();
+    std::this_thread::sleep_for(std::chrono::milliseconds(1200));
+    const double played = double(movie->currentTime() - start) / kSecond;
+    const double elapsed = double(wall.nsecsElapsed()) / 1e9;
+    // About one second a second; the bounds are wide for loaded machines.
+    EXPECT_GT(played / elapsed, 0.5) << played << " s in " << elapsed << " s";
+    EXPECT_LT(played / elapsed, 1.5) << played << " s in " << elapsed << " s";
+
+    movie->pause();
+    EXPECT_FALSE(movie->isPlay());
+    movie->flushOperation();
+    const int64_t paused = movie->currentTime();
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    EXPECT_EQ(movie->currentTime(), paused) << "a paused clock stands still";
+}
+
+TEST(Movie, RefillOnlyWhenTheOutputRunsLow)
+{
+    auto movie = openMovie(MediaFixtures::shared().h264AacMp4(3));
+    LMOutputAudioGraph *graph = movie->audioOutputGraph();
+    ASSERT_TRUE(graph);
+    std::vector<float> silence(size_t(3000) * 2, 0.0f);
+
+    graph->writeSampleFrame(silence.data(), 3000);
+    movie->decodeImageWaitUntilDone([&] { movie->decodeMoreAudioDataToAudioOutputHelper(); }, true);
+    EXPECT_EQ(graph->bufferFrames(), 3000);
+
+    graph->clearBuffer();
+    graph->writeSampleFrame(silence.data(), 2047);
+    const int64_t before = movie->currentTime();
+    movie->decodeImageWaitUntilDone([&] { movie->decodeMoreAudioDataToAudioOutputHelper(); }, true);
+    EXPECT_EQ(graph->bufferFrames(), 2047 + LMFFMovie::kRefillFrames);
+    // Decoded but not played: the clock does not move yet.
+    EXPECT_EQ(movie->currentTime(), before);
+}
+
+TEST(Movie, RefillQueuedBeforeASeekDoesNotPushTheClockPastTheSeek)
+{
+    // A refill that runs after the seek moved the clock but before the seek's own work reads
+    // audio at the old position; that audio is dropped with the output's buffer, so it must not
+    // count towards the new position either.
+    auto movie = openMovie(MediaFixtures::shared().h264AacMp4(3));
+    std::promise<void> release;
+    std::shared_future<void> gate = release.get_future().share();
+    movie->decodeImageWaitUntilDone([gate] { gate.wait(); }, false);
+    movie->decodeImageWaitUntilDone([&] { movie->decodeMoreAudioDataToAudioOutputHelper(); },
+                                    false);
+    movie->seek(kSecond);
+    release.set_value();
+    movie->flushOperation();
+    EXPECT_EQ(movie->audioOutputGraph()->bufferFrames(), 0);
+    EXPECT_EQ(movie->currentTime(), kSecond);
+}
+
+TEST(Movie, SplitVideoAndAudioMediasAreBothCurrentAndOnlyAudioIsMixed)
+{
+    auto movie = openMovie(MediaFixtures::shared().h264AacMp4(3));
+    ASSERT_EQ(movie->medias().size(), 2);
+    std::vector<float> block(size_t(LMFFMovie::kRefillFrames) * 2, 0.0f);
+    movie->decodeImageWaitUntilDone(
+        [&] { movie->readSampleFrame(block.data(), LMFFMovie::kRefillFrames); }, true);
+    EXPECT_EQ(movie->currentVideoMedia(), movie->medias().at(0));
+    EXPECT_EQ(movie->currentAudioMedia(), movie->medias().at(1));
+    EXPECT_FALSE(movie->medias().at(0)->hasAudio());
+    float peak = 0;
+    for (float sample : block)
+        peak = std::max(peak, std::fabs(sample));
+    EXPECT_GT(peak, 0.05f) << "the sine of the audio media";
+
+    movie->setVolume(0.0);
+    movie->decodeImageWaitUntilDone(
+        [&] { movie->readSampleFrame(block.data(), LMFFMovie::kRefillFrames); }, true);
+    for (float sample : block)
+        ASSERT_EQ(sample, 0.0f);
+}
+
+TEST(Movie, ExportingMovieNeverDecodesTheCurrentImage)
+{
+    auto movie = openMovie(MediaFixtures::shared().h264AacMp4(3));
+    movie->setExportMovie(true);
+    bool called = false;
+    movie->decodeCurrentImageWithAction([&](const auto &) { called = true; });
+    movie->flushOperation();
+    EXPECT_FALSE(called);
+}
+
+TEST(Movie, WithoutVideoTheActionStillGetsAnImageWithoutFrame)
+{
+    struct Case
+    {
+        const char *name;
+        QString path;
+    };
+    const Case cases[] = {
+        {"audio only", MediaFixtures::shared().audioOnlyWav()},
+        {"random bytes", MediaFixtures::shared().randomBytes()},
+    };
+    for (const Case &row : cases) {
+        SCOPED_TRACE(row.name);
+        auto movie = openMovie(row.path);
+        EXPECT_FALSE(movie->hasVideo());
+        auto image = currentImage(*movie);
+        ASSERT_TRUE(image);
+        EXPECT_TRUE(image->currentCIImage().isNull());
+        EXPECT_TRUE(movie->thumbnailAtTimeSize(0, QSizeF(160, 120)).isNull());
+    }
+}
+
+TEST(Movie, StreamCopyHandsOutRawPackets)
+{
+    auto movie = std::make_unique<LMFFMovie>();
+    movie->setCopyVideoStream(true);
+    movie->openMedias(
+        LMMediaSource::mediaWithPath(MediaFixtures::shared().h264AacMp4(3))->createMedias());
+    std::shared_ptr<LMFFPacket> packet;
+    movie->decodeImagePacketWithAction(
+        [&](const std::shared_ptr<LMFFPacket> &raw) { packet = raw; });
+    ASSERT_TRUE(packet);
+    EXPECT_TRUE(packet->isKeyPacket()) << "the first video packet";
+}
+
+TEST(Movie, ExternalSubtitleTextFollowsTheFrameTime)
+{
+    auto movie = openMovie(MediaFixtures::shared().h264AacMp4(3));
+    EXPECT_FALSE(movie->openSubtitle(MediaFixtures::shared().audioOnlyWav()));
+    EXPECT_FALSE(movie->subtitle());
+    ASSERT_TRUE(movie->openSubtitle(MediaFixtures::shared().srtFile()));
+    EXPECT_TRUE(movie->hasSubtitle());
+
+    std::shared_ptr<LMMovieImage> image;
+    movie->decodeImageAtTimeAction(1500000, [&](const auto &frame) { image = frame; });
+    ASSERT_TRUE(image);
+    EXPECT_EQ(image->subtitleCurrentString(), QStringLiteral("Hello, big\nworld"));
+    movie->decodeImageAtTimeAction(2200000, [&](const auto &frame) { image = frame; });
+    EXPECT_TRUE(image->subtitleCurrentString().isEmpty()) << "between two events";
+}
+
+TEST_F(MovieFiles, DisplaySizeFollowsTheSampleAspectRatio)
+{
+    struct Case
+    {
+        const char *name;
+        QString sar;
+        double width;
+    };
+    const Case cases[] = {
+        {"PAL 4:3 pixels", QStringLiteral("16/15"), 768},
+        {"square pixels", QStringLiteral("1/1"), 720},
+    };
+    for (const Case &row : cases) {
+        SCOPED_TRACE(row.name);
+        auto movie = openMovie(palWithSar(row.sar));
+        EXPECT_EQ(movie->videoSize(), QSizeF(720, 576));
+        EXPECT_EQ(movie->videoDisplaySize(), QSizeF(row.width, 576));
+        EXPECT_EQ(movie->cachedMovieImage()->outputSize(), QSizeF(720, 576));
+        EXPECT_EQ(movie->cachedMovieImage()->cropRect(), QRectF(0, 0, 720, 576));
+    }
+}
+
+TEST_F(MovieFiles, ThumbnailKeepsTheAspectAndLeavesTheClockAlone)
+{
+    auto movie = openMovie(wide());
+    movie->seek(200000);
+    const QImage thumbnail = movie->thumbnailAtTimeSize(500000, QSizeF(160, 120));
+    EXPECT_EQ(thumbnail.size(), QSize(160, 90));
+    EXPECT_EQ(movie->currentTime(), 200000);
+    EXPECT_TRUE(movie->thumbnailAtTimeSize(5 * kSecond, QSizeF(160, 120)).isNull())
+        << "past the end";
+}
+
+TEST_F(MovieFiles, RotationIsTheNegatedClockwiseTurnOfThePicture)
+{
+    // A picture to be shown turned 90 degrees clockwise. The 5.1 command line writes a "rotate"
+    // tag into the display matrix with the opposite sign, so asking for 270 stores a matrix of
+    // -90 degrees (counter-clockwise), the matrix older files carried for "rotate" = 90.
+    const QString plain = make(QStringLiteral("upright.mp4"),
+                               {"-f",
+                                "lavfi",
+                                "-i",
+                                "testsrc=size=160x120:rate=25:duration=1",
+                                "-c:v",
+                                "libx264",
+                                "-preset",
+                                "veryfast"});
+    const QString turned = make(QStringLiteral("turned.mp4"),
+                                {"-i", plain, "-c", "copy", "-metadata:s:v:0", "rotate=270"});
+    EXPECT_EQ(openMovie(turned)->default_movie_rotate(), -90);
+    EXPECT_EQ(openMovie(plain)->default_movie_rotate(), 0);
+}
+
+TEST(Movie, ScaleRectFitsAndCentres)
+{
+    struct Case
+    {
+        const char *name;
+        QRectF r, b, expected;
+    };
+    const Case cases[] = {
+        {"wide into 4:3",
+         QRectF(0, 0, 1920, 1080),
+         QRectF(0, 0, 640, 480),
+         QRectF(0, 60, 640, 360)},
+        {"tall into square",
+         QRectF(0, 0, 100, 200),
+         QRectF(10, 10, 100, 100),
+         QRectF(35, 10, 50, 100)},
+        {"small is enlarged", QRectF(0, 0, 16, 9), QRectF(0, 0, 160, 120), QRectF(0, 15, 160, 90)},
+        {"nothing to fit", QRectF(0, 0, 0, 0), QRectF(0, 0, 0, 0), QRectF(0, 0, 0, 0)},
+    };
+    for (const Case &row : cases) {
+        SCOPED_TRACE(row.name);
+        const QRectF result = LMFFMovie::scaleRectIn(row.r, row.b);
+        EXPECT_NEAR(result.x(), row.expected.x(), 0.01);
+        EXPECT_NEAR(result.y(), row.expected.y(), 0.01);
+        EXPECT_NEAR(result.width(), row.expected.width(), 0.01);
+        EXPECT_NEAR(result.height(), row.expected.height(), 0.01);
+    }
+}
+
+TEST(Movie, ClosingDropsTheMediasAfterQueuedWork)
+{
+    auto movie = openMovie(MediaFixtures::shared().h264AacMp4(3));
+    movie->seek(kSecond);
+    movie->close();
+    EXPECT_TRUE(movie->medias().isEmpty());
+    EXPECT_EQ(movie->audioOutputGraph(), nullptr);
+    // Decoding after close has nothing to read and still answers.
+    EXPECT_TRUE(currentImage(*movie));
+}
+
+} // namespace

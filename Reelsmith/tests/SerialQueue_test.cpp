@@ -1,0 +1,114 @@
+#include "Reelsmith/movie/SerialQueue.h"
+
+#include <atomic>
+#include <future>
+#include <gtest/gtest.h>
+#include <mutex>
+#include <vector>
+
+using Reelsmith::detail::SerialQueue;
+
+namespace {
+
+TEST(SerialQueue, OperationsRunOneAtATimeInOrder)
+{
+    SerialQueue queue;
+    std::mutex lock;
+    std::vector<int> order;
+    std::atomic<int> running{0};
+    std::atomic<int> overlap{0};
+    // Posted from several threads at once: each thread's own operations keep their order.
+    std::vector<std::thread> posters;
+    for (int t = 0; t < 4; ++t) {
+        posters.emplace_back([&, t] {
+            for (int i = 0; i < 50; ++i) {
+                queue.post([&, t, i] {
+                    if (running.fetch_add(1) != 0)
+                        ++overlap;
+                    {
+                        std::lock_guard guard(lock);
+                        order.push_back(t * 1000 + i);
+                    }
+                    running.fetch_sub(1);
+                });
+            }
+        });
+    }
+    for (auto &poster : posters)
+        poster.join();
+    queue.waitUntilAllOperationsAreFinished();
+    EXPECT_EQ(overlap.load(), 0);
+    ASSERT_EQ(order.size(), 200u);
+    int last[4] = {-1, -1, -1, -1};
+    for (int value : order) {
+        const int t = value / 1000;
+        EXPECT_GT(value % 1000, last[t]);
+        last[t] = value % 1000;
+    }
+    EXPECT_EQ(queue.operationCount(), 0u);
+}
+
+TEST(SerialQueue, WorkAskedFromTheQueueRunsInlineInsteadOfWaitingOnItself)
+{
+    SerialQueue queue;
+    std::vector<int> order;
+    bool inline_ = false;
+    queue.run(
+        [&] {
+            order.push_back(1);
+            // A waiting request from the queue itself would never finish if it were queued.
+            queue.run([&] { order.push_back(2); }, true);
+            inline_ = queue.isCurrent();
+            // So does a flush.
+            queue.waitUntilAllOperationsAreFinished();
+            order.push_back(3);
+        },
+        true);
+    EXPECT_EQ(order, (std::vector<int>{1, 2, 3}));
+    EXPECT_TRUE(inline_);
+    EXPECT_FALSE(queue.isCurrent());
+}
+
+TEST(SerialQueue, WaitingCallsReturnAfterTheirOperation)
+{
+    SerialQueue queue;
+    std::promise<void> release;
+    std::shared_future<void> gate = release.get_future().share();
+    std::atomic<bool> second{false};
+    queue.post([gate] { gate.wait(); });
+    queue.post([&] { second = true; });
+    EXPECT_EQ(queue.operationCount(), 2u);
+    auto flushed
+        = std::async(std::launch::async, [&] { queue.waitUntilAllOperationsAreFinished(); });
+    EXPECT_EQ(flushed.wait_for(std::chrono::milliseconds(50)), std::future_status::timeout)
+        << "a flush waits behind a blocked operation";
+    release.set_value();
+    flushed.get();
+    EXPECT_TRUE(second.load());
+}
+
+TEST(SerialQueue, ShutdownRunsWhatIsQueuedAndRefusesMore)
+{
+    std::atomic<int> ran{0};
+    {
+        SerialQueue queue;
+        for (int i = 0; i < 10; ++i)
+            queue.post([&] { ++ran; });
+        queue.shutdown();
+        EXPECT_EQ(ran.load(), 10);
+        EXPECT_FALSE(queue.post([&] { ++ran; }));
+        queue.shutdown();
+    }
+    EXPECT_EQ(ran.load(), 10);
+}
+
+TEST(SerialQueue, AThrowingOperationDoesNotStopTheQueue)
+{
+    SerialQueue queue;
+    bool after = false;
+    queue.post([] { throw std::runtime_error("decode failed"); });
+    queue.run([&] { after = true; }, true);
+    EXPECT_TRUE(after);
+}
+
+} // namespace
