@@ -63,14 +63,6 @@ void syncFile(const QString &path)
 
 } // namespace
 
-DVDMenuMake::DVDMenuMake() = default;
-
-DVDMenuMake::~DVDMenuMake()
-{
-    // A step released while spumux still runs (it cannot be, start blocks) must not leave it.
-    m_control.cancel();
-}
-
 void DVDMenuMake::makeMenuDvdPathVideoWork(const DVDMenuRef &menu,
                                            const DVDLibraryRef &dvd,
                                            const QString &path,
@@ -80,25 +72,11 @@ void DVDMenuMake::makeMenuDvdPathVideoWork(const DVDMenuRef &menu,
     {
         QMutexLocker locker(&m_lock);
         m_input = video;
-        m_output = path;
     }
-    m_action = [this, menu, dvd, path, video, work] {
+    setOutput(path);
+    prepare([this, menu, dvd, path, video, work] {
         makeMenuHelperDvdPathVideoWork(menu, dvd, path, video, work);
-    };
-}
-
-void DVDMenuMake::start()
-{
-    if (!m_action || m_control.isCancelled())
-        return;
-    std::function<void()> action = std::move(m_action);
-    m_action = nullptr;
-    action();
-}
-
-void DVDMenuMake::cancel()
-{
-    m_control.cancel();
+    });
 }
 
 double DVDMenuMake::progress() const
@@ -107,36 +85,10 @@ double DVDMenuMake::progress() const
     return written / double(std::max<qint64>(1000, fileSizeForFile(input())));
 }
 
-QString DVDMenuMake::lastError() const
-{
-    QMutexLocker locker(&m_lock);
-    return m_lastError;
-}
-
-QString DVDMenuMake::output() const
-{
-    QMutexLocker locker(&m_lock);
-    return m_output;
-}
-
 QString DVDMenuMake::input() const
 {
     QMutexLocker locker(&m_lock);
     return m_input;
-}
-
-void DVDMenuMake::setLastError(const QString &error)
-{
-    QMutexLocker locker(&m_lock);
-    m_lastError = error;
-}
-
-qint64 DVDMenuMake::fileSizeForFile(const QString &path)
-{
-    if (path.isEmpty())
-        return 0;
-    const QFileInfo info(path);
-    return info.exists() ? info.size() : 0;
 }
 
 QSize DVDMenuMake::getDVDVideoFormatSize(const DVDLibrary &dvd)
@@ -241,11 +193,11 @@ bool DVDMenuMake::makeMenuHelperDvdPathVideoWork(const DVDMenuRef &menu,
                                                  const QString &video,
                                                  const QString &work)
 {
-    m_succeeded.store(false);
+    setSucceeded(false);
     // error is what the user is told; detail (the command line, how it ended and the tool's last
     // messages) goes to the log with it.
     auto fail = [&](const QString &error, const QString &detail = QString()) {
-        setLastError(error);
+        ToolStep::fail(error);
         qCWarning(Platterkit::lcSubpicture).noquote() << "menu" << path << ":" << error << detail;
         // A stream without its buttons must not reach dvdauthor as if it were a finished menu.
         QFile::remove(path);
@@ -291,11 +243,11 @@ bool DVDMenuMake::makeMenuHelperDvdPathVideoWork(const DVDMenuRef &menu,
         *dvd, QStringLiteral("spumux"), work, {xmlPath});
     process->setStandardInputPath(video);
     process->setStandardOutputPath(path);
-    m_control.run(process);
+    control().run(process);
     syncFile(path);
     removeTemporaryFiles();
 
-    if (m_control.isCancelled())
+    if (control().isCancelled())
         return fail(QStringLiteral("Making the menu was cancelled."));
     if (process->state() == Platterkit::ToolProcess::State::NotLaunched
         || process->state() == Platterkit::ToolProcess::State::FailedToStart)
@@ -307,6 +259,6 @@ bool DVDMenuMake::makeMenuHelperDvdPathVideoWork(const DVDMenuRef &menu,
                     .arg(process->terminationStatus());
     if (!failure.isEmpty())
         return fail(failure, process->failureDescription());
-    m_succeeded.store(true);
+    setSucceeded(true);
     return true;
 }

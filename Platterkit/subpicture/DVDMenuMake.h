@@ -3,8 +3,7 @@
 #include "Platterkit/model/DVDLibrary.h"
 #include "Platterkit/model/DVDMenu.h"
 #include "Platterkit/subpicture/SpumuxButton.h"
-#include "Platterkit/tools/DVDMakeTask.h"
-#include "Platterkit/tools/ToolTaskControl.h"
+#include "Platterkit/tools/ToolStep.h"
 
 #include <QList>
 #include <QMutex>
@@ -12,8 +11,6 @@
 #include <QSize>
 #include <QSizeF>
 #include <QString>
-#include <atomic>
-#include <functional>
 
 /**
  * The production step that lays a menu page's buttons into its menu video: it writes the spumux
@@ -23,16 +20,11 @@
  * Prepared once on any thread, started once on the production thread (start blocks until spumux
  * exits); progress and cancel may be called from any thread meanwhile.
  */
-class DVDMenuMake : public DVDMakeTask
+class DVDMenuMake : public ToolStep
 {
 public:
     // A DVD menu page holds at most this many buttons.
     static constexpr qsizetype maximumButtonsPerPage = 36;
-
-    DVDMenuMake();
-    ~DVDMenuMake() override;
-    DVDMenuMake(const DVDMenuMake &) = delete;
-    DVDMenuMake &operator=(const DVDMenuMake &) = delete;
 
     // Prepares the run for page menu of project dvd: video is the menu video read, path the menu
     // stream written, work the work folder. Runs nothing yet.
@@ -49,21 +41,10 @@ public:
                                         const QString &video,
                                         const QString &work);
 
-    // Runs the prepared work to its end; nothing when nothing is prepared or cancel came first.
-    void start();
-    // Stops the run: a prepared run does not start, a running spumux is terminated.
-    void cancel() override;
     // Bytes of the menu stream written so far over the bytes of the menu video (at least 1000).
     double progress() const override;
 
-    // After start: whether the menu stream was made, and the reason when it was not.
-    bool succeeded() const { return m_succeeded.load(); }
-    QString lastError() const;
-
-    QString output() const;
     QString input() const;
-    // The running spumux; null before launch and after it has exited.
-    std::shared_ptr<Platterkit::ToolProcess> task() const { return m_control.task(); }
 
     // The spumux XML of the page: one button per element that becomes a button, in items order.
     static QString xmlConfigForMenuDvd(const DVDMenu &menu, const DVDLibrary &dvd);
@@ -74,9 +55,6 @@ public:
     static QRectF scaleRectMenuSizeFitSize(const QRectF &rect, QSizeF menuSize, QSizeF fitSize);
     static QSize getDVDVideoFormatSize(const DVDLibrary &dvd);
 
-    // The size of a file in bytes; 0 when it cannot be read.
-    static qint64 fileSizeForFile(const QString &path);
-
     // Why the page cannot become a DVD menu (too many buttons, or a page that is not part of the
     // project); empty when it can. Checked before anything is written or run.
     static QString checkMenuDvd(const DVDMenu &menu, const DVDLibrary &dvd);
@@ -86,13 +64,6 @@ public:
     spumuxFailure(int exitStatus, const QString &errorOutput, const QString &outputPath);
 
 private:
-    void setLastError(const QString &error);
-
-    std::function<void()> m_action;
-    Platterkit::ToolTaskControl m_control;
-    std::atomic<bool> m_succeeded{false};
     mutable QMutex m_lock;
-    QString m_output;
     QString m_input;
-    QString m_lastError;
 };

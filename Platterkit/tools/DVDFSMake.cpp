@@ -7,64 +7,18 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QMutexLocker>
 #include <QSaveFile>
 
 using Platterkit::lcAuthor;
 
-DVDFSMake::DVDFSMake() = default;
-
-DVDFSMake::~DVDFSMake()
-{
-    // A step released while its run goes on (it should not be) still stops the child.
-    m_control.cancel();
-}
-
 void DVDFSMake::dvdWork(const std::shared_ptr<DVDLibrary> &dvd, const QString &workPath)
 {
-    m_action = [this, dvd, workPath]() { dvdHelperWork(dvd, workPath); };
-}
-
-void DVDFSMake::start()
-{
-    if (!m_action || m_started.exchange(true))
-        return;
-    if (m_control.isCancelled()) {
-        fail(QStringLiteral("cancelled before it started"));
-        return;
-    }
-    const auto action = std::move(m_action);
-    m_action = nullptr;
-    action();
-}
-
-void DVDFSMake::cancel()
-{
-    m_control.cancel();
-}
-
-void DVDFSMake::fail(const QString &reason)
-{
-    QMutexLocker locker(&m_lock);
-    m_lastError = reason;
-    m_succeeded.store(false);
-}
-
-QString DVDFSMake::lastError() const
-{
-    QMutexLocker locker(&m_lock);
-    return m_lastError;
-}
-
-QString DVDFSMake::output() const
-{
-    QMutexLocker locker(&m_lock);
-    return m_output;
+    prepare([this, dvd, workPath]() { dvdHelperWork(dvd, workPath); });
 }
 
 void DVDFSMake::dvdHelperWork(const std::shared_ptr<DVDLibrary> &dvd, const QString &workPath)
 {
-    m_succeeded.store(false);
+    setSucceeded(false);
     if (!dvd) {
         fail(QStringLiteral("no disc to author"));
         return;
@@ -72,10 +26,7 @@ void DVDFSMake::dvdHelperWork(const std::shared_ptr<DVDLibrary> &dvd, const QStr
     const QDir work(workPath);
     // The input streams lie directly in the work folder; author.xml does not exist yet.
     m_totalSize.store(fileSizeForItem(workPath));
-    {
-        QMutexLocker locker(&m_lock);
-        m_output = work.filePath(QStringLiteral("dvd.dvdmedia/VIDEO_TS"));
-    }
+    setOutput(work.filePath(QStringLiteral("dvd.dvdmedia/VIDEO_TS")));
 
     // dvdauthor adds a title set to an existing folder instead of replacing it, so the folder of
     // an earlier run would give a disc with its titles twice.
@@ -104,15 +55,15 @@ void DVDFSMake::dvdHelperWork(const std::shared_ptr<DVDLibrary> &dvd, const QStr
                                                         QStringLiteral("-o"),
                                                         QStringLiteral("dvd.dvdmedia")});
     qCDebug(lcAuthor).noquote() << "running" << process->commandLine() << "in" << workPath;
-    const bool ran = m_control.run(process);
+    const bool ran = control().run(process);
 
     QFile::remove(xmlPath);
     if (ran) {
-        m_succeeded.store(true);
+        setSucceeded(true);
         return;
     }
     QDir(media).removeRecursively();
-    if (m_control.isCancelled()) {
+    if (control().isCancelled()) {
         fail(QStringLiteral("cancelled"));
         qCDebug(lcAuthor).noquote() << "dvdauthor cancelled:" << process->commandLine();
         return;
@@ -136,12 +87,4 @@ qint64 DVDFSMake::fileSizeForItem(const QString &folder)
     for (const QFileInfo &entry : entries)
         total += entry.size();
     return total;
-}
-
-qint64 DVDFSMake::fileSizeForFile(const QString &file)
-{
-    if (file.isEmpty())
-        return 0;
-    const QFileInfo info(file);
-    return info.isFile() ? info.size() : 0;
 }

@@ -10,16 +10,9 @@
 
 using Platterkit::lcAuthor;
 
-DVDImageMake::DVDImageMake() = default;
-
-DVDImageMake::~DVDImageMake()
-{
-    m_control.cancel();
-}
-
 void DVDImageMake::volumeWork(const QString &volume, const QString &workPath)
 {
-    m_action = [this, volume, workPath]() { volumeHelperWork(volume, workPath); };
+    prepare([this, volume, workPath]() { volumeHelperWork(volume, workPath); });
 }
 
 void DVDImageMake::setInputPath(const QString &path)
@@ -34,43 +27,6 @@ QString DVDImageMake::inputPath() const
     return m_inputPath;
 }
 
-void DVDImageMake::start()
-{
-    if (!m_action || m_started.exchange(true))
-        return;
-    if (m_control.isCancelled()) {
-        fail(QStringLiteral("cancelled before it started"));
-        return;
-    }
-    const auto action = std::move(m_action);
-    m_action = nullptr;
-    action();
-}
-
-void DVDImageMake::cancel()
-{
-    m_control.cancel();
-}
-
-void DVDImageMake::fail(const QString &reason)
-{
-    QMutexLocker locker(&m_lock);
-    m_lastError = reason;
-    m_succeeded.store(false);
-}
-
-QString DVDImageMake::lastError() const
-{
-    QMutexLocker locker(&m_lock);
-    return m_lastError;
-}
-
-QString DVDImageMake::output() const
-{
-    QMutexLocker locker(&m_lock);
-    return m_output;
-}
-
 std::shared_ptr<Platterkit::ToolProcess> DVDImageMake::taskCurrentArguments(
     const QString &toolName, const QString &currentPath, const QStringList &arguments)
 {
@@ -79,16 +35,13 @@ std::shared_ptr<Platterkit::ToolProcess> DVDImageMake::taskCurrentArguments(
 
 void DVDImageMake::volumeHelperWork(const QString &volume, const QString &workPath)
 {
-    m_succeeded.store(false);
+    setSucceeded(false);
     const QDir work(workPath);
     const QString chosen = inputPath();
     const QString input = chosen.isEmpty() ? work.filePath(QStringLiteral("dvd.dvdmedia")) : chosen;
     m_totalSize.store(fileSizeForItem(QDir(input).filePath(QStringLiteral("VIDEO_TS"))));
     const QString image = work.filePath(QStringLiteral("dvd.iso"));
-    {
-        QMutexLocker locker(&m_lock);
-        m_output = image;
-    }
+    setOutput(image);
 
     const auto process = taskCurrentArguments(QStringLiteral("mkisofs"),
                                               workPath,
@@ -99,15 +52,15 @@ void DVDImageMake::volumeHelperWork(const QString &volume, const QString &workPa
                                                QStringLiteral("dvd.iso"),
                                                input});
     qCDebug(lcAuthor).noquote() << "running" << process->commandLine() << "in" << workPath;
-    if (m_control.run(process)) {
-        m_succeeded.store(true);
+    if (control().run(process)) {
+        setSucceeded(true);
         return;
     }
     // mkisofs leaves an empty or partial image when it fails or is stopped; nothing may mistake
     // that for a finished disc image.
     if (QFile::exists(image) && !QFile::remove(image))
         qCWarning(lcAuthor).noquote() << "cannot remove the partial image" << image;
-    if (m_control.isCancelled()) {
+    if (control().isCancelled()) {
         fail(QStringLiteral("cancelled"));
         qCDebug(lcAuthor).noquote() << "mkisofs cancelled:" << process->commandLine();
         return;
@@ -124,9 +77,4 @@ double DVDImageMake::progress() const
 qint64 DVDImageMake::fileSizeForItem(const QString &folder)
 {
     return DVDFSMake::fileSizeForItem(folder);
-}
-
-qint64 DVDImageMake::fileSizeForFile(const QString &file)
-{
-    return DVDFSMake::fileSizeForFile(file);
 }

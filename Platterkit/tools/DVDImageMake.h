@@ -1,13 +1,11 @@
 #pragma once
 
-#include "Platterkit/tools/DVDMakeTask.h"
-#include "Platterkit/tools/ToolTaskControl.h"
+#include "Platterkit/tools/ToolStep.h"
 
 #include <QMutex>
 #include <QString>
 #include <QStringList>
 #include <atomic>
-#include <functional>
 #include <memory>
 
 /**
@@ -18,12 +16,9 @@
  * thread; progress() and cancel() may come from any thread meanwhile. A run that fails or is
  * cancelled removes "dvd.iso", so a partial image is never left looking like a result.
  */
-class DVDImageMake : public DVDMakeTask
+class DVDImageMake : public ToolStep
 {
 public:
-    DVDImageMake();
-    ~DVDImageMake() override;
-
     // Prepares packing under the volume name (passed to mkisofs unchanged); runs nothing yet.
     void volumeWork(const QString &volume, const QString &workPath);
     // The mkisofs run itself (what start() runs once prepared).
@@ -31,21 +26,10 @@ public:
     // The folder to pack; empty (the default) packs "dvd.dvdmedia" of the work folder.
     void setInputPath(const QString &path);
     QString inputPath() const;
-    // Runs the prepared work on the calling thread and returns when it is over. Nothing happens
-    // when nothing is prepared or cancel() came first.
-    void start();
-
-    void cancel() override;
     // Bytes of the image so far over the bytes of the folder's VIDEO_TS files (at least 1).
     double progress() const override;
 
-    // Whether the last start() produced "dvd.iso"; lastError() says why not.
-    bool succeeded() const { return m_succeeded.load(); }
-    QString lastError() const;
-
-    std::shared_ptr<Platterkit::ToolProcess> task() const { return m_control.task(); }
     qint64 totalSize() const { return m_totalSize.load(); }
-    QString output() const;
 
     // A prepared mkisofs process: found like the other tools, but with the application's whole
     // environment.
@@ -53,18 +37,9 @@ public:
         const QString &toolName, const QString &currentPath, const QStringList &arguments);
 
     static qint64 fileSizeForItem(const QString &folder);
-    static qint64 fileSizeForFile(const QString &file);
 
 private:
-    void fail(const QString &reason);
-
-    Platterkit::ToolTaskControl m_control;
-    std::function<void()> m_action;
-    std::atomic<bool> m_started{false};
     std::atomic<qint64> m_totalSize{0};
-    std::atomic<bool> m_succeeded{false};
     mutable QMutex m_lock;
     QString m_inputPath;
-    QString m_output;
-    QString m_lastError;
 };
