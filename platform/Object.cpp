@@ -113,4 +113,15 @@ ObjectRef objectFromVariant(const QVariant &value)
     return copy.value<ObjectRef>();
 }
 
+qsizetype indexOfObject(const ObjectList &list, const ObjectRef &object)
+{
+    if (!object)
+        return -1;
+    for (qsizetype i = 0; i < list.size(); ++i) {
+        if (list[i].get() == object.get())
+            return i;
+    }
+    return -1;
+}
+
 } // namespace platform

@@ -39,6 +39,9 @@ std::shared_ptr<T> objectCast(const ObjectRef &object)
     return std::dynamic_pointer_cast<T>(object);
 }
 
+// Where object itself stands in list (references compare by identity); -1 for null or absent.
+qsizetype indexOfObject(const ObjectList &list, const ObjectRef &object);
+
 // Answering a message: the object's class has an invokable method (Q_INVOKABLE or slot) of that
 // name, declared or not by a protocol.
 bool respondsTo(const QObject *object, const char *methodName);

@@ -12,17 +12,6 @@ namespace {
 
 const QString kNothing = QStringLiteral("g3=0;");
 
-qsizetype indexOfObject(const ObjectList &list, const ObjectRef &object)
-{
-    if (!object)
-        return -1;
-    for (qsizetype i = 0; i < list.size(); ++i) {
-        if (list[i].get() == object.get())
-            return i;
-    }
-    return -1;
-}
-
 bool isWarningTitle(const ObjectRef &title)
 {
     const DVDTitleVideo *video = platform::conformsTo<DVDTitleVideo>(title);
@@ -64,9 +53,9 @@ QString DVDAuthorXML::actionForDVDElement(const ObjectRef &object) const
     }
     if (platform::conformsTo<DVDChapterVideo>(object)) {
         const ObjectRef title = m_library.getTitleForChapter(object);
-        const qsizetype titleIndex = indexOfObject(m_library.titles(), title);
+        const qsizetype titleIndex = platform::indexOfObject(m_library.titles(), title);
         const DVDTitleVideo *video = platform::conformsTo<DVDTitleVideo>(title);
-        const qsizetype chapterIndex = video ? indexOfObject(video->chapters(), object) : -1;
+        const qsizetype chapterIndex = video ? platform::indexOfObject(video->chapters(), object) : -1;
         if (titleIndex < 0 || chapterIndex < 0)
             return kNothing;
         return QStringLiteral("jump title %1 chapter %2;")
@@ -75,7 +64,7 @@ QString DVDAuthorXML::actionForDVDElement(const ObjectRef &object) const
     }
     if (platform::conformsTo<DVDTitleResource>(object)
         || platform::conformsTo<DVDTitleVideo>(object)) {
-        const qsizetype index = indexOfObject(m_library.titles(), object);
+        const qsizetype index = platform::indexOfObject(m_library.titles(), object);
         return index < 0 ? kNothing : QStringLiteral("jump title %1;").arg(index + 1);
     }
     return kNothing;

@@ -28,17 +28,6 @@ ObjectRef firstChapterOrSelf(const ObjectRef &object)
     return object;
 }
 
-qsizetype indexOfObject(const ObjectList &list, const ObjectRef &object)
-{
-    if (!object)
-        return -1;
-    for (qsizetype i = 0; i < list.size(); ++i) {
-        if (list[i].get() == object.get())
-            return i;
-    }
-    return -1;
-}
-
 bool isNilValue(const QVariant &value)
 {
     if (!value.isValid() || value.isNull())
@@ -372,7 +361,7 @@ ObjectList DVDLibrary::getChaptersForItem(const ObjectRef &element) const
             continue;
         for (const ObjectRef &chapter : video->chapters()) {
             const DVDChapterVideo *chapterVideo = platform::conformsTo<DVDChapterVideo>(chapter);
-            if (chapterVideo && indexOfObject(chapterVideo->titles(), element) >= 0)
+            if (chapterVideo && platform::indexOfObject(chapterVideo->titles(), element) >= 0)
                 found.append(chapter);
         }
     }
@@ -385,7 +374,7 @@ ObjectRef DVDLibrary::getTitleForChapter(const ObjectRef &chapter) const
         return nullptr;
     for (const ObjectRef &title : m_titles) {
         const DVDTitleVideo *video = platform::conformsTo<DVDTitleVideo>(title);
-        if (video && indexOfObject(video->chapters(), chapter) >= 0)
+        if (video && platform::indexOfObject(video->chapters(), chapter) >= 0)
             return title;
     }
     return nullptr;
@@ -408,7 +397,7 @@ ObjectRef DVDLibrary::getJumpObjForMenuElement(const ObjectRef &element) const
 ObjectRef DVDLibrary::jumpForAutoPlayVideoPostItem(const ObjectRef &title) const
 {
     const ObjectList normal = getAllNormalTitles();
-    const qsizetype index = indexOfObject(normal, title);
+    const qsizetype index = platform::indexOfObject(normal, title);
     ObjectRef next;
     if (index >= 0 && index + 1 < normal.size() && index + 1 < m_autoPlayVideos)
         next = normal[index + 1];
@@ -455,7 +444,7 @@ ObjectRef DVDLibrary::jumpForActionItem(const ObjectRef &object) const
         if (m_loopSingleVideo)
             return firstChapterOrSelf(object);
         const ObjectList normal = getAllNormalTitles();
-        const qsizetype index = indexOfObject(normal, object);
+        const qsizetype index = platform::indexOfObject(normal, object);
         ObjectRef next;
         if (index >= 0 && index + 1 < normal.size()) {
             if (m_playTitleSequence || m_noMenu)
