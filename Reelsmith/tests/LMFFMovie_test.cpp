@@ -355,19 +355,10 @@ TEST_F(MovieFiles, RotationIsTheNegatedClockwiseTurnOfThePicture)
     // A picture to be shown turned 90 degrees clockwise. The 5.1 command line writes a "rotate"
     // tag into the display matrix with the opposite sign, so asking for 270 stores a matrix of
     // -90 degrees (counter-clockwise), the matrix older files carried for "rotate" = 90.
-    const QString plain = make(QStringLiteral("upright.mp4"),
-                               {"-f",
-                                "lavfi",
-                                "-i",
-                                "testsrc=size=160x120:rate=25:duration=1",
-                                "-c:v",
-                                "libx264",
-                                "-preset",
-                                "veryfast"});
-    const QString turned = make(QStringLiteral("turned.mp4"),
-                                {"-i", plain, "-c", "copy", "-metadata:s:v:0", "rotate=270"});
+    const QString turned = MediaFixtures::shared().rotatedMp4(270);
+    ASSERT_FALSE(turned.isEmpty()) << MediaFixtures::shared().lastError().toStdString();
     EXPECT_EQ(openMovie(turned)->default_movie_rotate(), -90);
-    EXPECT_EQ(openMovie(plain)->default_movie_rotate(), 0);
+    EXPECT_EQ(openMovie(MediaFixtures::shared().h264AacMp4(3))->default_movie_rotate(), 0);
 }
 
 TEST(Movie, ScaleRectFitsAndCentres)

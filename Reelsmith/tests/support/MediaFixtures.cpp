@@ -263,7 +263,7 @@ QString MediaFixtures::videoLateAudioEarly()
                  "pcm_s16le"});
 }
 
-QString MediaFixtures::rotatedMp4()
+QString MediaFixtures::rotatedMp4(int tagDegrees)
 {
     const QString plain = make(QStringLiteral("unrotated.mp4"),
                                {"-f",
@@ -277,8 +277,13 @@ QString MediaFixtures::rotatedMp4()
     if (plain.isEmpty())
         return QString();
     // Stream copy turns the tag into the track's display matrix.
-    return make(QStringLiteral("rotated.mp4"),
-                {"-i", plain, "-c", "copy", "-metadata:s:v:0", "rotate=90"});
+    return make(QStringLiteral("rotated%1.mp4").arg(tagDegrees),
+                {"-i",
+                 plain,
+                 "-c",
+                 "copy",
+                 "-metadata:s:v:0",
+                 QStringLiteral("rotate=%1").arg(tagDegrees)});
 }
 
 QString MediaFixtures::sine10s()

@@ -33,8 +33,10 @@ public:
     QString mp3WithCover();
     // Video starting at 0.5 s and audio at 0.2 s (Matroska).
     QString videoLateAudioEarly();
-    // 2 s H.264 MP4 whose display matrix turns the picture 90 degrees clockwise.
-    QString rotatedMp4();
+    // 1 s H.264 MP4 written with the "rotate" tag tagDegrees. The 5.1 command line stores the tag
+    // in the display matrix with the opposite sign: a tag of 90 gives a file shown turned a quarter
+    // counter-clockwise.
+    QString rotatedMp4(int tagDegrees = 90);
     // 10 s 1 kHz sine at -6 dBFS (amplitude 0.5), 44100 Hz stereo, FLAC (lossless, so left equals
     // right exactly).
     QString sine10s();
