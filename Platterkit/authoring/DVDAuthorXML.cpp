@@ -28,7 +28,7 @@ DVDAuthorXML::~DVDAuthorXML() = default;
 
 QString DVDAuthorXML::customDVDMenuVideoOptions() const
 {
-    return QString();
+    return m_library.customDVDMenuVideoOptions();
 }
 
 QString DVDAuthorXML::dvdCellTimeString(double seconds)
@@ -55,7 +55,8 @@ QString DVDAuthorXML::actionForDVDElement(const ObjectRef &object) const
         const ObjectRef title = m_library.getTitleForChapter(object);
         const qsizetype titleIndex = platform::indexOfObject(m_library.titles(), title);
         const DVDTitleVideo *video = platform::conformsTo<DVDTitleVideo>(title);
-        const qsizetype chapterIndex = video ? platform::indexOfObject(video->chapters(), object) : -1;
+        const qsizetype chapterIndex
+            = video ? platform::indexOfObject(video->chapters(), object) : -1;
         if (titleIndex < 0 || chapterIndex < 0)
             return kNothing;
         return QStringLiteral("jump title %1 chapter %2;")

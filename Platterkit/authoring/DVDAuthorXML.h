@@ -37,7 +37,8 @@ public:
     // The whole document: no declaration line, no indentation, no final line break.
     QString authorContent() const;
 
-    // Extra attributes for the menu video element; none here (a hook for specialisations).
+    // Extra attributes for the menu video element: the library's own (none unless a specialised
+    // library gives some); a specialised writer may override this as well.
     virtual QString customDVDMenuVideoOptions() const;
 
     // A dvdauthor time "HH:MM:SS.hh" (hours not wrapped), truncated toward zero.

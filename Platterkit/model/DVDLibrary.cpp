@@ -1,10 +1,12 @@
 #include "Platterkit/model/DVDLibrary.h"
 
+#include "Platterkit/authoring/DVDAuthorXML.h"
 #include "Platterkit/model/DVDChapterVideo.h"
 #include "Platterkit/model/DVDTitleResource.h"
 #include "Platterkit/model/DVDTitleVideo.h"
 #include "Platterkit/model/Messages.h"
 #include "Platterkit/model/ModelLog.h"
+#include "Platterkit/tools/ToolRunner.h"
 #include "platform/Assert.h"
 #include "platform/ClassRegistry.h"
 
@@ -161,6 +163,17 @@ void DVDLibrary::updateDVDMenus()
             if (!doomed.contains(below))
                 doomed.append(below);
         }
+    }
+    // A sub-page that stands before its parent's page in menus may just have been given titles;
+    // removing it with that page would take those titles off the disc. It stays, as a main page,
+    // since the element that led to it goes away.
+    for (const auto &page : taken) {
+        if (!doomed.contains(page))
+            continue;
+        doomed.removeAll(page);
+        const DVDMenuRef holder = menuForItem(page->parent());
+        if (holder && doomed.contains(holder))
+            page->setParent(nullptr);
     }
     removeMenus(doomed);
 }
@@ -455,4 +468,22 @@ ObjectRef DVDLibrary::jumpForActionItem(const ObjectRef &object) const
         return firstChapterOrSelf(next);
     }
     return nullptr;
+}
+
+// --- Authoring ---------------------------------------------------------------------------------
+
+QString DVDLibrary::authorContent() const
+{
+    return DVDAuthorXML(*this).authorContent();
+}
+
+QString DVDLibrary::customDVDMenuVideoOptions() const
+{
+    return QString();
+}
+
+std::shared_ptr<Platterkit::ToolProcess> DVDLibrary::taskCurrentArguments(
+    const QString &toolName, const QString &currentPath, const QStringList &arguments) const
+{
+    return Platterkit::ToolRunner::taskCurrentArguments(*this, toolName, currentPath, arguments);
 }

@@ -6,8 +6,14 @@
 #include <QSet>
 #include <QSize>
 #include <QSizeF>
+#include <QStringList>
 #include <QVariantMap>
+#include <memory>
 #include <utility>
+
+namespace Platterkit {
+class ToolProcess;
+}
 
 /**
  * The disc model: titles, menu pages and the disc-wide playback options, plus the page and jump
@@ -146,6 +152,18 @@ public:
     // What follows when object (page, element, title, chapter, or null for the disc start) ends or
     // is activated; null for a title means a return to the menu.
     ObjectRef jumpForActionItem(const ObjectRef &object) const;
+
+    // --- Authoring ---------------------------------------------------------------------------
+    // The disc's dvdauthor control file (written by DVDAuthorXML), as the dvdauthor step writes
+    // it to "author.xml".
+    QString authorContent() const;
+    // Extra attributes for the menu video element of that file; none here. A specialised library
+    // overrides it, and the dvdauthor step then passes them on.
+    virtual QString customDVDMenuVideoOptions() const;
+    // A prepared, not yet launched dvdauthor or spumux process for this disc (see ToolRunner):
+    // its only environment variable is VIDEO_FORMAT, "PAL" when format is 1, else "NTSC".
+    std::shared_ptr<Platterkit::ToolProcess> taskCurrentArguments(
+        const QString &toolName, const QString &currentPath, const QStringList &arguments) const;
 
 private:
     // Removes the pages and clears every jump that leads into them.

@@ -253,6 +253,33 @@ TEST(DVDLibraryPagination, DroppedPagesTakeTheirSubPagesAndEveryJumpIntoThem)
     expectNoDanglingJumps(library);
 }
 
+TEST(DVDLibraryPagination, ASubPageFilledBeforeItsDroppedParentPageKeepsItsTitles)
+{
+    // menus may hold a sub-page before the page of its parent element. When pagination fills the
+    // sub-page and then drops that later page, the sub-page's title must stay on the disc.
+    DVDLibrary library;
+    library.setAutoMenus(true);
+    library.setTitles(makeTitles(4));
+    library.setCurrentMenu(makeTemplatePage(3));
+    auto first = makeTemplatePage(3);
+    auto subPage = makeTemplatePage(1);
+    auto second = makeTemplatePage(3);
+    auto third = makeTemplatePage(3);
+    subPage->setParent(third->items()[0]);
+    library.setMenus({first, subPage, second, third});
+
+    library.updateDVDMenu();
+
+    EXPECT_EQ(library.menus(), (DVDMenuList{first, subPage}));
+    EXPECT_EQ(slotMap(library), QStringLiteral("1 2 3 | 4"));
+    EXPECT_EQ(subPage->parent(), nullptr) << "its parent element was on a dropped page";
+    EXPECT_EQ(first->buttonForButtonType(QStringLiteral("next"))->jump(), subPage)
+        << "the kept page is wired into the main chain";
+    EXPECT_EQ(subPage->buttonForButtonType(QStringLiteral("pre"))->jump(), first);
+    EXPECT_EQ(third->items()[0]->jump(), nullptr);
+    expectNoDanglingJumps(library);
+}
+
 TEST(DVDLibrary, TitleSizeReachesEveryTitleThatAnswers)
 {
     auto editing = std::make_shared<TestEditingTitle>();

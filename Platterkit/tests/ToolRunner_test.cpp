@@ -86,8 +86,8 @@ TEST(ToolRunner, DvdauthorAndSpumuxGetExactlyVideoFormat)
         auto library = smallLibrary(row.format);
         const QStringList arguments{QStringLiteral("-x"), QStringLiteral("a b.xml")};
         ToolTaskControl control;
-        EXPECT_TRUE(control.run(ToolRunner::taskCurrentArguments(
-            *library, QString::fromLatin1(row.tool), work.path(), arguments)));
+        EXPECT_TRUE(control.run(
+            library->taskCurrentArguments(QString::fromLatin1(row.tool), work.path(), arguments)));
 
         const QMap<QString, QString> expected{
             {QStringLiteral("VIDEO_FORMAT"), QString::fromLatin1(row.expected)}};
@@ -332,6 +332,32 @@ TEST(DVDFSMake, WritesTheAuthorFileAndRunsDvdauthorOnIt)
     EXPECT_EQ(step.task(), nullptr);
     EXPECT_EQ(step.totalSize(), 3000);
     EXPECT_DOUBLE_EQ(step.progress(), 3.0 / 3000.0);
+}
+
+TEST(DVDFSMake, TheAuthorFileCarriesTheMenuVideoOptionsOfASpecialisedLibrary)
+{
+    struct WidescreenLibrary : DVDLibrary
+    {
+        QString customDVDMenuVideoOptions() const override
+        {
+            return QStringLiteral("widescreen=\"nopanscan\"");
+        }
+    };
+    FakeToolFolder tools;
+    tools.install(QStringLiteral("dvdauthor"),
+                  QStringLiteral("/bin/cp author.xml \"$RECORDS/author.copy\""));
+    QTemporaryDir work;
+    auto library = std::make_shared<WidescreenLibrary>();
+    library->setTitles({TestTitleVideo::make(QStringLiteral("A"), {2.0})});
+    library->setMenus({testing_support::makeTemplatePage(1)});
+
+    DVDFSMake step;
+    step.dvdWork(library, work.path());
+    step.start();
+    ASSERT_TRUE(step.succeeded()) << qPrintable(step.lastError());
+    EXPECT_TRUE(tools.recordedFile(QStringLiteral("author"), QStringLiteral("copy"))
+                    .contains(QLatin1String("<video aspect=\"4:3\" resolution=\"720x480\" "
+                                            "widescreen=\"nopanscan\" />")));
 }
 
 TEST(DVDFSMake, AFailedRunLeavesNeitherTheAuthorFileNorAPartialFolder)

@@ -1,6 +1,5 @@
 #include "Platterkit/tools/DVDFSMake.h"
 
-#include "Platterkit/authoring/DVDAuthorXML.h"
 #include "Platterkit/model/DVDLibrary.h"
 #include "Platterkit/tools/AuthorLog.h"
 #include "Platterkit/tools/ToolRunner.h"
@@ -39,21 +38,19 @@ void DVDFSMake::dvdHelperWork(const std::shared_ptr<DVDLibrary> &dvd, const QStr
 
     const QString xmlPath = work.filePath(QStringLiteral("author.xml"));
     QSaveFile xml(xmlPath);
-    const QByteArray content = DVDAuthorXML(*dvd).authorContent().toUtf8();
+    const QByteArray content = dvd->authorContent().toUtf8();
     if (!xml.open(QIODevice::WriteOnly) || xml.write(content) != content.size() || !xml.commit()) {
         fail(QStringLiteral("cannot write %1: %2").arg(xmlPath, xml.errorString()));
         qCWarning(lcAuthor).noquote() << lastError();
         return;
     }
 
-    const auto process
-        = Platterkit::ToolRunner::taskCurrentArguments(*dvd,
-                                                       QStringLiteral("dvdauthor"),
-                                                       workPath,
-                                                       {QStringLiteral("-x"),
-                                                        QStringLiteral("author.xml"),
-                                                        QStringLiteral("-o"),
-                                                        QStringLiteral("dvd.dvdmedia")});
+    const auto process = dvd->taskCurrentArguments(QStringLiteral("dvdauthor"),
+                                                   workPath,
+                                                   {QStringLiteral("-x"),
+                                                    QStringLiteral("author.xml"),
+                                                    QStringLiteral("-o"),
+                                                    QStringLiteral("dvd.dvdmedia")});
     qCDebug(lcAuthor).noquote() << "running" << process->commandLine() << "in" << workPath;
     const bool ran = control().run(process);
 
