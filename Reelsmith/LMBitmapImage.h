@@ -37,7 +37,7 @@ public:
      * external memory a QImage was made over); null when its size fails the same test.
      */
     static std::shared_ptr<LMBitmapImage> imageWithCGContext(QImage context);
-    /** A bitmap without size or backing that only carries value as dataImage(). */
+    /** A bitmap without size or backing that only carries value as data_image(). */
     static std::shared_ptr<LMBitmapImage> imageWithImage(const QVariant &value);
 
     explicit LMBitmapImage(const QSizeF &size = QSizeF());
@@ -52,7 +52,7 @@ public:
     bool hasAlpha() const { return m_hasAlpha; }
     void setHasAlpha(bool hasAlpha) { m_hasAlpha = hasAlpha; }
 
-    QVariant dataImage() const { return m_dataImage; }
+    QVariant data_image() const { return m_dataImage; }
 
     // Backing.
     bool is_context_empty() const { return m_kind == Backing::None; }

@@ -48,15 +48,15 @@ LMFFImage::~LMFFImage()
 
 std::shared_ptr<LMFFImage> LMFFImage::imageWithEmptyFrame()
 {
-    return imageWithFrame(av_frame_alloc(), true);
+    return imageWithFrameOwned(av_frame_alloc(), true);
 }
 
 std::shared_ptr<LMFFImage> LMFFImage::imageWithFrame(AVFrame *frame)
 {
-    return imageWithFrame(frame, false);
+    return imageWithFrameOwned(frame, false);
 }
 
-std::shared_ptr<LMFFImage> LMFFImage::imageWithFrame(AVFrame *frame, bool owned)
+std::shared_ptr<LMFFImage> LMFFImage::imageWithFrameOwned(AVFrame *frame, bool owned)
 {
     auto image = std::make_shared<LMFFImage>();
     image->m_frame = frame;
@@ -164,10 +164,10 @@ std::shared_ptr<LMDataImage> LMFFImage::get_cached_yuv_image() const
     return image;
 }
 
-bool LMFFImage::fillYUVData(const LMDataImage &image,
-                            int widths[3],
-                            int heights[3],
-                            const uint8_t *planes[3])
+bool LMFFImage::fillYUVDataWidthHeightBytes(const LMDataImage &image,
+                                            int widths[3],
+                                            int heights[3],
+                                            const uint8_t *planes[3])
 {
     const int w = std::max(image.width, 0);
     const int h = std::max(image.height, 0);
@@ -197,7 +197,7 @@ std::shared_ptr<LMDataImage> LMFFImage::get_yuv_rgba_image() const
     int widths[3];
     int heights[3];
     const uint8_t *planes[3];
-    if (!fillYUVData(*yuv, widths, heights, planes))
+    if (!fillYUVDataWidthHeightBytes(*yuv, widths, heights, planes))
         return nullptr;
     const int w = widths[0];
     const int h = heights[0];

@@ -33,7 +33,7 @@ public:
     static std::shared_ptr<LMFFImage> imageWithEmptyFrame();
     /** Wraps frame without owning it. */
     static std::shared_ptr<LMFFImage> imageWithFrame(AVFrame *frame);
-    static std::shared_ptr<LMFFImage> imageWithFrame(AVFrame *frame, bool owned);
+    static std::shared_ptr<LMFFImage> imageWithFrameOwned(AVFrame *frame, bool owned);
     /**
      * A packet image: with a packet, an owned reference-counted copy of it; with null, an empty
      * packet that is not owned.
@@ -89,8 +89,10 @@ public:
      * Y at the start, U after w x h bytes, V after the U plane. False with every pointer null
      * when the bytes are too few.
      */
-    static bool
-    fillYUVData(const LMDataImage &image, int widths[3], int heights[3], const uint8_t *planes[3]);
+    static bool fillYUVDataWidthHeightBytes(const LMDataImage &image,
+                                            int widths[3],
+                                            int heights[3],
+                                            const uint8_t *planes[3]);
     /**
      * The packed YUV copy converted to RGBA by the full-range formula (R = Y + 1.402 V,
      * G = Y - 0.344 U - 0.714 V, B = Y + 1.772 U, U and V less 128, clamped), as a record in

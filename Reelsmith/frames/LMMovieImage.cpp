@@ -9,7 +9,8 @@ extern "C" {
 }
 
 LMMovieImage::LMMovieImage()
-    : m_cachedColorspaceImage(std::make_shared<LMFFImage>())
+    : m_subtitleCache(std::make_shared<SubtitleCache>())
+    , m_cachedColorspaceImage(std::make_shared<LMFFImage>())
 {}
 
 #define LM_GUARDED_PROPERTY(Type, getter, setter, member)                                          \
@@ -39,9 +40,45 @@ LM_GUARDED_PROPERTY(LMPlacedImage, mediaSubtitleImage, setMediaSubtitleImage, m_
 
 void LMMovieImage::clearSubtitleCache()
 {
+    // A new cache rather than emptying the shared one: images handed out earlier keep what they
+    // show, and the next image referring to this one shares the new cache.
+    auto fresh = std::make_shared<SubtitleCache>();
     std::lock_guard guard(m_lock);
-    m_subtitleImage = QImage();
-    m_subtitleImageString.clear();
+    m_subtitleCache = std::move(fresh);
+}
+
+std::shared_ptr<LMMovieImage::SubtitleCache> LMMovieImage::subtitleCache() const
+{
+    std::lock_guard guard(m_lock);
+    return m_subtitleCache;
+}
+
+QImage LMMovieImage::subtitleImage() const
+{
+    const std::shared_ptr<SubtitleCache> cache = subtitleCache();
+    std::lock_guard guard(cache->lock);
+    return cache->image;
+}
+
+void LMMovieImage::setSubtitleImage(const QImage &image)
+{
+    const std::shared_ptr<SubtitleCache> cache = subtitleCache();
+    std::lock_guard guard(cache->lock);
+    cache->image = image;
+}
+
+QString LMMovieImage::subtitleImageString() const
+{
+    const std::shared_ptr<SubtitleCache> cache = subtitleCache();
+    std::lock_guard guard(cache->lock);
+    return cache->key;
+}
+
+void LMMovieImage::setSubtitleImageString(const QString &text)
+{
+    const std::shared_ptr<SubtitleCache> cache = subtitleCache();
+    std::lock_guard guard(cache->lock);
+    cache->key = text;
 }
 
 std::shared_ptr<LMMovieImage> LMMovieImage::getReferencedMovieImage() const
@@ -62,7 +99,7 @@ void LMMovieImage::loadReferencedMovieImage(const LMMovieImage &source)
     m_cropRect = source.m_cropRect;
     m_outputSize = source.m_outputSize;
     m_frameTime = source.m_frameTime;
-    m_subtitleImage = source.m_subtitleImage;
+    m_subtitleCache = source.m_subtitleCache;
     m_mediaSubtitleImage = source.m_mediaSubtitleImage;
     m_subtitleCurrentString = source.m_subtitleCurrentString;
 }

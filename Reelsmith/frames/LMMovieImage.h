@@ -57,6 +57,18 @@ public:
     /** Drops the rendered text subtitle (its cache key with it). */
     void clearSubtitleCache();
 
+    /**
+     * The rendered text subtitle and the text it was rendered from (its cache key). A null image
+     * and a null key when nothing is cached. The pair is one cache shared by this image and every
+     * image referring to it (getReferencedMovieImage, loadReferencedMovieImage), so a subtitle
+     * rendered for one frame is found again for the next frame with the same text instead of
+     * being rendered anew; clearSubtitleCache starts a new, empty cache for this image only.
+     */
+    QImage subtitleImage() const;
+    void setSubtitleImage(const QImage &image);
+    QString subtitleImageString() const;
+    void setSubtitleImageString(const QString &text);
+
     // Frames.
     /** A new image referring to this one's frame, with a copy of every setting. */
     std::shared_ptr<LMMovieImage> getReferencedMovieImage() const;
@@ -87,8 +99,17 @@ private:
     int64_t m_frameTime = INT64_MIN;
     QString m_subtitleCurrentString;
     LMPlacedImage m_mediaSubtitleImage;
-    QImage m_subtitleImage;
-    QString m_subtitleImageString;
+    // The picture and its key travel together: a referring image shares the object, so a picture
+    // can never arrive without the text it shows (which would make the next frame render again,
+    // or show a stale rendering as if it were a picture subtitle).
+    struct SubtitleCache
+    {
+        mutable std::mutex lock;
+        QImage image;
+        QString key;
+    };
+    std::shared_ptr<SubtitleCache> subtitleCache() const;
+    std::shared_ptr<SubtitleCache> m_subtitleCache;
     std::shared_ptr<LMFFImage> m_referencedImage;
     std::shared_ptr<LMFFImage> m_avframeImage;
     std::shared_ptr<LMFFImage> m_cachedColorspaceImage;

@@ -228,6 +228,26 @@ public:
     /** r scaled to fit b (larger ratio, at least 0.01; a NaN ratio yields to the other), centred. */
     static QRectF scaleRectIn(const QRectF &r, const QRectF &b);
 
+    // Picture settings of the title. They live on the cached frame image, so every frame handed
+    // out carries them; a change of the output size also drops the rendered text subtitle, which
+    // was laid out for the old size.
+    /** The cached frame image that holds the settings. */
+    std::shared_ptr<LMMovieImage> getvVideoEffectStream() const { return m_cachedMovieImage; }
+    QRectF cropRect() const;
+    void setCropRect(const QRectF &rect);
+    /** cropRect as text, "{{x, y}, {w, h}}". */
+    QString cropRectString() const;
+    void setCropRectString(const QString &text);
+    QSizeF outputVideoSize() const;
+    void setOutputVideoSize(const QSizeF &size);
+    /** outputVideoSize as text, "{w, h}". */
+    QString outputVideoSizeString() const;
+    void setOutputVideoSizeString(const QString &text);
+    QSizeF displaySize() const;
+    void setDisplaySize(const QSizeF &size);
+    /** Drops the rendered text subtitle so that the next frame renders it anew. */
+    void updateSubtitle();
+
 private:
     void openAudioOutput();
     void configVideoEffectStream();

@@ -126,7 +126,7 @@ TEST(BitmapImage, DataCarrierHasNoBitmap)
 {
     auto carrier = LMBitmapImage::imageWithImage(QVariant(QStringLiteral("picture")));
     ASSERT_TRUE(carrier);
-    EXPECT_EQ(carrier->dataImage().toString(), QStringLiteral("picture"));
+    EXPECT_EQ(carrier->data_image().toString(), QStringLiteral("picture"));
     EXPECT_TRUE(carrier->getCGImageRef().isNull());
     carrier->drawInImage([](QPainter &) { FAIL() << "an empty bitmap must not run its block"; });
 }

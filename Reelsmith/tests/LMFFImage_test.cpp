@@ -110,7 +110,7 @@ TEST(FFImage, OddSizedPictureKeepsChromaInTheLastColumnAndRow)
 
     int widths[3], heights[3];
     const uint8_t *planes[3];
-    ASSERT_TRUE(LMFFImage::fillYUVData(*yuv, widths, heights, planes));
+    ASSERT_TRUE(LMFFImage::fillYUVDataWidthHeightBytes(*yuv, widths, heights, planes));
     EXPECT_EQ(widths[1], 3);
     EXPECT_EQ(heights[1], 2);
     EXPECT_EQ(planes[2][2], 255);
@@ -132,7 +132,7 @@ TEST(FFImage, ShortYuvDataGivesNoPlanes)
     record.allocate(16 + 2 * 4 - 1);
     int widths[3], heights[3];
     const uint8_t *planes[3] = {record.bytes(), record.bytes(), record.bytes()};
-    EXPECT_FALSE(LMFFImage::fillYUVData(record, widths, heights, planes));
+    EXPECT_FALSE(LMFFImage::fillYUVDataWidthHeightBytes(record, widths, heights, planes));
     EXPECT_EQ(planes[0], nullptr);
     EXPECT_EQ(planes[1], nullptr);
     EXPECT_EQ(planes[2], nullptr);

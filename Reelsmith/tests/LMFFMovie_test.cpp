@@ -402,3 +402,43 @@ TEST(Movie, ClosingDropsTheMediasAfterQueuedWork)
 }
 
 } // namespace
+
+// The title's picture settings are kept on the movie's frame image, so every frame handed out
+// carries them; a new output size drops the text subtitle rendered for the old one, while a crop
+// (which does not move the subtitle) keeps it.
+TEST(Movie, PictureSettingsTravelWithEveryFrame)
+{
+    LMFFMovie movie;
+    movie.setCropRectString(QStringLiteral("{{8, 4}, {304, 232}}"));
+    EXPECT_EQ(movie.cropRect(), QRectF(8, 4, 304, 232));
+    movie.setOutputVideoSizeString(QStringLiteral("{720, 576}"));
+    EXPECT_EQ(movie.outputVideoSize(), QSizeF(720, 576));
+    EXPECT_EQ(movie.outputVideoSizeString(), QStringLiteral("{720, 576}"));
+    movie.setDisplaySize(QSizeF(768, 576));
+    EXPECT_EQ(movie.getvVideoEffectStream(), movie.cachedMovieImage());
+
+    std::shared_ptr<LMMovieImage> frame = currentImage(movie);
+    ASSERT_TRUE(frame);
+    EXPECT_EQ(frame->cropRect(), QRectF(8, 4, 304, 232));
+    EXPECT_EQ(frame->outputSize(), QSizeF(720, 576));
+    EXPECT_EQ(frame->displaySize(), QSizeF(768, 576));
+
+    QImage rendered(10, 10, QImage::Format_RGBA8888);
+    rendered.fill(Qt::white);
+    const auto renderSubtitle = [&] {
+        movie.cachedMovieImage()->setSubtitleImageString(QStringLiteral("Hello"));
+        movie.cachedMovieImage()->setSubtitleImage(rendered);
+    };
+    renderSubtitle();
+    movie.setCropRect(QRectF(0, 0, 320, 240));
+    EXPECT_EQ(currentImage(movie)->subtitleImageString(), QStringLiteral("Hello"));
+    movie.setOutputVideoSize(QSizeF(720, 480));
+    EXPECT_TRUE(currentImage(movie)->subtitleImageString().isNull());
+    EXPECT_TRUE(currentImage(movie)->subtitleImage().isNull());
+    renderSubtitle();
+    movie.setOutputVideoSizeString(QStringLiteral("{352, 288}"));
+    EXPECT_TRUE(currentImage(movie)->subtitleImage().isNull());
+    renderSubtitle();
+    movie.updateSubtitle();
+    EXPECT_TRUE(currentImage(movie)->subtitleImage().isNull());
+}
