@@ -408,19 +408,19 @@ std::shared_ptr<DVDMenu> DVDLibraryResource::defaultMenuForAspectType(qint64 asp
 std::shared_ptr<DVDLibraryFrameResource>
 DVDLibraryResource::frameResourceForPath(const QString &path) const
 {
-    return findResource(path, frames());
+    return findResourceIn(path, frames());
 }
 
 std::shared_ptr<DVDLibraryButtonResource>
 DVDLibraryResource::buttonResourceForPath(const QString &path) const
 {
-    return findResource(path, buttons());
+    return findResourceIn(path, buttons());
 }
 
 std::shared_ptr<DVDMenuBackgroundResource>
 DVDLibraryResource::backgroundResourceForPath(const QString &path) const
 {
-    return findResource(path, backgrounds());
+    return findResourceIn(path, backgrounds());
 }
 
 QImage DVDLibraryResource::imageWithName(const QString &relativePath) const

@@ -72,7 +72,7 @@ public:
     std::shared_ptr<DVDMenuBackgroundResource> backgroundResourceForPath(const QString &path) const;
     template <class Resource>
     static std::shared_ptr<Resource>
-    findResource(const QString &path, const QList<std::shared_ptr<Resource>> &resources);
+    findResourceIn(const QString &path, const QList<std::shared_ptr<Resource>> &resources);
 
     // A new picture read from the template folder joined with relativePath; null when the folder,
     // the path or the picture is missing or unreadable.
@@ -136,8 +136,8 @@ using DVDLibraryResourceRef = std::shared_ptr<DVDLibraryResource>;
 
 template <class Resource>
 std::shared_ptr<Resource>
-DVDLibraryResource::findResource(const QString &path,
-                                 const QList<std::shared_ptr<Resource>> &resources)
+DVDLibraryResource::findResourceIn(const QString &path,
+                                   const QList<std::shared_ptr<Resource>> &resources)
 {
     if (path.isEmpty())
         return nullptr;

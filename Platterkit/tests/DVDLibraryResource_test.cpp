@@ -8,6 +8,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -295,11 +296,11 @@ TEST(DVDLibraryResourceFind, LaterMatchWinsByNameOrPathEnding)
     second->setPath("Button/Other/playBtn.png");
     const QList<std::shared_ptr<DVDLibraryButtonResource>> list = {first, second};
 
-    EXPECT_EQ(DVDLibraryResource::findResource("Blue-play", list), second);
-    EXPECT_EQ(DVDLibraryResource::findResource("playBtn.png", list), second);
-    EXPECT_EQ(DVDLibraryResource::findResource("Blue/playBtn.png", list), first);
-    EXPECT_EQ(DVDLibraryResource::findResource("Blue", list), nullptr);
-    EXPECT_EQ(DVDLibraryResource::findResource(QString(), list), nullptr);
+    EXPECT_EQ(DVDLibraryResource::findResourceIn("Blue-play", list), second);
+    EXPECT_EQ(DVDLibraryResource::findResourceIn("playBtn.png", list), second);
+    EXPECT_EQ(DVDLibraryResource::findResourceIn("Blue/playBtn.png", list), first);
+    EXPECT_EQ(DVDLibraryResource::findResourceIn("Blue", list), nullptr);
+    EXPECT_EQ(DVDLibraryResource::findResourceIn(QString(), list), nullptr);
 }
 
 // The newer layout: names come from file names; a page file's last two characters number it.
@@ -448,6 +449,33 @@ TEST_F(OldLayoutFolder, SaveWithAMissingPictureSaysWhich)
     // Everything else is still written.
     EXPECT_TRUE(QFile::exists(out.path() + "/t/frames/plain-frame.png"));
     EXPECT_TRUE(QFile::exists(out.path() + "/t/menus/Fun-10-0.plist"));
+}
+
+// A second save over the first must not leave pictures of the first behind: they would come back
+// as resources of their own on the next load.
+TEST_F(OldLayoutFolder, SavingAgainReplacesWhatAnEarlierSaveLeft)
+{
+    QTemporaryDir out;
+    HooksScope hooks(m_dir.path(), false);
+    DVDLibraryResource library;
+    ASSERT_TRUE(library.load());
+    const QString root = out.path() + "/deep/t";
+    ASSERT_EQ(library.saveMenuResourceTemplate(root), root) << qPrintable(library.lastError());
+
+    writeFile(root + "/buttons/Stale-play.png", "left by an earlier save");
+    ASSERT_TRUE(QDir(root + "/frames").removeRecursively());
+    writeFile(root + "/frames", "a file where the folder goes");
+    ASSERT_EQ(library.saveMenuResourceTemplate(root), root) << qPrintable(library.lastError());
+
+    EXPECT_FALSE(QFile::exists(root + "/buttons/Stale-play.png"));
+    EXPECT_TRUE(QFileInfo(root + "/frames").isDir());
+    EXPECT_TRUE(QFile::exists(root + "/frames/gold-frame.png"));
+
+    HooksScope reread(root, true);
+    DVDLibraryResource reloaded;
+    ASSERT_TRUE(reloaded.load());
+    EXPECT_EQ(reloaded.buttons().size(), library.buttons().size());
+    EXPECT_EQ(reloaded.frames().size(), library.frames().size());
 }
 
 TEST(DVDLibraryResourceDict, TemplatePageDictionaryLeavesOutWhatIsNotThere)
