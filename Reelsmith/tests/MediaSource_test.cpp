@@ -81,8 +81,9 @@ TEST(MediaSource, ProbesContainersAndSplitsMediasByStreamKind)
             EXPECT_EQ(kinds.subtitle, row.medias[i].subtitle) << "media " << i;
         }
         // Two medias read through two demuxers, so neither holds back the other's packets.
-        if (medias.size() == 2)
+        if (medias.size() == 2) {
             EXPECT_NE(medias[0]->formatContext(), medias[1]->formatContext());
+        }
     }
 }
 
