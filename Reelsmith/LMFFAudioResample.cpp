@@ -1,5 +1,6 @@
 #include "Reelsmith/LMFFAudioResample.h"
 
+#include "Reelsmith/FFmpegHelpers.h"
 #include "Reelsmith/LMFunctions.h"
 
 #include <cstring>
@@ -14,14 +15,9 @@ extern "C" {
 #include <libswresample/swresample.h>
 }
 
-namespace {
+using Reelsmith::detail::ffmpegErrorText;
 
-QString ffmpegError(int code)
-{
-    char text[AV_ERROR_MAX_STRING_SIZE] = {};
-    av_strerror(code, text, sizeof text);
-    return QString::fromUtf8(text);
-}
+namespace {
 
 // The mask of a frame's layout. A layout without a channel order (or with a custom one) stands
 // for the default layout of its channel count.
@@ -130,7 +126,8 @@ bool LMFFAudioResample::openLocked()
     av_channel_layout_uninit(&outLayout);
     if (result < 0) {
         swr_free(&context);
-        m_lastError = QStringLiteral("cannot open the audio converter: %1").arg(ffmpegError(result));
+        m_lastError
+            = QStringLiteral("cannot open the audio converter: %1").arg(ffmpegErrorText(result));
         return false;
     }
     m_context = context;
@@ -203,13 +200,13 @@ int LMFFAudioResample::convertIntoFifoLocked(const uint8_t *const *input, int in
                                                     AVSampleFormat(m_outFormat.sample_fmt),
                                                     0);
     if (result < 0) {
-        m_lastError = QStringLiteral("cannot allocate converted audio: %1").arg(ffmpegError(result));
+        m_lastError = QStringLiteral("cannot allocate converted audio: %1").arg(ffmpegErrorText(result));
         return 0;
     }
     const int converted = swr_convert(
         m_context, buffer.planes, capacity, const_cast<const uint8_t **>(input), inputFrames);
     if (converted < 0) {
-        m_lastError = QStringLiteral("audio conversion failed: %1").arg(ffmpegError(converted));
+        m_lastError = QStringLiteral("audio conversion failed: %1").arg(ffmpegErrorText(converted));
         return 0;
     }
     if (converted > 0 && av_audio_fifo_write(m_fifo, reinterpret_cast<void **>(buffer.planes), converted) < converted) {
@@ -260,7 +257,7 @@ int LMFFAudioResample::convertFrameTo(const AVFrame *in, AVFrame *out)
         uint8_t **planes = out->extended_data ? out->extended_data : out->data;
         read = av_audio_fifo_read(m_fifo, reinterpret_cast<void **>(planes), outputFrames);
         if (read < 0) {
-            m_lastError = QStringLiteral("cannot read queued audio: %1").arg(ffmpegError(read));
+            m_lastError = QStringLiteral("cannot read queued audio: %1").arg(ffmpegErrorText(read));
             read = 0;
         }
     }
@@ -307,22 +304,28 @@ void LMFFAudioResample::writeSampleFrame(const uint8_t *data, int frames)
     av_frame_free(&frame);
 }
 
+int LMFFAudioResample::readIntoBufferLocked(uint8_t *buffer, int frames)
+{
+    AVFrame *frame = av_frame_alloc();
+    if (!frame)
+        return 0;
+    frame->data[0] = buffer;
+    frame->extended_data = frame->data;
+    frame->nb_samples = frames;
+    const int read = convertFrameTo(nullptr, frame);
+    // The plane is the caller's buffer; only the frame itself is ours.
+    frame->data[0] = nullptr;
+    frame->extended_data = nullptr;
+    av_frame_free(&frame);
+    return read;
+}
+
 bool LMFFAudioResample::readSampleFrame(uint8_t *buffer, int frames)
 {
     if (!buffer || frames <= 0)
         return false;
     std::lock_guard guard(m_lock);
-    AVFrame *frame = av_frame_alloc();
-    if (!frame)
-        return false;
-    frame->data[0] = buffer;
-    frame->extended_data = frame->data;
-    frame->nb_samples = frames;
-    const int read = convertFrameTo(nullptr, frame);
-    frame->data[0] = nullptr;
-    frame->extended_data = nullptr;
-    av_frame_free(&frame);
-    return read == frames;
+    return readIntoBufferLocked(buffer, frames) == frames;
 }
 
 int LMFFAudioResample::readSampleFrameFillSilence(uint8_t *buffer, int frames)
@@ -330,16 +333,7 @@ int LMFFAudioResample::readSampleFrameFillSilence(uint8_t *buffer, int frames)
     if (!buffer || frames <= 0)
         return 0;
     std::lock_guard guard(m_lock);
-    AVFrame *frame = av_frame_alloc();
-    if (!frame)
-        return 0;
-    frame->data[0] = buffer;
-    frame->extended_data = frame->data;
-    frame->nb_samples = frames;
-    const int read = convertFrameTo(nullptr, frame);
-    frame->data[0] = nullptr;
-    frame->extended_data = nullptr;
-    av_frame_free(&frame);
+    const int read = readIntoBufferLocked(buffer, frames);
 
     const int channels = lm_get_channel_layout_nb_channels(m_outFormat.channel_layout);
     const int bytesPerFrame = av_get_bytes_per_sample(AVSampleFormat(m_outFormat.sample_fmt)) * channels;

@@ -96,6 +96,8 @@ private:
     void drainConverterLocked();
     bool ensureFifoLocked();
     int convertIntoFifoLocked(const uint8_t *const *input, int inputFrames);
+    // Reads up to frames queued frames into one packed buffer; answers the count read.
+    int readIntoBufferLocked(uint8_t *buffer, int frames);
 
     mutable std::recursive_mutex m_lock;
     LMFFAudioFormat m_inFormat{};

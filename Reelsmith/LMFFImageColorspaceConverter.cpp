@@ -1,5 +1,6 @@
 #include "Reelsmith/LMFFImageColorspaceConverter.h"
 
+#include "Reelsmith/FFmpegHelpers.h"
 #include "Reelsmith/LMBitmapImage.h"
 
 #include <QPainter>
@@ -69,29 +70,7 @@ void LMFFImageColorspaceConverter::convertFrame(const AVFrame *frame)
             return;
         m_outputAllocated = true;
     }
-    if (!frame || !frame->data[0] || frame->width <= 0 || frame->height <= 0
-        || !sws_isSupportedInput(AVPixelFormat(frame->format)))
-        return;
-    m_swsContext = sws_getCachedContext(m_swsContext,
-                                        frame->width,
-                                        frame->height,
-                                        AVPixelFormat(frame->format),
-                                        m_outputFrame->width,
-                                        m_outputFrame->height,
-                                        AVPixelFormat(m_outputFrame->format),
-                                        SWS_BILINEAR,
-                                        nullptr,
-                                        nullptr,
-                                        nullptr);
-    if (!m_swsContext)
-        return;
-    sws_scale(m_swsContext,
-              frame->data,
-              frame->linesize,
-              0,
-              frame->height,
-              m_outputFrame->data,
-              m_outputFrame->linesize);
+    Reelsmith::detail::scaleFrame(&m_swsContext, frame, m_outputFrame);
 }
 
 void LMFFImageColorspaceConverter::convertBytesFormat(const uint8_t *bytes, int32_t pixFmt)

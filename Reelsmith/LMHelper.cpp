@@ -1,33 +1,40 @@
 #include "Reelsmith/LMHelper.h"
 
 #include "Reelsmith/CodingBase.h"
+#include "Reelsmith/LMFunctions.h"
 
-#include <QDateTime>
 #include <algorithm>
 
-void LMHelper::timeProfileBlock(const std::function<void()> &block)
-{
-    static int count = 0;
-    static double totalUsed = 0;
-    static double lastTime = 0;
+namespace Reelsmith::detail {
 
-    auto seconds = [] { return double(QDateTime::currentMSecsSinceEpoch()) / 1000.0; };
-    const double start = seconds();
+void BlockTimeProfile::run(const std::function<void()> &block, const QLoggingCategory &category)
+{
+    // The monotonic clock: a wall-clock step would show as a negative or huge run time.
+    const double start = lm_ff_time_to_double(lm_wall_absolute_fftime());
     if (block)
         block();
-    const double now = seconds();
+    const double now = lm_ff_time_to_double(lm_wall_absolute_fftime());
     ++count;
-    totalUsed += now - start;
-    const double sinceReport = now - lastTime;
-    if (sinceReport > 5.0) {
-        qCInfo(Reelsmith::lcCoding,
+    totalSeconds += now - start;
+    const double sinceReport = now - lastReportSeconds;
+    if (!reported || sinceReport > 5.0) {
+        qCInfo(category,
                "%f %f %f %d",
-               totalUsed / std::max(double(count), 1.0),
+               totalSeconds / std::max(double(count), 1.0),
                count / sinceReport,
                sinceReport,
                count);
-        lastTime = now;
+        reported = true;
+        lastReportSeconds = now;
         count = 0;
-        totalUsed = 0;
+        totalSeconds = 0;
     }
+}
+
+} // namespace Reelsmith::detail
+
+void LMHelper::timeProfileBlock(const std::function<void()> &block)
+{
+    static Reelsmith::detail::BlockTimeProfile profile;
+    profile.run(block, Reelsmith::lcCoding());
 }

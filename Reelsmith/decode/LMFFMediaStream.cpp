@@ -1,5 +1,6 @@
 #include "Reelsmith/decode/LMFFMediaStream.h"
 
+#include "Reelsmith/FFmpegHelpers.h"
 #include "Reelsmith/LMCodecLock.h"
 #include "Reelsmith/LMFFAudioResample.h"
 #include "Reelsmith/LMFunctions.h"
@@ -27,17 +28,12 @@ Q_LOGGING_CATEGORY(lcDecode, "discwright.reelsmith.decode", QtWarningMsg)
 
 using Reelsmith::lcDecode;
 
+using Reelsmith::detail::ffmpegErrorText;
+using Reelsmith::detail::kEngineTimeBase;
+
 namespace {
 
-constexpr AVRational kEngineTimeBase{1, 1000000};
 constexpr AVRational kMilliseconds{1, 1000};
-
-QString ffmpegError(int code)
-{
-    char text[AV_ERROR_MAX_STRING_SIZE] = {};
-    av_strerror(code, text, sizeof text);
-    return QString::fromUtf8(text);
-}
 
 int clampComponent(double value)
 {
@@ -329,7 +325,7 @@ void LMFFMediaStream::open()
     av_dict_free(&options);
     if (result < 0) {
         m_lastError = QStringLiteral("cannot open decoder %1: %2")
-                          .arg(QString::fromUtf8(decoder->name), ffmpegError(result));
+                          .arg(QString::fromUtf8(decoder->name), ffmpegErrorText(result));
         qCDebug(lcDecode) << m_lastError;
         LMCodecLocker locked;
         avcodec_free_context(&context);
@@ -438,7 +434,7 @@ bool LMFFMediaStream::decodePacket(const AVPacket *packet)
         result = avcodec_send_packet(m_codecContext, packet);
     }
     if (result < 0 && result != AVERROR(EAGAIN) && result != AVERROR_EOF) {
-        m_lastError = QStringLiteral("decode error: %1").arg(ffmpegError(result));
+        m_lastError = QStringLiteral("decode error: %1").arg(ffmpegErrorText(result));
         qCDebug(lcDecode) << m_lastError;
     }
     frames += receiveFrames();

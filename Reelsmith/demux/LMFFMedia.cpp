@@ -1,5 +1,6 @@
 #include "Reelsmith/demux/LMFFMedia.h"
 
+#include "Reelsmith/FFmpegHelpers.h"
 #include "Reelsmith/decode/LMAssFrame.h"
 #include "Reelsmith/decode/LMFFMediaStream.h"
 #include "Reelsmith/decode/LMFFPacket.h"
@@ -19,9 +20,10 @@ Q_LOGGING_CATEGORY(lcDemux, "discwright.reelsmith.demux", QtWarningMsg)
 
 using Reelsmith::lcDemux;
 
+using Reelsmith::detail::kEngineTimeBase;
+
 namespace {
 
-constexpr AVRational kEngineTimeBase{1, 1000000};
 constexpr int kMaxCachedPackets = 16;
 constexpr int kMaxForwardsForFrame = 10;
 constexpr int kMaxPacketsAfterSeek = 1001;

@@ -1,5 +1,6 @@
 #include "Reelsmith/frames/LMFFImage.h"
 
+#include "Reelsmith/FFmpegHelpers.h"
 #include "Reelsmith/decode/LMFFPacket.h"
 #include "Reelsmith/frames/LMDataImage.h"
 
@@ -15,9 +16,9 @@ extern "C" {
 #include <libswscale/swscale.h>
 }
 
-namespace {
+using Reelsmith::detail::kEngineTimeBase;
 
-constexpr AVRational kEngineTimeBase{1, 1000000};
+namespace {
 
 int chromaSize(int size)
 {
@@ -238,27 +239,7 @@ void LMFFImage::convertFrameTo(AVFrame *dst)
 
 bool LMFFImage::convertFrame(const AVFrame *src, AVFrame *dst)
 {
-    if (!src || !src->data[0] || src->width < 1 || src->height < 1
-        || !sws_isSupportedInput(AVPixelFormat(src->format)))
-        return false;
-    if (!dst || !dst->data[0] || dst->width < 1 || dst->height < 1
-        || !sws_isSupportedOutput(AVPixelFormat(dst->format)))
-        return false;
-    m_scaler = sws_getCachedContext(m_scaler,
-                                    src->width,
-                                    src->height,
-                                    AVPixelFormat(src->format),
-                                    dst->width,
-                                    dst->height,
-                                    AVPixelFormat(dst->format),
-                                    SWS_BILINEAR,
-                                    nullptr,
-                                    nullptr,
-                                    nullptr);
-    if (!m_scaler)
-        return false;
-    sws_scale(m_scaler, src->data, src->linesize, 0, src->height, dst->data, dst->linesize);
-    return true;
+    return Reelsmith::detail::scaleFrame(&m_scaler, src, dst);
 }
 
 void LMFFImage::convertColorSpaceToBitmapContext(LMDataImage &image)

@@ -1,5 +1,6 @@
 #include "Reelsmith/movie/LMFFMovie.h"
 
+#include "Reelsmith/FFmpegHelpers.h"
 #include "Reelsmith/LMBitmapImage.h"
 #include "Reelsmith/LMFunctions.h"
 #include "Reelsmith/audio/LMOutputAudioGraph.h"
@@ -27,9 +28,10 @@ namespace Reelsmith {
 Q_LOGGING_CATEGORY(lcMovie, "discwright.reelsmith.movie", QtWarningMsg)
 } // namespace Reelsmith
 
+using Reelsmith::detail::kEngineTimeBase;
+
 namespace {
 
-constexpr AVRational kEngineTimeBase{1, 1000000};
 constexpr double kOutputRate = 44100.0;
 
 } // namespace

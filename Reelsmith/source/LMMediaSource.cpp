@@ -1,5 +1,6 @@
 #include "Reelsmith/source/LMMediaSource.h"
 
+#include "Reelsmith/FFmpegHelpers.h"
 #include "Reelsmith/LMCodecLock.h"
 #include "Reelsmith/decode/LMFFMediaStream.h"
 #include "Reelsmith/demux/LMFFMedia.h"
@@ -20,18 +21,8 @@ Q_LOGGING_CATEGORY(lcSource, "discwright.reelsmith.source", QtWarningMsg)
 
 using Reelsmith::lcSource;
 
-namespace {
-
-constexpr AVRational kEngineTimeBase{1, 1000000};
-
-QString ffmpegError(int code)
-{
-    char text[AV_ERROR_MAX_STRING_SIZE] = {};
-    av_strerror(code, text, sizeof text);
-    return QString::fromUtf8(text);
-}
-
-} // namespace
+using Reelsmith::detail::ffmpegErrorText;
+using Reelsmith::detail::kEngineTimeBase;
 
 std::shared_ptr<LMMediaSource> LMMediaSource::mediaWithPath(const QString &path)
 {
@@ -119,7 +110,7 @@ void LMMediaSource::open()
     // On failure FFmpeg frees the context and leaves it null.
     int result = avformat_open_input(&context, utf8.constData(), nullptr, nullptr);
     if (result < 0 || !context) {
-        m_lastError = QStringLiteral("cannot open %1: %2").arg(path(), ffmpegError(result));
+        m_lastError = QStringLiteral("cannot open %1: %2").arg(path(), ffmpegErrorText(result));
         qCDebug(lcSource) << m_lastError;
         return;
     }
@@ -137,9 +128,10 @@ void LMMediaSource::open()
     if (!m_formatContext) {
         // Something FFmpeg could open but not read as media (random bytes often look like a
         // stream-less raw format): refuse it rather than hand out an input without streams.
-        m_lastError = result < 0
-                          ? QStringLiteral("cannot probe %1: %2").arg(path(), ffmpegError(result))
-                          : QStringLiteral("no streams in %1").arg(path());
+        m_lastError
+            = result < 0
+                  ? QStringLiteral("cannot probe %1: %2").arg(path(), ffmpegErrorText(result))
+                  : QStringLiteral("no streams in %1").arg(path());
         qCDebug(lcSource) << m_lastError;
         avformat_close_input(&context);
     }

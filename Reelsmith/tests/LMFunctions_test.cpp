@@ -1,4 +1,5 @@
 #include "Reelsmith/LMFunctions.h"
+#include "Reelsmith/LMHelper.h"
 #include "Reelsmith/LibMedia.h"
 
 #include <QLoggingCategory>
@@ -267,6 +268,34 @@ TEST(ExportedFunctions, DictionaryDumpLogsEachEntryInOrder)
     QLoggingCategory::setFilterRules(QString());
 
     EXPECT_EQ(g_logged, (QStringList{QStringLiteral(":title:Holiday:"), QStringLiteral(":language:fra:")}));
+}
+
+TEST(ExportedFunctions, TimeProfilesReportAtOnceAndKeepTheirOwnTotals)
+{
+    QLoggingCategory::setFilterRules(QStringLiteral(
+        "discwright.reelsmith.media.info=true\ndiscwright.reelsmith.coding.info=true"));
+    {
+        std::lock_guard guard(g_logLock);
+        g_logged.clear();
+    }
+    const QtMessageHandler previous = qInstallMessageHandler(captureLog);
+    int runs = 0;
+    LibMedia::timeProfileBlock([&] { ++runs; });
+    LibMedia::timeProfileBlock([&] { ++runs; });
+    // The second profiler has totals of its own, so its first call reports too.
+    LMHelper::timeProfileBlock([&] { ++runs; });
+    LMHelper::timeProfileBlock(nullptr);
+    qInstallMessageHandler(previous);
+    QLoggingCategory::setFilterRules(QString());
+
+    EXPECT_EQ(runs, 3);
+    std::lock_guard guard(g_logLock);
+    ASSERT_EQ(g_logged.size(), 2) << g_logged.join(QLatin1Char('|')).toStdString();
+    for (const QString &line : g_logged) {
+        const QStringList fields = line.split(QLatin1Char(' '));
+        ASSERT_EQ(fields.size(), 4) << line.toStdString();
+        EXPECT_EQ(fields.last(), QStringLiteral("1")) << "one run in the first report";
+    }
 }
 
 TEST(ExportedFunctions, GenericColourSpace)

@@ -1,0 +1,45 @@
+#include "Reelsmith/FFmpegHelpers.h"
+
+extern "C" {
+#include <libavutil/error.h>
+#include <libavutil/frame.h>
+#include <libswscale/swscale.h>
+}
+
+namespace Reelsmith::detail {
+
+QString ffmpegErrorText(int code)
+{
+    char text[AV_ERROR_MAX_STRING_SIZE] = {};
+    av_strerror(code, text, sizeof text);
+    return QString::fromUtf8(text);
+}
+
+bool scaleFrame(SwsContext **context, const AVFrame *src, AVFrame *dst)
+{
+    if (!context)
+        return false;
+    if (!src || !src->data[0] || src->width < 1 || src->height < 1
+        || !sws_isSupportedInput(AVPixelFormat(src->format)))
+        return false;
+    if (!dst || !dst->data[0] || dst->width < 1 || dst->height < 1
+        || !sws_isSupportedOutput(AVPixelFormat(dst->format)))
+        return false;
+    *context = sws_getCachedContext(*context,
+                                    src->width,
+                                    src->height,
+                                    AVPixelFormat(src->format),
+                                    dst->width,
+                                    dst->height,
+                                    AVPixelFormat(dst->format),
+                                    SWS_BILINEAR,
+                                    nullptr,
+                                    nullptr,
+                                    nullptr);
+    if (!*context)
+        return false;
+    sws_scale(*context, src->data, src->linesize, 0, src->height, dst->data, dst->linesize);
+    return true;
+}
+
+} // namespace Reelsmith::detail
