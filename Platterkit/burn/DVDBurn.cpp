@@ -2,9 +2,9 @@
 
 #include "Platterkit/burn/BurnLog.h"
 #include "Platterkit/burn/DVDBurnStatus.h"
+#include "Platterkit/tools/ToolStep.h"
 
 #include <QDebug>
-#include <QFileInfo>
 #include <QThread>
 #include <chrono>
 
@@ -216,6 +216,5 @@ bool DVDBurn::isOSMountainLionOrBefore()
 
 qint64 DVDBurn::fileSizeForFile(const QString &path)
 {
-    const QFileInfo file(path);
-    return file.isFile() ? file.size() : 0;
+    return ToolStep::fileSizeForFile(path);
 }

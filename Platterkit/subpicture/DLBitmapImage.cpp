@@ -1,9 +1,10 @@
 #include "Platterkit/subpicture/DLBitmapImage.h"
 
+#include "Platterkit/render/MenuBitmap.h"
+#include "Platterkit/render/MenuGeometry.h"
 #include "platform/Assert.h"
 
 #include <QList>
-#include <cmath>
 
 namespace {
 
@@ -18,13 +19,11 @@ QList<QPainter *> &focusStack()
 
 std::unique_ptr<DLBitmapImage> DLBitmapImage::imageWithSize(QSizeF size)
 {
-    // Rounding half up before the check keeps 0.5 as one pixel and 0.4 as none; NaN fails the
-    // comparison below like a zero size.
-    const double width = std::trunc(size.width() + 0.5);
-    const double height = std::trunc(size.height() + 0.5);
-    if (!(width > 0.0 && height > 0.0) || width > 32768.0 || height > 32768.0)
+    // The same size rule as the page bitmaps, so a layer always matches the picture it covers.
+    const QSize pixels = Platterkit::render::bitmapPixelSize(size);
+    if (pixels.isEmpty())
         return nullptr;
-    QImage bitmap(static_cast<int>(width), static_cast<int>(height), QImage::Format_RGBA8888);
+    QImage bitmap(pixels, QImage::Format_RGBA8888);
     if (bitmap.isNull())
         return nullptr;
     bitmap.fill(Qt::transparent);
@@ -46,9 +45,7 @@ void DLBitmapImage::lockFocus()
     auto painter = std::make_unique<QPainter>();
     if (!painter->begin(&m_bitmap))
         return;
-    // Model geometry is y-up; this is the one flip between it and the pixel rows.
-    painter->translate(0.0, m_bitmap.height());
-    painter->scale(1.0, -1.0);
+    Platterkit::render::applyYUpTransform(*painter, m_bitmap.height());
     m_painter = std::move(painter);
     focusStack().append(m_painter.get());
 }

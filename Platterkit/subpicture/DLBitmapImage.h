@@ -18,8 +18,9 @@
 class DLBitmapImage
 {
 public:
-    // Width and height rounded to the nearest whole pixel; null when either is below one pixel or
-    // the pixel store cannot be allocated. The pixels start fully transparent.
+    // Width and height rounded to the nearest whole pixel, as render::bitmapPixelSize says; null
+    // when that gives no size or the pixel store cannot be allocated. The pixels start fully
+    // transparent.
     static std::unique_ptr<DLBitmapImage> imageWithSize(QSizeF size);
 
     ~DLBitmapImage();

@@ -120,15 +120,15 @@ QString DVDLibraryResource::lastError() const
     return m_errors.join(QLatin1Char('\n'));
 }
 
-bool DVDLibraryResource::loadOldTemplate(const QString &folder)
+bool DVDLibraryResource::startLoad(const QString &folder)
 {
     {
         QMutexLocker locker(&m_lock);
         m_errors.clear();
     }
     setButtons({});
-    setBackgrounds({});
     setFrames({});
+    setBackgrounds({});
     setMenus({});
     if (folder.isEmpty() || !QFileInfo(folder).isDir()) {
         noteError(folder.isEmpty()
@@ -136,6 +136,13 @@ bool DVDLibraryResource::loadOldTemplate(const QString &folder)
                       : QStringLiteral("The menu template folder %1 does not exist.").arg(folder));
         return false;
     }
+    return true;
+}
+
+bool DVDLibraryResource::loadOldTemplate(const QString &folder)
+{
+    if (!startLoad(folder))
+        return false;
     const QDir root(folder);
 
     QList<std::shared_ptr<DVDLibraryButtonResource>> buttons;
@@ -265,20 +272,8 @@ std::shared_ptr<DVDMenuItem> DVDLibraryResource::dictPointNameSize(const QVarian
 
 bool DVDLibraryResource::loadMenuResourceTemplate(const QString &folder)
 {
-    {
-        QMutexLocker locker(&m_lock);
-        m_errors.clear();
-    }
-    setButtons({});
-    setFrames({});
-    setBackgrounds({});
-    setMenus({});
-    if (folder.isEmpty() || !QFileInfo(folder).isDir()) {
-        noteError(folder.isEmpty()
-                      ? QStringLiteral("There is no menu template folder.")
-                      : QStringLiteral("The menu template folder %1 does not exist.").arg(folder));
+    if (!startLoad(folder))
         return false;
-    }
     const QDir root(folder);
 
     QList<std::shared_ptr<DVDLibraryButtonResource>> buttons;

@@ -117,6 +117,9 @@ public:
     menuDictSize(const DVDMenu &page, const QVariant &dict, QSizeF size) const;
 
 private:
+    // Forgets the previous load (lists and errors); false, with the reason noted, when folder is
+    // not a folder.
+    bool startLoad(const QString &folder);
     std::shared_ptr<DVDMenuItem> dictPointNameSize(const QVariantMap &dict,
                                                    const QString &pointKey,
                                                    const QString &nameKey,

@@ -210,11 +210,7 @@ TEST_F(MenuRendering, BackgroundDrawModes)
         hooks->drawMode = row.hookMode;
         auto menu = page(QSizeF(854, 480));
         setBackground(menu, bands, row.storedMode);
-        const QImage picture = menu->imageAtTime(0);
-        for (const Probe &probe : row.probes) {
-            SCOPED_TRACE(probe.what);
-            EXPECT_PIXEL(picture, probe.x, probe.y, probe.colour);
-        }
+        expectProbes(menu->imageAtTime(0), row.probes);
     }
 }
 
@@ -277,10 +273,7 @@ TEST_F(MenuRendering, RoundedCornersClipTheTitlePicture)
         item->setRoundValue(row.roundValue);
         const QImage picture = item->imageAtTime(0);
         ASSERT_EQ(picture.size(), QSize(200, 60));
-        for (const Probe &probe : row.probes) {
-            SCOPED_TRACE(probe.what);
-            EXPECT_PIXEL(picture, probe.x, probe.y, probe.colour);
-        }
+        expectProbes(picture, row.probes);
     }
 
     // On the page the cut corner shows the background. The 200 x 60 picture fits the box

@@ -9,6 +9,7 @@
 #include "Platterkit/subpicture/DVDMenuMake.h"
 #include "Platterkit/subpicture/SubpictureStreamScan.h"
 #include "Platterkit/tools/ToolRunner.h"
+#include "support/DiscFixtures.h"
 #include "support/TestMenus.h"
 #include "support/TestTitles.h"
 
@@ -44,32 +45,9 @@ public:
 private:
     Media()
     {
-        make(menuVideo(), "testsrc=size=720x576:rate=25", 1);
-        make(titleVideo(), "smptebars=size=720x576:rate=25", 1);
-    }
-    static void make(const QString &path, const char *video, int seconds)
-    {
-        QProcess ffmpeg;
-        ffmpeg.start("ffmpeg",
-                     {"-hide_banner",
-                      "-loglevel",
-                      "error",
-                      "-f",
-                      "lavfi",
-                      "-i",
-                      video,
-                      "-f",
-                      "lavfi",
-                      "-i",
-                      "anullsrc=r=48000:cl=stereo",
-                      "-t",
-                      QString::number(seconds),
-                      "-target",
-                      "pal-dvd",
-                      "-y",
-                      path});
-        ffmpeg.waitForFinished(60000);
-        EXPECT_EQ(ffmpeg.exitCode(), 0) << ffmpeg.readAllStandardError().constData();
+        QString error;
+        EXPECT_TRUE(makeDvdStream(menuVideo(), true, false, 1, &error)) << error.toStdString();
+        EXPECT_TRUE(makeDvdStream(titleVideo(), true, false, 1, &error)) << error.toStdString();
     }
     QTemporaryDir m_dir;
 };

@@ -11,8 +11,8 @@
 #include "ButtonArt.h"
 #include "FrameArt.h"
 #include "PagePreview.h"
-#include "PlistWriter.h"
 #include "TemplateCatalog.h"
+#include "platform/PropertyList.h"
 
 #include <QDir>
 #include <QPainter>
@@ -86,7 +86,8 @@ bool writeTemplates(const QString &root, const QString &previewDir)
         QString error;
         if (!save(background, dir + "/Background.png") || !save(thumbnail, dir + "/Thumbnail.png"))
             return false;
-        if (!writePlist(templateDictionary(spec), dir + "/Template.plist", &error))
+        if (!platform::PropertyList::toFile(
+                templateDictionary(spec), dir + "/Template.plist", &error))
             return fail(error);
         if (!previewDir.isEmpty()) {
             const QString base = previewDir + "/" + spec.category + "-" + spec.name;
@@ -148,9 +149,13 @@ int main(int argc, char **argv)
         QDir(workDir).removeRecursively();
         return 1;
     }
-    if (QDir(finalDir).exists() && !QDir(finalDir).removeRecursively())
-        return fail(QStringLiteral("cannot replace %1").arg(finalDir)) ? 0 : 1;
-    if (!QDir().rename(workDir, finalDir))
-        return fail(QStringLiteral("cannot move %1 to %2").arg(workDir, finalDir)) ? 0 : 1;
+    if (QDir(finalDir).exists() && !QDir(finalDir).removeRecursively()) {
+        fail(QStringLiteral("cannot replace %1").arg(finalDir));
+        return 1;
+    }
+    if (!QDir().rename(workDir, finalDir)) {
+        fail(QStringLiteral("cannot move %1 to %2").arg(workDir, finalDir));
+        return 1;
+    }
     return 0;
 }
