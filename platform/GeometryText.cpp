@@ -32,8 +32,7 @@ bool isNumberStart(QStringView text, qsizetype i)
 }
 
 // Reads up to N numbers in order; anything that is not part of a number separates them.
-template <size_t N>
-std::array<double, N> numbers(const QString &text)
+template <size_t N> std::array<double, N> numbers(const QString &text)
 {
     std::array<double, N> out{};
     size_t found = 0;

@@ -1,27 +1,25 @@
 #include "platform/KeyedArchiver.h"
 
 #include "platform/ArchiveFormat.h"
+#include "platform/AtomicFile.h"
 #include "platform/GeometryText.h"
 #include "platform/KeyedObject.h"
 #include "platform/Log.h"
 #include "platform/Object.h"
 
+#include <QAssociativeIterable>
 #include <QBuffer>
 #include <QColor>
 #include <QDateTime>
-#include <QFileInfo>
 #include <QFont>
 #include <QHash>
 #include <QImage>
 #include <QImageWriter>
 #include <QPoint>
 #include <QRect>
-#include <QSaveFile>
 #include <QSequentialIterable>
-#include <QAssociativeIterable>
 #include <QSize>
 #include <plist/plist.h>
-#include <cerrno>
 #include <vector>
 
 namespace platform {
@@ -204,9 +202,11 @@ quint64 KeyedArchiver::Private::encodeValue(const QVariant &value)
     }
     if (type.flags().testFlag(QMetaType::IsEnumeration))
         return add(plist_new_uint(static_cast<uint64_t>(value.toLongLong())));
-    if (value.canConvert<QVariantList>() && QMetaType::canView(type, QMetaType::fromType<QSequentialIterable>()))
+    if (value.canConvert<QVariantList>()
+        && QMetaType::canView(type, QMetaType::fromType<QSequentialIterable>()))
         return encodeList(value.toList());
-    if (value.canConvert<QVariantMap>() && QMetaType::canView(type, QMetaType::fromType<QAssociativeIterable>()))
+    if (value.canConvert<QVariantMap>()
+        && QMetaType::canView(type, QMetaType::fromType<QAssociativeIterable>()))
         return encodeMap(value.toMap());
     fail(QStringLiteral("cannot archive a value of type %1%2")
              .arg(QString::fromLatin1(type.name() ? type.name() : "unknown"), where()));
@@ -282,7 +282,8 @@ quint64 KeyedArchiver::Private::encodeMap(const QVariantMap &map)
     plist_t keys = plist_new_array();
     plist_t values = plist_new_array();
     for (auto it = map.constBegin(); it != map.constEnd(); ++it) {
-        plist_array_append_item(keys, plist_new_uid(add(plist_new_string(it.key().toUtf8().constData()))));
+        plist_array_append_item(
+            keys, plist_new_uid(add(plist_new_string(it.key().toUtf8().constData()))));
         plist_array_append_item(values, plist_new_uid(encodeValue(it.value())));
     }
     --depth;
@@ -301,11 +302,13 @@ quint64 KeyedArchiver::Private::encodeImage(const QImage &image)
     buffer.open(QIODevice::WriteOnly);
     QImageWriter writer(&buffer, "png");
     if (!writer.write(image)) {
-        fail(QStringLiteral("cannot store an image as PNG: %1%2").arg(writer.errorString(), where()));
+        fail(QStringLiteral("cannot store an image as PNG: %1%2")
+                 .arg(writer.errorString(), where()));
         return 0;
     }
     plist_t dict = valueObject(kImageClass);
-    plist_dict_set_item(dict, kPngField, plist_new_data(png.constData(), static_cast<uint64_t>(png.size())));
+    plist_dict_set_item(
+        dict, kPngField, plist_new_data(png.constData(), static_cast<uint64_t>(png.size())));
     plist_dict_set_item(dict, kFormatField, plist_new_uint(static_cast<uint64_t>(image.format())));
     return add(dict);
 }
@@ -409,36 +412,13 @@ QByteArray KeyedArchiver::archivedData(const QVariant &root, QString *error)
 
 bool KeyedArchiver::writeDataToFile(const QByteArray &data, const QString &path, QString *error)
 {
-    auto failed = [&](const QString &reason) {
-        const QString message = QStringLiteral("cannot write %1: %2").arg(path, reason);
-        qCWarning(lcArchive).noquote() << message;
-        if (error)
-            *error = message;
-        return false;
-    };
-    // QSaveFile reports a failed flush (a full disk) as "Unknown error"; the system's word for it
-    // is more use in the log.
-    auto reasonOf = [](const QSaveFile &file, int systemError) {
-        if (file.error() == QFileDevice::NoError || file.errorString() == QLatin1String("Unknown error"))
-            return systemError ? qt_error_string(systemError) : QStringLiteral("the write failed");
-        return file.errorString();
-    };
-    const QFileInfo folder(QFileInfo(path).absolutePath());
-    if (!folder.isDir())
-        return failed(QStringLiteral("the folder %1 does not exist").arg(folder.filePath()));
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return failed(reasonOf(file, errno));
-    errno = 0;
-    if (file.write(data) != data.size()) {
-        const QString reason = reasonOf(file, errno);
-        file.cancelWriting();
-        return failed(reason);
-    }
-    errno = 0;
-    if (!file.commit())
-        return failed(reasonOf(file, errno));
-    return true;
+    QString message;
+    if (writeFileAtomically(data, path, &message))
+        return true;
+    qCWarning(lcArchive).noquote() << message;
+    if (error)
+        *error = message;
+    return false;
 }
 
 bool KeyedArchiver::archiveToFile(const QVariant &root, const QString &path, QString *error)

@@ -58,7 +58,8 @@ public:
     // exist.
     static bool archiveToFile(const QVariant &root, const QString &path, QString *error = nullptr);
     // Writes already encoded archive bytes atomically, with the same guarantee.
-    static bool writeDataToFile(const QByteArray &data, const QString &path, QString *error = nullptr);
+    static bool
+    writeDataToFile(const QByteArray &data, const QString &path, QString *error = nullptr);
 
 private:
     struct Private;

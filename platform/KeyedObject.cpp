@@ -43,10 +43,12 @@ void KeyedObject::decoderKey(KeyedUnarchiver &coder, const QString &key)
     if (coder.failed())
         return;
     if (!setValueForKey(this, value, key))
-        coder.failWithError(QStringLiteral("%1 cannot take the archived %2 for key \"%3\"")
-                                .arg(QString::fromLatin1(metaObject()->className()),
-                                     QString::fromLatin1(value.metaType().isValid() ? value.metaType().name() : "null"),
-                                     key));
+        coder.failWithError(
+            QStringLiteral("%1 cannot take the archived %2 for key \"%3\"")
+                .arg(QString::fromLatin1(metaObject()->className()),
+                     QString::fromLatin1(value.metaType().isValid() ? value.metaType().name()
+                                                                    : "null"),
+                     key));
 }
 
 void KeyedObject::copyToKey(QObject *other, const QString &key) const

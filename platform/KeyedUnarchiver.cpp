@@ -18,10 +18,10 @@
 #include <QPointF>
 #include <QRectF>
 #include <QSizeF>
-#include <plist/plist.h>
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <plist/plist.h>
 #include <vector>
 
 namespace platform {
@@ -37,17 +37,28 @@ constexpr qint64 kMaxArchiveBytes = qint64(1) << 30;
 const char *typeName(plist_t node)
 {
     switch (node ? plist_get_node_type(node) : PLIST_NONE) {
-    case PLIST_BOOLEAN: return "boolean";
-    case PLIST_UINT: return "integer";
-    case PLIST_REAL: return "real";
-    case PLIST_STRING: return "string";
-    case PLIST_ARRAY: return "array";
-    case PLIST_DICT: return "dictionary";
-    case PLIST_DATE: return "date";
-    case PLIST_DATA: return "data";
-    case PLIST_KEY: return "key";
-    case PLIST_UID: return "reference";
-    default: return "nothing";
+    case PLIST_BOOLEAN:
+        return "boolean";
+    case PLIST_UINT:
+        return "integer";
+    case PLIST_REAL:
+        return "real";
+    case PLIST_STRING:
+        return "string";
+    case PLIST_ARRAY:
+        return "array";
+    case PLIST_DICT:
+        return "dictionary";
+    case PLIST_DATE:
+        return "date";
+    case PLIST_DATA:
+        return "data";
+    case PLIST_KEY:
+        return "key";
+    case PLIST_UID:
+        return "reference";
+    default:
+        return "nothing";
     }
 }
 
@@ -62,7 +73,9 @@ QString stringValue(plist_t node)
     const char *text = plist_get_string_ptr(node, &length);
     if (!text)
         return {};
-    return QString::fromUtf8(text, static_cast<qsizetype>(std::min<uint64_t>(length, std::numeric_limits<qsizetype>::max())));
+    return QString::fromUtf8(
+        text,
+        static_cast<qsizetype>(std::min<uint64_t>(length, std::numeric_limits<qsizetype>::max())));
 }
 
 QByteArray dataValue(plist_t node)
@@ -234,7 +247,8 @@ QVariant KeyedUnarchiver::Private::decodeUid(quint64 uid)
     if (uid == 0)
         return {};
     if (uid >= objectCount) {
-        fail(QStringLiteral("damaged keyed archive: reference %1 points past the %2 archived objects")
+        fail(QStringLiteral(
+                 "damaged keyed archive: reference %1 points past the %2 archived objects")
                  .arg(uid)
                  .arg(objectCount));
         return {};
@@ -321,9 +335,12 @@ QString KeyedUnarchiver::Private::className(quint64 uid, plist_t dict)
     plist_t classDict = classUid > 0 && classUid < objectCount
                             ? plist_array_get_item(objects, static_cast<uint32_t>(classUid))
                             : nullptr;
-    plist_t name = isType(classDict, PLIST_DICT) ? plist_dict_get_item(classDict, kClassNameKey) : nullptr;
+    plist_t name
+        = isType(classDict, PLIST_DICT) ? plist_dict_get_item(classDict, kClassNameKey) : nullptr;
     if (!isType(name, PLIST_STRING)) {
-        fail(QStringLiteral("damaged keyed archive: the class of object %1 is missing or has no $classname").arg(uid));
+        fail(QStringLiteral(
+                 "damaged keyed archive: the class of object %1 is missing or has no $classname")
+                 .arg(uid));
         return {};
     }
     return stringValue(name);
@@ -346,11 +363,14 @@ QVariant KeyedUnarchiver::Private::decodeDictionary(quint64 uid, plist_t dict)
         return decodeDate(uid, dict);
     QString text;
     if (name == QLatin1String(kRectClass))
-        return textField(uid, dict, kTextField, &text) ? QVariant(rectFromString(text)) : QVariant();
+        return textField(uid, dict, kTextField, &text) ? QVariant(rectFromString(text))
+                                                       : QVariant();
     if (name == QLatin1String(kSizeClass))
-        return textField(uid, dict, kTextField, &text) ? QVariant(sizeFromString(text)) : QVariant();
+        return textField(uid, dict, kTextField, &text) ? QVariant(sizeFromString(text))
+                                                       : QVariant();
     if (name == QLatin1String(kPointClass))
-        return textField(uid, dict, kTextField, &text) ? QVariant(pointFromString(text)) : QVariant();
+        return textField(uid, dict, kTextField, &text) ? QVariant(pointFromString(text))
+                                                       : QVariant();
     if (name == QLatin1String(kFontClass)) {
         if (!textField(uid, dict, kFontField, &text))
             return {};
@@ -366,11 +386,16 @@ QVariant KeyedUnarchiver::Private::decodeDictionary(quint64 uid, plist_t dict)
     return decodeObject(uid, dict, name);
 }
 
-bool KeyedUnarchiver::Private::textField(quint64 uid, plist_t dict, const char *field, QString *text)
+bool KeyedUnarchiver::Private::textField(quint64 uid,
+                                         plist_t dict,
+                                         const char *field,
+                                         QString *text)
 {
     plist_t node = plist_dict_get_item(dict, field);
     if (!isType(node, PLIST_STRING)) {
-        fail(QStringLiteral("damaged keyed archive: object %1 lacks its text %2").arg(uid).arg(QLatin1String(field)));
+        fail(QStringLiteral("damaged keyed archive: object %1 lacks its text %2")
+                 .arg(uid)
+                 .arg(QLatin1String(field)));
         return false;
     }
     *text = stringValue(node);
@@ -381,7 +406,9 @@ QVariant KeyedUnarchiver::Private::decodeArray(quint64 uid, plist_t dict)
 {
     plist_t items = plist_dict_get_item(dict, kObjectsField);
     if (!isType(items, PLIST_ARRAY)) {
-        fail(QStringLiteral("damaged keyed archive: list %1 has no %2 array").arg(uid).arg(QLatin1String(kObjectsField)));
+        fail(QStringLiteral("damaged keyed archive: list %1 has no %2 array")
+                 .arg(uid)
+                 .arg(QLatin1String(kObjectsField)));
         return {};
     }
     const uint32_t count = plist_array_get_size(items);
@@ -399,7 +426,9 @@ QVariant KeyedUnarchiver::Private::decodeMap(quint64 uid, plist_t dict)
     plist_t values = plist_dict_get_item(dict, kObjectsField);
     if (!isType(keys, PLIST_ARRAY) || !isType(values, PLIST_ARRAY)
         || plist_array_get_size(keys) != plist_array_get_size(values)) {
-        fail(QStringLiteral("damaged keyed archive: dictionary %1 lacks matching key and value arrays").arg(uid));
+        fail(QStringLiteral(
+                 "damaged keyed archive: dictionary %1 lacks matching key and value arrays")
+                 .arg(uid));
         return {};
     }
     const uint32_t count = plist_array_get_size(keys);
@@ -410,7 +439,8 @@ QVariant KeyedUnarchiver::Private::decodeMap(quint64 uid, plist_t dict)
         if (failed)
             break;
         if (key.metaType() != QMetaType::fromType<QString>()) {
-            fail(QStringLiteral("damaged keyed archive: dictionary %1 has a key that is no string").arg(uid));
+            fail(QStringLiteral("damaged keyed archive: dictionary %1 has a key that is no string")
+                     .arg(uid));
             break;
         }
         const QVariant value = decodeReference(plist_array_get_item(values, i), what);
@@ -430,14 +460,17 @@ QVariant KeyedUnarchiver::Private::decodeColor(quint64 uid, plist_t dict)
     for (uint32_t i = 0; i < 4; ++i) {
         plist_t component = plist_array_get_item(components, i);
         if (!isType(component, PLIST_REAL)) {
-            fail(QStringLiteral("damaged keyed archive: colour %1 has a component that is no number").arg(uid));
+            fail(
+                QStringLiteral("damaged keyed archive: colour %1 has a component that is no number")
+                    .arg(uid));
             return {};
         }
         plist_get_real_val(component, &rgba[i]);
         // Out-of-range components would make QColor warn and give an invalid colour; clamp instead.
         rgba[i] = std::isfinite(rgba[i]) ? std::clamp(rgba[i], 0.0, 1.0) : 0.0;
     }
-    return QVariant(QColor::fromRgbF(float(rgba[0]), float(rgba[1]), float(rgba[2]), float(rgba[3])));
+    return QVariant(
+        QColor::fromRgbF(float(rgba[0]), float(rgba[1]), float(rgba[2]), float(rgba[3])));
 }
 
 QVariant KeyedUnarchiver::Private::decodeImage(quint64 uid, plist_t dict)
@@ -453,7 +486,9 @@ QVariant KeyedUnarchiver::Private::decodeImage(quint64 uid, plist_t dict)
     QImageReader reader(&buffer, "png");
     QImage image = reader.read();
     if (image.isNull()) {
-        fail(QStringLiteral("damaged keyed archive: image %1 cannot be read: %2").arg(uid).arg(reader.errorString()));
+        fail(QStringLiteral("damaged keyed archive: image %1 cannot be read: %2")
+                 .arg(uid)
+                 .arg(reader.errorString()));
         return {};
     }
     // PNG does not keep the in-memory layout; give the caller back the format it archived.
@@ -478,7 +513,8 @@ QVariant KeyedUnarchiver::Private::decodeDate(quint64 uid, plist_t dict)
         plist_get_real_val(time, &seconds);
     // About ±290,000 years either side, well inside what QDateTime holds.
     constexpr double kLimitSeconds = 9.0e12;
-    if (!isType(time, PLIST_REAL) || !std::isfinite(seconds) || std::fabs(seconds) > kLimitSeconds) {
+    if (!isType(time, PLIST_REAL) || !std::isfinite(seconds)
+        || std::fabs(seconds) > kLimitSeconds) {
         fail(QStringLiteral("damaged keyed archive: date %1 has no readable time").arg(uid));
         return {};
     }
@@ -490,12 +526,14 @@ QVariant KeyedUnarchiver::Private::decodeObject(quint64 uid, plist_t dict, const
 {
     ObjectRef object = ClassRegistry::instance().create(name);
     if (!object) {
-        fail(QStringLiteral("the archive names the class \"%1\", which this program does not know").arg(name));
+        fail(QStringLiteral("the archive names the class \"%1\", which this program does not know")
+                 .arg(name));
         return {};
     }
     auto *keyed = dynamic_cast<KeyedObject *>(object.get());
     if (!keyed) {
-        fail(QStringLiteral("the archive names the class \"%1\", which is no keyed record").arg(name));
+        fail(QStringLiteral("the archive names the class \"%1\", which is no keyed record")
+                 .arg(name));
         return {};
     }
     const QVariant value = QVariant::fromValue(object);

@@ -1,12 +1,12 @@
 #include "platform/PropertyList.h"
 
+#include "platform/AtomicFile.h"
 #include "platform/Log.h"
 
 #include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
-#include <QSaveFile>
 #include <QXmlStreamReader>
 #include <QXmlStreamWriter>
 #include <cmath>
@@ -25,8 +25,7 @@ public:
     explicit Reader(const QByteArray &xml)
         : m_xml(xml)
         , m_empty(xml.trimmed().isEmpty())
-    {
-    }
+    {}
 
     QVariant read(QString *error)
     {
@@ -51,7 +50,8 @@ public:
                 result = readPlistBody();
                 continue;
             }
-            fail(QStringLiteral("unexpected <%1> after the property list").arg(m_xml.name().toString()));
+            fail(QStringLiteral("unexpected <%1> after the property list")
+                     .arg(m_xml.name().toString()));
         }
         if (m_error.isEmpty() && m_xml.hasError())
             fail(m_xml.errorString());
@@ -104,7 +104,8 @@ private:
                 return false;
             case QXmlStreamReader::Characters:
                 if (!m_xml.isWhitespace()) {
-                    fail(QStringLiteral("unexpected text \"%1\"").arg(m_xml.text().left(40).toString()));
+                    fail(QStringLiteral("unexpected text \"%1\"")
+                             .arg(m_xml.text().left(40).toString()));
                     return false;
                 }
                 break;
@@ -167,7 +168,8 @@ private:
                 if (lower == QLatin1String("nan"))
                     value = std::nan("");
                 else if (lower == QLatin1String("inf") || lower == QLatin1String("+inf")
-                         || lower == QLatin1String("infinity") || lower == QLatin1String("+infinity"))
+                         || lower == QLatin1String("infinity")
+                         || lower == QLatin1String("+infinity"))
                     value = INFINITY;
                 else if (lower == QLatin1String("-inf") || lower == QLatin1String("-infinity"))
                     value = -INFINITY;
@@ -180,13 +182,14 @@ private:
         }
         if (name == QLatin1String("data")) {
             const QByteArray text = leafText().toLatin1();
-            auto decoded = QByteArray::fromBase64Encoding(text, QByteArray::AbortOnBase64DecodingErrors
-                                                                    | QByteArray::Base64Encoding);
+            auto decoded = QByteArray::fromBase64Encoding(
+                text, QByteArray::AbortOnBase64DecodingErrors | QByteArray::Base64Encoding);
             if (!decoded) {
                 // Line breaks and indentation inside <data> are usual; strip them and try again.
                 QByteArray compact = text;
                 compact.replace(' ', "").replace('\n', "").replace('\t', "").replace('\r', "");
-                decoded = QByteArray::fromBase64Encoding(compact, QByteArray::AbortOnBase64DecodingErrors);
+                decoded = QByteArray::fromBase64Encoding(compact,
+                                                         QByteArray::AbortOnBase64DecodingErrors);
             }
             if (!decoded) {
                 if (m_error.isEmpty())
@@ -222,7 +225,8 @@ private:
         QVariantMap map;
         while (nextElement()) {
             if (m_xml.name() != QLatin1String("key")) {
-                fail(QStringLiteral("expected <key> in <dict>, found <%1>").arg(m_xml.name().toString()));
+                fail(QStringLiteral("expected <key> in <dict>, found <%1>")
+                         .arg(m_xml.name().toString()));
                 return {};
             }
             const QString key = leafText();
@@ -254,8 +258,8 @@ public:
     bool write(const QVariant &value, QString *error)
     {
         m_xml.writeStartDocument();
-        m_xml.writeDTD(QStringLiteral(
-            "<!DOCTYPE plist PUBLIC \"-//Apple//DTD PLIST 1.0//EN\" \"http://www.apple.com/DTDs/PropertyList-1.0.dtd\">"));
+        m_xml.writeDTD(QStringLiteral("<!DOCTYPE plist PUBLIC \"-//Apple//DTD PLIST 1.0//EN\" "
+                                      "\"http://www.apple.com/DTDs/PropertyList-1.0.dtd\">"));
         m_xml.writeStartElement(QStringLiteral("plist"));
         m_xml.writeAttribute(QStringLiteral("version"), QStringLiteral("1.0"));
         writeValue(value, 0, QStringLiteral("the top value"));
@@ -306,7 +310,8 @@ private:
             m_xml.writeTextElement(QStringLiteral("string"), value.toString());
             return;
         case QMetaType::Bool:
-            m_xml.writeEmptyElement(value.toBool() ? QStringLiteral("true") : QStringLiteral("false"));
+            m_xml.writeEmptyElement(value.toBool() ? QStringLiteral("true")
+                                                   : QStringLiteral("false"));
             return;
         case QMetaType::Short:
         case QMetaType::Int:
@@ -334,7 +339,8 @@ private:
             return;
         }
         case QMetaType::QByteArray:
-            m_xml.writeTextElement(QStringLiteral("data"), QString::fromLatin1(value.toByteArray().toBase64()));
+            m_xml.writeTextElement(QStringLiteral("data"),
+                                   QString::fromLatin1(value.toByteArray().toBase64()));
             return;
         case QMetaType::QDateTime: {
             const QDateTime date = value.toDateTime();
@@ -347,7 +353,9 @@ private:
             break;
         }
         fail(QStringLiteral("a property list cannot store %1 (%2)")
-                 .arg(value.isValid() ? QString::fromLatin1(type.name()) : QStringLiteral("a null value"), where));
+                 .arg(value.isValid() ? QString::fromLatin1(type.name())
+                                      : QStringLiteral("a null value"),
+                      where));
     }
 
     QXmlStreamWriter m_xml;
@@ -394,28 +402,17 @@ QByteArray PropertyList::toData(const QVariant &value, QString *error)
 
 bool PropertyList::toFile(const QVariant &value, const QString &path, QString *error)
 {
-    auto failed = [&](const QString &reason) {
-        const QString message = QStringLiteral("cannot write %1: %2").arg(path, reason);
-        qCWarning(lcPlatform).noquote() << message;
-        if (error)
-            *error = message;
-        return false;
-    };
+    QString message;
     QString reason;
     const QByteArray data = toData(value, &reason);
     if (data.isEmpty())
-        return failed(reason);
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return failed(file.errorString());
-    if (file.write(data) != data.size()) {
-        const QString why = file.errorString();
-        file.cancelWriting();
-        return failed(why);
-    }
-    if (!file.commit())
-        return failed(file.errorString());
-    return true;
+        message = QStringLiteral("cannot write %1: %2").arg(path, reason);
+    else if (writeFileAtomically(data, path, &message))
+        return true;
+    qCWarning(lcPlatform).noquote() << message;
+    if (error)
+        *error = message;
+    return false;
 }
 
 } // namespace platform

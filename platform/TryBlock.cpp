@@ -48,8 +48,7 @@ Exception::Exception(QString name, QString reason)
     , m_reason(std::move(reason))
     , m_callStack(captureStack())
     , m_what(description().toUtf8())
-{
-}
+{}
 
 QString Exception::description() const
 {
@@ -83,10 +82,11 @@ void defaultTryBlock(const QObject *receiver, const std::function<void()> &block
     try {
         block();
     } catch (const Exception &exception) {
-        qCWarning(lcPlatform).noquote() << QStringLiteral("tryBlock %1 %2 %3")
-                                               .arg(describeObject(receiver),
-                                                    exception.description(),
-                                                    describeCallStack(exception.callStackSymbols()));
+        qCWarning(lcPlatform).noquote()
+            << QStringLiteral("tryBlock %1 %2 %3")
+                   .arg(describeObject(receiver),
+                        exception.description(),
+                        describeCallStack(exception.callStackSymbols()));
     }
 }
 

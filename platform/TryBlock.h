@@ -39,7 +39,8 @@ private:
     QByteArray m_what;
 };
 
-using TryBlockHandler = std::function<void(const QObject *receiver, const std::function<void()> &block)>;
+using TryBlockHandler
+    = std::function<void(const QObject *receiver, const std::function<void()> &block)>;
 
 // Runs block now, on the calling thread, through the installed handler (or the default one).
 void tryBlock(const QObject *receiver, const std::function<void()> &block);

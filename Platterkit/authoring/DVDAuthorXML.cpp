@@ -12,12 +12,6 @@ namespace {
 
 const QString kNothing = QStringLiteral("g3=0;");
 
-bool isWarningTitle(const ObjectRef &title)
-{
-    const DVDTitleVideo *video = platform::conformsTo<DVDTitleVideo>(title);
-    return video && video->isWarningVideo();
-}
-
 } // namespace
 
 DVDAuthorXML::DVDAuthorXML(const DVDLibrary &library)
@@ -151,7 +145,7 @@ QString DVDAuthorXML::titleChain(const ObjectRef &title,
                                  const QString &warningGuard,
                                  const QString &warningEnd) const
 {
-    const bool warning = isWarningTitle(title);
+    const bool warning = DVDTitleVideo::isWarningTitle(title);
     QString chain = QStringLiteral("<pgc>");
     // Every title but the warning title first plays the warning title once.
     if (!warning)

@@ -14,12 +14,6 @@ DW_REGISTER_CLASS(DVDLibrary)
 
 namespace {
 
-bool isWarningTitle(const ObjectRef &title)
-{
-    const DVDTitleVideo *video = platform::conformsTo<DVDTitleVideo>(title);
-    return video && video->isWarningVideo();
-}
-
 // A production title stands for its first chapter wherever a jump target is resolved.
 ObjectRef firstChapterOrSelf(const ObjectRef &object)
 {
@@ -347,7 +341,7 @@ ObjectList DVDLibrary::getAllNormalTitles() const
 {
     ObjectList normal;
     for (const ObjectRef &title : m_titles) {
-        if (title && !isWarningTitle(title))
+        if (title && !DVDTitleVideo::isWarningTitle(title))
             normal.append(title);
     }
     return normal;
@@ -357,7 +351,7 @@ ObjectRef DVDLibrary::getWarningTitle() const
 {
     ObjectRef warning;
     for (const ObjectRef &title : m_titles) {
-        if (isWarningTitle(title))
+        if (DVDTitleVideo::isWarningTitle(title))
             warning = title;
     }
     return warning;

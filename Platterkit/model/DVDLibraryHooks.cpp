@@ -2,8 +2,8 @@
 
 #include "Platterkit/model/DVDMenu.h"
 #include "Platterkit/model/DVDMenuItem.h"
+#include "Platterkit/tools/ToolRunner.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <mutex>
@@ -81,10 +81,5 @@ std::shared_ptr<DVDLibraryHooks> DVDLibraryHooks::current()
 
 QString DVDLibraryHooks::bundleResourcesPath()
 {
-    // Without an application object (command-line tools, tests) the executable's folder still
-    // comes from the process itself.
-    const QString executableDir = QCoreApplication::instance()
-                                      ? QCoreApplication::applicationDirPath()
-                                      : QFileInfo(QStringLiteral("/proc/self/exe")).canonicalPath();
-    return QDir(executableDir).filePath(QStringLiteral("resources"));
+    return QDir(Platterkit::ToolRunner::executableFolder()).filePath(QStringLiteral("resources"));
 }

@@ -16,4 +16,12 @@ public:
     virtual ObjectList chapters() const = 0;
     // Seconds: the sum of the chapters' durations.
     virtual double duration() const = 0;
+
+    // Whether title is a production title that says it is the warning title; any other object
+    // (null included) is not.
+    static bool isWarningTitle(const ObjectRef &title)
+    {
+        const DVDTitleVideo *video = platform::conformsTo<DVDTitleVideo>(title);
+        return video && video->isWarningVideo();
+    }
 };

@@ -41,13 +41,8 @@ Disc makeDisc(bool pal, bool wide)
     auto page = makeTemplatePage(2, true, wide ? 1 : 0);
     disc.library->setMenus({page});
     disc.library->setCurrentMenu(makeTemplatePage(2, true, wide ? 1 : 0));
-    const std::pair<DVDMenuItemRef, std::shared_ptr<TestTitleVideo>> links[]
-        = {{page->items()[0], disc.first}, {page->items()[1], disc.second}};
-    for (const auto &[item, title] : links) {
-        item->setJump(title);
-        for (const ObjectRef &chapter : title->chapters())
-            std::dynamic_pointer_cast<TestChapterVideo>(chapter)->setTitles({item});
-    }
+    leadTo(page->items()[0], disc.first);
+    leadTo(page->items()[1], disc.second);
     disc.library->updateDVDMenu();
     return disc;
 }

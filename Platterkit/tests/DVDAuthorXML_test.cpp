@@ -83,19 +83,6 @@ struct WorkedExample
         leadTo(page->items()[1], second);
     }
 
-    // What the production pipeline does: the element leads to the title, and the title's chapters
-    // record the element.
-    static void leadTo(const DVDMenuItemRef &item, const std::shared_ptr<TestTitleVideo> &title)
-    {
-        item->setJump(title);
-        for (const ObjectRef &chapter : title->chapters()) {
-            auto chapterVideo = std::dynamic_pointer_cast<TestChapterVideo>(chapter);
-            ObjectList leading = chapterVideo->titles();
-            leading.append(item);
-            chapterVideo->setTitles(leading);
-        }
-    }
-
     void addWarningTitle()
     {
         auto warning = TestTitleVideo::make(QStringLiteral("W"), {5}, true);

@@ -27,17 +27,18 @@ QString slotMap(const DVDLibrary &library)
     for (const auto &page : library.menus()) {
         QStringList slotsText;
         for (const auto &item : titleSlots(page)) {
-            const ObjectRef target = item->jump();
-            qsizetype index = -1;
-            for (qsizetype i = 0; i < library.titles().size(); ++i) {
-                if (library.titles()[i] == target)
-                    index = i;
-            }
+            const qsizetype index = platform::indexOfObject(library.titles(), item->jump());
             slotsText.append(index < 0 ? QStringLiteral("-") : QString::number(index + 1));
         }
         pages.append(slotsText.isEmpty() ? QStringLiteral("(empty)") : slotsText.join(u' '));
     }
     return pages.join(QStringLiteral(" | "));
+}
+
+// Where the page's button of that type ("pre", "next", "play") leads.
+ObjectRef jumpOf(const DVDMenuRef &page, const char *type)
+{
+    return page->buttonForButtonType(QString::fromLatin1(type))->jump();
 }
 
 // Every jump of every element of the library's pages leads to a title, a page of menus, or nowhere.
@@ -189,9 +190,6 @@ TEST(DVDLibraryPagination, NewPagesAreWiredAsAChain)
     ASSERT_EQ(pages.size(), 3);
     for (const auto &page : pages)
         EXPECT_NE(page, library.currentMenu()) << "pages are copies, never the template itself";
-    auto jumpOf = [](const DVDMenuRef &page, const char *type) {
-        return page->buttonForButtonType(QString::fromLatin1(type))->jump();
-    };
     EXPECT_EQ(jumpOf(pages[0], "pre"), nullptr);
     EXPECT_EQ(jumpOf(pages[0], "next"), pages[1]);
     EXPECT_EQ(jumpOf(pages[1], "pre"), pages[0]);
@@ -329,9 +327,6 @@ TEST(DVDLibraryChains, WiringFollowsEveryChain)
 {
     ChainFixture f;
     f.library.updateDVDMenu();
-    auto jumpOf = [](const DVDMenuRef &page, const char *type) {
-        return page->buttonForButtonType(QString::fromLatin1(type))->jump();
-    };
     EXPECT_EQ(f.library.submenusForMenuItem(nullptr), (DVDMenuList{f.main1, f.main2}));
     EXPECT_EQ(f.library.submenusForMenuItem(f.parentElement), (DVDMenuList{f.sub1, f.sub2}));
 

@@ -17,6 +17,7 @@
 #include <QProcessEnvironment>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <cerrno>
 #include <csignal>
 #include <gtest/gtest.h>
 #include <thread>
@@ -51,11 +52,15 @@ std::shared_ptr<DVDLibrary> smallLibrary(qint64 format)
     return library;
 }
 
-// Body of a fake tool that says it has started and then sleeps until it is stopped.
+// Body of a fake tool that says it has started (its process id appears whole in "<name>.started")
+// and then sleeps, under the same process id, until it is stopped.
 QString startedThenSleep(const QString &name, const QString &before = QString())
 {
     return before
-           + QStringLiteral("\n/bin/touch \"$RECORDS/%1.started\"\nexec /bin/sleep 30").arg(name);
+           + QStringLiteral("\necho $$ > \"$RECORDS/%1.pid\"\n"
+                            "/bin/mv \"$RECORDS/%1.pid\" \"$RECORDS/%1.started\"\n"
+                            "exec /bin/sleep 30")
+                 .arg(name);
 }
 
 } // namespace
@@ -255,13 +260,21 @@ TEST(ToolProcess, ReleasingARunningProcessStopsIt)
 {
     FakeToolFolder tools;
     tools.install(QStringLiteral("mkisofs"), startedThenSleep(QStringLiteral("mkisofs")));
+    pid_t child = -1;
     {
         auto process
             = ToolRunner::inheritingTaskCurrentArguments(QStringLiteral("mkisofs"), {}, {});
         ASSERT_TRUE(process->launch());
         ASSERT_TRUE(tools.waitForRecord(QStringLiteral("mkisofs"), QStringLiteral("started")));
-    } // the destructor terminates and reaps the child instead of leaving it running
-    SUCCEED();
+        child = pid_t(
+            tools.recordedFile(QStringLiteral("mkisofs"), QStringLiteral("started")).toInt());
+        ASSERT_GT(child, 0);
+        ASSERT_EQ(::kill(child, 0), 0) << "the child runs while its process is held";
+    }
+    // The destructor terminated and reaped the child: its process id names nothing any more
+    // (neither a running child nor a zombie).
+    EXPECT_EQ(::kill(child, 0), -1);
+    EXPECT_EQ(errno, ESRCH);
 }
 
 // --- Cancel ----------------------------------------------------------------------------------

@@ -3,10 +3,10 @@
 #include "Platterkit/model/DVDLibrary.h"
 #include "Platterkit/tools/AuthorLog.h"
 #include "Platterkit/tools/ToolRunner.h"
+#include "platform/AtomicFile.h"
 
 #include <QDir>
 #include <QFileInfo>
-#include <QSaveFile>
 
 using Platterkit::lcAuthor;
 
@@ -37,10 +37,9 @@ void DVDFSMake::dvdHelperWork(const std::shared_ptr<DVDLibrary> &dvd, const QStr
     }
 
     const QString xmlPath = work.filePath(QStringLiteral("author.xml"));
-    QSaveFile xml(xmlPath);
-    const QByteArray content = dvd->authorContent().toUtf8();
-    if (!xml.open(QIODevice::WriteOnly) || xml.write(content) != content.size() || !xml.commit()) {
-        fail(QStringLiteral("cannot write %1: %2").arg(xmlPath, xml.errorString()));
+    QString writeError;
+    if (!platform::writeFileAtomically(dvd->authorContent().toUtf8(), xmlPath, &writeError)) {
+        fail(writeError);
         qCWarning(lcAuthor).noquote() << lastError();
         return;
     }
@@ -60,13 +59,7 @@ void DVDFSMake::dvdHelperWork(const std::shared_ptr<DVDLibrary> &dvd, const QStr
         return;
     }
     QDir(media).removeRecursively();
-    if (control().isCancelled()) {
-        fail(QStringLiteral("cancelled"));
-        qCDebug(lcAuthor).noquote() << "dvdauthor cancelled:" << process->commandLine();
-        return;
-    }
-    fail(process->lastError());
-    qCWarning(lcAuthor).noquote() << process->failureDescription();
+    failRun(*process);
 }
 
 double DVDFSMake::progress() const

@@ -60,13 +60,7 @@ void DVDImageMake::volumeHelperWork(const QString &volume, const QString &workPa
     // that for a finished disc image.
     if (QFile::exists(image) && !QFile::remove(image))
         qCWarning(lcAuthor).noquote() << "cannot remove the partial image" << image;
-    if (control().isCancelled()) {
-        fail(QStringLiteral("cancelled"));
-        qCDebug(lcAuthor).noquote() << "mkisofs cancelled:" << process->commandLine();
-        return;
-    }
-    fail(process->lastError());
-    qCWarning(lcAuthor).noquote() << process->failureDescription();
+    failRun(*process);
 }
 
 double DVDImageMake::progress() const

@@ -1,5 +1,7 @@
 #include "Platterkit/tools/ToolStep.h"
 
+#include "Platterkit/tools/AuthorLog.h"
+
 #include <QFileInfo>
 #include <QMutexLocker>
 
@@ -36,6 +38,17 @@ void ToolStep::fail(const QString &reason)
     QMutexLocker locker(&m_lock);
     m_lastError = reason;
     m_succeeded.store(false);
+}
+
+void ToolStep::failRun(const Platterkit::ToolProcess &process)
+{
+    if (m_control.isCancelled()) {
+        fail(QStringLiteral("cancelled"));
+        qCDebug(Platterkit::lcAuthor).noquote() << "cancelled:" << process.commandLine();
+        return;
+    }
+    fail(process.lastError());
+    qCWarning(Platterkit::lcAuthor).noquote() << process.failureDescription();
 }
 
 QString ToolStep::lastError() const

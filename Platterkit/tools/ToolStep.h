@@ -48,6 +48,9 @@ protected:
     void setSucceeded(bool succeeded) { m_succeeded.store(succeeded); }
     // Records why the step failed.
     void fail(const QString &reason);
+    // Records why the step's tool run did not succeed: "cancelled" after a cancel, otherwise the
+    // process's own reason, logged with its command line and the tail of its standard error.
+    void failRun(const Platterkit::ToolProcess &process);
     Platterkit::ToolTaskControl &control() { return m_control; }
     const Platterkit::ToolTaskControl &control() const { return m_control; }
 

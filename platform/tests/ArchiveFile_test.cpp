@@ -44,7 +44,8 @@ QByteArray contents(const QString &path)
 
 QString titleIn(const QString &path)
 {
-    auto decoded = std::dynamic_pointer_cast<FileRecord>(platform::KeyedUnarchiver::unarchiveFile(path).value<ObjectRef>());
+    auto decoded = std::dynamic_pointer_cast<FileRecord>(
+        platform::KeyedUnarchiver::unarchiveFile(path).value<ObjectRef>());
     return decoded ? decoded->m_title : QString();
 }
 
@@ -53,9 +54,11 @@ TEST(ArchiveFile, WritesAndReadsBackReplacingTheOldFile)
     QTemporaryDir dir;
     const QString path = dir.filePath("disc.archive");
     QString error;
-    ASSERT_TRUE(platform::KeyedArchiver::archiveToFile(record("first"), path, &error)) << error.toStdString();
+    ASSERT_TRUE(platform::KeyedArchiver::archiveToFile(record("first"), path, &error))
+        << error.toStdString();
     EXPECT_EQ(titleIn(path), "first");
-    ASSERT_TRUE(platform::KeyedArchiver::archiveToFile(record("second"), path, &error)) << error.toStdString();
+    ASSERT_TRUE(platform::KeyedArchiver::archiveToFile(record("second"), path, &error))
+        << error.toStdString();
     EXPECT_EQ(titleIn(path), "second");
     // No temporary file is left beside it.
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList({"disc.archive"}));
@@ -108,7 +111,8 @@ TEST(ArchiveFile, GraphThatCannotBeArchivedLeavesTheOldFileIntact)
     ASSERT_TRUE(platform::KeyedArchiver::archiveToFile(record("kept"), path));
     const QByteArray before = contents(path);
     QString error;
-    EXPECT_FALSE(platform::KeyedArchiver::archiveToFile(QVariantList{record("new"), QUrl("x:y")}, path, &error));
+    EXPECT_FALSE(platform::KeyedArchiver::archiveToFile(
+        QVariantList{record("new"), QUrl("x:y")}, path, &error));
     EXPECT_TRUE(error.contains("QUrl")) << error.toStdString();
     EXPECT_EQ(contents(path), before);
     EXPECT_EQ(titleIn(path), "kept");
@@ -131,7 +135,8 @@ TEST(ArchiveFile, WriteThatFailsHalfwayLeavesTheOldFileIntact)
     small.rlim_cur = 64 * 1024;
     ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
     QString error;
-    const bool written = platform::KeyedArchiver::archiveToFile(record("too big", 1 << 20), path, &error);
+    const bool written
+        = platform::KeyedArchiver::archiveToFile(record("too big", 1 << 20), path, &error);
     setrlimit(RLIMIT_FSIZE, &original);
     std::signal(SIGXFSZ, previousHandler);
 

@@ -29,7 +29,10 @@ class ArchiveNode : public platform::KeyedObject
     Q_PROPERTY(ObjectRef partner MEMBER m_partner)
     Q_PROPERTY(ArchiveNodeList children MEMBER m_children)
 public:
-    QStringList allCoderKeys() const override { return {"name", "weight", "count", "partner", "children"}; }
+    QStringList allCoderKeys() const override
+    {
+        return {"name", "weight", "count", "partner", "children"};
+    }
 
     QString m_name;
     double m_weight = 1.5;
@@ -72,7 +75,16 @@ private:
 public:
     QStringList allCoderKeys() const override
     {
-        return {"opacity", "hidden", "durationUs", "frame", "videoSize", "color", "outline", "tags", "shape", "extra"};
+        return {"opacity",
+                "hidden",
+                "durationUs",
+                "frame",
+                "videoSize",
+                "color",
+                "outline",
+                "tags",
+                "shape",
+                "extra"};
     }
     float m_opacity = 1.0f;
     bool m_hidden = false;
@@ -120,7 +132,8 @@ std::shared_ptr<ArchiveNode> node(const QString &name)
 std::shared_ptr<ArchiveNode> roundTrip(const std::shared_ptr<ArchiveNode> &root)
 {
     QString error;
-    const QByteArray data = platform::KeyedArchiver::archivedData(QVariant::fromValue(ObjectRef(root)), &error);
+    const QByteArray data
+        = platform::KeyedArchiver::archivedData(QVariant::fromValue(ObjectRef(root)), &error);
     EXPECT_FALSE(data.isEmpty()) << error.toStdString();
     const QVariant decoded = platform::KeyedUnarchiver::unarchive(data, &error);
     EXPECT_TRUE(decoded.isValid()) << error.toStdString();
@@ -211,7 +224,8 @@ TEST(KeyedArchive, TypedPropertiesRoundTripThroughARecord)
     typed->m_extra = {{"n", 3}, {"s", "text"}};
 
     QString error;
-    const QByteArray data = platform::KeyedArchiver::archivedData(QVariant::fromValue(ObjectRef(typed)), &error);
+    const QByteArray data
+        = platform::KeyedArchiver::archivedData(QVariant::fromValue(ObjectRef(typed)), &error);
     ASSERT_FALSE(data.isEmpty()) << error.toStdString();
     auto decoded = std::dynamic_pointer_cast<ArchiveTyped>(
         platform::KeyedUnarchiver::unarchive(data, &error).value<ObjectRef>());
@@ -296,7 +310,8 @@ TEST(KeyedArchive, LayoutIsTheKeyedArchiverLayout)
 {
     auto root = node("root");
     root->m_children = {node("child")};
-    const QByteArray data = platform::KeyedArchiver::archivedData(QVariant::fromValue(ObjectRef(root)));
+    const QByteArray data
+        = platform::KeyedArchiver::archivedData(QVariant::fromValue(ObjectRef(root)));
     plist_t plist = nullptr;
     plist_from_bin(data.constData(), uint32_t(data.size()), &plist);
     ASSERT_TRUE(plist);
@@ -361,8 +376,12 @@ TEST(KeyedArchive, ValuesThatCannotBeArchivedAreRefused)
     holder->m_partner = broken;
     const std::vector<Row> rows = {
         {"unsupported type", QUrl("file:///tmp"), "QUrl"},
-        {"object that is no keyed record", QVariant::fromValue(ObjectRef(plainObject)), "no keyed record"},
-        {"record with a key it has no property for", QVariant::fromValue(ObjectRef(broken)), "missing"},
+        {"object that is no keyed record",
+         QVariant::fromValue(ObjectRef(plainObject)),
+         "no keyed record"},
+        {"record with a key it has no property for",
+         QVariant::fromValue(ObjectRef(broken)),
+         "missing"},
         {"unsupported value nested in a list", QVariantList{1, QUrl("x:y")}, "QUrl"},
         {"bad record deep in the graph", QVariant::fromValue(ObjectRef(holder)), "missing"},
     };
@@ -398,7 +417,8 @@ TEST(KeyedArchive, TopLevelKeysWithoutARoot)
     EXPECT_FALSE(decoder.decodeObjectForKey("nothing").isValid());
     EXPECT_FALSE(decoder.decodeObjectForKey("absent").isValid());
     EXPECT_EQ(decoder.decodeIntegerForKey("$count"), 5);
-    auto child = std::dynamic_pointer_cast<ArchiveNode>(decoder.decodeObjectForKey("child").value<ObjectRef>());
+    auto child = std::dynamic_pointer_cast<ArchiveNode>(
+        decoder.decodeObjectForKey("child").value<ObjectRef>());
     ASSERT_TRUE(child);
     EXPECT_EQ(child->m_name, "child");
     EXPECT_FALSE(decoder.failed());
@@ -438,12 +458,15 @@ TEST(KeyedArchive, LongChainsRoundTripAndAbsurdOnesAreRefused)
     };
     auto decoded = roundTrip(chain(200));
     int length = 0;
-    for (auto current = decoded; current; current = current->m_children.isEmpty() ? nullptr : current->m_children.first())
+    for (auto current = decoded; current;
+         current = current->m_children.isEmpty() ? nullptr : current->m_children.first())
         ++length;
     EXPECT_EQ(length, 200);
 
     QString error;
-    EXPECT_TRUE(platform::KeyedArchiver::archivedData(QVariant::fromValue(ObjectRef(chain(5000))), &error).isEmpty());
+    EXPECT_TRUE(
+        platform::KeyedArchiver::archivedData(QVariant::fromValue(ObjectRef(chain(5000))), &error)
+            .isEmpty());
     EXPECT_TRUE(error.contains("too deeply")) << error.toStdString();
 }
 

@@ -83,11 +83,13 @@ public:
     plist_t root() const { return m_root; }
     plist_t objects() const { return m_objects; }
 
-    QByteArray bytes() const
+    QByteArray bytes() const { return binaryOf(m_root); }
+
+    static QByteArray binaryOf(plist_t node)
     {
         char *bin = nullptr;
         uint32_t length = 0;
-        plist_to_bin(m_root, &bin, &length);
+        plist_to_bin(node, &bin, &length);
         QByteArray out(bin, length);
         plist_to_bin_free(bin);
         return out;
@@ -130,9 +132,8 @@ struct DamageRow
 
 TEST(KeyedUnarchiver, DamagedArchivesAreRefusedWithAReason)
 {
-    platform::ClassRegistry::instance().registerClass(QStringLiteral("DamagePlainObject"), [] {
-        return std::make_shared<QObject>();
-    });
+    platform::ClassRegistry::instance().registerClass(QStringLiteral("DamagePlainObject"),
+                                                      [] { return std::make_shared<QObject>(); });
 
     const std::vector<DamageRow> rows = {
         {"empty data", [] { return QByteArray(); }, "empty"},
@@ -145,7 +146,9 @@ TEST(KeyedUnarchiver, DamagedArchivesAreRefusedWithAReason)
              return bytes;
          },
          "no binary property list"},
-        {"binary magic followed by garbage", [] { return QByteArray("bplist00") + QByteArray(200, '\x5a'); }, "damaged or truncated"},
+        {"binary magic followed by garbage",
+         [] { return QByteArray("bplist00") + QByteArray(200, '\x5a'); },
+         "damaged or truncated"},
         {"xml property list",
          [] {
              Builder b;
@@ -155,20 +158,16 @@ TEST(KeyedUnarchiver, DamagedArchivesAreRefusedWithAReason)
         {"foreign archiver",
          [] {
              Builder b;
-             plist_dict_set_item(b.root(), "$archiver", plist_new_string("NSKeyedArchiver"));
+             plist_dict_set_item(b.root(), "$archiver", plist_new_string("OtherKeyedArchiver"));
              b.setRoot(b.add(plist_new_string("x")));
              return b.bytes();
          },
-         "NSKeyedArchiver"},
+         "OtherKeyedArchiver"},
         {"valid plist that is an array",
          [] {
              plist_t array = plist_new_array();
              plist_array_append_item(array, plist_new_string("$null"));
-             char *bin = nullptr;
-             uint32_t length = 0;
-             plist_to_bin(array, &bin, &length);
-             QByteArray out(bin, length);
-             plist_to_bin_free(bin);
+             const QByteArray out = Builder::binaryOf(array);
              plist_free(array);
              return out;
          },
@@ -177,11 +176,7 @@ TEST(KeyedUnarchiver, DamagedArchivesAreRefusedWithAReason)
          [] {
              plist_t dict = plist_new_dict();
              plist_dict_set_item(dict, "Name", plist_new_string("settings"));
-             char *bin = nullptr;
-             uint32_t length = 0;
-             plist_to_bin(dict, &bin, &length);
-             QByteArray out(bin, length);
-             plist_to_bin_free(bin);
+             const QByteArray out = Builder::binaryOf(dict);
              plist_free(dict);
              return out;
          },
@@ -284,7 +279,7 @@ TEST(KeyedUnarchiver, DamagedArchivesAreRefusedWithAReason)
          [] {
              Builder b;
              plist_t list = b.object("DWArray");
-             const uint64_t self = plist_array_get_size(b.objects()) ;
+             const uint64_t self = plist_array_get_size(b.objects());
              plist_dict_set_item(list, "NS.objects", Builder::uidArray({self}));
              EXPECT_EQ(b.add(list), self);
              b.setRoot(self);

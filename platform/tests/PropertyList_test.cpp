@@ -101,7 +101,9 @@ TEST(PropertyList, DamagedTextIsRefusedWithAReason)
         {"two top values", "<plist><string>a</string><string>b</string></plist>", "one top value"},
         {"empty plist", "<plist></plist>", "empty"},
         {"nested element in a string", "<plist><string>a<b/></string></plist>", "line"},
-        {"text between elements", "<plist><array>loose<string>a</string></array></plist>", "unexpected text"},
+        {"text between elements",
+         "<plist><array>loose<string>a</string></array></plist>",
+         "unexpected text"},
         {"deep nesting", deep, "too deeply"},
     };
     for (const Row &row : rows) {
@@ -114,8 +116,8 @@ TEST(PropertyList, DamagedTextIsRefusedWithAReason)
 
 TEST(PropertyList, EveryTruncationIsRefused)
 {
-    const QByteArray xml = platform::PropertyList::toData(
-        QVariantMap{{"a", QVariantList{qint64(1), 2.5, QString("x")}}, {"b", QVariantMap{{"c", true}}}});
+    const QByteArray xml = platform::PropertyList::toData(QVariantMap{
+        {"a", QVariantList{qint64(1), 2.5, QString("x")}}, {"b", QVariantMap{{"c", true}}}});
     ASSERT_FALSE(xml.isEmpty());
     for (qsizetype length = 0; length + 1 < xml.size(); ++length) {
         SCOPED_TRACE(length);
@@ -145,7 +147,8 @@ TEST(PropertyList, ValuesAPropertyListCannotHoldAreRefused)
 TEST(PropertyList, SpecialRealsRoundTrip)
 {
     const QVariantList reals{std::nan(""), INFINITY, -INFINITY, 0.1};
-    const QVariantList read = platform::PropertyList::fromData(platform::PropertyList::toData(reals)).toList();
+    const QVariantList read
+        = platform::PropertyList::fromData(platform::PropertyList::toData(reals)).toList();
     ASSERT_EQ(read.size(), 4);
     EXPECT_TRUE(std::isnan(read[0].toDouble()));
     EXPECT_EQ(read[1].toDouble(), INFINITY);
@@ -158,11 +161,14 @@ TEST(PropertyList, FilesAreWrittenAtomicallyAndMissingFilesReported)
     QTemporaryDir dir;
     const QString path = dir.filePath("formats.plist");
     QString error;
-    ASSERT_TRUE(platform::PropertyList::toFile(QVariantList{QString("PAL")}, path, &error)) << error.toStdString();
-    EXPECT_EQ(platform::PropertyList::fromFile(path, &error), QVariant(QVariantList{QString("PAL")}));
+    ASSERT_TRUE(platform::PropertyList::toFile(QVariantList{QString("PAL")}, path, &error))
+        << error.toStdString();
+    EXPECT_EQ(platform::PropertyList::fromFile(path, &error),
+              QVariant(QVariantList{QString("PAL")}));
     // A value that cannot be written leaves the old file as it was.
     EXPECT_FALSE(platform::PropertyList::toFile(QVariant(), path, &error));
-    EXPECT_EQ(platform::PropertyList::fromFile(path, &error), QVariant(QVariantList{QString("PAL")}));
+    EXPECT_EQ(platform::PropertyList::fromFile(path, &error),
+              QVariant(QVariantList{QString("PAL")}));
     EXPECT_FALSE(platform::PropertyList::fromFile(dir.filePath("absent.plist"), &error).isValid());
     EXPECT_TRUE(error.contains("no such file")) << error.toStdString();
 }

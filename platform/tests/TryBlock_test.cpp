@@ -36,16 +36,18 @@ TEST_F(TryBlockTest, CatchesAPlatformExceptionAndLogsTheDocumentedLine)
     QObject receiver;
     bool after = false;
     platform::tryBlock(&receiver, [&] {
-        throw platform::Exception("NSInvalidArgumentException", "key \"volume\" has no property");
+        throw platform::Exception("InvalidArgument", "key \"volume\" has no property");
         after = true;
     });
     EXPECT_FALSE(after);
     ASSERT_EQ(captured.size(), 1);
-    const QString expectedStart = QStringLiteral("tryBlock %1 NSInvalidArgumentException: key \"volume\" has no property ")
-                                      .arg(platform::describeObject(&receiver));
+    const QString expectedStart
+        = QStringLiteral("tryBlock %1 InvalidArgument: key \"volume\" has no property ")
+              .arg(platform::describeObject(&receiver));
     EXPECT_TRUE(captured.first().startsWith(expectedStart)) << captured.first().toStdString();
     const QString stack = captured.first().mid(expectedStart.size());
-    EXPECT_TRUE(stack == "<no stack>" || (stack.startsWith('(') && stack.endsWith(')'))) << stack.toStdString();
+    EXPECT_TRUE(stack == "<no stack>" || (stack.startsWith('(') && stack.endsWith(')')))
+        << stack.toStdString();
 }
 
 TEST_F(TryBlockTest, LogLineForAKnownStackIsExact)
@@ -61,7 +63,8 @@ TEST_F(TryBlockTest, LogLineForAKnownStackIsExact)
     platform::tryBlock(nullptr, [&] { throw exception; });
     ASSERT_EQ(captured.size(), 1);
     EXPECT_EQ(captured.first(),
-              QStringLiteral("tryBlock (null) Name: reason 100% ") + platform::describeCallStack(exception.callStackSymbols()));
+              QStringLiteral("tryBlock (null) Name: reason 100% ")
+                  + platform::describeCallStack(exception.callStackSymbols()));
 }
 
 TEST_F(TryBlockTest, RunsTheBlockAndReturnsNormallyWithoutAnException)
@@ -75,7 +78,8 @@ TEST_F(TryBlockTest, RunsTheBlockAndReturnsNormallyWithoutAnException)
 
 TEST_F(TryBlockTest, OtherExceptionsPassThrough)
 {
-    EXPECT_THROW(platform::tryBlock(nullptr, [] { throw std::runtime_error("not ours"); }), std::runtime_error);
+    EXPECT_THROW(platform::tryBlock(nullptr, [] { throw std::runtime_error("not ours"); }),
+                 std::runtime_error);
     EXPECT_THROW(platform::tryBlock(nullptr, [] { throw 42; }), int);
     EXPECT_TRUE(captured.isEmpty());
 }

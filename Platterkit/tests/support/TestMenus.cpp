@@ -71,4 +71,15 @@ DVDMenuItemList titleSlots(const DVDMenuRef &page)
     return found;
 }
 
+void leadTo(const DVDMenuItemRef &item, const std::shared_ptr<TestTitleVideo> &title)
+{
+    item->setJump(title);
+    for (const ObjectRef &chapter : title->chapters()) {
+        auto chapterVideo = std::dynamic_pointer_cast<TestChapterVideo>(chapter);
+        ObjectList leading = chapterVideo->titles();
+        leading.append(item);
+        chapterVideo->setTitles(leading);
+    }
+}
+
 } // namespace testing_support

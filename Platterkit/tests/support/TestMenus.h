@@ -6,6 +6,7 @@
 #include "Platterkit/model/DVDLibrary.h"
 #include "Platterkit/model/DVDMenu.h"
 #include "Platterkit/model/DVDMenuItem.h"
+#include "TestTitles.h"
 
 namespace testing_support {
 
@@ -26,5 +27,9 @@ DVDMenuRef makeTemplatePage(int titleSlots,
 
 // The title slots of a page, in items order.
 DVDMenuItemList titleSlots(const DVDMenuRef &page);
+
+// What the production pipeline does for an element leading to a title: the element jumps to the
+// title, and every chapter of the title lists the element among those leading to it.
+void leadTo(const DVDMenuItemRef &item, const std::shared_ptr<TestTitleVideo> &title);
 
 } // namespace testing_support
