@@ -17,7 +17,6 @@
 #include "Platterkit/tools/DVDFSMake.h"
 #include "Platterkit/tools/DVDImageMake.h"
 #include "support/DiscFixtures.h"
-#include "support/PictureStream.h"
 #include "support/TestTitles.h"
 
 #include <QDeadlineTimer>

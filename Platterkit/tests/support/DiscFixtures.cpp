@@ -2,36 +2,20 @@
 
 #include <QProcess>
 #include <QRegularExpression>
+#include <QTemporaryDir>
 #include <QXmlStreamReader>
 
 namespace testing_support {
 
-bool makeDvdStream(const QString &path, bool pal, bool wide, double seconds, QString *error)
+bool runFfmpeg(const QStringList &arguments, QString *error)
 {
-    const QString size = pal ? QStringLiteral("720x576") : QStringLiteral("720x480");
-    const QString rate = pal ? QStringLiteral("25") : QStringLiteral("30000/1001");
-    const QString duration = QString::number(seconds);
     QProcess ffmpeg;
     ffmpeg.start(QStringLiteral("ffmpeg"),
-                 {QStringLiteral("-hide_banner"),
-                  QStringLiteral("-loglevel"),
-                  QStringLiteral("error"),
-                  QStringLiteral("-y"),
-                  QStringLiteral("-f"),
-                  QStringLiteral("lavfi"),
-                  QStringLiteral("-i"),
-                  QStringLiteral("testsrc=size=%1:rate=%2:duration=%3").arg(size, rate, duration),
-                  QStringLiteral("-f"),
-                  QStringLiteral("lavfi"),
-                  QStringLiteral("-i"),
-                  QStringLiteral("sine=frequency=440:duration=%1").arg(duration),
-                  QStringLiteral("-target"),
-                  pal ? QStringLiteral("pal-dvd") : QStringLiteral("ntsc-dvd"),
-                  QStringLiteral("-aspect"),
-                  wide ? QStringLiteral("16:9") : QStringLiteral("4:3"),
-                  QStringLiteral("-g"),
-                  QStringLiteral("6"),
-                  path});
+                 QStringList{QStringLiteral("-hide_banner"),
+                             QStringLiteral("-loglevel"),
+                             QStringLiteral("error"),
+                             QStringLiteral("-y")}
+                     + arguments);
     if (!ffmpeg.waitForFinished(120000) || ffmpeg.exitStatus() != QProcess::NormalExit
         || ffmpeg.exitCode() != 0) {
         if (error)
@@ -39,6 +23,72 @@ bool makeDvdStream(const QString &path, bool pal, bool wide, double seconds, QSt
         return false;
     }
     return true;
+}
+
+bool makeDvdStream(const QString &path, bool pal, bool wide, double seconds, QString *error)
+{
+    const QString size = pal ? QStringLiteral("720x576") : QStringLiteral("720x480");
+    const QString rate = pal ? QStringLiteral("25") : QStringLiteral("30000/1001");
+    const QString duration = QString::number(seconds);
+    return runFfmpeg(
+        {QStringLiteral("-f"),
+         QStringLiteral("lavfi"),
+         QStringLiteral("-i"),
+         QStringLiteral("testsrc=size=%1:rate=%2:duration=%3").arg(size, rate, duration),
+         QStringLiteral("-f"),
+         QStringLiteral("lavfi"),
+         QStringLiteral("-i"),
+         QStringLiteral("sine=frequency=440:duration=%1").arg(duration),
+         QStringLiteral("-target"),
+         pal ? QStringLiteral("pal-dvd") : QStringLiteral("ntsc-dvd"),
+         QStringLiteral("-aspect"),
+         wide ? QStringLiteral("16:9") : QStringLiteral("4:3"),
+         QStringLiteral("-g"),
+         QStringLiteral("6"),
+         path},
+        error);
+}
+
+bool makeDvdStreamFromPicture(const QString &picturePath,
+                              const QString &path,
+                              bool pal,
+                              bool wide,
+                              double seconds,
+                              QString *error)
+{
+    const QString duration = QString::number(seconds);
+    return runFfmpeg({QStringLiteral("-loop"),
+                      QStringLiteral("1"),
+                      QStringLiteral("-i"),
+                      picturePath,
+                      QStringLiteral("-f"),
+                      QStringLiteral("lavfi"),
+                      QStringLiteral("-i"),
+                      QStringLiteral("anullsrc=r=48000:cl=stereo"),
+                      QStringLiteral("-t"),
+                      duration,
+                      QStringLiteral("-target"),
+                      pal ? QStringLiteral("pal-dvd") : QStringLiteral("ntsc-dvd"),
+                      QStringLiteral("-aspect"),
+                      wide ? QStringLiteral("16:9") : QStringLiteral("4:3"),
+                      path},
+                     error);
+}
+
+QImage firstPictureOfStream(const QString &path, QSize size)
+{
+    QTemporaryDir dir;
+    const QString picture = dir.filePath(QStringLiteral("first.png"));
+    if (!runFfmpeg({QStringLiteral("-i"),
+                    path,
+                    QStringLiteral("-frames:v"),
+                    QStringLiteral("1"),
+                    QStringLiteral("-vf"),
+                    QStringLiteral("scale=%1:%2").arg(size.width()).arg(size.height()),
+                    picture},
+                   nullptr))
+        return {};
+    return QImage(picture);
 }
 
 DiscInfo readDisc(const QString &path)

@@ -3,16 +3,36 @@
 // Real DVD material for the authoring tests: MPEG-2 program streams made by the ffmpeg program at
 // test time, and what a real reader (lsdvd, on libdvdread) sees on a DVD-Video folder or image.
 
+#include <QImage>
 #include <QList>
+#include <QSize>
 #include <QString>
+#include <QStringList>
 
 namespace testing_support {
+
+// Runs the ffmpeg program quietly, overwriting its output. False (with its messages in *error)
+// when it fails.
+bool runFfmpeg(const QStringList &arguments, QString *error = nullptr);
 
 // Writes a small DVD-compliant stream (-target pal-dvd or ntsc-dvd) of a test picture with a tone.
 // Short GOPs keep chapter points close to the times asked for. False (with the reason in
 // *error) when ffmpeg fails.
 bool makeDvdStream(
     const QString &path, bool pal, bool wide, double seconds, QString *error = nullptr);
+
+// Encodes the picture (any size; scaled to the DVD frame) as an MPEG-2 program stream of the given
+// length with -target pal-dvd or ntsc-dvd, the display aspect 16:9 or 4:3 and a silent track, the
+// way a rendered menu page becomes the video that spumux and dvdauthor take.
+bool makeDvdStreamFromPicture(const QString &picturePath,
+                              const QString &path,
+                              bool pal,
+                              bool wide,
+                              double seconds,
+                              QString *error = nullptr);
+
+// The first video picture of a stream, scaled to size; null when ffmpeg cannot decode one.
+QImage firstPictureOfStream(const QString &path, QSize size);
 
 struct DiscChapter
 {
