@@ -2,9 +2,9 @@
 
 #include "Platterkit/burn/DVDBurn.h"
 #include "Platterkit/burn/DVDBurnStatus.h"
+#include "support/EventLoop.h"
 
 #include <QCoreApplication>
-#include <QDeadlineTimer>
 #include <QFile>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
@@ -15,6 +15,8 @@
 
 namespace {
 
+using testing_support::runUntil;
+
 QCoreApplication &application()
 {
     static int argc = 1;
@@ -22,18 +24,6 @@ QCoreApplication &application()
     static char *argv[] = {name, nullptr};
     static QCoreApplication *app = new QCoreApplication(argc, argv);
     return *app;
-}
-
-// Runs the event loop until done() holds; false if it never does (a hang, not a slow machine).
-bool runUntil(const std::function<bool()> &done, int limitMs = 60000)
-{
-    QDeadlineTimer deadline(limitMs);
-    while (!done()) {
-        if (deadline.hasExpired())
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    }
-    return true;
 }
 
 bool runUntilEnded(DVDBurn &burner)

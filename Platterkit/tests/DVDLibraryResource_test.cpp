@@ -5,6 +5,7 @@
 #include "Platterkit/model/DVDMenu.h"
 #include "Platterkit/model/DVDMenuItem.h"
 #include "Platterkit/templates/DVDLibraryResource.h"
+#include "support/TemplateHooks.h"
 
 #include <QDir>
 #include <QFile>
@@ -15,21 +16,7 @@
 
 namespace {
 
-// Points the template library at a folder of the test's choosing, in the layout it names.
-class FolderHooks : public DVDLibraryHooks
-{
-public:
-    FolderHooks(QString folder, bool newLayout)
-        : m_folder(std::move(folder))
-        , m_newLayout(newLayout)
-    {}
-    QString resourcePath() const override { return m_folder; }
-    bool loadNewTemplate() const override { return m_newLayout; }
-
-private:
-    QString m_folder;
-    bool m_newLayout;
-};
+using testing_support::FolderHooks;
 
 class HooksScope
 {

@@ -17,9 +17,10 @@
 #include "Platterkit/tools/DVDFSMake.h"
 #include "Platterkit/tools/DVDImageMake.h"
 #include "support/DiscFixtures.h"
+#include "support/EventLoop.h"
+#include "support/TemplateHooks.h"
 #include "support/TestTitles.h"
 
-#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -27,10 +28,6 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <cstdlib>
-#include <dvdread/dvd_reader.h>
-#include <dvdread/ifo_read.h>
-#include <dvdread/nav_read.h>
-#include <dvdread/nav_types.h>
 #include <functional>
 #include <gtest/gtest.h>
 
@@ -38,17 +35,10 @@ using namespace testing_support;
 
 namespace {
 
-const QString kShippedFolder = QStringLiteral(DW_BINARY_DIR "/resources/menu_template_old");
-
-// The application's choices: the shipped folder in the older layout, every element shown in
-// thumbnails, backgrounds filling the page, and no play target of the library's own choosing.
-class ApplicationHooks : public DVDLibraryHooks
+// The application's choices, and no play target of the library's own choosing.
+class EndToEndHooks : public ApplicationHooks
 {
 public:
-    QString resourcePath() const override { return kShippedFolder; }
-    bool loadNewTemplate() const override { return false; }
-    bool forceShowItem(const DVDMenuItem &) const override { return true; }
-    qint64 backgroundImageDrawMode(const DVDMenu &) const override { return 1; }
     ObjectRef menuPlayJump(const DVDMenu &) const override { return nullptr; }
 };
 
@@ -57,7 +47,7 @@ public:
 class ApplicationEnvironment : public ::testing::Environment
 {
 public:
-    void SetUp() override { DVDLibraryHooks::install(std::make_shared<ApplicationHooks>()); }
+    void SetUp() override { DVDLibraryHooks::install(std::make_shared<EndToEndHooks>()); }
     void TearDown() override { DVDLibraryHooks::install(nullptr); }
 };
 const auto *const environment = ::testing::AddGlobalTestEnvironment(new ApplicationEnvironment);
@@ -102,71 +92,6 @@ double meanDifference(const QImage &a, const QImage &b)
         }
     }
     return double(sum) / (3.0 * x.width() * x.height());
-}
-
-// What libdvdread finds in the menu domain of the first title set of a disc image.
-struct MenuOnDisc
-{
-    bool opened = false;
-    int titleCount = 0;       // titles in the disc's title table
-    int menuVideoFormat = -1; // 0 NTSC, 1 PAL
-    int menuProgramChains = 0;
-    QList<int> buttonCounts; // of every navigation pack of the menu stream
-};
-
-MenuOnDisc readMenuOnDisc(const QString &image)
-{
-    MenuOnDisc found;
-    dvd_reader_t *dvd = DVDOpen(QFile::encodeName(image).constData());
-    if (!dvd)
-        return found;
-    found.opened = true;
-    if (ifo_handle_t *vmg = ifoOpen(dvd, 0)) {
-        if (vmg->tt_srpt)
-            found.titleCount = vmg->tt_srpt->nr_of_srpts;
-        ifoClose(vmg);
-    }
-    if (ifo_handle_t *vts = ifoOpen(dvd, 1)) {
-        if (vts->vtsi_mat)
-            found.menuVideoFormat = vts->vtsi_mat->vtsm_video_attr.video_format;
-        if (vts->pgci_ut) {
-            for (int unit = 0; unit < vts->pgci_ut->nr_of_lus; ++unit)
-                found.menuProgramChains += vts->pgci_ut->lu[unit].pgcit->nr_of_pgci_srp;
-        }
-        ifoClose(vts);
-    }
-    if (dvd_file_t *menuFile = DVDOpenFile(dvd, 1, DVD_READ_MENU_VOBS)) {
-        const ssize_t blocks = DVDFileSize(menuFile);
-        QByteArray buffer(DVD_VIDEO_LB_LEN, '\0');
-        auto *data = reinterpret_cast<unsigned char *>(buffer.data());
-        for (ssize_t block = 0; block < blocks; ++block) {
-            if (DVDReadBlocks(menuFile, int(block), 1, data) != 1)
-                break;
-            // A navigation pack: pack header, system header, then private stream 2 holding the
-            // presentation control information (sub-stream 0) right after its 6-byte header.
-            if (data[38] == 0 && data[39] == 0 && data[40] == 1 && data[41] == 0xbf
-                && data[44] == 0) {
-                pci_t pci;
-                navRead_PCI(&pci, data + 45);
-                found.buttonCounts << pci.hli.hl_gi.btn_ns;
-            }
-        }
-        DVDCloseFile(menuFile);
-    }
-    DVDClose(dvd);
-    return found;
-}
-
-// Runs the event loop until done() holds; false if it never does (a hang, not a slow machine).
-bool runUntil(const std::function<bool()> &done, int limitMs = 60000)
-{
-    QDeadlineTimer deadline(limitMs);
-    while (!done()) {
-        if (deadline.hasExpired())
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    }
-    return true;
 }
 
 // A two-title project on the page the application installs for a 4:3 disc, in its two models.
@@ -252,8 +177,9 @@ TEST(DiscEndToEnd, TwoTitlesAndATemplateMenuFromDrawingToABurnedDisc)
     // The project, on the page the application installs for a 4:3 disc.
     const auto templates = DVDLibraryResource::share();
     const DVDMenuRef templatePage = templates->defaultMenuForAspectType(0);
-    ASSERT_NE(templatePage, nullptr) << "no Cartoon/10 page in " << qPrintable(kShippedFolder)
-                                     << ": " << qPrintable(templates->lastError());
+    ASSERT_NE(templatePage, nullptr)
+        << "no Cartoon/10 page in " << qPrintable(kShippedTemplateFolder) << ": "
+        << qPrintable(templates->lastError());
     EXPECT_EQ(templatePage->category(), QStringLiteral("Cartoon"));
     EXPECT_EQ(templatePage->name(), QStringLiteral("10"));
     const Project project = makeProject(templatePage);

@@ -6,6 +6,7 @@
 #include "Platterkit/model/DVDMenuItem.h"
 #include "Platterkit/render/MenuGeometry.h"
 #include "Platterkit/templates/DVDLibraryResource.h"
+#include "support/TemplateHooks.h"
 
 #include <QDir>
 #include <QImage>
@@ -13,24 +14,15 @@
 
 namespace {
 
-const QString kShippedFolder = QStringLiteral(DW_BINARY_DIR "/resources/menu_template_old");
 const QString kPreviewFolder = QStringLiteral(DW_BINARY_DIR "/render_preview");
-
-// The application's choices: the shipped folder in the older layout, items forced to show in
-// thumbnails, backgrounds filling the page.
-class ApplicationHooks : public DVDLibraryHooks
-{
-public:
-    QString resourcePath() const override { return kShippedFolder; }
-    bool loadNewTemplate() const override { return false; }
-    bool forceShowItem(const DVDMenuItem &) const override { return true; }
-    qint64 backgroundImageDrawMode(const DVDMenu &) const override { return 1; }
-};
 
 class ShippedEnvironment : public ::testing::Environment
 {
 public:
-    void SetUp() override { DVDLibraryHooks::install(std::make_shared<ApplicationHooks>()); }
+    void SetUp() override
+    {
+        DVDLibraryHooks::install(std::make_shared<testing_support::ApplicationHooks>());
+    }
     void TearDown() override { DVDLibraryHooks::install(nullptr); }
 };
 const auto *const environment = ::testing::AddGlobalTestEnvironment(new ShippedEnvironment);
@@ -49,7 +41,8 @@ int differingPixels(const QImage &a, const QImage &b, const QRect &area)
 TEST(ShippedPageRendering, EveryPageDrawsItsBackgroundAndElements)
 {
     const auto pages = DVDLibraryResource::share()->menus();
-    ASSERT_FALSE(pages.isEmpty()) << "no shipped pages in " << kShippedFolder.toStdString();
+    ASSERT_FALSE(pages.isEmpty()) << "no shipped pages in "
+                                  << testing_support::kShippedTemplateFolder.toStdString();
     QDir().mkpath(kPreviewFolder);
     for (const auto &page : pages) {
         SCOPED_TRACE(page->identifier().toStdString());

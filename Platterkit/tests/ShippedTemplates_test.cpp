@@ -5,6 +5,7 @@
 #include "Platterkit/model/DVDMenu.h"
 #include "Platterkit/model/DVDMenuItem.h"
 #include "Platterkit/templates/DVDLibraryResource.h"
+#include "support/TemplateHooks.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -15,23 +16,8 @@
 
 namespace {
 
-const QString kShippedFolder = QStringLiteral(DW_BINARY_DIR "/resources/menu_template_old");
-
-// The application's choice: the shipped folder, older layout.
-class ShippedHooks : public DVDLibraryHooks
-{
-public:
-    explicit ShippedHooks(QString folder, bool newLayout = false)
-        : m_folder(std::move(folder))
-        , m_newLayout(newLayout)
-    {}
-    QString resourcePath() const override { return m_folder; }
-    bool loadNewTemplate() const override { return m_newLayout; }
-
-private:
-    QString m_folder;
-    bool m_newLayout;
-};
+using testing_support::FolderHooks;
+using testing_support::kShippedTemplateFolder;
 
 // Installed before any test runs, so the shared library's one load reads the shipped folder.
 class ShippedEnvironment : public ::testing::Environment
@@ -39,7 +25,7 @@ class ShippedEnvironment : public ::testing::Environment
 public:
     void SetUp() override
     {
-        DVDLibraryHooks::install(std::make_shared<ShippedHooks>(kShippedFolder));
+        DVDLibraryHooks::install(std::make_shared<FolderHooks>(kShippedTemplateFolder));
     }
 };
 const auto *const environment = ::testing::AddGlobalTestEnvironment(new ShippedEnvironment);
@@ -61,7 +47,7 @@ bool endsWithButton(const DVDMenuItemRef &item, const char *suffix)
 
 TEST(ShippedTemplates, FolderWasBuilt)
 {
-    ASSERT_TRUE(QFileInfo(kShippedFolder).isDir()) << qPrintable(kShippedFolder);
+    ASSERT_TRUE(QFileInfo(kShippedTemplateFolder).isDir()) << qPrintable(kShippedTemplateFolder);
     const auto library = DVDLibraryResource::share();
     EXPECT_TRUE(library->lastError().isEmpty()) << qPrintable(library->lastError());
 }
@@ -197,10 +183,10 @@ TEST(ShippedTemplates, SavedAsNewerLayoutReadsBackTheSamePages)
     {
         ~RestoreShipped()
         {
-            DVDLibraryHooks::install(std::make_shared<ShippedHooks>(kShippedFolder));
+            DVDLibraryHooks::install(std::make_shared<FolderHooks>(kShippedTemplateFolder));
         }
     } restore;
-    DVDLibraryHooks::install(std::make_shared<ShippedHooks>(root, true));
+    DVDLibraryHooks::install(std::make_shared<FolderHooks>(root, true));
     DVDLibraryResource reloaded;
     ASSERT_TRUE(reloaded.load()) << qPrintable(reloaded.lastError());
 
@@ -213,13 +199,13 @@ TEST(ShippedTemplates, SavedAsNewerLayoutReadsBackTheSamePages)
         const QImage frameFile = stored(root + "/frames/" + frame->name() + "-frame.png");
         const QImage maskFile = stored(root + "/frames/" + frame->name() + "-mask.png");
         ASSERT_FALSE(frameFile.isNull());
-        EXPECT_EQ(frameFile, stored(kShippedFolder + "/" + frame->frame()));
-        EXPECT_EQ(maskFile, stored(kShippedFolder + "/" + frame->mask()));
+        EXPECT_EQ(frameFile, stored(kShippedTemplateFolder + "/" + frame->frame()));
+        EXPECT_EQ(maskFile, stored(kShippedTemplateFolder + "/" + frame->mask()));
     }
     for (const auto &button : library->buttons()) {
         SCOPED_TRACE(qPrintable(button->name()));
         EXPECT_EQ(stored(root + "/buttons/" + button->name() + ".png"),
-                  stored(kShippedFolder + "/" + button->path()));
+                  stored(kShippedTemplateFolder + "/" + button->path()));
     }
 
     EXPECT_EQ(reloaded.buttons().size(), library->buttons().size());

@@ -20,9 +20,6 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
-#include <dvdread/dvd_reader.h>
-#include <dvdread/nav_read.h>
-#include <dvdread/nav_types.h>
 #include <gtest/gtest.h>
 #include <thread>
 
@@ -147,36 +144,6 @@ QString ffprobeCodecs(const QString &path)
     return QString::fromUtf8(ffprobe.readAllStandardOutput());
 }
 
-// The button count of every navigation pack of the first title set's menu stream.
-QList<int> menuButtonCounts(const QString &dvdFolder)
-{
-    QList<int> counts;
-    dvd_reader_t *dvd = DVDOpen(QFile::encodeName(dvdFolder).constData());
-    if (!dvd)
-        return counts;
-    dvd_file_t *menuFile = DVDOpenFile(dvd, 1, DVD_READ_MENU_VOBS);
-    if (menuFile) {
-        const ssize_t blocks = DVDFileSize(menuFile);
-        QByteArray buffer(DVD_VIDEO_LB_LEN, '\0');
-        auto *data = reinterpret_cast<unsigned char *>(buffer.data());
-        for (ssize_t block = 0; block < blocks; ++block) {
-            if (DVDReadBlocks(menuFile, int(block), 1, data) != 1)
-                break;
-            // A navigation pack: pack header, system header, then private stream 2 holding the
-            // presentation control information (sub-stream 0) right after its 6-byte header.
-            if (data[38] == 0 && data[39] == 0 && data[40] == 1 && data[41] == 0xbf
-                && data[44] == 0) {
-                pci_t pci;
-                navRead_PCI(&pci, data + 45);
-                counts << pci.hli.hl_gi.btn_ns;
-            }
-        }
-        DVDCloseFile(menuFile);
-    }
-    DVDClose(dvd);
-    return counts;
-}
-
 class SpumuxRun : public ::testing::Test
 {
 protected:
@@ -260,7 +227,7 @@ TEST_F(SpumuxRun, RealSpumuxAddsButtonsThatDvdauthorAndLibdvdreadSee)
     ASSERT_TRUE(dvdauthor->succeeded()) << qPrintable(dvdauthor->failureDescription());
     EXPECT_FALSE(dvdauthor->standardErrorTail().contains("ERR:"));
 
-    const QList<int> counts = menuButtonCounts(work.filePath("dvd.dvdmedia"));
+    const QList<int> counts = readMenuOnDisc(work.filePath("dvd.dvdmedia")).buttonCounts;
     ASSERT_FALSE(counts.isEmpty());
     for (int count : counts)
         EXPECT_EQ(count, 2);

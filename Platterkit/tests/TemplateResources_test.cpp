@@ -5,6 +5,7 @@
 #include "Platterkit/templates/DVDMenuBackgroundResource.h"
 #include "platform/KeyedArchiver.h"
 #include "platform/KeyedUnarchiver.h"
+#include "support/TemplateHooks.h"
 
 #include <QDir>
 #include <QFile>
@@ -17,20 +18,10 @@ namespace {
 class TemplateFolder : public ::testing::Test
 {
 protected:
-    class FolderHooks : public DVDLibraryHooks
-    {
-    public:
-        explicit FolderHooks(QString path)
-            : m_path(std::move(path))
-        {}
-        QString resourcePath() const override { return m_path; }
-        QString m_path;
-    };
-
     void SetUp() override
     {
         ASSERT_TRUE(m_dir.isValid());
-        DVDLibraryHooks::install(std::make_shared<FolderHooks>(m_dir.path()));
+        DVDLibraryHooks::install(std::make_shared<testing_support::FolderHooks>(m_dir.path()));
     }
     void TearDown() override { DVDLibraryHooks::install(nullptr); }
 

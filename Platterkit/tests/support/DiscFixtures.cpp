@@ -1,9 +1,14 @@
 #include "DiscFixtures.h"
 
+#include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QXmlStreamReader>
+#include <dvdread/dvd_reader.h>
+#include <dvdread/ifo_read.h>
+#include <dvdread/nav_read.h>
+#include <dvdread/nav_types.h>
 
 namespace testing_support {
 
@@ -150,6 +155,49 @@ DiscInfo readDisc(const QString &path)
     }
     info.ok = true;
     return info;
+}
+
+MenuOnDisc readMenuOnDisc(const QString &disc)
+{
+    MenuOnDisc found;
+    dvd_reader_t *dvd = DVDOpen(QFile::encodeName(disc).constData());
+    if (!dvd)
+        return found;
+    found.opened = true;
+    if (ifo_handle_t *vmg = ifoOpen(dvd, 0)) {
+        if (vmg->tt_srpt)
+            found.titleCount = vmg->tt_srpt->nr_of_srpts;
+        ifoClose(vmg);
+    }
+    if (ifo_handle_t *vts = ifoOpen(dvd, 1)) {
+        if (vts->vtsi_mat)
+            found.menuVideoFormat = vts->vtsi_mat->vtsm_video_attr.video_format;
+        if (vts->pgci_ut) {
+            for (int unit = 0; unit < vts->pgci_ut->nr_of_lus; ++unit)
+                found.menuProgramChains += vts->pgci_ut->lu[unit].pgcit->nr_of_pgci_srp;
+        }
+        ifoClose(vts);
+    }
+    if (dvd_file_t *menuFile = DVDOpenFile(dvd, 1, DVD_READ_MENU_VOBS)) {
+        const ssize_t blocks = DVDFileSize(menuFile);
+        QByteArray buffer(DVD_VIDEO_LB_LEN, '\0');
+        auto *data = reinterpret_cast<unsigned char *>(buffer.data());
+        for (ssize_t block = 0; block < blocks; ++block) {
+            if (DVDReadBlocks(menuFile, int(block), 1, data) != 1)
+                break;
+            // A navigation pack: pack header, system header, then private stream 2 holding the
+            // presentation control information (sub-stream 0) right after its 6-byte header.
+            if (data[38] == 0 && data[39] == 0 && data[40] == 1 && data[41] == 0xbf
+                && data[44] == 0) {
+                pci_t pci;
+                navRead_PCI(&pci, data + 45);
+                found.buttonCounts << pci.hli.hl_gi.btn_ns;
+            }
+        }
+        DVDCloseFile(menuFile);
+    }
+    DVDClose(dvd);
+    return found;
 }
 
 } // namespace testing_support

@@ -60,4 +60,17 @@ struct DiscInfo
 // Reads a DVD-Video folder or ISO image with lsdvd.
 DiscInfo readDisc(const QString &path);
 
+// What libdvdread finds in the menu domain of the first title set of a disc.
+struct MenuOnDisc
+{
+    bool opened = false;
+    int titleCount = 0;       // titles in the disc's title table
+    int menuVideoFormat = -1; // 0 NTSC, 1 PAL
+    int menuProgramChains = 0;
+    QList<int> buttonCounts; // of every navigation pack of the menu stream
+};
+
+// Reads a DVD-Video folder or image with libdvdread.
+MenuOnDisc readMenuOnDisc(const QString &disc);
+
 } // namespace testing_support
