@@ -7,10 +7,10 @@
 //
 //     discwright-bench [file]
 
-#include "Reelsmith/demux/LMFFMedia.h"
+#include "Reelsmith/media/LMFFMedia.h"
 #include "Reelsmith/frames/LMMovieImage.h"
 #include "Reelsmith/movie/LMFFMovie.h"
-#include "Reelsmith/source/LMMediaSource.h"
+#include "Reelsmith/media/LMMediaSource.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,7 +1,7 @@
 #include "Reelsmith/frames/LMFFImage.h"
 
-#include "Reelsmith/FFmpegHelpers.h"
-#include "Reelsmith/decode/LMFFPacket.h"
+#include "Reelsmith/detail/FFmpegHelpers.h"
+#include "Reelsmith/media/LMFFPacket.h"
 #include "Reelsmith/frames/LMDataImage.h"
 
 #include <algorithm>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Reelsmith/decode/LMPlacedImage.h"
+#include "Reelsmith/media/LMPlacedImage.h"
 
 #include <QImage>
 #include <QRectF>

@@ -1,15 +1,15 @@
 #include "Reelsmith/movie/LMFFMovie.h"
 
-#include "Reelsmith/FFmpegHelpers.h"
-#include "Reelsmith/LMBitmapImage.h"
+#include "Reelsmith/detail/FFmpegHelpers.h"
+#include "Reelsmith/frames/LMBitmapImage.h"
 #include "Reelsmith/LMFunctions.h"
 #include "Reelsmith/audio/LMOutputAudioGraph.h"
-#include "Reelsmith/decode/LMFFMediaStream.h"
-#include "Reelsmith/decode/LMFFPacket.h"
-#include "Reelsmith/demux/LMFFMedia.h"
+#include "Reelsmith/media/LMFFMediaStream.h"
+#include "Reelsmith/media/LMFFPacket.h"
+#include "Reelsmith/media/LMFFMedia.h"
 #include "Reelsmith/frames/LMFFImage.h"
 #include "Reelsmith/frames/LMMovieImage.h"
-#include "Reelsmith/source/LMSubtitleSource.h"
+#include "Reelsmith/media/LMSubtitleSource.h"
 
 #include <QPainter>
 #include <algorithm>

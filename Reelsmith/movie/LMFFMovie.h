@@ -2,8 +2,8 @@
 
 #include "Reelsmith/LMTypes.h"
 #include "Reelsmith/audio/LMOutputAudioGraphDelegate.h"
-#include "Reelsmith/decode/LMPlacedImage.h"
-#include "Reelsmith/demux/LMFFMediaOwner.h"
+#include "Reelsmith/media/LMPlacedImage.h"
+#include "Reelsmith/media/LMFFMediaOwner.h"
 #include "Reelsmith/movie/SerialQueue.h"
 
 #include <QImage>

@@ -1,8 +1,8 @@
-#include "Reelsmith/decode/LMFFMediaStream.h"
-#include "Reelsmith/decode/LMFFPacket.h"
-#include "Reelsmith/demux/LMFFMedia.h"
-#include "Reelsmith/demux/LMFFMediaOwner.h"
-#include "Reelsmith/source/LMMediaSource.h"
+#include "Reelsmith/media/LMFFMediaStream.h"
+#include "Reelsmith/media/LMFFPacket.h"
+#include "Reelsmith/media/LMFFMedia.h"
+#include "Reelsmith/media/LMFFMediaOwner.h"
+#include "Reelsmith/media/LMMediaSource.h"
 #include "support/MediaFixtures.h"
 
 #include <QProcess>

@@ -1,4 +1,4 @@
-#include "Reelsmith/LMBitmapImage.h"
+#include "Reelsmith/frames/LMBitmapImage.h"
 
 #include <QPainter>
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "Reelsmith/LMCImagePool.h"
+#include "Reelsmith/frames/LMCImagePool.h"
 
 #include <QPainter>
 #include <gtest/gtest.h>

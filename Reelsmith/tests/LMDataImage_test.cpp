@@ -1,4 +1,4 @@
-#include "Reelsmith/LMBitmapImage.h"
+#include "Reelsmith/frames/LMBitmapImage.h"
 #include "Reelsmith/LMFunctions.h"
 #include "Reelsmith/frames/LMDataImage.h"
 

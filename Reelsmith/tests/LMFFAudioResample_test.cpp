@@ -1,4 +1,4 @@
-#include "Reelsmith/LMFFAudioResample.h"
+#include "Reelsmith/audio/LMFFAudioResample.h"
 #include "Reelsmith/LMFunctions.h"
 #include "support/AudioFixtures.h"
 

@@ -1,5 +1,5 @@
-#include "Reelsmith/LMBitmapImage.h"
-#include "Reelsmith/LMFFImageColorspaceConverter.h"
+#include "Reelsmith/frames/LMBitmapImage.h"
+#include "Reelsmith/frames/LMFFImageColorspaceConverter.h"
 
 #include <QPainter>
 #include <gtest/gtest.h>

@@ -1,9 +1,9 @@
 #include "Reelsmith/audio/LMOutputAudioGraph.h"
-#include "Reelsmith/decode/LMFFPacket.h"
-#include "Reelsmith/demux/LMFFMedia.h"
+#include "Reelsmith/media/LMFFPacket.h"
+#include "Reelsmith/media/LMFFMedia.h"
 #include "Reelsmith/frames/LMMovieImage.h"
 #include "Reelsmith/movie/LMFFMovie.h"
-#include "Reelsmith/source/LMMediaSource.h"
+#include "Reelsmith/media/LMMediaSource.h"
 #include "support/AudioFixtures.h"
 #include "support/MediaFixtures.h"
 

@@ -1,5 +1,5 @@
 #include "Reelsmith/LMFunctions.h"
-#include "Reelsmith/LMHelper.h"
+#include "Reelsmith/detail/LMHelper.h"
 #include "Reelsmith/LibMedia.h"
 
 #include <QLoggingCategory>

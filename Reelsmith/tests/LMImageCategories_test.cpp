@@ -1,4 +1,4 @@
-#include "Reelsmith/LMImageCategories.h"
+#include "Reelsmith/frames/LMImageCategories.h"
 
 #include <gtest/gtest.h>
 

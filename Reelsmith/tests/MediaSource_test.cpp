@@ -1,7 +1,7 @@
-#include "Reelsmith/decode/LMFFMediaStream.h"
-#include "Reelsmith/demux/LMFFMedia.h"
-#include "Reelsmith/source/LMMediaSource.h"
-#include "Reelsmith/source/LMSubtitleSource.h"
+#include "Reelsmith/media/LMFFMediaStream.h"
+#include "Reelsmith/media/LMFFMedia.h"
+#include "Reelsmith/media/LMMediaSource.h"
+#include "Reelsmith/media/LMSubtitleSource.h"
 #include "support/MediaFixtures.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
-#include "Reelsmith/decode/LMFFMediaStream.h"
-#include "Reelsmith/demux/LMFFMedia.h"
-#include "Reelsmith/source/LMMediaSource.h"
+#include "Reelsmith/media/LMFFMediaStream.h"
+#include "Reelsmith/media/LMFFMedia.h"
+#include "Reelsmith/media/LMMediaSource.h"
 #include "support/MediaFixtures.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
-#include "Reelsmith/decode/LMAssFrame.h"
-#include "Reelsmith/demux/LMFFMedia.h"
-#include "Reelsmith/demux/LMFFMediaOwner.h"
-#include "Reelsmith/source/LMSubtitleSource.h"
+#include "Reelsmith/media/LMAssFrame.h"
+#include "Reelsmith/media/LMFFMedia.h"
+#include "Reelsmith/media/LMFFMediaOwner.h"
+#include "Reelsmith/media/LMSubtitleSource.h"
 #include "support/MediaFixtures.h"
 
 #include <gtest/gtest.h>

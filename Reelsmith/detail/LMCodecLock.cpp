@@ -1,4 +1,4 @@
-#include "Reelsmith/LMCodecLock.h"
+#include "Reelsmith/detail/LMCodecLock.h"
 
 std::recursive_mutex &lm_codec_lock()
 {

@@ -1,6 +1,6 @@
-#include "Reelsmith/LMHelper.h"
+#include "Reelsmith/detail/LMHelper.h"
 
-#include "Reelsmith/CodingBase.h"
+#include "Reelsmith/archiving/CodingBase.h"
 #include "Reelsmith/LMFunctions.h"
 
 #include <algorithm>

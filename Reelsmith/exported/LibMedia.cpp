@@ -1,6 +1,6 @@
 #include "Reelsmith/LibMedia.h"
 
-#include "Reelsmith/LMHelper.h"
+#include "Reelsmith/detail/LMHelper.h"
 
 #include <QLocale>
 
@@ -32,8 +32,8 @@ QString LibMedia::displayStringForLanguage(const QString &code)
     return name.isEmpty() ? code : name;
 }
 
+// One profiler for the engine: both documented entry points add to the same totals.
 void LibMedia::timeProfileBlock(const std::function<void()> &block)
 {
-    static Reelsmith::detail::BlockTimeProfile profile;
-    profile.run(block, Reelsmith::lcLibMedia());
+    LMHelper::timeProfileBlock(block);
 }

@@ -1,4 +1,4 @@
-#include "Reelsmith/CodingBase.h"
+#include "Reelsmith/archiving/CodingBase.h"
 
 #include "platform/ClassRegistry.h"
 #include "platform/KeyedArchiver.h"

@@ -1,6 +1,6 @@
-#include "Reelsmith/LMFFAudioResample.h"
+#include "Reelsmith/audio/LMFFAudioResample.h"
 
-#include "Reelsmith/FFmpegHelpers.h"
+#include "Reelsmith/detail/FFmpegHelpers.h"
 #include "Reelsmith/LMFunctions.h"
 
 #include <cstring>

@@ -1,14 +1,14 @@
-#include "Reelsmith/decode/LMFFMediaStream.h"
+#include "Reelsmith/media/LMFFMediaStream.h"
 
-#include "Reelsmith/FFmpegHelpers.h"
-#include "Reelsmith/LMCodecLock.h"
-#include "Reelsmith/LMFFAudioResample.h"
+#include "Reelsmith/detail/FFmpegHelpers.h"
+#include "Reelsmith/detail/LMCodecLock.h"
+#include "Reelsmith/audio/LMFFAudioResample.h"
 #include "Reelsmith/LMFunctions.h"
 #include "Reelsmith/LibMedia.h"
-#include "Reelsmith/decode/LMAssFrame.h"
-#include "Reelsmith/decode/LMFFPacket.h"
-#include "Reelsmith/demux/LMFFMedia.h"
-#include "Reelsmith/demux/LMFFMediaOwner.h"
+#include "Reelsmith/media/LMAssFrame.h"
+#include "Reelsmith/media/LMFFPacket.h"
+#include "Reelsmith/media/LMFFMedia.h"
+#include "Reelsmith/media/LMFFMediaOwner.h"
 
 #include <algorithm>
 #include <cmath>

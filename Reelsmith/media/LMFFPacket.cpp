@@ -1,4 +1,4 @@
-#include "Reelsmith/decode/LMFFPacket.h"
+#include "Reelsmith/media/LMFFPacket.h"
 
 extern "C" {
 #include <libavcodec/packet.h>

@@ -1,9 +1,9 @@
-#include "Reelsmith/source/LMMediaSource.h"
+#include "Reelsmith/media/LMMediaSource.h"
 
-#include "Reelsmith/FFmpegHelpers.h"
-#include "Reelsmith/LMCodecLock.h"
-#include "Reelsmith/decode/LMFFMediaStream.h"
-#include "Reelsmith/demux/LMFFMedia.h"
+#include "Reelsmith/detail/FFmpegHelpers.h"
+#include "Reelsmith/detail/LMCodecLock.h"
+#include "Reelsmith/media/LMFFMediaStream.h"
+#include "Reelsmith/media/LMFFMedia.h"
 
 #include <QFileInfo>
 

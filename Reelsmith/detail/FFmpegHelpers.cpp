@@ -1,4 +1,4 @@
-#include "Reelsmith/FFmpegHelpers.h"
+#include "Reelsmith/detail/FFmpegHelpers.h"
 
 extern "C" {
 #include <libavutil/error.h>

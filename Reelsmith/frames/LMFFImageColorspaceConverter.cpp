@@ -1,7 +1,7 @@
-#include "Reelsmith/LMFFImageColorspaceConverter.h"
+#include "Reelsmith/frames/LMFFImageColorspaceConverter.h"
 
-#include "Reelsmith/FFmpegHelpers.h"
-#include "Reelsmith/LMBitmapImage.h"
+#include "Reelsmith/detail/FFmpegHelpers.h"
+#include "Reelsmith/frames/LMBitmapImage.h"
 
 #include <QPainter>
 

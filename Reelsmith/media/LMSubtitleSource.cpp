@@ -1,4 +1,4 @@
-#include "Reelsmith/source/LMSubtitleSource.h"
+#include "Reelsmith/media/LMSubtitleSource.h"
 
 std::shared_ptr<LMMediaSource> LMSubtitleSource::mediaWithPath(const QString &path)
 {

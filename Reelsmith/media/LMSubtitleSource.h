@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Reelsmith/source/LMMediaSource.h"
+#include "Reelsmith/media/LMMediaSource.h"
 
 /** An external subtitle file (SRT, ASS/SSA, SAMI, ...): a source whose isSubtitle is true. */
 class LMSubtitleSource : public LMMediaSource

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "Reelsmith/LMTypes.h"
-#include "Reelsmith/decode/LMPlacedImage.h"
+#include "Reelsmith/media/LMPlacedImage.h"
 
 #include <QLoggingCategory>
 #include <QString>

@@ -1,4 +1,4 @@
-#include "Reelsmith/LMCImagePool.h"
+#include "Reelsmith/frames/LMCImagePool.h"
 
 LMCImagePool::Image LMCImagePool::take(List &list)
 {

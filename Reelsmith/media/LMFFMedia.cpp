@@ -1,10 +1,10 @@
-#include "Reelsmith/demux/LMFFMedia.h"
+#include "Reelsmith/media/LMFFMedia.h"
 
-#include "Reelsmith/FFmpegHelpers.h"
-#include "Reelsmith/decode/LMAssFrame.h"
-#include "Reelsmith/decode/LMFFMediaStream.h"
-#include "Reelsmith/decode/LMFFPacket.h"
-#include "Reelsmith/demux/LMFFMediaOwner.h"
+#include "Reelsmith/detail/FFmpegHelpers.h"
+#include "Reelsmith/media/LMAssFrame.h"
+#include "Reelsmith/media/LMFFMediaStream.h"
+#include "Reelsmith/media/LMFFPacket.h"
+#include "Reelsmith/media/LMFFMediaOwner.h"
 
 #include <algorithm>
 #include <vector>

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "Reelsmith/LMTypes.h"
-#include "Reelsmith/decode/LMPlacedImage.h"
-#include "Reelsmith/source/LMMediaSource.h"
+#include "Reelsmith/media/LMPlacedImage.h"
+#include "Reelsmith/media/LMMediaSource.h"
 
 #include <QList>
 #include <QLoggingCategory>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Reelsmith/LMBitmapImage.h"
+#include "Reelsmith/frames/LMBitmapImage.h"
 
 #include <QList>
 #include <memory>

@@ -1,4 +1,4 @@
-#include "Reelsmith/decode/LMAssFrame.h"
+#include "Reelsmith/media/LMAssFrame.h"
 
 #include <QRegularExpression>
 
