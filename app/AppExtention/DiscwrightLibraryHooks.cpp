@@ -1,0 +1,35 @@
+#include "app/AppExtention/DiscwrightLibraryHooks.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+DiscwrightLibraryHooks::DiscwrightLibraryHooks(QString resourcesFolder)
+    : m_resourcesFolder(resourcesFolder.isEmpty() ? DVDLibraryHooks::bundleResourcesPath()
+                                                  : std::move(resourcesFolder))
+{}
+
+bool DiscwrightLibraryHooks::forceShowItem(const DVDMenuItem &) const
+{
+    return true;
+}
+
+qint64 DiscwrightLibraryHooks::backgroundImageDrawMode(const DVDMenu &) const
+{
+    return 1;
+}
+
+ObjectRef DiscwrightLibraryHooks::menuPlayJump(const DVDMenu &) const
+{
+    return nullptr;
+}
+
+QString DiscwrightLibraryHooks::resourcePath() const
+{
+    const QString path = QDir(m_resourcesFolder).filePath(QStringLiteral("menu_template_old"));
+    return QFileInfo(path).isDir() ? path : QString();
+}
+
+bool DiscwrightLibraryHooks::loadNewTemplate() const
+{
+    return false;
+}

@@ -1,0 +1,7 @@
+#include "app/AppExtention/Function/AppLog.h"
+
+namespace Discwright {
+Q_LOGGING_CATEGORY(lcFiles, "discwright.app.files", QtWarningMsg)
+Q_LOGGING_CATEGORY(lcRecords, "discwright.app.records", QtWarningMsg)
+Q_LOGGING_CATEGORY(lcKit, "discwright.app.kit", QtWarningMsg)
+} // namespace Discwright

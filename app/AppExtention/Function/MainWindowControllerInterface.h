@@ -1,0 +1,34 @@
+#pragma once
+
+// What the records and rules ask of the main window controller, the hub that owns the project's
+// editing disc model, its style records and its package. The application shell's controller
+// implements it; tests install fakes through ControllerFunction.
+
+#include <QList>
+#include <QString>
+#include <memory>
+
+class DVDLibrary;
+class MenuEditControllerInterface;
+class TempDvdData;
+class TempEditData;
+
+class MainWindowControllerInterface
+{
+public:
+    virtual ~MainWindowControllerInterface() = default;
+
+    // The editing disc model.
+    virtual std::shared_ptr<DVDLibrary> dvd() const = 0;
+    // Every TempEditData of the project, in the order they were added.
+    virtual QList<std::shared_ptr<TempEditData>> tempDataArray() const = 0;
+    // The project's one TempDvdData.
+    virtual std::shared_ptr<TempDvdData> tempDvdData() const = 0;
+    // The open package's path with relativePath ("/resource/...") appended; empty while the
+    // project has no file.
+    virtual QString pathForResourcePath(const QString &relativePath) const = 0;
+    // The menu editor, or null before it has loaded. Main thread.
+    virtual MenuEditControllerInterface *menuEditController() const = 0;
+    // Recomputes the capacity gauge. Main thread.
+    virtual void changeCapacityValue() = 0;
+};
