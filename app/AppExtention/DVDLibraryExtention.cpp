@@ -34,8 +34,10 @@ void install(const QString &resourcesFolder)
 
 bool isDefaultUseDVDNTSC(const QLocale &locale)
 {
-    static const QStringList ntscCountries = {QStringLiteral("US"), QStringLiteral("JP"),
-                                              QStringLiteral("CA"), QStringLiteral("KR"),
+    static const QStringList ntscCountries = {QStringLiteral("US"),
+                                              QStringLiteral("JP"),
+                                              QStringLiteral("CA"),
+                                              QStringLiteral("KR"),
                                               QStringLiteral("TW")};
     return ntscCountries.contains(QLocale::territoryToCode(locale.territory()));
 }

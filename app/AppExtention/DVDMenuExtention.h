@@ -14,7 +14,8 @@ class DVDMenu;
 namespace DVDMenuExtention {
 
 // The page's items that satisfy predicate, in items order.
-DVDMenuItemList filterItems(const DVDMenu &page, const std::function<bool(const DVDMenuItem &)> &predicate);
+DVDMenuItemList filterItems(const DVDMenu &page,
+                            const std::function<bool(const DVDMenuItem &)> &predicate);
 DVDMenuItemList titleItems(const DVDMenu &page);
 DVDMenuItemList staticTextItems(const DVDMenu &page);
 DVDMenuItemList textTitleItems(const DVDMenu &page);

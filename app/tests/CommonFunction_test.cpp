@@ -98,8 +98,12 @@ TEST(CommonFunction, Angles)
         QPointF vector;
         float angle;
     };
-    for (const Row &row : {Row{{1, 0}, 0}, Row{{0, 1}, pi / 2}, Row{{-1, 0}, pi},
-                           Row{{0, -1}, 3 * pi / 2}, Row{{1, -1}, 7 * pi / 4}, Row{{0, 0}, 0}}) {
+    for (const Row &row : {Row{{1, 0}, 0},
+                           Row{{0, 1}, pi / 2},
+                           Row{{-1, 0}, pi},
+                           Row{{0, -1}, 3 * pi / 2},
+                           Row{{1, -1}, 7 * pi / 4},
+                           Row{{0, 0}, 0}}) {
         SCOPED_TRACE(row.angle);
         EXPECT_NEAR(CommonFunction::angleForPoint(row.vector), row.angle, 1e-5);
     }
@@ -156,8 +160,12 @@ TEST(CommonFunction, PictureHelpers)
     {
         QPainter painter(&canvas);
         CommonFunction::drawImageInRect(painter, wide, QRectF(0, 0, 100, 100));
-        CommonFunction::drawTitleAtRect(painter, QRectF(0, 0, 100, 20), "a very long title "
-                                        "that will not fit", 12, Qt::white);
+        CommonFunction::drawTitleAtRect(painter,
+                                        QRectF(0, 0, 100, 20),
+                                        "a very long title "
+                                        "that will not fit",
+                                        12,
+                                        Qt::white);
     }
     EXPECT_EQ(canvas.pixelColor(50, 50), QColor(Qt::green));
     EXPECT_EQ(canvas.pixelColor(50, 90).alpha(), 0) << "the fitted picture keeps its aspect";

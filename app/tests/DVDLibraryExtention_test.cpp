@@ -244,7 +244,8 @@ TEST(DVDLibraryExtention, EqualTitlesChangeOnlyTheOriginalList)
 TEST(DVDLibraryExtention, ValidateTitlesKeepsTitlesWithClips)
 {
     const auto a = makeTitle(1), none = makeTitle(0), b = makeTitle(2);
-    const ObjectList valid = ext::validateTitles({a, none, nullptr, std::make_shared<QObject>(), b});
+    const ObjectList valid
+        = ext::validateTitles({a, none, nullptr, std::make_shared<QObject>(), b});
     EXPECT_EQ(valid, (ObjectList{a, b}));
 }
 
@@ -255,9 +256,14 @@ TEST(DVDLibraryExtention, DefaultStandardFollowsTheLocale)
         const char *locale;
         bool ntsc;
     };
-    for (const Row &row : {Row{"en_GB", false}, Row{"de_DE", false}, Row{"en_US", true},
-                           Row{"ja_JP", true}, Row{"ko_KR", true}, Row{"fr_CA", true},
-                           Row{"zh_TW", true}, Row{"fr_FR", false}}) {
+    for (const Row &row : {Row{"en_GB", false},
+                           Row{"de_DE", false},
+                           Row{"en_US", true},
+                           Row{"ja_JP", true},
+                           Row{"ko_KR", true},
+                           Row{"fr_CA", true},
+                           Row{"zh_TW", true},
+                           Row{"fr_FR", false}}) {
         SCOPED_TRACE(row.locale);
         EXPECT_EQ(ext::isDefaultUseDVDNTSC(QLocale(row.locale)), row.ntsc);
     }

@@ -44,7 +44,8 @@ protected:
     static int modeOf(const QString &path)
     {
         struct stat info;
-        return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? int(info.st_mode & 0777) : -1;
+        return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? int(info.st_mode & 0777)
+                                                                       : -1;
     }
 
     QTemporaryDir m_scratch;
@@ -190,9 +191,11 @@ TEST_F(FileManagerExtentionTest, DefaultFoldersUnderTheHomeFolder)
     };
     const Row rows[] = {
         {"movies", FileManagerExtention::defaultOutputPath(), movies},
-        {"music", FileManagerExtention::defaultOutputMusicPath(),
+        {"music",
+         FileManagerExtention::defaultOutputMusicPath(),
          standard(QStandardPaths::MusicLocation)},
-        {"pictures", FileManagerExtention::defaultOutputScreenshotPath(),
+        {"pictures",
+         FileManagerExtention::defaultOutputScreenshotPath(),
          standard(QStandardPaths::PicturesLocation)},
         {"documents", FileManagerExtention::defaultSaveDocumentPath(), movies},
         {"projects", FileManagerExtention::projectPath(), movies + "/project"},

@@ -50,9 +50,14 @@ QImage picture(int width, int height, QColor color = Qt::green)
 TEST(TempDvdData, FreshRecordArchivesItsInitialLook)
 {
     application();
-    const QStringList expectedKeys
-        = {"showPlayButton", "borderColor", "borderWidth", "useFill",
-           "fillColor", "hasWarning", "warningMedia", "useBackMusicLengthAsPageDuration"};
+    const QStringList expectedKeys = {"showPlayButton",
+                                      "borderColor",
+                                      "borderWidth",
+                                      "useFill",
+                                      "fillColor",
+                                      "hasWarning",
+                                      "warningMedia",
+                                      "useBackMusicLengthAsPageDuration"};
     TempDvdData fresh;
     EXPECT_EQ(fresh.allCoderKeys(), expectedKeys);
 
@@ -103,13 +108,23 @@ TEST(TempDvdData, SavedFileReadsBack)
 
 TEST(TempEditData, KeyListInArchiveOrder)
 {
-    const QStringList expected
-        = {"currentMedia",        "dvdbuttonUseType",       "dvdbuttonLocalImage",
-           "buttonHasShadow",     "buttonShadowColor",      "buttonShadowBlursizeValue",
-           "dvdButtonShadowOffsetX", "dvdButtonShadowOffsetY", "dvdTitleUseType",
-           "titleUseImageFrom",   "videoImageTime",         "videoImage",
-           "localImage",          "roundValue",             "oldFrame",
-           "frameTemplateBili",   "dragKeepTitleFramePortion"};
+    const QStringList expected = {"currentMedia",
+                                  "dvdbuttonUseType",
+                                  "dvdbuttonLocalImage",
+                                  "buttonHasShadow",
+                                  "buttonShadowColor",
+                                  "buttonShadowBlursizeValue",
+                                  "dvdButtonShadowOffsetX",
+                                  "dvdButtonShadowOffsetY",
+                                  "dvdTitleUseType",
+                                  "titleUseImageFrom",
+                                  "videoImageTime",
+                                  "videoImage",
+                                  "localImage",
+                                  "roundValue",
+                                  "oldFrame",
+                                  "frameTemplateBili",
+                                  "dragKeepTitleFramePortion"};
     EXPECT_EQ(TempEditData().allCoderKeys(), expected);
 }
 
@@ -366,8 +381,8 @@ TEST(TempEditData, CopyLeavesTheOriginalElementAlone)
     ASSERT_EQ(title->shadow().offset, QPointF(3, -3));
     ASSERT_FALSE(title->menuStaticImage().isNull());
 
-    const auto copy = platform::objectCast<TempEditData>(
-        std::static_pointer_cast<QObject>(record->copy()));
+    const auto copy
+        = platform::objectCast<TempEditData>(std::static_pointer_cast<QObject>(record->copy()));
     ASSERT_TRUE(copy);
     EXPECT_EQ(title->shadow().offset, QPointF(3, -3));
     EXPECT_EQ(title->menuStaticImage().size(), QSize(32, 18));
@@ -402,8 +417,8 @@ TEST(TempEditData, LoadingPushesNothingAndRedrawsOnlyOnTheMainThread)
     record->setUseImageFrom(TempEditData::kImageFromVideoImage);
     record->setRoundValue(0.2);
     QString error;
-    const QByteArray data = platform::KeyedArchiver::archivedData(
-        QVariant::fromValue(ObjectRef(record)), &error);
+    const QByteArray data
+        = platform::KeyedArchiver::archivedData(QVariant::fromValue(ObjectRef(record)), &error);
     ASSERT_FALSE(data.isEmpty()) << qPrintable(error);
     drainEvents();
     main->editor.redraws = 0;

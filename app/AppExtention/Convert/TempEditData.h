@@ -36,10 +36,10 @@ class TempEditData : public CodingBase
     Q_PROPERTY(QColor dvdButtonShadowColor READ dvdButtonShadowColor WRITE setDvdButtonShadowColor)
     Q_PROPERTY(float dvdButtonShadowBlursizeValue READ dvdButtonShadowBlursizeValue WRITE
                    setDvdButtonShadowBlursizeValue)
-    Q_PROPERTY(float dvdButtonShadowOffsetX READ dvdButtonShadowOffsetX WRITE
-                   setDvdButtonShadowOffsetX)
-    Q_PROPERTY(float dvdButtonShadowOffsetY READ dvdButtonShadowOffsetY WRITE
-                   setDvdButtonShadowOffsetY)
+    Q_PROPERTY(
+        float dvdButtonShadowOffsetX READ dvdButtonShadowOffsetX WRITE setDvdButtonShadowOffsetX)
+    Q_PROPERTY(
+        float dvdButtonShadowOffsetY READ dvdButtonShadowOffsetY WRITE setDvdButtonShadowOffsetY)
     Q_PROPERTY(qint64 dvdTitleUseType READ dvdTitleUseType WRITE setDvdTitleUseType)
     Q_PROPERTY(qint64 useImageFrom READ useImageFrom WRITE setUseImageFrom)
     Q_PROPERTY(qint64 videoImageTime READ videoImageTime WRITE setVideoImageTime)
@@ -60,8 +60,8 @@ class TempEditData : public CodingBase
     Q_PROPERTY(double buttonShadowOffsetX READ buttonShadowOffsetX WRITE setButtonShadowOffsetX)
     Q_PROPERTY(double buttonShadowOffsetY READ buttonShadowOffsetY WRITE setButtonShadowOffsetY)
     Q_PROPERTY(QRectF titleOldFrame READ titleOldFrame WRITE setTitleOldFrame)
-    Q_PROPERTY(double titleFrameTemplateBili READ titleFrameTemplateBili WRITE
-                   setTitleFrameTemplateBili)
+    Q_PROPERTY(
+        double titleFrameTemplateBili READ titleFrameTemplateBili WRITE setTitleFrameTemplateBili)
     Q_PROPERTY(qint64 titleUseType READ titleUseType WRITE setTitleUseType)
     Q_PROPERTY(bool titleFrameProportion READ titleFrameProportion WRITE setTitleFrameProportion)
     Q_PROPERTY(double titleRoundValue READ titleRoundValue WRITE setTitleRoundValue)

@@ -28,7 +28,8 @@ void emitNotify(QObject *object, const QByteArray &key)
     }
     if (signal.parameterCount() == 1 && signal.parameterMetaType(0) == property.metaType()) {
         QVariant value = property.read(object);
-        signal.invoke(object, Qt::DirectConnection,
+        signal.invoke(object,
+                      Qt::DirectConnection,
                       QGenericArgument(property.metaType().name(), value.constData()));
     }
 }

@@ -20,8 +20,14 @@ public:
     CommonFunction() = delete;
 
     // --- Time strings --------------------------------------------------------------------
-    static QString timeStrFromSecond(double seconds) { return Discwright::TimeText::timeStrFromSecond(seconds); }
-    static QString timeStrFromMsSecond(double seconds) { return Discwright::TimeText::timeStrFromMsSecond(seconds); }
+    static QString timeStrFromSecond(double seconds)
+    {
+        return Discwright::TimeText::timeStrFromSecond(seconds);
+    }
+    static QString timeStrFromMsSecond(double seconds)
+    {
+        return Discwright::TimeText::timeStrFromMsSecond(seconds);
+    }
     static QString shortTimeStrFromSecond(double seconds)
     {
         return Discwright::TimeText::shortTimeStrFromSecond(seconds);
@@ -37,9 +43,18 @@ public:
     {
         return Discwright::RectGeometry::rectForCenterSize(center, size);
     }
-    static QRectF rectForPoint(QPointF a, QPointF b) { return Discwright::RectGeometry::rectForPointOther(a, b); }
-    static QPointF centerForRect(const QRectF &rect) { return Discwright::RectGeometry::centerForRect(rect); }
-    static QRectF scaleRectIn(const QRectF &r, const QRectF &box) { return Discwright::RectGeometry::scaleRectIn(r, box); }
+    static QRectF rectForPoint(QPointF a, QPointF b)
+    {
+        return Discwright::RectGeometry::rectForPointOther(a, b);
+    }
+    static QPointF centerForRect(const QRectF &rect)
+    {
+        return Discwright::RectGeometry::centerForRect(rect);
+    }
+    static QRectF scaleRectIn(const QRectF &r, const QRectF &box)
+    {
+        return Discwright::RectGeometry::scaleRectIn(r, box);
+    }
     static QRectF scaleRectFull(const QRectF &r, const QRectF &box)
     {
         return Discwright::RectGeometry::scaleRectFull(r, box);
@@ -56,7 +71,10 @@ public:
     {
         return Discwright::RectGeometry::convertLengthScale(length, scale);
     }
-    static QSizeF convertSize(QSizeF size, float scale) { return Discwright::RectGeometry::convertSizeScale(size, scale); }
+    static QSizeF convertSize(QSizeF size, float scale)
+    {
+        return Discwright::RectGeometry::convertSizeScale(size, scale);
+    }
     static QPointF convertPoint(QPointF point, float scale)
     {
         return Discwright::RectGeometry::convertPointScale(point, scale);
@@ -75,7 +93,10 @@ public:
     }
 
     // --- Angles and perspective ----------------------------------------------------------
-    static float angleForPoint(QPointF vector) { return Discwright::RectGeometry::angleForPoint(vector); }
+    static float angleForPoint(QPointF vector)
+    {
+        return Discwright::RectGeometry::angleForPoint(vector);
+    }
     static QPointF pointForLength(float length, float angle)
     {
         return Discwright::RectGeometry::pointForLengthAngle(length, angle);
@@ -136,7 +157,10 @@ public:
     {
         Discwright::BackgroundWork::performInBackground(std::move(work));
     }
-    static void timeBlock(const std::function<void()> &block) { Discwright::BackgroundWork::timeBlock(block); }
+    static void timeBlock(const std::function<void()> &block)
+    {
+        Discwright::BackgroundWork::timeBlock(block);
+    }
     static void timeProfileBlock(const std::function<void()> &block)
     {
         Discwright::BackgroundWork::timeProfileBlock(block);

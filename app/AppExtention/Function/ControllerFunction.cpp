@@ -75,7 +75,7 @@ void ControllerFunction::displayCanvasViewLater()
 
 void ControllerFunction::updateDvdMenu()
 {
-    DW_ASSERT(onMainThread(), return);
+    DW_ASSERT(onMainThread(), return );
     const auto main = mainWndController();
     if (!main)
         return;

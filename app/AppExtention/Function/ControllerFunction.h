@@ -35,5 +35,8 @@ public:
     static void updateDvdMenu();
 
     // The string, or the empty string for a null one.
-    static QString stringNoneNil(const QString &string) { return string.isNull() ? QStringLiteral("") : string; }
+    static QString stringNoneNil(const QString &string)
+    {
+        return string.isNull() ? QStringLiteral("") : string;
+    }
 };

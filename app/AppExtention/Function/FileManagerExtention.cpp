@@ -39,7 +39,8 @@ bool ensurePrivateFolder(const QString &folder)
     const QByteArray path = QFile::encodeName(folder);
     if (::mkdir(path.constData(), 0700) != 0 && errno != EEXIST) {
         qCWarning(Discwright::lcFiles).noquote()
-            << QStringLiteral("cannot create %1: %2").arg(folder, QString::fromLocal8Bit(std::strerror(errno)));
+            << QStringLiteral("cannot create %1: %2")
+                   .arg(folder, QString::fromLocal8Bit(std::strerror(errno)));
         return false;
     }
     struct stat info;
@@ -50,12 +51,14 @@ bool ensurePrivateFolder(const QString &folder)
     }
     if (info.st_uid != ::getuid()) {
         qCWarning(Discwright::lcFiles).noquote()
-            << QStringLiteral("%1 belongs to another user; no temporary file is made there").arg(folder);
+            << QStringLiteral("%1 belongs to another user; no temporary file is made there")
+                   .arg(folder);
         return false;
     }
     if ((info.st_mode & 0777) != 0700 && ::chmod(path.constData(), 0700) != 0) {
         qCWarning(Discwright::lcFiles).noquote()
-            << QStringLiteral("cannot make %1 private: %2").arg(folder, QString::fromLocal8Bit(std::strerror(errno)));
+            << QStringLiteral("cannot make %1 private: %2")
+                   .arg(folder, QString::fromLocal8Bit(std::strerror(errno)));
         return false;
     }
     return true;
@@ -111,9 +114,11 @@ QString FileManagerExtention::tempFileDirectory(const QString &name)
 
 QString FileManagerExtention::tempFilePath(const QString &name, const QString &extension)
 {
-    if (!isPlainName(name) || extension.contains(QLatin1Char('/')) || extension.contains(QChar(0))) {
+    if (!isPlainName(name) || extension.contains(QLatin1Char('/'))
+        || extension.contains(QChar(0))) {
         qCWarning(Discwright::lcFiles).noquote()
-            << QStringLiteral("no temporary file for folder \"%1\" and extension \"%2\": not a plain name")
+            << QStringLiteral(
+                   "no temporary file for folder \"%1\" and extension \"%2\": not a plain name")
                    .arg(name, extension);
         return QString();
     }
@@ -121,8 +126,7 @@ QString FileManagerExtention::tempFilePath(const QString &name, const QString &e
     if (!ensurePrivateFolder(tempRootPath()) || !ensurePrivateFolder(folder))
         return QString();
 
-    const QByteArray pattern
-        = QFile::encodeName(folder + QStringLiteral("/XXXXXXXX.") + extension);
+    const QByteArray pattern = QFile::encodeName(folder + QStringLiteral("/XXXXXXXX.") + extension);
     if (pattern.size() > kMaxPathBytes) {
         qCWarning(Discwright::lcFiles).noquote()
             << QStringLiteral("no temporary file in %1: the path would pass %2 bytes")
@@ -230,7 +234,8 @@ QString FileManagerExtention::fullPathWithNumberIncreaseIfExist(const QString &p
     if (!existsNoFollow(first))
         return first;
     for (qint64 n = 1;; ++n) {
-        const QString candidate = folder.filePath(QStringLiteral("%1%2.%3").arg(base).arg(n).arg(extension));
+        const QString candidate
+            = folder.filePath(QStringLiteral("%1%2.%3").arg(base).arg(n).arg(extension));
         if (!existsNoFollow(candidate))
             return candidate;
     }

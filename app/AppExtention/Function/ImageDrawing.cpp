@@ -55,11 +55,8 @@ QImage rotateImage(const QImage &image, QSize size, float degrees)
     return out;
 }
 
-void drawTitleAtRect(QPainter &painter,
-                     const QRectF &rect,
-                     const QString &text,
-                     int fontSize,
-                     const QColor &color)
+void drawTitleAtRect(
+    QPainter &painter, const QRectF &rect, const QString &text, int fontSize, const QColor &color)
 {
     QFont font = QGuiApplication::font();
     font.setPointSize(std::max(1, fontSize));

@@ -21,11 +21,8 @@ void drawImageInRect(QPainter &painter, const QImage &image, const QRectF &rect)
 QImage rotateImage(const QImage &image, QSize size, float degrees);
 // The string in the label font of fontSize points and colour, centred in rect and elided in the
 // middle when it is too wide.
-void drawTitleAtRect(QPainter &painter,
-                     const QRectF &rect,
-                     const QString &text,
-                     int fontSize,
-                     const QColor &color);
+void drawTitleAtRect(
+    QPainter &painter, const QRectF &rect, const QString &text, int fontSize, const QColor &color);
 // The tile repeated without scaling from the top-left corner and cut to size. A tile that would
 // need 100 or more copies along a side (an empty tile among them) gives a transparent picture of
 // the requested size.

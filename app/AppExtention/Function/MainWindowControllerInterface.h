@@ -2,7 +2,9 @@
 
 // What the records and rules ask of the main window controller, the hub that owns the project's
 // editing disc model, its style records and its package. The application shell's controller
-// implements it; tests install fakes through ControllerFunction.
+// implements it; tests install fakes through ControllerFunction. The first four answers are read
+// from any thread (the project loader and the production thread find style records through them),
+// so an implementation hands out snapshots under its own lock.
 
 #include <QList>
 #include <QString>

@@ -26,8 +26,9 @@ void tryBlock(const QObject *receiver,
 
 void installTryBlock()
 {
-    platform::setTryBlockHandler(
-        [](const QObject *receiver, const std::function<void()> &block) { tryBlock(receiver, block); });
+    platform::setTryBlockHandler([](const QObject *receiver, const std::function<void()> &block) {
+        tryBlock(receiver, block);
+    });
 }
 
 } // namespace ObjectExtention

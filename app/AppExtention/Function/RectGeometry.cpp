@@ -11,10 +11,8 @@ QRectF placeCentred(const QRectF &r, const QRectF &box, float ratio)
 {
     const double width = r.width() / ratio;
     const double height = r.height() / ratio;
-    return QRectF(box.x() + (box.width() - width) / 2,
-                  box.y() + (box.height() - height) / 2,
-                  width,
-                  height);
+    return QRectF(
+        box.x() + (box.width() - width) / 2, box.y() + (box.height() - height) / 2, width, height);
 }
 
 // Division that reads a zero divisor as an unbounded ratio rather than a NaN.
@@ -47,8 +45,8 @@ float solveLength(float length, float perspective, float a1, float a2, float m44
 
 QRectF rectForCenterSize(QPointF center, QSizeF size)
 {
-    return QRectF(center.x() - size.width() / 2, center.y() - size.height() / 2, size.width(),
-                  size.height());
+    return QRectF(
+        center.x() - size.width() / 2, center.y() - size.height() / 2, size.width(), size.height());
 }
 
 QRectF rectForPointOther(QPointF a, QPointF b)
@@ -65,8 +63,8 @@ QPointF centerForRect(const QRectF &rect)
 
 QRectF scaleRectIn(const QRectF &r, const QRectF &box)
 {
-    const float ratio = std::max({ratioOf(r.width(), box.width()),
-                                  ratioOf(r.height(), box.height()), 0.01f});
+    const float ratio
+        = std::max({ratioOf(r.width(), box.width()), ratioOf(r.height(), box.height()), 0.01f});
     return placeCentred(r, box, ratio);
 }
 
