@@ -3,6 +3,7 @@
 
 #include "app/AppExtention/Function/FileManagerExtention.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -123,6 +124,41 @@ TEST_F(FileManagerExtentionTest, ForeignRootIsNotUsed)
     EXPECT_TRUE(FileManagerExtention::tempFilePath("work", "dvd").isEmpty());
 }
 
+// The temporary root is emptied at every start-up; a link planted in its place in a shared temporary
+// folder used to have the user's own files deleted through it.
+TEST_F(FileManagerExtentionTest, EmptyingTheRootNeverFollowsALink)
+{
+    const QString precious = m_scratch.filePath("documents");
+    QDir().mkpath(precious);
+    QFile file(precious + "/thesis.txt");
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.close();
+    ASSERT_TRUE(QFile::link(precious, root()));
+    FileManagerExtention::removeTempFiles();
+    EXPECT_TRUE(QFileInfo::exists(precious + "/thesis.txt"));
+    EXPECT_FALSE(FileManagerExtention::isSymbolicLinkFileAtPath(root()));
+
+    QDir().mkpath(root());
+    ASSERT_TRUE(QFile::link(precious, root() + "/work"));
+    FileManagerExtention::removeTempFile("work");
+    EXPECT_TRUE(QFileInfo::exists(precious + "/thesis.txt"));
+    EXPECT_FALSE(FileManagerExtention::isSymbolicLinkFileAtPath(root() + "/work"));
+}
+
+TEST_F(FileManagerExtentionTest, TouchSetsTheModificationTime)
+{
+    const QString path = FileManagerExtention::tempFilePath("work", "txt");
+    ASSERT_FALSE(path.isEmpty());
+    const QDateTime old = QDateTime::currentDateTime().addDays(-2);
+    {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+        ASSERT_TRUE(file.setFileTime(old, QFileDevice::FileModificationTime));
+    }
+    FileManagerExtention::touchFile(path);
+    EXPECT_GT(QFileInfo(path).lastModified(), old.addDays(1));
+}
+
 TEST_F(FileManagerExtentionTest, LooseRootIsMadePrivate)
 {
     QDir().mkpath(root());
@@ -145,6 +181,8 @@ TEST_F(FileManagerExtentionTest, FreeNameForAnOutput)
               folder + "/clip2.mov");
     EXPECT_EQ(FileManagerExtention::fullPathWithNumberIncreaseIfExist(folder + "/disc.iso"),
               folder + "/disc.iso");
+    EXPECT_EQ(FileManagerExtention::fullPathWithNumberIncreaseIfExist("relative/clip"),
+              "relative/clip.mov");
     // A dangling link takes its name too.
     ASSERT_TRUE(QFile::link(folder + "/nowhere", folder + "/movie.mp4"));
     EXPECT_EQ(FileManagerExtention::fullPathWithNumberIncreaseIfExist(folder + "/movie.mp4"),

@@ -2,7 +2,6 @@
 
 #include "app/AppExtention/Function/AppLog.h"
 
-#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -12,6 +11,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/time.h>
 #include <unistd.h>
 
 namespace {
@@ -62,6 +62,27 @@ bool ensurePrivateFolder(const QString &folder)
         return false;
     }
     return true;
+}
+
+// Deletes the folder at path with its contents. Whatever else stands there (a link above all,
+// which could point at the user's own files from a shared temporary folder) is unlinked, never
+// followed.
+void removeFolderNoFollow(const QString &path)
+{
+    struct stat info;
+    const QByteArray bytes = QFile::encodeName(path);
+    if (::lstat(bytes.constData(), &info) != 0)
+        return;
+    if (!S_ISDIR(info.st_mode)) {
+        if (::unlink(bytes.constData()) != 0)
+            qCWarning(Discwright::lcFiles).noquote()
+                << QStringLiteral("cannot remove %1: %2")
+                       .arg(path, QString::fromLocal8Bit(std::strerror(errno)));
+        return;
+    }
+    if (!QDir(path).removeRecursively())
+        qCWarning(Discwright::lcFiles).noquote()
+            << QStringLiteral("cannot remove all of %1").arg(path);
 }
 
 // The standard folder / bundle identifier, created, with links resolved.
@@ -150,22 +171,20 @@ QString FileManagerExtention::tempFilePath(const QString &name, const QString &e
 
 void FileManagerExtention::touchFile(const QString &path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadWrite | QIODevice::ExistingOnly)
-        || !file.setFileTime(QDateTime::currentDateTime(), QFileDevice::FileModificationTime))
+    if (path.isEmpty() || ::utimes(QFile::encodeName(path).constData(), nullptr) != 0)
         qCWarning(Discwright::lcFiles).noquote() << QStringLiteral("cannot touch %1").arg(path);
 }
 
 void FileManagerExtention::removeTempFiles()
 {
-    QDir(tempRootPath()).removeRecursively();
+    removeFolderNoFollow(tempRootPath());
 }
 
 void FileManagerExtention::removeTempFile(const QString &name)
 {
     if (!isPlainName(name))
         return;
-    QDir(tempFileDirectory(name)).removeRecursively();
+    removeFolderNoFollow(tempFileDirectory(name));
 }
 
 void FileManagerExtention::prepareForCreateFilePath(const QString &path)
@@ -229,13 +248,15 @@ QString FileManagerExtention::fullPathWithNumberIncreaseIfExist(const QString &p
         extension = QStringLiteral("mov");
         base = info.fileName();
     }
-    const QDir folder = info.dir();
-    const QString first = folder.filePath(base + QLatin1Char('.') + extension);
+    // The folder part exactly as given, so a relative path stays relative and unchanged.
+    const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
+    const QString folder = slash < 0 ? QString() : path.left(slash + 1);
+    const QString first = folder + base + QLatin1Char('.') + extension;
     if (!existsNoFollow(first))
         return first;
     for (qint64 n = 1;; ++n) {
         const QString candidate
-            = folder.filePath(QStringLiteral("%1%2.%3").arg(base).arg(n).arg(extension));
+            = folder + QStringLiteral("%1%2.%3").arg(base).arg(n).arg(extension);
         if (!existsNoFollow(candidate))
             return candidate;
     }

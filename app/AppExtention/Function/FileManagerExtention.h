@@ -35,7 +35,8 @@ public:
     static QString tempFilePath(const QString &name, const QString &extension);
     // Sets the file's modification time to now.
     static void touchFile(const QString &path);
-    // Deletes the whole temporary root, or one named folder of it.
+    // Deletes the whole temporary root, or one named folder of it. A link standing in their place
+    // is removed itself; what it points at is left alone.
     static void removeTempFiles();
     static void removeTempFile(const QString &name);
     // Deletes whatever is at path and creates its parent folder.

@@ -20,7 +20,7 @@ void drawImageInRect(QPainter &painter, const QImage &image, const QRectF &rect)
 // counter-clockwise about its centre; null for an empty size.
 QImage rotateImage(const QImage &image, QSize size, float degrees);
 // The string in the label font of fontSize points and colour, centred in rect and elided in the
-// middle when it is too wide.
+// middle when it is too wide. painter draws with y downwards (a widget, or a QImage as it is).
 void drawTitleAtRect(
     QPainter &painter, const QRectF &rect, const QString &text, int fontSize, const QColor &color);
 // The tile repeated without scaling from the top-left corner and cut to size. A tile that would
