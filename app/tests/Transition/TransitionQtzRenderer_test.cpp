@@ -1,0 +1,318 @@
+// The transition renderer: its sizes, its progress range, the pictures it lets go of, and every
+// shipped transition from its first picture to its second, the same on several threads at once.
+// Strips of every transition are saved in the build tree for a person to look at.
+
+#include "app/Transition/TransitionComposition.h"
+#include "app/Transition/TransitionManager.h"
+#include "app/Transition/TransitionQtzRenderer.h"
+
+#include <QDir>
+#include <QLinearGradient>
+#include <QPainter>
+#include <cmath>
+#include <gtest/gtest.h>
+#include <mutex>
+#include <thread>
+
+namespace {
+
+class ShippedTransitions : public TransitionManager
+{
+public:
+    ShippedTransitions() { init(); }
+    QString quartzRenderBundleForResource() const override
+    {
+        return QStringLiteral(DW_BINARY_DIR "/resources");
+    }
+};
+
+const ShippedTransitions &shipped()
+{
+    static const ShippedTransitions catalogue;
+    return catalogue;
+}
+
+const QColorSpace kGenericRgb(QColorSpace::SRgb);
+constexpr QSize kSize(320, 180);
+
+// A warm picture: a red-to-orange ramp with a yellow sun and a pale bar.
+QImage warmPicture(QSize size)
+{
+    QImage image(size, QImage::Format_RGBA8888_Premultiplied);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    QLinearGradient ramp(0, 0, size.width(), 0);
+    ramp.setColorAt(0, QColor(120, 10, 20));
+    ramp.setColorAt(1, QColor(250, 140, 30));
+    painter.fillRect(image.rect(), ramp);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(QColor(255, 230, 60));
+    const double r = size.height() * 0.18;
+    painter.drawEllipse(QPointF(size.width() * 0.25, size.height() * 0.4), r, r);
+    painter.setBrush(QColor(255, 240, 220));
+    painter.drawRect(QRectF(0, size.height() * 0.75, size.width(), size.height() * 0.08));
+    return image;
+}
+
+// A cool picture: a navy-to-teal ramp from top to bottom with pale stripes and a green square.
+QImage coolPicture(QSize size)
+{
+    QImage image(size, QImage::Format_RGBA8888_Premultiplied);
+    QPainter painter(&image);
+    QLinearGradient ramp(0, 0, 0, size.height());
+    ramp.setColorAt(0, QColor(10, 20, 90));
+    ramp.setColorAt(1, QColor(20, 160, 170));
+    painter.fillRect(image.rect(), ramp);
+    for (int x = size.width() / 10; x < size.width(); x += size.width() / 5)
+        painter.fillRect(QRect(x, 0, size.width() / 40, size.height()), QColor(200, 220, 255));
+    painter.fillRect(
+        QRect(size.width() * 6 / 10, size.height() / 3, size.height() / 3, size.height() / 3),
+        QColor(60, 200, 80));
+    return image;
+}
+
+QImage solid(QSize size, QColor colour)
+{
+    QImage image(size, QImage::Format_RGBA8888_Premultiplied);
+    image.fill(colour);
+    return image;
+}
+
+// The largest difference of one channel of one pixel; 256 for frames that differ in size.
+int maxChannelDifference(const QImage &a, const QImage &b)
+{
+    if (a.size() != b.size() || a.isNull())
+        return 256;
+    const QImage x = a.convertToFormat(QImage::Format_RGBA8888_Premultiplied);
+    const QImage y = b.convertToFormat(QImage::Format_RGBA8888_Premultiplied);
+    int largest = 0;
+    for (int row = 0; row < x.height(); ++row) {
+        const uchar *p = x.constScanLine(row);
+        const uchar *q = y.constScanLine(row);
+        for (int i = 0; i < x.width() * 4; ++i)
+            largest = std::max(largest, std::abs(int(p[i]) - int(q[i])));
+    }
+    return largest;
+}
+
+// Collects the messages logged while it lives.
+class LogCapture
+{
+public:
+    LogCapture() { m_previous = qInstallMessageHandler(&LogCapture::record); }
+    ~LogCapture() { qInstallMessageHandler(m_previous); }
+    static QStringList messages()
+    {
+        std::lock_guard locker(lock());
+        return captured();
+    }
+
+private:
+    static void record(QtMsgType, const QMessageLogContext &, const QString &message)
+    {
+        std::lock_guard locker(lock());
+        captured().append(message);
+    }
+    static std::mutex &lock()
+    {
+        static std::mutex mutex;
+        return mutex;
+    }
+    static QStringList &captured()
+    {
+        static QStringList list;
+        return list;
+    }
+    QtMessageHandler m_previous = nullptr;
+};
+
+std::unique_ptr<TransitionQtzRenderer> rendererFor(const QString &name, QSize size = kSize)
+{
+    return TransitionQtzRenderer::initOffScreenWithSize(
+        QSizeF(size), kGenericRgb, shipped().compositionForName(name));
+}
+
+TEST(TransitionQtzRenderer, ASizeBelowOnePixelGivesNoRendererAndIsLogged)
+{
+    const auto composition = shipped().compositionForName("Dissolve");
+    ASSERT_NE(composition, nullptr);
+    const QSizeF sizes[] = {{0, 480}, {640, 0}, {0, 0}, {0.5, 480}, {-640, 480}};
+    for (const QSizeF size : sizes) {
+        SCOPED_TRACE(testing::Message() << size.width() << "x" << size.height());
+        LogCapture log;
+        EXPECT_EQ(TransitionQtzRenderer::initOffScreenWithSize(size, kGenericRgb, composition),
+                  nullptr);
+        EXPECT_TRUE(LogCapture::messages().contains("Invilidate Size"));
+    }
+    // A fraction of a pixel more is cut off, not refused.
+    const auto renderer
+        = TransitionQtzRenderer::initOffScreenWithSize(QSizeF(1.9, 2.5), kGenericRgb, composition);
+    ASSERT_NE(renderer, nullptr);
+    EXPECT_EQ(renderer->size(), QSize(1, 2));
+}
+
+TEST(TransitionQtzRenderer, NoCompositionGivesNoRenderer)
+{
+    EXPECT_EQ(TransitionQtzRenderer::initOffScreenWithSize(QSizeF(kSize), kGenericRgb, nullptr),
+              nullptr);
+}
+
+TEST(TransitionQtzRenderer, ProgressOutsideTheTransitionRendersAtItsEnds)
+{
+    const auto renderer = rendererFor("Dissolve");
+    ASSERT_NE(renderer, nullptr);
+    const QImage a = warmPicture(kSize), b = coolPicture(kSize), black = solid(kSize, Qt::black);
+
+    const QImage atOne = renderer->renderAtTime(1.0, a, b, black);
+    const QImage past = renderer->renderAtTime(1.4, a, b, black);
+    EXPECT_DOUBLE_EQ(renderer->inputTime(), 1.0);
+    EXPECT_EQ(past, atOne);
+
+    const QImage atZero = renderer->renderAtTime(0.0, a, b, black);
+    const QImage before = renderer->renderAtTime(-0.2, a, b, black);
+    EXPECT_DOUBLE_EQ(renderer->inputTime(), 0.0);
+    EXPECT_EQ(before, atZero);
+    EXPECT_NE(atZero, atOne);
+
+    // A progress that is not a number (a slideshow of zero-length transitions) starts it.
+    EXPECT_EQ(renderer->renderAtTime(std::nan(""), a, b, black), atZero);
+    EXPECT_DOUBLE_EQ(renderer->inputTime(), 0.0);
+}
+
+TEST(TransitionQtzRenderer, HoldsNoPictureAfterARender)
+{
+    const auto renderer = rendererFor("Circle Open");
+    ASSERT_NE(renderer, nullptr);
+    QImage a = warmPicture(kSize), b = coolPicture(kSize), black = solid(kSize, Qt::black);
+    renderer->setSourceImage(a, b, black);
+    EXPECT_FALSE(a.isDetached());
+
+    const QImage frame = renderer->renderAtTime(0.5, a, b, black);
+    EXPECT_FALSE(frame.isNull());
+    EXPECT_EQ(renderer->snapshotImage(), frame);
+    for (const char *key : {"Image1", "Image2", "BackgroundImage"}) {
+        SCOPED_TRACE(key);
+        EXPECT_TRUE(renderer->imageForInputKey(key).isNull());
+    }
+    // Nothing else shares the caller's pictures any more.
+    EXPECT_TRUE(a.isDetached());
+    EXPECT_TRUE(b.isDetached());
+    EXPECT_TRUE(black.isDetached());
+}
+
+TEST(TransitionQtzRenderer, TheSetInputsRenderAsTheOneCall)
+{
+    const auto renderer = rendererFor("Swipe");
+    ASSERT_NE(renderer, nullptr);
+    const QImage a = warmPicture(kSize), b = coolPicture(kSize), black = solid(kSize, Qt::black);
+    const QImage expected = renderer->renderAtTime(0.3, a, b, black);
+
+    renderer->setSourceImage(a, b, black);
+    renderer->renderAtTime(0.3);
+    EXPECT_EQ(renderer->snapshotImage(), expected);
+    EXPECT_DOUBLE_EQ(renderer->inputTime(), 0.3);
+    EXPECT_EQ(renderer->imageForInputKey("Image2"), b);
+    EXPECT_TRUE(renderer->imageForInputKey("InputTime").isNull());
+}
+
+TEST(TransitionQtzRenderer, APictureOfAnotherShapeIsFittedOverTheBackground)
+{
+    // A 4:3 picture in a 16:9 frame: 640x480 centred, 107 pixels from the left.
+    const QSize frameSize(854, 480);
+    const auto renderer = rendererFor("Dissolve", frameSize);
+    ASSERT_NE(renderer, nullptr);
+    const QImage red = solid(QSize(320, 240), Qt::red);
+    const QImage green = solid(QSize(16, 9), Qt::green);
+    const QImage frame = renderer->renderAtTime(0.0, red, red, green);
+    ASSERT_EQ(frame.size(), frameSize);
+    EXPECT_EQ(frame.pixelColor(106, 240), QColor(Qt::green));
+    EXPECT_EQ(frame.pixelColor(107, 240), QColor(Qt::red));
+    EXPECT_EQ(frame.pixelColor(746, 0), QColor(Qt::red));
+    EXPECT_EQ(frame.pixelColor(747, 479), QColor(Qt::green));
+}
+
+class EachTransition : public testing::TestWithParam<const char *>
+{
+};
+
+TEST_P(EachTransition, RunsFromTheFirstPictureToTheSecond)
+{
+    const auto renderer = rendererFor(GetParam());
+    ASSERT_NE(renderer, nullptr);
+    const QImage a = warmPicture(kSize), b = coolPicture(kSize), black = solid(kSize, Qt::black);
+
+    EXPECT_LE(maxChannelDifference(renderer->renderAtTime(0.0, a, b, black), a), 1);
+    EXPECT_LE(maxChannelDifference(renderer->renderAtTime(1.0, a, b, black), b), 1);
+    // Half way it shows neither picture alone.
+    const QImage half = renderer->renderAtTime(0.5, a, b, black);
+    EXPECT_GT(maxChannelDifference(half, a), 60);
+    EXPECT_GT(maxChannelDifference(half, b), 60);
+}
+
+TEST_P(EachTransition, GivesTheSamePixelsOnFourThreadsAtOnce)
+{
+    const auto renderer = rendererFor(GetParam());
+    ASSERT_NE(renderer, nullptr);
+    const QImage a = warmPicture(kSize), b = coolPicture(kSize), black = solid(kSize, Qt::black);
+    const double times[] = {0.1, 0.25, 0.5, 0.75, 0.9};
+    QList<QImage> expected;
+    for (double t : times)
+        expected.append(renderer->renderAtTime(t, a, b, black));
+
+    constexpr int kThreads = 4;
+    QList<QImage> results[kThreads];
+    std::vector<std::thread> threads;
+    for (int i = 0; i < kThreads; ++i) {
+        threads.emplace_back([&, i] {
+            for (int round = 0; round < 3; ++round) {
+                for (double t : times)
+                    results[i].append(renderer->renderAtTime(t, a, b, black));
+            }
+        });
+    }
+    for (std::thread &thread : threads)
+        thread.join();
+    for (int i = 0; i < kThreads; ++i) {
+        ASSERT_EQ(results[i].size(), 3 * expected.size());
+        for (qsizetype k = 0; k < results[i].size(); ++k) {
+            SCOPED_TRACE(testing::Message() << "thread " << i << " frame " << k);
+            EXPECT_EQ(results[i][k], expected[k % expected.size()]);
+        }
+    }
+}
+
+// Not a check: a strip of the transition at a quarter, half and three quarters, in
+// <build>/transition_strips, for a person to look at.
+TEST_P(EachTransition, SavesAStripToLookAt)
+{
+    const QSize size(320, 240);
+    const auto renderer = rendererFor(GetParam(), size);
+    ASSERT_NE(renderer, nullptr);
+    const QImage a = warmPicture(size), b = coolPicture(size), black = solid(size, Qt::black);
+    constexpr int kGap = 8;
+    QImage strip(size.width() * 3 + kGap * 2, size.height(), QImage::Format_RGBA8888_Premultiplied);
+    strip.fill(Qt::white);
+    QPainter painter(&strip);
+    int x = 0;
+    for (double t : {0.25, 0.5, 0.75}) {
+        painter.drawImage(x, 0, renderer->renderAtTime(t, a, b, black));
+        x += size.width() + kGap;
+    }
+    painter.end();
+    const QString folder = QStringLiteral(DW_BINARY_DIR "/transition_strips");
+    ASSERT_TRUE(QDir().mkpath(folder));
+    const QString path = folder + "/" + QString::fromUtf8(GetParam()) + ".png";
+    EXPECT_TRUE(strip.save(path)) << path.toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Shipped,
+    EachTransition,
+    testing::Values(
+        "Dissolve", "Slide", "Swipe", "Swipe2", "Zoom Dissolve", "Circle Close", "Circle Open"),
+    [](const testing::TestParamInfo<const char *> &info) {
+        QString name = QString::fromUtf8(info.param);
+        return name.remove(' ').toStdString();
+    });
+
+} // namespace
