@@ -1,105 +1,46 @@
 #include "app/Transition/TransitionPainters.h"
 
-#include <QPainter>
+#include "app/Transition/TransitionRaster.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
 
 namespace Discwright::TransitionPainters {
 
+using namespace TransitionRaster;
+
 namespace {
 
-constexpr QImage::Format kFormat = QImage::Format_RGBA8888_Premultiplied;
-// Mixing weights are fixed point with this many steps, so both ends are exact.
-constexpr std::uint32_t kWeightOne = 1u << 16;
-
-QImage newFrame(QSize size)
+// The background stretched over a new frame of size (transparent without one).
+QImage backdrop(const QImage &background, QSize size)
 {
-    if (size.isEmpty())
-        return {};
-    QImage frame(size, kFormat);
-    if (!frame.isNull())
-        frame.fill(Qt::transparent);
+    // One of the frame's size is the frame already; drawing over it later copies it first.
+    if (background.size() == size && !size.isEmpty())
+        return toWorkingFormat(background);
+    QImage frame = newFrame(size);
+    drawScaled(frame, toWorkingFormat(background), QRectF(QPointF(0, 0), QSizeF(size)));
     return frame;
 }
 
-// picture's rectangle fitted into a frame of frameSize keeping its proportion, centred, then
-// scaled by scale about the frame's centre.
-QRectF fittedRect(QSize picture, QSize frameSize, double scale)
+void drawFitted(QImage &frame, const QImage &picture, double scale, QPointF offset)
 {
-    const double fit = std::min(double(frameSize.width()) / picture.width(),
-                                double(frameSize.height()) / picture.height());
-    const double width = picture.width() * fit * scale;
-    const double height = picture.height() * fit * scale;
-    return QRectF(
-        (frameSize.width() - width) / 2.0, (frameSize.height() - height) / 2.0, width, height);
-}
-
-void paintBackground(QPainter &painter, const QImage &background, QSize size)
-{
-    if (!background.isNull())
-        painter.drawImage(QRectF(QPointF(0, 0), QSizeF(size)), background);
-}
-
-void paintPicture(
-    QPainter &painter, const QImage &picture, QSize size, double scale, QPointF offset)
-{
-    if (picture.isNull() || picture.width() <= 0 || picture.height() <= 0)
+    if (picture.isNull())
         return;
-    painter.drawImage(fittedRect(picture.size(), size, scale).translated(offset), picture);
+    drawScaled(frame,
+               toWorkingFormat(picture),
+               fittedRect(picture.size(), frame.size(), scale).translated(offset));
 }
 
 // The picture over the background as one full frame. A picture of the frame's size without a
-// background is taken as it is (no copy when it is already in the working format).
+// background is taken as it is (not even copied when it is already in the working format).
 QImage layer(const QImage &picture, const QImage &background, QSize size, double scale)
 {
     if (background.isNull() && scale == 1.0 && picture.size() == size)
-        return picture.convertToFormat(kFormat);
-    QImage frame = newFrame(size);
-    if (frame.isNull())
-        return frame;
-    QPainter painter(&frame);
-    painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    paintBackground(painter, background, size);
-    paintPicture(painter, picture, size, scale, QPointF(0, 0));
-    return frame;
-}
-
-inline std::uint32_t mixChannel(std::uint32_t a, std::uint32_t b, std::uint32_t weight)
-{
-    return (a * (kWeightOne - weight) + b * weight + kWeightOne / 2) >> 16;
-}
-
-// One pixel of 4 bytes mixed from a to b; mixing premultiplied channels alike keeps the result
-// premultiplied.
-inline void mixPixel(const uchar *a, const uchar *b, uchar *out, std::uint32_t weight)
-{
-    for (int channel = 0; channel < 4; ++channel)
-        out[channel] = uchar(mixChannel(a[channel], b[channel], weight));
-}
-
-std::uint32_t weightOf(double coverage)
-{
-    return std::uint32_t(std::lround(std::clamp(coverage, 0.0, 1.0) * kWeightOne));
-}
-
-// The frame mixed from the layers a and b, pixel by pixel, with the weight of b that weightAt
-// gives for (x, y).
-template <typename WeightAt>
-QImage mixLayers(const QImage &a, const QImage &b, QSize size, WeightAt weightAt)
-{
-    if (a.isNull() || b.isNull())
-        return {};
-    QImage frame(size, kFormat);
-    if (frame.isNull())
-        return frame;
-    for (int y = 0; y < size.height(); ++y) {
-        const uchar *rowA = a.constScanLine(y);
-        const uchar *rowB = b.constScanLine(y);
-        uchar *rowOut = frame.scanLine(y);
-        for (int x = 0; x < size.width(); ++x)
-            mixPixel(rowA + 4 * x, rowB + 4 * x, rowOut + 4 * x, weightAt(x, y));
-    }
+        return toWorkingFormat(picture);
+    QImage frame = backdrop(background, size);
+    if (!frame.isNull())
+        drawFitted(frame, picture, scale, QPointF(0, 0));
     return frame;
 }
 
@@ -124,17 +65,14 @@ QImage slide(const QImage &a,
              double s,
              QSize size)
 {
-    QImage frame = newFrame(size);
+    QImage frame = backdrop(background, size);
     if (frame.isNull())
         return frame;
     // Whole pixels, so the pictures are copied, not resampled, on their way across.
     const QPointF step(dx * size.width(), dy * size.height());
     const QPointF offsetA(std::round(s * step.x()), std::round(s * step.y()));
-    QPainter painter(&frame);
-    painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    paintBackground(painter, background, size);
-    paintPicture(painter, a, size, 1.0, offsetA);
-    paintPicture(painter, b, size, 1.0, offsetA - step);
+    drawFitted(frame, a, 1.0, offsetA);
+    drawFitted(frame, b, 1.0, offsetA - step);
     return frame;
 }
 

@@ -7,9 +7,8 @@
 #include "app/Transition/TransitionQtzRenderer.h"
 
 #include <QDir>
-#include <QLinearGradient>
-#include <QPainter>
 #include <cmath>
+#include <cstring>
 #include <gtest/gtest.h>
 #include <mutex>
 #include <thread>
@@ -35,40 +34,53 @@ const ShippedTransitions &shipped()
 const QColorSpace kGenericRgb(QColorSpace::SRgb);
 constexpr QSize kSize(320, 180);
 
+// The test pictures are drawn pixel by pixel: Qt's painter would spread large fills over its
+// own thread pool, out of sight of the thread checker that these tests also run under.
+template <typename ColourAt> QImage drawPicture(QSize size, ColourAt colourAt)
+{
+    QImage image(size, QImage::Format_RGBA8888_Premultiplied);
+    for (int y = 0; y < size.height(); ++y) {
+        uchar *row = image.scanLine(y);
+        for (int x = 0; x < size.width(); ++x) {
+            const QColor colour = colourAt(double(x) / size.width(), double(y) / size.height());
+            row[4 * x] = uchar(colour.red());
+            row[4 * x + 1] = uchar(colour.green());
+            row[4 * x + 2] = uchar(colour.blue());
+            row[4 * x + 3] = 255;
+        }
+    }
+    return image;
+}
+
+int ramp(int from, int to, double at)
+{
+    return int(from + (to - from) * at);
+}
+
 // A warm picture: a red-to-orange ramp with a yellow sun and a pale bar.
 QImage warmPicture(QSize size)
 {
-    QImage image(size, QImage::Format_RGBA8888_Premultiplied);
-    QPainter painter(&image);
-    painter.setRenderHint(QPainter::Antialiasing);
-    QLinearGradient ramp(0, 0, size.width(), 0);
-    ramp.setColorAt(0, QColor(120, 10, 20));
-    ramp.setColorAt(1, QColor(250, 140, 30));
-    painter.fillRect(image.rect(), ramp);
-    painter.setPen(Qt::NoPen);
-    painter.setBrush(QColor(255, 230, 60));
-    const double r = size.height() * 0.18;
-    painter.drawEllipse(QPointF(size.width() * 0.25, size.height() * 0.4), r, r);
-    painter.setBrush(QColor(255, 240, 220));
-    painter.drawRect(QRectF(0, size.height() * 0.75, size.width(), size.height() * 0.08));
-    return image;
+    const double aspect = double(size.width()) / size.height();
+    return drawPicture(size, [aspect](double u, double v) {
+        if (std::hypot((u - 0.25) * aspect, v - 0.4) < 0.18)
+            return QColor(255, 230, 60);
+        if (v >= 0.75 && v < 0.83)
+            return QColor(255, 240, 220);
+        return QColor(ramp(120, 250, u), ramp(10, 140, u), ramp(20, 30, u));
+    });
 }
 
 // A cool picture: a navy-to-teal ramp from top to bottom with pale stripes and a green square.
 QImage coolPicture(QSize size)
 {
-    QImage image(size, QImage::Format_RGBA8888_Premultiplied);
-    QPainter painter(&image);
-    QLinearGradient ramp(0, 0, 0, size.height());
-    ramp.setColorAt(0, QColor(10, 20, 90));
-    ramp.setColorAt(1, QColor(20, 160, 170));
-    painter.fillRect(image.rect(), ramp);
-    for (int x = size.width() / 10; x < size.width(); x += size.width() / 5)
-        painter.fillRect(QRect(x, 0, size.width() / 40, size.height()), QColor(200, 220, 255));
-    painter.fillRect(
-        QRect(size.width() * 6 / 10, size.height() / 3, size.height() / 3, size.height() / 3),
-        QColor(60, 200, 80));
-    return image;
+    const double aspect = double(size.width()) / size.height();
+    return drawPicture(size, [aspect](double u, double v) {
+        if (u >= 0.6 && u < 0.6 + 0.33 / aspect && v >= 0.33 && v < 0.66)
+            return QColor(60, 200, 80);
+        if (std::fmod(u - 0.1 + 1.0, 0.2) < 0.025)
+            return QColor(200, 220, 255);
+        return QColor(ramp(10, 20, v), ramp(20, 160, v), ramp(90, 170, v));
+    });
 }
 
 QImage solid(QSize size, QColor colour)
@@ -231,6 +243,37 @@ TEST(TransitionQtzRenderer, APictureOfAnotherShapeIsFittedOverTheBackground)
     EXPECT_EQ(frame.pixelColor(747, 479), QColor(Qt::green));
 }
 
+TEST(TransitionQtzRenderer, PicturesInOtherFormatsRenderAlike)
+{
+    const auto renderer = rendererFor("Dissolve");
+    ASSERT_NE(renderer, nullptr);
+    // Half transparent, so that premultiplying on the way in matters.
+    QImage picture = warmPicture(kSize);
+    for (int y = 0; y < kSize.height(); ++y) {
+        uchar *row = picture.scanLine(y);
+        for (int i = 0; i < kSize.width() * 4; ++i)
+            row[i] = uchar(row[i] / 2);
+    }
+    const QImage expected = renderer->renderAtTime(0.0, picture, QImage(), QImage());
+    const QImage::Format formats[] = {QImage::Format_ARGB32_Premultiplied,
+                                      QImage::Format_ARGB32,
+                                      QImage::Format_RGBA8888,
+                                      QImage::Format_RGBA64};
+    for (QImage::Format format : formats) {
+        SCOPED_TRACE(format);
+        const QImage converted = picture.convertToFormat(format);
+        EXPECT_LE(maxChannelDifference(renderer->renderAtTime(0.0, converted, QImage(), QImage()),
+                                       expected),
+                  1);
+    }
+    // Without an alpha channel the picture is opaque.
+    const QImage opaque = warmPicture(kSize);
+    EXPECT_LE(maxChannelDifference(
+                  renderer->renderAtTime(0.0, opaque.convertToFormat(QImage::Format_RGB32), {}, {}),
+                  opaque),
+              1);
+}
+
 class EachTransition : public testing::TestWithParam<const char *>
 {
 };
@@ -292,13 +335,14 @@ TEST_P(EachTransition, SavesAStripToLookAt)
     constexpr int kGap = 8;
     QImage strip(size.width() * 3 + kGap * 2, size.height(), QImage::Format_RGBA8888_Premultiplied);
     strip.fill(Qt::white);
-    QPainter painter(&strip);
     int x = 0;
     for (double t : {0.25, 0.5, 0.75}) {
-        painter.drawImage(x, 0, renderer->renderAtTime(t, a, b, black));
+        const QImage frame = renderer->renderAtTime(t, a, b, black);
+        ASSERT_EQ(frame.size(), size);
+        for (int y = 0; y < size.height(); ++y)
+            std::memcpy(strip.scanLine(y) + 4 * x, frame.constScanLine(y), 4 * size.width());
         x += size.width() + kGap;
     }
-    painter.end();
     const QString folder = QStringLiteral(DW_BINARY_DIR "/transition_strips");
     ASSERT_TRUE(QDir().mkpath(folder));
     const QString path = folder + "/" + QString::fromUtf8(GetParam()) + ".png";
