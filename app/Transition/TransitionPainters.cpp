@@ -32,12 +32,16 @@ void drawFitted(QImage &frame, const QImage &picture, double scale, QPointF offs
                fittedRect(picture.size(), frame.size(), scale).translated(offset));
 }
 
-// The picture over the background as one full frame. A picture of the frame's size without a
-// background is taken as it is (not even copied when it is already in the working format).
+// The picture over the background as one full frame. A picture of the frame's size that hides
+// the background (or has none behind it) is taken as it is, not even copied when it is already
+// in the working format: the usual slideshow picture, made at the page's size.
 QImage layer(const QImage &picture, const QImage &background, QSize size, double scale)
 {
-    if (background.isNull() && scale == 1.0 && picture.size() == size)
-        return toWorkingFormat(picture);
+    if (scale == 1.0 && picture.size() == size) {
+        QImage working = toWorkingFormat(picture);
+        if (background.isNull() || isOpaque(working))
+            return working;
+    }
     QImage frame = backdrop(background, size);
     if (!frame.isNull())
         drawFitted(frame, picture, scale, QPointF(0, 0));
@@ -144,9 +148,23 @@ QImage circle(const QImage &a,
     // ends show one picture whole.
     const double grown = opens ? s : 1.0 - s;
     const double radius = -rim / 2.0 + grown * (largest + rim);
+    // Away from the rim the answer is known from the squared distance, without a square root.
+    const double fullyInside = std::max(0.0, radius - rim / 2.0);
+    const double fullyOutside = radius + rim / 2.0;
+    const double insideSquared = fullyInside * fullyInside;
+    const double outsideSquared = fullyOutside > 0.0 ? fullyOutside * fullyOutside : -1.0;
+    const std::uint32_t inner = opens ? kWeightOne : 0;
+    const std::uint32_t outer = opens ? 0 : kWeightOne;
     return mixLayers(
         layer(a, background, size, 1.0), layer(b, background, size, 1.0), size, [=](int x, int y) {
-            const double inside = (radius - std::hypot(x + 0.5 - cx, y + 0.5 - cy)) / rim + 0.5;
+            const double dx = x + 0.5 - cx;
+            const double dy = y + 0.5 - cy;
+            const double squared = dx * dx + dy * dy;
+            if (squared < insideSquared)
+                return inner;
+            if (squared >= outsideSquared)
+                return outer;
+            const double inside = (radius - std::sqrt(squared)) / rim + 0.5;
             return weightOf(opens ? inside : 1.0 - inside);
         });
 }

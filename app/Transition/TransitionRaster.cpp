@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <vector>
 
 namespace Discwright::TransitionRaster {
@@ -102,6 +103,42 @@ taps(int begin, int end, double targetStart, double targetLength, int pictureLen
     return result;
 }
 
+// The pixels x and y (four 8-bit channels in one word) mixed with the weight of y, 0 to 256, two
+// channels at a time: each 8-bit channel times a weight of at most 256 stays inside its 16 bits.
+inline std::uint32_t lerpPixel(std::uint32_t x, std::uint32_t y, std::uint32_t weight)
+{
+    const std::uint32_t keep = 256 - weight;
+    const std::uint32_t redBlue
+        = (((x & 0x00ff00ffu) * keep + (y & 0x00ff00ffu) * weight + 0x00800080u) >> 8)
+          & 0x00ff00ffu;
+    const std::uint32_t greenAlpha
+        = (((x >> 8) & 0x00ff00ffu) * keep + ((y >> 8) & 0x00ff00ffu) * weight + 0x00800080u)
+          & 0xff00ff00u;
+    return redBlue | greenAlpha;
+}
+
+// Source over at a whole-pixel offset.
+void drawUnscaled(QImage &frame, const QImage &picture, QPoint origin)
+{
+    const int left = std::max(0, origin.x());
+    const int right = std::min(frame.width(), origin.x() + picture.width());
+    const int top = std::max(0, origin.y());
+    const int bottom = std::min(frame.height(), origin.y() + picture.height());
+    for (int y = top; y < bottom; ++y) {
+        const uchar *in = picture.constScanLine(y - origin.y()) + 4 * (left - origin.x());
+        uchar *out = frame.scanLine(y) + 4 * left;
+        for (int x = left; x < right; ++x, in += 4, out += 4) {
+            const std::uint32_t through = 255 - in[3];
+            if (through == 0) {
+                std::memcpy(out, in, 4);
+                continue;
+            }
+            for (int c = 0; c < 4; ++c)
+                out[c] = uchar(in[c] + (out[c] * through + 127) / 255);
+        }
+    }
+}
+
 } // namespace
 
 QImage newFrame(QSize size)
@@ -121,6 +158,18 @@ QImage toWorkingFormat(const QImage &picture)
     return convertCommonFormat(picture);
 }
 
+bool isOpaque(const QImage &picture)
+{
+    for (int y = 0; y < picture.height(); ++y) {
+        const uchar *row = picture.constScanLine(y);
+        for (int x = 0; x < picture.width(); ++x) {
+            if (row[4 * x + 3] != 255)
+                return false;
+        }
+    }
+    return true;
+}
+
 QRectF fittedRect(QSize pictureSize, QSize frameSize, double scale)
 {
     const double fit = std::min(double(frameSize.width()) / pictureSize.width(),
@@ -135,6 +184,12 @@ void drawScaled(QImage &frame, const QImage &picture, const QRectF &target)
 {
     if (frame.isNull() || picture.isNull() || !(target.width() > 0) || !(target.height() > 0))
         return;
+    // Unscaled on whole pixels (a picture of the page's size, a slide): no sampling at all.
+    const QPoint origin(int(target.left()), int(target.top()));
+    if (target.size() == QSizeF(picture.size()) && QPointF(origin) == target.topLeft()) {
+        drawUnscaled(frame, picture, origin);
+        return;
+    }
     QImage source = picture;
     // Bilinear sampling skips pixels beyond a halving; a box filter first keeps a much larger
     // picture from shimmering.
@@ -154,27 +209,30 @@ void drawScaled(QImage &frame, const QImage &picture, const QRectF &target)
 
     for (int y = top; y < bottom; ++y) {
         const Tap &row = rows[y - top];
-        const uchar *upper = source.constScanLine(row.first);
-        const uchar *lower = source.constScanLine(row.second);
+        const auto *upper
+            = reinterpret_cast<const std::uint32_t *>(source.constScanLine(row.first));
+        const auto *lower
+            = reinterpret_cast<const std::uint32_t *>(source.constScanLine(row.second));
         uchar *out = frame.scanLine(y) + 4 * left;
         for (const Tap &column : columns) {
             const std::uint32_t coverage = (row.coverage * column.coverage + 128) >> 8;
-            std::uint32_t pixel[4];
-            for (int c = 0; c < 4; ++c) {
-                const std::uint32_t a = upper[4 * column.first + c];
-                const std::uint32_t b = upper[4 * column.second + c];
-                const std::uint32_t d = lower[4 * column.first + c];
-                const std::uint32_t e = lower[4 * column.second + c];
-                const std::uint32_t high = a * (256 - column.weight) + b * column.weight;
-                const std::uint32_t low = d * (256 - column.weight) + e * column.weight;
-                const std::uint32_t sampled
-                    = (high * (256 - row.weight) + low * row.weight + 32768) >> 16;
-                pixel[c] = coverage >= 256 ? sampled : (sampled * coverage + 128) >> 8;
-            }
+            const std::uint32_t high
+                = lerpPixel(upper[column.first], upper[column.second], column.weight);
+            const std::uint32_t low
+                = lerpPixel(lower[column.first], lower[column.second], column.weight);
+            std::uint32_t pixel = lerpPixel(high, low, row.weight);
+            if (coverage < 256)
+                pixel = lerpPixel(0, pixel, coverage);
             // Source over: what shows through is what the picture's alpha leaves.
-            const std::uint32_t through = 255 - pixel[3];
-            for (int c = 0; c < 4; ++c)
-                out[c] = uchar(pixel[c] + (out[c] * through + 127) / 255);
+            const std::uint32_t through = 255 - (pixel >> 24);
+            if (through == 0) {
+                std::memcpy(out, &pixel, 4);
+            } else {
+                uchar channels[4];
+                std::memcpy(channels, &pixel, 4);
+                for (int c = 0; c < 4; ++c)
+                    out[c] = uchar(channels[c] + (out[c] * through + 127) / 255);
+            }
             out += 4;
         }
     }

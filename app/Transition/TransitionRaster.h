@@ -4,6 +4,7 @@
 #include <QRectF>
 #include <QSize>
 #include <cstdint>
+#include <cstring>
 
 // The pixel work under the transition painters, in plain loops on premultiplied RGBA8888. The
 // painters run on the caller's thread only (the canvas and the menu video encoder render at the same
@@ -20,6 +21,9 @@ QImage newFrame(QSize size);
 // picture in the working format: the same image (shared, not copied) when it already is, else a
 // converted copy. Null stays null.
 QImage toWorkingFormat(const QImage &picture);
+
+// Whether every pixel of picture (working format) is opaque.
+bool isOpaque(const QImage &picture);
 
 // The rectangle of a picture of pictureSize fitted into a frame of frameSize keeping its
 // proportion and centred, then scaled by scale about the frame's centre.
@@ -50,6 +54,10 @@ QImage mixLayers(const QImage &a, const QImage &b, QSize size, WeightAt weightAt
         uchar *rowOut = frame.scanLine(y);
         for (int x = 0; x < size.width(); ++x) {
             const std::uint32_t weight = weightAt(x, y);
+            if (weight == 0 || weight >= kWeightOne) {
+                std::memcpy(rowOut + 4 * x, (weight == 0 ? rowA : rowB) + 4 * x, 4);
+                continue;
+            }
             // Mixing premultiplied channels alike keeps the result premultiplied.
             for (int channel = 4 * x; channel < 4 * x + 4; ++channel)
                 rowOut[channel] = uchar((rowA[channel] * (kWeightOne - weight)

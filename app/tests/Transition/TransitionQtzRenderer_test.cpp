@@ -229,18 +229,23 @@ TEST(TransitionQtzRenderer, TheSetInputsRenderAsTheOneCall)
 
 TEST(TransitionQtzRenderer, APictureOfAnotherShapeIsFittedOverTheBackground)
 {
-    // A 4:3 picture in a 16:9 frame: 640x480 centred, 107 pixels from the left.
+    // A 4:3 picture in a 16:9 frame: 640x480 centred, 107 pixels from the left, whether it is
+    // enlarged, taken as it is or reduced (through halving first).
     const QSize frameSize(854, 480);
     const auto renderer = rendererFor("Dissolve", frameSize);
     ASSERT_NE(renderer, nullptr);
-    const QImage red = solid(QSize(320, 240), Qt::red);
     const QImage green = solid(QSize(16, 9), Qt::green);
-    const QImage frame = renderer->renderAtTime(0.0, red, red, green);
-    ASSERT_EQ(frame.size(), frameSize);
-    EXPECT_EQ(frame.pixelColor(106, 240), QColor(Qt::green));
-    EXPECT_EQ(frame.pixelColor(107, 240), QColor(Qt::red));
-    EXPECT_EQ(frame.pixelColor(746, 0), QColor(Qt::red));
-    EXPECT_EQ(frame.pixelColor(747, 479), QColor(Qt::green));
+    for (const QSize pictureSize : {QSize(320, 240), QSize(640, 480), QSize(2000, 1500)}) {
+        SCOPED_TRACE(testing::Message() << pictureSize.width() << "x" << pictureSize.height());
+        const QImage red = solid(pictureSize, Qt::red);
+        const QImage frame = renderer->renderAtTime(0.0, red, red, green);
+        ASSERT_EQ(frame.size(), frameSize);
+        EXPECT_EQ(frame.pixelColor(106, 240), QColor(Qt::green));
+        EXPECT_EQ(frame.pixelColor(107, 240), QColor(Qt::red));
+        EXPECT_EQ(frame.pixelColor(427, 240), QColor(Qt::red));
+        EXPECT_EQ(frame.pixelColor(746, 0), QColor(Qt::red));
+        EXPECT_EQ(frame.pixelColor(747, 479), QColor(Qt::green));
+    }
 }
 
 TEST(TransitionQtzRenderer, PicturesInOtherFormatsRenderAlike)
