@@ -12,7 +12,7 @@ using namespace TransitionRaster;
 
 namespace {
 
-// The background stretched over a new frame of size (transparent without one).
+// The background stretched over a frame of size (transparent without one), to draw a layer on.
 QImage backdrop(const QImage &background, QSize size)
 {
     // One of the frame's size is the frame already; drawing over it later copies it first.
@@ -69,9 +69,11 @@ QImage slide(const QImage &a,
              double s,
              QSize size)
 {
-    QImage frame = backdrop(background, size);
+    // A frame of its own even when nothing covers the background, which is the caller's.
+    QImage frame = newFrame(size);
     if (frame.isNull())
         return frame;
+    drawScaled(frame, toWorkingFormat(background), QRectF(QPointF(0, 0), QSizeF(size)));
     // Whole pixels, so the pictures are copied, not resampled, on their way across.
     const QPointF step(dx * size.width(), dy * size.height());
     const QPointF offsetA(std::round(s * step.x()), std::round(s * step.y()));

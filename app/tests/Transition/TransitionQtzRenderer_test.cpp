@@ -191,27 +191,6 @@ TEST(TransitionQtzRenderer, ProgressOutsideTheTransitionRendersAtItsEnds)
     EXPECT_DOUBLE_EQ(renderer->inputTime(), 0.0);
 }
 
-TEST(TransitionQtzRenderer, HoldsNoPictureAfterARender)
-{
-    const auto renderer = rendererFor("Circle Open");
-    ASSERT_NE(renderer, nullptr);
-    QImage a = warmPicture(kSize), b = coolPicture(kSize), black = solid(kSize, Qt::black);
-    renderer->setSourceImage(a, b, black);
-    EXPECT_FALSE(a.isDetached());
-
-    const QImage frame = renderer->renderAtTime(0.5, a, b, black);
-    EXPECT_FALSE(frame.isNull());
-    EXPECT_EQ(renderer->snapshotImage(), frame);
-    for (const char *key : {"Image1", "Image2", "BackgroundImage"}) {
-        SCOPED_TRACE(key);
-        EXPECT_TRUE(renderer->imageForInputKey(key).isNull());
-    }
-    // Nothing else shares the caller's pictures any more.
-    EXPECT_TRUE(a.isDetached());
-    EXPECT_TRUE(b.isDetached());
-    EXPECT_TRUE(black.isDetached());
-}
-
 TEST(TransitionQtzRenderer, TheSetInputsRenderAsTheOneCall)
 {
     const auto renderer = rendererFor("Swipe");
@@ -295,6 +274,32 @@ TEST_P(EachTransition, RunsFromTheFirstPictureToTheSecond)
     const QImage half = renderer->renderAtTime(0.5, a, b, black);
     EXPECT_GT(maxChannelDifference(half, a), 60);
     EXPECT_GT(maxChannelDifference(half, b), 60);
+}
+
+TEST_P(EachTransition, HoldsNoPictureAfterARender)
+{
+    const auto renderer = rendererFor(GetParam());
+    ASSERT_NE(renderer, nullptr);
+    QImage a = warmPicture(kSize), b = coolPicture(kSize), black = solid(kSize, Qt::black);
+    renderer->setSourceImage(a, b, black);
+    EXPECT_FALSE(a.isDetached());
+
+    const QImage frame = renderer->renderAtTime(0.5, a, b, black);
+    EXPECT_FALSE(frame.isNull());
+    EXPECT_EQ(renderer->snapshotImage(), frame);
+    for (const char *key : {"Image1", "Image2", "BackgroundImage"}) {
+        SCOPED_TRACE(key);
+        EXPECT_TRUE(renderer->imageForInputKey(key).isNull());
+    }
+    // Nothing else shares the caller's pictures any more.
+    EXPECT_TRUE(a.isDetached());
+    EXPECT_TRUE(b.isDetached());
+    EXPECT_TRUE(black.isDetached());
+
+    // Nor when the background is all there is to show.
+    const QImage backgroundOnly = renderer->renderAtTime(0.5, QImage(), QImage(), black);
+    EXPECT_LE(maxChannelDifference(backgroundOnly, black), 0);
+    EXPECT_TRUE(black.isDetached());
 }
 
 TEST_P(EachTransition, GivesTheSamePixelsOnFourThreadsAtOnce)
