@@ -1,15 +1,14 @@
 #include "Reelsmith/audio/LMOutputAudioGraph.h"
-#include "Reelsmith/media/LMFFPacket.h"
-#include "Reelsmith/media/LMFFMedia.h"
 #include "Reelsmith/frames/LMMovieImage.h"
-#include "Reelsmith/movie/LMFFMovie.h"
+#include "Reelsmith/media/LMFFMedia.h"
+#include "Reelsmith/media/LMFFPacket.h"
 #include "Reelsmith/media/LMMediaSource.h"
+#include "Reelsmith/movie/LMFFMovie.h"
 #include "support/AudioFixtures.h"
 #include "support/MediaFixtures.h"
 
 #include <QElapsedTimer>
 #include <QFileInfo>
-#include <QTemporaryDir>
 #include <chrono>
 #include <cmath>
 #include <future>
@@ -39,60 +38,16 @@ std::shared_ptr<LMMovieImage> currentImage(LMFFMovie &movie)
     return result;
 }
 
-// Small clips that only this program needs, made once.
+// Small clips that only this program needs.
 class MovieFiles : public ::testing::Test
 {
 protected:
-    static void SetUpTestSuite() { s_dir = new QTemporaryDir; }
-    static void TearDownTestSuite()
-    {
-        delete s_dir;
-        s_dir = nullptr;
-    }
-    static QString make(const QString &name, const QStringList &args)
-    {
-        const QString path = s_dir->filePath(name);
-        if (QFileInfo::exists(path))
-            return path;
-        QString error;
-        EXPECT_TRUE(fixtures::runFfmpeg(args + QStringList{path}, path, &error))
-            << error.toStdString();
-        return path;
-    }
-    // One second of 720x576 MPEG-2 with the given sample aspect ratio.
     static QString palWithSar(const QString &sar)
     {
-        return make(QStringLiteral("pal_%1.mpg").arg(QString(sar).replace('/', '_')),
-                    {"-f",
-                     "lavfi",
-                     "-i",
-                     "testsrc=size=720x576:rate=25:duration=1",
-                     "-vf",
-                     QStringLiteral("setsar=%1").arg(sar),
-                     "-c:v",
-                     "mpeg2video",
-                     "-f",
-                     "vob"});
+        return MediaFixtures::shared().palWithSar(sar);
     }
-    // One second of 16:9 square-pixel H.264.
-    static QString wide()
-    {
-        return make(QStringLiteral("wide.mp4"),
-                    {"-f",
-                     "lavfi",
-                     "-i",
-                     "testsrc=size=320x180:rate=25:duration=1",
-                     "-c:v",
-                     "libx264",
-                     "-preset",
-                     "veryfast",
-                     "-pix_fmt",
-                     "yuv420p"});
-    }
-    static QTemporaryDir *s_dir;
+    static QString wide() { return MediaFixtures::shared().wide169(); }
 };
-
-QTemporaryDir *MovieFiles::s_dir = nullptr;
 
 TEST(Movie, SeekToTwoSecondsShowsTheFrameTheFfmpegProgramShowsThere)
 {
