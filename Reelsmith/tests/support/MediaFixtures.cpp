@@ -77,6 +77,7 @@ bool makeOnce(const QString &path,
                                 "before the tests; in a ThreadSanitizer build the tests start no "
                                 "child process)")
                      .arg(path, QString::fromLatin1(kMakerProgram));
+        qWarning("%s", qPrintable(*error));
         return false;
     }
 #endif
