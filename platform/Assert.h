@@ -8,10 +8,13 @@ namespace platform {
 bool assertionFailed(const char *condition, const char *file, int line);
 } // namespace platform
 
-#define DW_ASSERT(condition, recovery)                                                           \
-    do {                                                                                         \
-        if (!(condition)) {                                                                      \
-            platform::assertionFailed(#condition, __FILE__, __LINE__);                           \
-            recovery;                                                                            \
-        }                                                                                        \
-    } while (false)
+// The recovery statement runs in the caller's own scope, so `continue` and `break` act on the
+// caller's loop (or switch) and `return` leaves the caller. The trailing static_assert only takes
+// the caller's semicolon; it also makes a following `else` a compile error instead of letting it
+// bind to the macro's own if.
+#define DW_ASSERT(condition, recovery)                                                             \
+    if (!(condition)) {                                                                            \
+        platform::assertionFailed(#condition, __FILE__, __LINE__);                                 \
+        recovery;                                                                                  \
+    }                                                                                              \
+    static_assert(true)

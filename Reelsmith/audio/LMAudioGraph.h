@@ -28,7 +28,7 @@ class LMAudioGraph
 public:
     static constexpr int kSampleRate = 44100;
     static constexpr int kChannels = 2;
-    static constexpr int kBytesPerFrame = 8;
+    static constexpr int kBytesPerFrame = kChannels * int(sizeof(float)); // interleaved float
     /**
      * Frames per render period. The producer tops up 2048 frames at a time, so a period at rates
      * up to 4 (rate x period input frames) stays within one refill.

@@ -1,7 +1,7 @@
 #include "Reelsmith/audio/LMFFAudioResample.h"
 
-#include "Reelsmith/detail/FFmpegHelpers.h"
 #include "Reelsmith/LMFunctions.h"
+#include "Reelsmith/detail/FFmpegHelpers.h"
 
 #include <cstring>
 
@@ -31,6 +31,9 @@ int64_t layoutMaskOfFrame(const AVFrame *frame, int64_t fallback)
     return lm_get_default_channel_layout(layout.nb_channels);
 }
 
+// The queue's first allocation; it grows as converted audio arrives.
+constexpr int kFifoStartFrames = 4096;
+
 bool isUsableFormat(const LMFFAudioFormat &format)
 {
     return format.sample_fmt > AV_SAMPLE_FMT_NONE && format.sample_fmt < AV_SAMPLE_FMT_NB
@@ -54,8 +57,7 @@ struct SampleBuffer
 
 LMFFAudioResample::LMFFAudioResample()
     : m_outFormat(lm_get_default_audio_format())
-{
-}
+{}
 
 LMFFAudioResample::~LMFFAudioResample()
 {
@@ -124,13 +126,13 @@ bool LMFFAudioResample::openLocked()
         result = swr_init(context);
     av_channel_layout_uninit(&inLayout);
     av_channel_layout_uninit(&outLayout);
+    Reelsmith::detail::SwrContextPtr made(context);
     if (result < 0) {
-        swr_free(&context);
         m_lastError
             = QStringLiteral("cannot open the audio converter: %1").arg(ffmpegErrorText(result));
         return false;
     }
-    m_context = context;
+    m_context = std::move(made);
     if (!ensureFifoLocked()) {
         freeConverterLocked();
         return false;
@@ -143,11 +145,9 @@ bool LMFFAudioResample::ensureFifoLocked()
     if (m_fifo && isFFAudioFormatEqual(m_fifoFormat, m_outFormat))
         return true;
     // Samples queued in another output format cannot be read out in this one.
-    if (m_fifo)
-        av_audio_fifo_free(m_fifo);
-    m_fifo = av_audio_fifo_alloc(AVSampleFormat(m_outFormat.sample_fmt),
-                                 lm_get_channel_layout_nb_channels(m_outFormat.channel_layout),
-                                 4096);
+    m_fifo.reset(av_audio_fifo_alloc(AVSampleFormat(m_outFormat.sample_fmt),
+                                     lm_get_channel_layout_nb_channels(m_outFormat.channel_layout),
+                                     kFifoStartFrames));
     m_fifoFormat = m_outFormat;
     if (!m_fifo) {
         m_lastError = QStringLiteral("cannot allocate the audio queue");
@@ -158,16 +158,14 @@ bool LMFFAudioResample::ensureFifoLocked()
 
 void LMFFAudioResample::freeConverterLocked()
 {
-    swr_free(&m_context);
+    m_context.reset();
 }
 
 void LMFFAudioResample::close()
 {
     std::lock_guard guard(m_lock);
     freeConverterLocked();
-    if (m_fifo)
-        av_audio_fifo_free(m_fifo);
-    m_fifo = nullptr;
+    m_fifo.reset();
 }
 
 void LMFFAudioResample::convertFormatTo(const LMFFAudioFormat &in, const LMFFAudioFormat &out)
@@ -187,29 +185,28 @@ int LMFFAudioResample::convertIntoFifoLocked(const uint8_t *const *input, int in
 {
     if (!m_context || !m_fifo)
         return 0;
-    const int capacity = swr_get_out_samples(m_context, inputFrames);
+    const int capacity = swr_get_out_samples(m_context.get(), inputFrames);
     if (capacity <= 0)
         return 0;
     SampleBuffer buffer;
     int linesize = 0;
     const int channels = lm_get_channel_layout_nb_channels(m_outFormat.channel_layout);
-    int result = av_samples_alloc_array_and_samples(&buffer.planes,
-                                                    &linesize,
-                                                    channels,
-                                                    capacity,
-                                                    AVSampleFormat(m_outFormat.sample_fmt),
-                                                    0);
+    int result = av_samples_alloc_array_and_samples(
+        &buffer.planes, &linesize, channels, capacity, AVSampleFormat(m_outFormat.sample_fmt), 0);
     if (result < 0) {
-        m_lastError = QStringLiteral("cannot allocate converted audio: %1").arg(ffmpegErrorText(result));
+        m_lastError
+            = QStringLiteral("cannot allocate converted audio: %1").arg(ffmpegErrorText(result));
         return 0;
     }
     const int converted = swr_convert(
-        m_context, buffer.planes, capacity, const_cast<const uint8_t **>(input), inputFrames);
+        m_context.get(), buffer.planes, capacity, const_cast<const uint8_t **>(input), inputFrames);
     if (converted < 0) {
         m_lastError = QStringLiteral("audio conversion failed: %1").arg(ffmpegErrorText(converted));
         return 0;
     }
-    if (converted > 0 && av_audio_fifo_write(m_fifo, reinterpret_cast<void **>(buffer.planes), converted) < converted) {
+    if (converted > 0
+        && av_audio_fifo_write(m_fifo.get(), reinterpret_cast<void **>(buffer.planes), converted)
+               < converted) {
         m_lastError = QStringLiteral("cannot queue converted audio");
         return 0;
     }
@@ -236,9 +233,8 @@ int LMFFAudioResample::convertFrameTo(const AVFrame *in, AVFrame *out)
     std::lock_guard guard(m_lock);
     int inputFrames = 0;
     if (in && in->nb_samples > 0 && in->data[0]) {
-        const LMFFAudioFormat format{in->format,
-                                     layoutMaskOfFrame(in, m_inFormat.channel_layout),
-                                     in->sample_rate};
+        const LMFFAudioFormat format{
+            in->format, layoutMaskOfFrame(in, m_inFormat.channel_layout), in->sample_rate};
         if (!isFFAudioFormatEqual(format, m_inFormat))
             convertFormatTo(format, m_outFormat);
         inputFrames = in->nb_samples;
@@ -255,7 +251,7 @@ int LMFFAudioResample::convertFrameTo(const AVFrame *in, AVFrame *out)
     int read = 0;
     if (outputFrames > 0 && m_fifo) {
         uint8_t **planes = out->extended_data ? out->extended_data : out->data;
-        read = av_audio_fifo_read(m_fifo, reinterpret_cast<void **>(planes), outputFrames);
+        read = av_audio_fifo_read(m_fifo.get(), reinterpret_cast<void **>(planes), outputFrames);
         if (read < 0) {
             m_lastError = QStringLiteral("cannot read queued audio: %1").arg(ffmpegErrorText(read));
             read = 0;
@@ -279,7 +275,8 @@ void LMFFAudioResample::writeSampleFrame(const uint8_t *data, int frames)
     const LMFFAudioFormat format = m_inFormat;
     if (!isUsableFormat(format))
         return;
-    AVFrame *frame = av_frame_alloc();
+    // The planes point into the caller's bytes; only the frame itself is ours.
+    const Reelsmith::detail::BorrowedFramePtr frame = Reelsmith::detail::makeBorrowedFrame();
     if (!frame)
         return;
     frame->nb_samples = frames;
@@ -296,28 +293,20 @@ void LMFFAudioResample::writeSampleFrame(const uint8_t *data, int frames)
                                1)
         >= 0) {
         frame->extended_data = frame->data;
-        convertFrameTo(frame, nullptr);
+        convertFrameTo(frame.get(), nullptr);
     }
-    // The planes point into the caller's bytes; only the frame itself is ours.
-    std::memset(frame->data, 0, sizeof frame->data);
-    frame->extended_data = nullptr;
-    av_frame_free(&frame);
 }
 
 int LMFFAudioResample::readIntoBufferLocked(uint8_t *buffer, int frames)
 {
-    AVFrame *frame = av_frame_alloc();
+    // The plane is the caller's buffer; only the frame itself is ours.
+    const Reelsmith::detail::BorrowedFramePtr frame = Reelsmith::detail::makeBorrowedFrame();
     if (!frame)
         return 0;
     frame->data[0] = buffer;
     frame->extended_data = frame->data;
     frame->nb_samples = frames;
-    const int read = convertFrameTo(nullptr, frame);
-    // The plane is the caller's buffer; only the frame itself is ours.
-    frame->data[0] = nullptr;
-    frame->extended_data = nullptr;
-    av_frame_free(&frame);
-    return read;
+    return convertFrameTo(nullptr, frame.get());
 }
 
 bool LMFFAudioResample::readSampleFrame(uint8_t *buffer, int frames)
@@ -336,10 +325,12 @@ int LMFFAudioResample::readSampleFrameFillSilence(uint8_t *buffer, int frames)
     const int read = readIntoBufferLocked(buffer, frames);
 
     const int channels = lm_get_channel_layout_nb_channels(m_outFormat.channel_layout);
-    const int bytesPerFrame = av_get_bytes_per_sample(AVSampleFormat(m_outFormat.sample_fmt)) * channels;
+    const int bytesPerFrame
+        = av_get_bytes_per_sample(AVSampleFormat(m_outFormat.sample_fmt)) * channels;
     if (read < frames && bytesPerFrame > 0) {
         uint8_t *rest[1] = {buffer + size_t(read) * size_t(bytesPerFrame)};
-        av_samples_set_silence(rest, 0, frames - read, channels, AVSampleFormat(m_outFormat.sample_fmt));
+        av_samples_set_silence(
+            rest, 0, frames - read, channels, AVSampleFormat(m_outFormat.sample_fmt));
     }
     return read;
 }
@@ -347,5 +338,5 @@ int LMFFAudioResample::readSampleFrameFillSilence(uint8_t *buffer, int frames)
 int LMFFAudioResample::outputSamples() const
 {
     std::lock_guard guard(m_lock);
-    return m_fifo ? av_audio_fifo_size(m_fifo) : 0;
+    return m_fifo ? av_audio_fifo_size(m_fifo.get()) : 0;
 }

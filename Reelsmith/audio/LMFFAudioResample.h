@@ -1,13 +1,10 @@
 #pragma once
 
 #include "Reelsmith/LMTypes.h"
+#include "Reelsmith/detail/FFmpegPointers.h"
 
 #include <QString>
 #include <mutex>
-
-struct AVFrame;
-struct AVAudioFifo;
-struct SwrContext;
 
 /**
  * Converts decoded audio from whatever a stream delivers into one output format and queues the
@@ -102,8 +99,8 @@ private:
     mutable std::recursive_mutex m_lock;
     LMFFAudioFormat m_inFormat{};
     LMFFAudioFormat m_outFormat{};
-    SwrContext *m_context = nullptr;
-    AVAudioFifo *m_fifo = nullptr;
+    Reelsmith::detail::SwrContextPtr m_context;
+    Reelsmith::detail::AudioFifoPtr m_fifo;
     LMFFAudioFormat m_fifoFormat{};
     QString m_lastError;
 };

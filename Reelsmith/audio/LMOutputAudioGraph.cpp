@@ -16,7 +16,7 @@ constexpr double kMaxRenderRate = 32.0;
 LMOutputAudioGraph::LMOutputAudioGraph()
 {
     // Room for a period at rates up to 5 without growing on the render thread.
-    m_scratch.reserve(size_t(kPeriodFrames * 5 + 1) * 2);
+    m_scratch.reserve(size_t(kPeriodFrames * 5 + 1) * kChannels);
     initGraph();
 }
 
@@ -34,7 +34,7 @@ void LMOutputAudioGraph::createNode()
 
 void LMOutputAudioGraph::configNode()
 {
-    // The input format is fixed at 44100 Hz float stereo, the format the device is opened in.
+    // The input format is fixed at the device format (kSampleRate, float, kChannels).
 }
 
 void LMOutputAudioGraph::setDelegate(LMOutputAudioGraphDelegate *delegate)
@@ -113,7 +113,7 @@ bool LMOutputAudioGraph::readSampleFrame(float *buffer, int frames)
     std::lock_guard guard(m_renderLock);
     if (m_resetRateState.exchange(false)) {
         m_phase = 0;
-        m_carry[0] = m_carry[1] = 0;
+        std::fill(std::begin(m_carry), std::end(m_carry), 0.0f);
     }
     const double rate = double(this->rate());
     bool complete;
@@ -121,8 +121,7 @@ bool LMOutputAudioGraph::readSampleFrame(float *buffer, int frames)
         const size_t wanted = size_t(frames) * kBytesPerFrame;
         complete = m_dataBuffer.readBytesLength(buffer, wanted) == wanted;
         if (complete) {
-            m_carry[0] = buffer[2 * (frames - 1)];
-            m_carry[1] = buffer[2 * (frames - 1) + 1];
+            std::copy_n(buffer + size_t(frames - 1) * kChannels, kChannels, m_carry);
             m_phase = 0;
         }
     } else {
@@ -131,12 +130,12 @@ bool LMOutputAudioGraph::readSampleFrame(float *buffer, int frames)
     if (!complete) {
         qCDebug(Reelsmith::lcAudioTrace, "audio output underflow: %d frames of silence", frames);
         m_phase = 0;
-        m_carry[0] = m_carry[1] = 0;
+        std::fill(std::begin(m_carry), std::end(m_carry), 0.0f);
         return false;
     }
     const float gain = m_volume.load();
     if (gain != 1.0f) {
-        for (int i = 0; i < frames * 2; ++i)
+        for (int i = 0; i < frames * kChannels; ++i)
             buffer[i] *= gain;
     }
     return true;
@@ -148,25 +147,23 @@ bool LMOutputAudioGraph::readResampledLocked(float *buffer, int frames, double r
     // previous cycle (index 0 of the scratch); the frames this cycle consumes follow it.
     const double end = m_phase + double(frames) * rate;
     const int needed = int(std::floor(end));
-    m_scratch.resize(size_t(needed + 1) * 2);
-    m_scratch[0] = m_carry[0];
-    m_scratch[1] = m_carry[1];
+    m_scratch.resize(size_t(needed + 1) * kChannels);
+    std::copy_n(m_carry, kChannels, m_scratch.begin());
     const size_t wanted = size_t(needed) * kBytesPerFrame;
-    if (needed > 0 && m_dataBuffer.readBytesLength(m_scratch.data() + 2, wanted) != wanted)
+    if (needed > 0 && m_dataBuffer.readBytesLength(m_scratch.data() + kChannels, wanted) != wanted)
         return false;
     for (int i = 0; i < frames; ++i) {
         const double position = m_phase + double(i) * rate;
         const int index = int(position);
         const float fraction = float(position - index);
         const int next = std::min(index + 1, needed);
-        for (int channel = 0; channel < 2; ++channel) {
-            const float a = m_scratch[size_t(index) * 2 + channel];
-            const float b = m_scratch[size_t(next) * 2 + channel];
-            buffer[i * 2 + channel] = a + (b - a) * fraction;
+        for (int channel = 0; channel < kChannels; ++channel) {
+            const float a = m_scratch[size_t(index) * kChannels + channel];
+            const float b = m_scratch[size_t(next) * kChannels + channel];
+            buffer[i * kChannels + channel] = a + (b - a) * fraction;
         }
     }
-    m_carry[0] = m_scratch[size_t(needed) * 2];
-    m_carry[1] = m_scratch[size_t(needed) * 2 + 1];
+    std::copy_n(m_scratch.begin() + ptrdiff_t(needed) * kChannels, kChannels, m_carry);
     m_phase = end - needed;
     return true;
 }

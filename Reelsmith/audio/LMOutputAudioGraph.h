@@ -93,6 +93,6 @@ private:
     std::mutex m_renderLock;
     std::atomic<bool> m_resetRateState{false};
     std::vector<float> m_scratch;
-    float m_carry[2] = {0, 0};
+    float m_carry[kChannels] = {}; // the last input frame of the previous cycle
     double m_phase = 0;
 };

@@ -1,6 +1,7 @@
 #include "Reelsmith/audio/SdlAudioOutput.h"
 
 #include "Reelsmith/audio/AudioLog.h"
+#include "Reelsmith/audio/LMAudioGraph.h"
 
 #include <SDL2/SDL.h>
 #include <algorithm>
@@ -38,7 +39,8 @@ bool initialiseLocked(AudioSystem &system, QString *error)
         return true;
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
-        qCInfo(lcAudio).noquote() << "no audio driver:" << sdlError() << "- using the silent output";
+        qCInfo(lcAudio).noquote() << "no audio driver:" << sdlError()
+                                  << "- using the silent output";
         SDL_SetHintWithPriority(SDL_HINT_AUDIODRIVER, "dummy", SDL_HINT_OVERRIDE);
         if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
             if (error)
@@ -79,9 +81,9 @@ bool SdlAudioOutput::open(Callback callback, void *userdata, int periodFrames, Q
         return false;
 
     SDL_AudioSpec want{};
-    want.freq = 44100;
+    want.freq = LMAudioGraph::kSampleRate;
     want.format = AUDIO_F32SYS;
-    want.channels = 2;
+    want.channels = Uint8(LMAudioGraph::kChannels);
     want.samples = Uint16(std::clamp(periodFrames, 64, 2048));
     want.callback = callback;
     want.userdata = userdata;

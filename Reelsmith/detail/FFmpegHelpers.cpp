@@ -15,30 +15,30 @@ QString ffmpegErrorText(int code)
     return QString::fromUtf8(text);
 }
 
-bool scaleFrame(SwsContext **context, const AVFrame *src, AVFrame *dst)
+bool scaleFrame(SwsContextPtr &context, const AVFrame *src, AVFrame *dst)
 {
-    if (!context)
-        return false;
     if (!src || !src->data[0] || src->width < 1 || src->height < 1
         || !sws_isSupportedInput(AVPixelFormat(src->format)))
         return false;
     if (!dst || !dst->data[0] || dst->width < 1 || dst->height < 1
         || !sws_isSupportedOutput(AVPixelFormat(dst->format)))
         return false;
-    *context = sws_getCachedContext(*context,
-                                    src->width,
-                                    src->height,
-                                    AVPixelFormat(src->format),
-                                    dst->width,
-                                    dst->height,
-                                    AVPixelFormat(dst->format),
-                                    SWS_BILINEAR,
-                                    nullptr,
-                                    nullptr,
-                                    nullptr);
-    if (!*context)
+    // The cached-context call frees the old context itself when it has to make a new one.
+    SwsContext *scaler = sws_getCachedContext(context.release(),
+                                              src->width,
+                                              src->height,
+                                              AVPixelFormat(src->format),
+                                              dst->width,
+                                              dst->height,
+                                              AVPixelFormat(dst->format),
+                                              SWS_BILINEAR,
+                                              nullptr,
+                                              nullptr,
+                                              nullptr);
+    context.reset(scaler);
+    if (!context)
         return false;
-    sws_scale(*context, src->data, src->linesize, 0, src->height, dst->data, dst->linesize);
+    sws_scale(context.get(), src->data, src->linesize, 0, src->height, dst->data, dst->linesize);
     return true;
 }
 

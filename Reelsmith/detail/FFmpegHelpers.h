@@ -3,14 +3,13 @@
 // Small FFmpeg helpers that several engine classes need in the same form. Any thread; a scaler
 // context belongs to its caller, who uses it from one thread at a time.
 
+#include "Reelsmith/detail/FFmpegPointers.h"
+
 #include <QString>
 
 extern "C" {
 #include <libavutil/rational.h>
 }
-
-struct AVFrame;
-struct SwsContext;
 
 namespace Reelsmith::detail {
 
@@ -20,9 +19,9 @@ inline constexpr AVRational kEngineTimeBase{1, 1000000};
 // av_strerror's text for an FFmpeg error code, for lastError() and the log.
 QString ffmpegErrorText(int code);
 
-// Scales and converts src into dst's size and pixel format through *context, which is created or
-// replaced as the formats require and stays the caller's to free. False, with dst untouched, when
+// Scales and converts src into dst's size and pixel format through context, which is created or
+// replaced as the formats require and stays the caller's. False, with dst untouched, when
 // either frame has no pixels or a format the scaler cannot take.
-bool scaleFrame(SwsContext **context, const AVFrame *src, AVFrame *dst);
+bool scaleFrame(SwsContextPtr &context, const AVFrame *src, AVFrame *dst);
 
 } // namespace Reelsmith::detail

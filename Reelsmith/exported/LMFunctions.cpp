@@ -1,6 +1,7 @@
 #include "Reelsmith/LMFunctions.h"
 
 #include "Reelsmith/LibMedia.h"
+#include "Reelsmith/detail/FFmpegHelpers.h"
 
 #include <cmath>
 #include <ctime>
@@ -45,32 +46,58 @@ struct LanguageName
 // English display names by language index. Index 86 has a code but no name; 95..127 have
 // neither.
 const LanguageName kLanguageNames[] = {
-    {0, "English"},        {1, "French"},       {2, "German"},       {3, "Italian"},
-    {4, "Dutch"},          {5, "Swedish"},      {6, "Spanish"},      {7, "Danish"},
-    {8, "Portuguese"},     {9, "Norwegian"},    {10, "Hebrew"},      {11, "Japanese"},
-    {12, "Arabic"},        {13, "Finnish"},     {14, "Greek"},       {15, "Icelandic"},
-    {16, "Maltese"},       {17, "Turkish"},     {18, "Croatian"},    {19, "Traditional Chinese"},
-    {20, "Urdu"},          {21, "Hindi"},       {22, "Thai"},        {23, "Korean"},
-    {24, "Lithuanian"},    {25, "Polish"},      {26, "Hungarian"},   {27, "Estonian"},
-    {28, "Lettish"},       {29, "Sami"},        {30, "Faroese"},     {31, "Farsi"},
-    {32, "Russian"},       {33, "Simplified Chinese"}, {34, "Flemish"}, {35, "Irish"},
-    {36, "Albanian"},      {37, "Romanian"},    {38, "Czech"},       {39, "Slovak"},
-    {40, "Slovenian"},     {41, "Yiddish"},     {42, "Serbian"},     {43, "Macedonian"},
-    {44, "Bulgarian"},     {45, "Ukrainian"},   {46, "Belarusian"},  {47, "Uzbek"},
-    {48, "Kazakh"},        {49, "Azerbaijani"}, {50, "AzerbaijanAr"}, {51, "Armenian"},
-    {52, "Georgian"},      {53, "Moldavian"},   {54, "Kirghiz"},     {55, "Tajiki"},
-    {56, "Turkmen"},       {57, "Mongolian"},   {58, "MongolianCyr"}, {59, "Pashto"},
-    {60, "Kurdish"},       {61, "Kashmiri"},    {62, "Sindhi"},      {63, "Tibetan"},
-    {64, "Nepali"},        {65, "Sanskrit"},    {66, "Marathi"},     {67, "Bengali"},
-    {68, "Assamese"},      {69, "Gujarati"},    {70, "Punjabi"},     {71, "Oriya"},
-    {72, "Malayalam"},     {73, "Kannada"},     {74, "Tamil"},       {75, "Telugu"},
-    {76, "Sinhala"},       {77, "Burmese"},     {78, "Khmer"},       {79, "Lao"},
-    {80, "Vietnamese"},    {81, "Indonesian"},  {82, "Tagalog"},     {83, "MalayRoman"},
-    {84, "MalayArabic"},   {85, "Amharic"},     {87, "Oromo"},       {88, "Somali"},
-    {89, "Swahili"},       {90, "Kinyarwanda"}, {91, "Rundi"},       {92, "Nyanja"},
-    {93, "Malagasy"},      {94, "Esperanto"},   {128, "Welsh"},      {129, "Basque"},
-    {130, "Catalan"},      {131, "Latin"},      {132, "Quechua"},    {133, "Guarani"},
-    {134, "Aymara"},       {135, "Tatar"},      {136, "Uighur"},     {137, "Dzongkha"},
+    {0, "English"},       {1, "French"},
+    {2, "German"},        {3, "Italian"},
+    {4, "Dutch"},         {5, "Swedish"},
+    {6, "Spanish"},       {7, "Danish"},
+    {8, "Portuguese"},    {9, "Norwegian"},
+    {10, "Hebrew"},       {11, "Japanese"},
+    {12, "Arabic"},       {13, "Finnish"},
+    {14, "Greek"},        {15, "Icelandic"},
+    {16, "Maltese"},      {17, "Turkish"},
+    {18, "Croatian"},     {19, "Traditional Chinese"},
+    {20, "Urdu"},         {21, "Hindi"},
+    {22, "Thai"},         {23, "Korean"},
+    {24, "Lithuanian"},   {25, "Polish"},
+    {26, "Hungarian"},    {27, "Estonian"},
+    {28, "Lettish"},      {29, "Sami"},
+    {30, "Faroese"},      {31, "Farsi"},
+    {32, "Russian"},      {33, "Simplified Chinese"},
+    {34, "Flemish"},      {35, "Irish"},
+    {36, "Albanian"},     {37, "Romanian"},
+    {38, "Czech"},        {39, "Slovak"},
+    {40, "Slovenian"},    {41, "Yiddish"},
+    {42, "Serbian"},      {43, "Macedonian"},
+    {44, "Bulgarian"},    {45, "Ukrainian"},
+    {46, "Belarusian"},   {47, "Uzbek"},
+    {48, "Kazakh"},       {49, "Azerbaijani"},
+    {50, "AzerbaijanAr"}, {51, "Armenian"},
+    {52, "Georgian"},     {53, "Moldavian"},
+    {54, "Kirghiz"},      {55, "Tajiki"},
+    {56, "Turkmen"},      {57, "Mongolian"},
+    {58, "MongolianCyr"}, {59, "Pashto"},
+    {60, "Kurdish"},      {61, "Kashmiri"},
+    {62, "Sindhi"},       {63, "Tibetan"},
+    {64, "Nepali"},       {65, "Sanskrit"},
+    {66, "Marathi"},      {67, "Bengali"},
+    {68, "Assamese"},     {69, "Gujarati"},
+    {70, "Punjabi"},      {71, "Oriya"},
+    {72, "Malayalam"},    {73, "Kannada"},
+    {74, "Tamil"},        {75, "Telugu"},
+    {76, "Sinhala"},      {77, "Burmese"},
+    {78, "Khmer"},        {79, "Lao"},
+    {80, "Vietnamese"},   {81, "Indonesian"},
+    {82, "Tagalog"},      {83, "MalayRoman"},
+    {84, "MalayArabic"},  {85, "Amharic"},
+    {87, "Oromo"},        {88, "Somali"},
+    {89, "Swahili"},      {90, "Kinyarwanda"},
+    {91, "Rundi"},        {92, "Nyanja"},
+    {93, "Malagasy"},     {94, "Esperanto"},
+    {128, "Welsh"},       {129, "Basque"},
+    {130, "Catalan"},     {131, "Latin"},
+    {132, "Quechua"},     {133, "Guarani"},
+    {134, "Aymara"},      {135, "Tatar"},
+    {136, "Uighur"},      {137, "Dzongkha"},
     {138, "JavaneseRom"},
 };
 
@@ -142,12 +169,12 @@ int32_t movieFileOutputFormatToDefaults(LMFFMovieFileOutputFormat *format)
 
 int64_t lm_default_time_base(void)
 {
-    return 1000000;
+    return Reelsmith::detail::kEngineTimeBase.den;
 }
 
 double lm_ff_time_to_double(int64_t time)
 {
-    return double(time) / 1000000.0;
+    return double(time) / double(Reelsmith::detail::kEngineTimeBase.den);
 }
 
 uint64_t lm_wall_absolute_time(void)
@@ -159,7 +186,10 @@ uint64_t lm_wall_absolute_time(void)
 
 int64_t lm_wall_absolute_fftime(void)
 {
-    return int64_t(double(lm_wall_absolute_time()) / 1e9 * 1e6);
+    // Nanoseconds to engine ticks.
+    constexpr double kNanosecondsPerSecond = 1e9;
+    return int64_t(double(lm_wall_absolute_time()) / kNanosecondsPerSecond
+                   * double(Reelsmith::detail::kEngineTimeBase.den));
 }
 
 int32_t lm_round_to_align(int32_t align, double value)
@@ -228,7 +258,8 @@ QVariantMap lm_movie_file_ouput_format_to_dict(const LMFFMovieFileOutputFormat &
 
 LMFFMovieFileOutputFormat lm_movie_file_ouput_format_from_dict(const QVariantMap &dict)
 {
-    auto intValue = [&dict](const char *key) { return int32_t(dict.value(QLatin1String(key)).toInt()); };
+    auto intValue
+        = [&dict](const char *key) { return int32_t(dict.value(QLatin1String(key)).toInt()); };
     LMFFMovieFileOutputFormat format;
     format.width = intValue("width");
     format.height = intValue("height");

@@ -1,8 +1,8 @@
 #include "Reelsmith/frames/LMFFImage.h"
 
 #include "Reelsmith/detail/FFmpegHelpers.h"
-#include "Reelsmith/media/LMFFPacket.h"
 #include "Reelsmith/frames/LMDataImage.h"
+#include "Reelsmith/media/LMFFPacket.h"
 
 #include <algorithm>
 #include <cstring>
@@ -35,17 +35,7 @@ uint8_t clampByte(double value)
 
 LMFFImage::LMFFImage() = default;
 
-LMFFImage::~LMFFImage()
-{
-    if (m_owned) {
-        av_frame_free(&m_frame);
-        av_packet_free(&m_packet);
-    } else if (m_packet && m_isPacket && !m_packet->buf) {
-        // The empty packet of imageWithPacket(null) was made here; it holds no data of anyone's.
-        av_packet_free(&m_packet);
-    }
-    sws_freeContext(m_scaler);
-}
+LMFFImage::~LMFFImage() = default;
 
 std::shared_ptr<LMFFImage> LMFFImage::imageWithEmptyFrame()
 {
@@ -62,6 +52,8 @@ std::shared_ptr<LMFFImage> LMFFImage::imageWithFrameOwned(AVFrame *frame, bool o
     auto image = std::make_shared<LMFFImage>();
     image->m_frame = frame;
     image->m_owned = owned;
+    if (owned)
+        image->m_ownedFrame.reset(frame);
     return image;
 }
 
@@ -70,10 +62,10 @@ std::shared_ptr<LMFFImage> LMFFImage::imageWithPacket(const AVPacket *packet)
     auto image = std::make_shared<LMFFImage>();
     image->m_isPacket = true;
     if (packet) {
-        image->m_packet = av_packet_clone(packet);
+        image->m_packet = Reelsmith::detail::clonePacket(packet);
         image->m_owned = true;
     } else {
-        image->m_packet = av_packet_alloc();
+        image->m_packet = Reelsmith::detail::makePacket();
     }
     return image;
 }
@@ -239,7 +231,7 @@ void LMFFImage::convertFrameTo(AVFrame *dst)
 
 bool LMFFImage::convertFrame(const AVFrame *src, AVFrame *dst)
 {
-    return Reelsmith::detail::scaleFrame(&m_scaler, src, dst);
+    return Reelsmith::detail::scaleFrame(m_scaler, src, dst);
 }
 
 void LMFFImage::convertColorSpaceToBitmapContext(LMDataImage &image)
@@ -255,19 +247,15 @@ void LMFFImage::convertColorSpaceToBitmapContext(LMDataImage &image)
     converted->format = AV_PIX_FMT_RGBA;
     converted->allocate(size_t(converted->bytes_per_row) * size_t(image.height));
 
-    AVFrame *src = av_frame_alloc();
-    AVFrame *dst = av_frame_alloc();
+    // The planes point into the records' bytes; only the frames are ours.
+    const Reelsmith::detail::BorrowedFramePtr src = Reelsmith::detail::makeBorrowedFrame();
+    const Reelsmith::detail::BorrowedFramePtr dst = Reelsmith::detail::makeBorrowedFrame();
     bool done = false;
     if (src && dst) {
-        image.fillAVFrame(src);
-        converted->fillAVFrame(dst);
-        done = convertFrame(src, dst);
-        // The planes point into the records' bytes; only the frames are ours.
-        std::memset(src->data, 0, sizeof src->data);
-        std::memset(dst->data, 0, sizeof dst->data);
+        image.fillAVFrame(src.get());
+        converted->fillAVFrame(dst.get());
+        done = convertFrame(src.get(), dst.get());
     }
-    av_frame_free(&src);
-    av_frame_free(&dst);
     if (!done)
         return;
     // A source without an alpha byte converts to opaque pixels.

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Reelsmith/detail/FFmpegPointers.h"
+
 #include <QImage>
 #include <QSize>
 #include <cstdint>
@@ -10,9 +12,6 @@ extern "C" {
 #include <libavutil/rational.h>
 }
 
-struct AVFrame;
-struct AVPacket;
-struct SwsContext;
 class LMDataImage;
 class LMFFPacket;
 
@@ -52,7 +51,7 @@ public:
     bool isOwned() const { return m_owned; }
     bool isPacket() const { return m_isPacket; }
     /** The held packet when isPacket(), else null. */
-    AVPacket *getPacket() const { return m_isPacket ? m_packet : nullptr; }
+    AVPacket *getPacket() const { return m_isPacket ? m_packet.get() : nullptr; }
     /** The packet's key flag; false without a packet. */
     bool isKeyPacket() const;
 
@@ -116,9 +115,11 @@ public:
 
 private:
     AVFrame *m_frame = nullptr;
-    AVPacket *m_packet = nullptr;
+    Reelsmith::detail::FramePtr m_ownedFrame; // holds m_frame when the image owns it
+    // Always the image's own: a copy of the given packet, or the empty packet made for none.
+    Reelsmith::detail::PacketPtr m_packet;
     bool m_owned = false;
     bool m_isPacket = false;
-    SwsContext *m_scaler = nullptr;
+    Reelsmith::detail::SwsContextPtr m_scaler;
     mutable std::mutex m_lock;
 };

@@ -15,17 +15,10 @@ extern "C" {
 
 LMFFImageColorspaceConverter::LMFFImageColorspaceConverter()
     : m_outputFormat{AV_PIX_FMT_RGBA, 0, 0}
-{
-    m_outputFrame = av_frame_alloc();
-}
+    , m_outputFrame(Reelsmith::detail::makeFrame())
+{}
 
-LMFFImageColorspaceConverter::~LMFFImageColorspaceConverter()
-{
-    if (m_outputFrame && m_outputAllocated)
-        av_freep(&m_outputFrame->data[0]);
-    av_frame_free(&m_outputFrame);
-    sws_freeContext(m_swsContext);
-}
+LMFFImageColorspaceConverter::~LMFFImageColorspaceConverter() = default;
 
 LMFFVideoFormat LMFFImageColorspaceConverter::outputFormat() const
 {
@@ -41,7 +34,7 @@ void LMFFImageColorspaceConverter::setOutputFormat(const LMFFVideoFormat &format
 
 AVFrame *LMFFImageColorspaceConverter::outputFrame() const
 {
-    return m_outputFrame;
+    return m_outputFrame.get();
 }
 
 bool LMFFImageColorspaceConverter::isOutputEmpty() const
@@ -60,17 +53,12 @@ void LMFFImageColorspaceConverter::convertFrame(const AVFrame *frame)
         m_outputFrame->width = format.width;
         m_outputFrame->height = format.height;
         m_outputFrame->format = format.pix_fmt;
-        if (av_image_alloc(m_outputFrame->data,
-                           m_outputFrame->linesize,
-                           format.width,
-                           format.height,
-                           AVPixelFormat(format.pix_fmt),
-                           16)
-            < 0)
+        // Rows aligned to 16 bytes for the scaler's vector code.
+        if (av_frame_get_buffer(m_outputFrame.get(), 16) < 0)
             return;
         m_outputAllocated = true;
     }
-    Reelsmith::detail::scaleFrame(&m_swsContext, frame, m_outputFrame);
+    Reelsmith::detail::scaleFrame(m_swsContext, frame, m_outputFrame.get());
 }
 
 void LMFFImageColorspaceConverter::convertBytesFormat(const uint8_t *bytes, int32_t pixFmt)
@@ -78,7 +66,7 @@ void LMFFImageColorspaceConverter::convertBytesFormat(const uint8_t *bytes, int3
     const LMFFVideoFormat format = outputFormat();
     if (!bytes || format.width <= 0 || format.height <= 0 || pixFmt < 0)
         return;
-    AVFrame *frame = av_frame_alloc();
+    const Reelsmith::detail::BorrowedFramePtr frame = Reelsmith::detail::makeBorrowedFrame();
     if (!frame)
         return;
     frame->width = format.width;
@@ -92,8 +80,7 @@ void LMFFImageColorspaceConverter::convertBytesFormat(const uint8_t *bytes, int3
                              format.height,
                              1)
         >= 0)
-        convertFrame(frame);
-    av_frame_free(&frame);
+        convertFrame(frame.get());
 }
 
 void LMFFImageColorspaceConverter::convertContext(const QImage &context)
@@ -108,7 +95,7 @@ void LMFFImageColorspaceConverter::convertContext(const QImage &context)
         source = context.convertToFormat(QImage::Format_RGBA8888);
         pixFmt = AV_PIX_FMT_RGBA;
     }
-    AVFrame *frame = av_frame_alloc();
+    const Reelsmith::detail::BorrowedFramePtr frame = Reelsmith::detail::makeBorrowedFrame();
     if (!frame)
         return;
     frame->width = source.width();
@@ -116,9 +103,7 @@ void LMFFImageColorspaceConverter::convertContext(const QImage &context)
     frame->format = pixFmt;
     frame->data[0] = const_cast<uint8_t *>(source.constBits());
     frame->linesize[0] = int(source.bytesPerLine());
-    convertFrame(frame);
-    frame->data[0] = nullptr;
-    av_frame_free(&frame);
+    convertFrame(frame.get());
 }
 
 QImage LMFFImageColorspaceConverter::createCGContext() const
@@ -169,8 +154,9 @@ void LMFFImageColorspaceConverter::drawImageTo(const QImage &image, QImage *cont
     auto wrapper = LMBitmapImage::imageWithCGContext(std::move(*context));
     if (!wrapper)
         return;
-    wrapper->drawInImage(
-        [&](QPainter &painter) { LMBitmapImage::drawImageInRect(painter, image, wrapper->drawRect()); });
+    wrapper->drawInImage([&](QPainter &painter) {
+        LMBitmapImage::drawImageInRect(painter, image, wrapper->drawRect());
+    });
     *context = std::move(*wrapper->get_cg_context_ref());
 }
 

@@ -1,12 +1,11 @@
 #pragma once
 
 #include "Reelsmith/LMTypes.h"
+#include "Reelsmith/detail/FFmpegPointers.h"
 
 #include <QImage>
 #include <mutex>
 
-struct AVFrame;
-struct SwsContext;
 class LMBitmapImage;
 
 /**
@@ -62,8 +61,8 @@ public:
 private:
     mutable std::mutex m_formatLock;
     LMFFVideoFormat m_outputFormat;
-    AVFrame *m_outputFrame = nullptr;
+    Reelsmith::detail::FramePtr m_outputFrame; // its buffer is reference-counted, freed with it
     bool m_outputAllocated = false;
     QImage m_context;
-    SwsContext *m_swsContext = nullptr;
+    Reelsmith::detail::SwsContextPtr m_swsContext;
 };

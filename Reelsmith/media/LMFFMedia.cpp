@@ -1,10 +1,12 @@
 #include "Reelsmith/media/LMFFMedia.h"
 
+#include "Reelsmith/LMFunctions.h"
 #include "Reelsmith/detail/FFmpegHelpers.h"
+#include "Reelsmith/detail/LibrarySetup.h"
 #include "Reelsmith/media/LMAssFrame.h"
+#include "Reelsmith/media/LMFFMediaOwner.h"
 #include "Reelsmith/media/LMFFMediaStream.h"
 #include "Reelsmith/media/LMFFPacket.h"
-#include "Reelsmith/media/LMFFMediaOwner.h"
 
 #include <algorithm>
 #include <vector>
@@ -33,6 +35,18 @@ constexpr int64_t kRetryStep = 500000;       // 0.5 s
 constexpr int64_t kAsfStep = 2500000;        // 2.5 s
 constexpr int64_t kRmPreroll = 100000;       // 0.1 s
 
+// Channels of one frame of the engine's output format, which the sample calls fill (interleaved).
+int outputChannels()
+{
+    static const int channels
+        = lm_get_channel_layout_nb_channels(lm_get_default_audio_format().channel_layout);
+    return channels;
+}
+
+// A DVD numbers its tracks in the low four bits of the stream id (0x80-0x87 AC-3, 0x20-0x3f
+// subpictures, ...).
+constexpr int kDvdTrackMask = 0xf;
+
 bool formatIs(const AVFormatContext *context, const char *name)
 {
     return context && context->iformat && context->iformat->name
@@ -43,15 +57,22 @@ bool formatIs(const AVFormatContext *context, const char *name)
 
 LMFFMedia::LMFFMedia()
     : last_pts(AV_NOPTS_VALUE)
-    , m_readPacket(av_packet_alloc())
-{}
+    , m_readPacket(Reelsmith::detail::makePacket())
+{
+    Reelsmith::detail::ensureLibrarySetUp();
+}
 
 LMFFMedia::~LMFFMedia()
 {
     clearCacheVideoPackets();
     // Streams close their decoders before the source closes the demuxer they point into.
     m_streams.clear();
-    av_packet_free(&m_readPacket);
+}
+
+void LMFFMedia::assertOwnerThread() const
+{
+    if (m_movie)
+        m_movie->assertOwnerThread();
 }
 
 std::shared_ptr<LMFFMedia> LMFFMedia::mediaWithSource(std::shared_ptr<LMMediaSource> source,
@@ -89,6 +110,7 @@ int64_t LMFFMedia::start_time() const
 
 void LMFFMedia::open()
 {
+    assertOwnerThread();
     if (!m_source)
         return;
     m_source->open();
@@ -115,6 +137,7 @@ void LMFFMedia::createStreams()
 
 void LMFFMedia::updateSelectStreams()
 {
+    assertOwnerThread();
     int audioCounter = 0;
     int subtitleCounter = 0;
     const bool dvd = m_source && m_source->isDVD();
@@ -129,7 +152,7 @@ void LMFFMedia::updateSelectStreams()
         }
         if (!stream->isOpen())
             continue;
-        const int dvdNumber = stream->stream() ? (stream->stream()->id & 0xf) : 0;
+        const int dvdNumber = stream->stream() ? (stream->stream()->id & kDvdTrackMask) : 0;
         if (stream->isAudio()) {
             if (selectAudios)
                 stream->enable = selectAudios->contains(dvd ? dvdNumber : audioCounter);
@@ -194,8 +217,12 @@ LMFFMediaStream *LMFFMedia::mediaStreamForStreamIndex(int index)
     if (index < 0)
         return nullptr;
     // Some demuxers (MPEG program streams) reveal streams only as their packets appear.
-    if (size_t(index) >= m_streams.size())
+    if (size_t(index) >= m_streams.size()) {
+        const size_t known = m_streams.size();
         open();
+        if (m_streams.size() > known && m_movie)
+            m_movie->mediaStreamsChanged(*this);
+    }
     return size_t(index) < m_streams.size() ? m_streams[size_t(index)].get() : nullptr;
 }
 
@@ -314,6 +341,7 @@ int64_t LMFFMedia::duration() const
 
 void LMFFMedia::seek(int64_t t)
 {
+    assertOwnerThread();
     AVFormatContext *context = formatContext();
     clearCacheVideoPackets();
     last_pts = AV_NOPTS_VALUE;
@@ -422,6 +450,7 @@ bool LMFFMedia::drainDecoders()
 
 bool LMFFMedia::forwardNextPacketCacheVideo(bool cacheVideo)
 {
+    assertOwnerThread();
     if (!cacheVideo && !m_cachedPackets.empty()) {
         std::shared_ptr<LMFFPacket> oldest = m_cachedPackets.front();
         m_cachedPackets.pop_front();
@@ -431,7 +460,7 @@ bool LMFFMedia::forwardNextPacketCacheVideo(bool cacheVideo)
     AVFormatContext *context = formatContext();
     if (!context || m_drained)
         return false;
-    if (m_endOfInput || av_read_frame(context, m_readPacket) < 0) {
+    if (m_endOfInput || av_read_frame(context, m_readPacket.get()) < 0) {
         m_endOfInput = true;
         // The held-back video packets come before the decoders' tails.
         bool routed = !m_cachedPackets.empty();
@@ -447,14 +476,14 @@ bool LMFFMedia::forwardNextPacketCacheVideo(bool cacheVideo)
             m_drained = true;
         return drained || routed;
     }
-    LMFFMediaStream *stream = streamOf(m_readPacket);
+    LMFFMediaStream *stream = streamOf(m_readPacket.get());
     if (cacheVideo && stream && isEnableForwardPacket(stream) && stream->isVideo()) {
-        if (std::shared_ptr<LMFFPacket> oldest = cacheVideoPacketPop(m_readPacket, false))
+        if (std::shared_ptr<LMFFPacket> oldest = cacheVideoPacketPop(m_readPacket.get(), false))
             forwardPacket(oldest->getPacket());
     } else {
-        forwardPacket(m_readPacket);
+        forwardPacket(m_readPacket.get());
     }
-    av_packet_unref(m_readPacket);
+    av_packet_unref(m_readPacket.get());
     return true;
 }
 
@@ -668,7 +697,8 @@ void LMFFMedia::readAudioStreamDataFrame(LMFFMediaStream *stream, float *buffer,
 bool LMFFMedia::readSampleStreamFrame(float *buffer, const QList<LMFFMediaStream *> &streams, int n)
 {
     for (int k = 0; k < streams.size(); ++k)
-        readAudioStreamDataFrame(streams[k], buffer + size_t(k) * size_t(n) * 2, n);
+        readAudioStreamDataFrame(
+            streams[k], buffer + size_t(k) * size_t(n) * size_t(outputChannels()), n);
     return true;
 }
 
@@ -677,7 +707,7 @@ bool LMFFMedia::readSampleFrame(float *buffer, int n)
     const QList<LMFFMediaStream *> streams = audios();
     if (streams.isEmpty() || n <= 0)
         return true;
-    const size_t block = size_t(n) * 2;
+    const size_t block = size_t(n) * size_t(outputChannels());
     std::vector<float> scratch(block * size_t(streams.size()), 0.0f);
     readSampleStreamFrame(scratch.data(), streams, n);
     for (size_t i = 0; i < block; ++i) {

@@ -1,8 +1,10 @@
 #pragma once
 
 #include "Reelsmith/LMTypes.h"
-#include "Reelsmith/media/LMPlacedImage.h"
+#include "Reelsmith/detail/FFmpegPointers.h"
+#include "Reelsmith/media/LMFFStreamOwner.h"
 #include "Reelsmith/media/LMMediaSource.h"
+#include "Reelsmith/media/LMPlacedImage.h"
 
 #include <QList>
 #include <QLoggingCategory>
@@ -18,9 +20,6 @@ extern "C" {
 #include <libavutil/rational.h>
 }
 
-struct AVFormatContext;
-struct AVFrame;
-struct AVPacket;
 class LMAssFrame;
 class LMFFMediaOwner;
 class LMFFMediaStream;
@@ -42,10 +41,15 @@ Q_DECLARE_LOGGING_CATEGORY(lcDemux)
  * time (LMMediaSource::start_time). At the end of input every decoder is drained once, so the
  * frames a decoder still holds (B-frame delay, audio tail) are delivered, not lost.
  *
- * Held by std::shared_ptr. Used only on the owning movie's decode queue, one call at a time;
- * nothing in it is locked. Stream decoders open and close under the codec lock.
+ * Threads: a media and its streams belong to the thread that drives them. Until it is given to a
+ * movie that is the thread that made it; from LMFFMovie::openMedias on it is that movie's decode
+ * queue, and every reading, seeking or selecting call comes from there (checked through the
+ * owner). Nothing in it is locked: other threads never read it directly but ask the movie, which
+ * publishes a snapshot of what they need. Stream decoders open and close under the codec lock.
+ *
+ * Held by std::shared_ptr.
  */
-class LMFFMedia : public std::enable_shared_from_this<LMFFMedia>
+class LMFFMedia : public std::enable_shared_from_this<LMFFMedia>, public LMFFStreamOwner
 {
 public:
     LMFFMedia();
@@ -66,12 +70,13 @@ public:
 
     // The owner and the input.
     /** The movie whose timeline holds this media (not owned); null when used alone. */
-    LMFFMediaOwner *movie() const { return m_movie; }
+    LMFFMediaOwner *movie() const override { return m_movie; }
     void setMovie(LMFFMediaOwner *movie) { m_movie = movie; }
     std::shared_ptr<LMMediaSource> source() const { return m_source; }
     void setSource(std::shared_ptr<LMMediaSource> source) { m_source = std::move(source); }
 
-    /** Engine time: where this media starts on the movie's timeline. */
+    // The fields below are owned by the media's thread (the decode queue once in a movie).
+    /** Engine time: where this media starts on the movie's timeline; set before opening. */
     int64_t movie_position = 0;
     /**
      * Engine time of the last routed packet that carried a timestamp, in the file's own clock
@@ -123,7 +128,7 @@ public:
     QStringList audioNames() const;
     QStringList subtitleNames() const;
 
-    LMFFVideoFormat videoFormat() const;
+    LMFFVideoFormat videoFormat() const override;
     float framerate() const;
     double sample_aspect_ratio() const;
     int64_t videoBitrate() const;
@@ -191,11 +196,11 @@ public:
     /** Always null: a media holds no text of its own beside its streams'. */
     QStringList textsFromAVSubtitle(const void *subtitle) const { return {}; }
 
-    // Audio, in the output format (interleaved stereo float, 8 bytes a frame).
+    // Audio, in the engine's output format (lm_get_default_audio_format: interleaved stereo float).
 
     /** k >= 1: the first k audio streams, one block of n frames each; k <= 0: all of them mixed. */
     bool readSampleNbStreamFrame(float *buffer, int k, int n);
-    /** Stream number i writes its n frames into the i-th block of n * 2 floats. */
+    /** Stream number i writes its n frames into the i-th block of n frames of the output format. */
     bool readSampleStreamFrame(float *buffer, const QList<LMFFMediaStream *> &streams, int n);
     /** Adds the sum of every audio stream's n frames to buffer (added to, not overwritten). */
     bool readSampleFrame(float *buffer, int n);
@@ -217,6 +222,7 @@ public:
 
 private:
     void createStreams();
+    void assertOwnerThread() const;
     void resetForSeek(int64_t target);
     bool drainDecoders();
     LMFFMediaStream *streamOf(const AVPacket *packet);
@@ -226,7 +232,7 @@ private:
     std::shared_ptr<LMMediaSource> m_source;
     std::vector<std::unique_ptr<LMFFMediaStream>> m_streams;
     std::deque<std::shared_ptr<LMFFPacket>> m_cachedPackets;
-    AVPacket *m_readPacket = nullptr;
+    Reelsmith::detail::PacketPtr m_readPacket;
     bool m_endOfInput = false;
     bool m_drained = false;
     // Engine time of the last video key packet routed (the landing check of a seek).

@@ -1,14 +1,13 @@
 #include "Reelsmith/media/LMFFMediaStream.h"
 
-#include "Reelsmith/detail/FFmpegHelpers.h"
-#include "Reelsmith/detail/LMCodecLock.h"
-#include "Reelsmith/audio/LMFFAudioResample.h"
 #include "Reelsmith/LMFunctions.h"
 #include "Reelsmith/LibMedia.h"
+#include "Reelsmith/audio/LMFFAudioResample.h"
+#include "Reelsmith/detail/FFmpegHelpers.h"
+#include "Reelsmith/detail/LMCodecLock.h"
 #include "Reelsmith/media/LMAssFrame.h"
-#include "Reelsmith/media/LMFFPacket.h"
-#include "Reelsmith/media/LMFFMedia.h"
 #include "Reelsmith/media/LMFFMediaOwner.h"
+#include "Reelsmith/media/LMFFPacket.h"
 
 #include <algorithm>
 #include <cmath>
@@ -42,18 +41,16 @@ int clampComponent(double value)
 
 } // namespace
 
-LMFFMediaStream::LMFFMediaStream(LMFFMedia *media, AVStream *stream)
-    : m_media(media)
+LMFFMediaStream::LMFFMediaStream(LMFFStreamOwner *owner, AVStream *stream)
+    : m_owner(owner)
     , m_stream(stream)
-    , m_currentFrame(av_frame_alloc())
-    , m_decodedFrame(av_frame_alloc())
+    , m_currentFrame(Reelsmith::detail::makeFrame())
+    , m_decodedFrame(Reelsmith::detail::makeFrame())
 {}
 
 LMFFMediaStream::~LMFFMediaStream()
 {
     close();
-    av_frame_free(&m_currentFrame);
-    av_frame_free(&m_decodedFrame);
 }
 
 int LMFFMediaStream::streamIndex() const
@@ -307,12 +304,12 @@ void LMFFMediaStream::open()
                           .arg(avcodec_get_name(m_stream->codecpar->codec_id));
         return;
     }
-    AVCodecContext *context = avcodec_alloc_context3(decoder);
+    Reelsmith::detail::CodecContextPtr context(avcodec_alloc_context3(decoder));
     if (!context) {
         m_lastError = QStringLiteral("cannot allocate a decoder");
         return;
     }
-    int result = avcodec_parameters_to_context(context, m_stream->codecpar);
+    int result = avcodec_parameters_to_context(context.get(), m_stream->codecpar);
     context->pkt_timebase = m_stream->time_base;
     AVDictionary *options = nullptr;
     if (m_hasPalette && isSubtitle())
@@ -320,7 +317,7 @@ void LMFFMediaStream::open()
             &options, "palette", paletteOptionString(m_rgbPalette).toLatin1().constData(), 0);
     if (result >= 0) {
         LMCodecLocker locked;
-        result = avcodec_open2(context, decoder, &options);
+        result = avcodec_open2(context.get(), decoder, &options);
     }
     av_dict_free(&options);
     if (result < 0) {
@@ -328,10 +325,10 @@ void LMFFMediaStream::open()
                           .arg(QString::fromUtf8(decoder->name), ffmpegErrorText(result));
         qCDebug(lcDecode) << m_lastError;
         LMCodecLocker locked;
-        avcodec_free_context(&context);
+        context.reset();
         return;
     }
-    m_codecContext = context;
+    m_codecContext = std::move(context);
     if (isAudio())
         m_resample = std::make_unique<LMFFAudioResample>();
     m_nextAudioPts = AV_NOPTS_VALUE;
@@ -345,7 +342,7 @@ void LMFFMediaStream::close()
     m_assFrame.reset();
     if (m_codecContext) {
         LMCodecLocker locked;
-        avcodec_free_context(&m_codecContext);
+        m_codecContext.reset();
     }
 }
 
@@ -353,9 +350,9 @@ void LMFFMediaStream::close()
 
 void LMFFMediaStream::copyFrameAttrsToCurrentFrame(const AVFrame *frame)
 {
-    av_frame_unref(m_currentFrame);
+    av_frame_unref(m_currentFrame.get());
     if (frame)
-        av_frame_copy_props(m_currentFrame, frame);
+        av_frame_copy_props(m_currentFrame.get(), frame);
     // Properties only: format and sizes travel too, so readers see what the frame was.
     if (frame) {
         m_currentFrame->format = frame->format;
@@ -372,26 +369,29 @@ void LMFFMediaStream::copyFrameAttrsToCurrentFrame(const AVFrame *frame)
 
 void LMFFMediaStream::copyFrameToCurrentFrame(AVFrame *frame)
 {
-    av_frame_unref(m_currentFrame);
+    av_frame_unref(m_currentFrame.get());
     if (frame)
-        av_frame_move_ref(m_currentFrame, frame);
+        av_frame_move_ref(m_currentFrame.get(), frame);
 }
 
 // Decoding ------------------------------------------------------------------------------------
 
 bool LMFFMediaStream::copiesVideo() const
 {
-    return m_media && m_media->movie() && m_media->movie()->copy_video_stream();
+    const LMFFMediaOwner *movie = m_owner ? m_owner->movie() : nullptr;
+    return movie && movie->copy_video_stream();
 }
 
 bool LMFFMediaStream::copiesAudio() const
 {
-    return m_media && m_media->movie() && m_media->movie()->copy_audio_stream();
+    const LMFFMediaOwner *movie = m_owner ? m_owner->movie() : nullptr;
+    return movie && movie->copy_audio_stream();
 }
 
 bool LMFFMediaStream::onlyKeyPackets() const
 {
-    return m_media && m_media->movie() && m_media->movie()->forward_only_key();
+    const LMFFMediaOwner *movie = m_owner ? m_owner->movie() : nullptr;
+    return movie && movie->forward_only_key();
 }
 
 bool LMFFMediaStream::keepRawPacket(const AVPacket *packet)
@@ -427,11 +427,11 @@ bool LMFFMediaStream::decodePacket(const AVPacket *packet)
         return decodeSubtitlePacket(packet);
 
     int frames = 0;
-    int result = avcodec_send_packet(m_codecContext, packet);
+    int result = avcodec_send_packet(m_codecContext.get(), packet);
     if (result == AVERROR(EAGAIN)) {
         // The decoder's output is full: take its frames, then it accepts the packet.
         frames += receiveFrames();
-        result = avcodec_send_packet(m_codecContext, packet);
+        result = avcodec_send_packet(m_codecContext.get(), packet);
     }
     if (result < 0 && result != AVERROR(EAGAIN) && result != AVERROR_EOF) {
         m_lastError = QStringLiteral("decode error: %1").arg(ffmpegErrorText(result));
@@ -450,7 +450,7 @@ bool LMFFMediaStream::drain()
     if (m_drain == Drain::Done)
         return false;
     if (m_drain == Drain::None) {
-        avcodec_send_packet(m_codecContext, nullptr);
+        avcodec_send_packet(m_codecContext.get(), nullptr);
         m_drain = Drain::Draining;
     }
     // Readers of video look at the current frame only: one frame per call, so none is skipped.
@@ -458,7 +458,7 @@ bool LMFFMediaStream::drain()
     if (frames > 0)
         return true;
     // The decoder stays at end of stream until flushed; flushing lets a later seek decode again.
-    avcodec_flush_buffers(m_codecContext);
+    avcodec_flush_buffers(m_codecContext.get());
     if (m_resample)
         m_resample->flushInput();
     m_drain = Drain::Done;
@@ -469,15 +469,15 @@ int LMFFMediaStream::receiveFrames(int limit)
 {
     int frames = 0;
     while (limit < 0 || frames < limit) {
-        const int result = avcodec_receive_frame(m_codecContext, m_decodedFrame);
+        const int result = avcodec_receive_frame(m_codecContext.get(), m_decodedFrame.get());
         if (result < 0)
             break;
         ++frames;
         if (isAudio())
-            takeAudioFrame(m_decodedFrame);
+            takeAudioFrame(m_decodedFrame.get());
         else
-            takeVideoFrame(m_decodedFrame);
-        av_frame_unref(m_decodedFrame);
+            takeVideoFrame(m_decodedFrame.get());
+        av_frame_unref(m_decodedFrame.get());
     }
     return frames;
 }
@@ -539,14 +539,14 @@ void LMFFMediaStream::takeVideoFrame(AVFrame *frame)
 
 bool LMFFMediaStream::decodeSubtitlePacket(const AVPacket *packet)
 {
-    AVPacket *copy = av_packet_clone(packet);
+    // The decoder takes a writable packet; the routed one is the demuxer's.
+    const Reelsmith::detail::PacketPtr copy = Reelsmith::detail::clonePacket(packet);
     if (!copy)
         return false;
     AVSubtitle subtitle{};
     int got = 0;
-    const int result = avcodec_decode_subtitle2(m_codecContext, &subtitle, &got, copy);
+    const int result = avcodec_decode_subtitle2(m_codecContext.get(), &subtitle, &got, copy.get());
     const int64_t packetPts = copy->pts != AV_NOPTS_VALUE ? copy->pts : copy->dts;
-    av_packet_free(&copy);
     if (result < 0 || !got)
         return false;
 
@@ -596,7 +596,7 @@ void LMFFMediaStream::takeSubtitle(const AVSubtitle &subtitle)
                 for (int x = 0; x < rect->w; ++x)
                     out[x] = in[x] < count ? colours[in[x]] : 0;
             }
-            int frameHeight = m_media ? m_media->videoFormat().height : 0;
+            int frameHeight = m_owner ? m_owner->videoFormat().height : 0;
             if (frameHeight <= 0 && m_codecContext)
                 frameHeight = m_codecContext->height;
             if (frameHeight <= 0)
@@ -621,7 +621,7 @@ std::shared_ptr<LMFFPacket> LMFFMediaStream::popFirstRawPacket()
 void LMFFMediaStream::seek(int64_t ts)
 {
     if (m_codecContext)
-        avcodec_flush_buffers(m_codecContext);
+        avcodec_flush_buffers(m_codecContext.get());
     copyFrameAttrsToCurrentFrame(nullptr);
     m_currentFrame->pts = ts;
     m_subtitle = LMPlacedImage();

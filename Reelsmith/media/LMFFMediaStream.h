@@ -1,6 +1,8 @@
 #pragma once
 
 #include "Reelsmith/LMTypes.h"
+#include "Reelsmith/detail/FFmpegPointers.h"
+#include "Reelsmith/media/LMFFStreamOwner.h"
 #include "Reelsmith/media/LMPlacedImage.h"
 
 #include <QLoggingCategory>
@@ -15,14 +17,10 @@ extern "C" {
 #include <libavutil/rational.h>
 }
 
-struct AVCodecContext;
-struct AVFrame;
-struct AVPacket;
 struct AVStream;
 struct AVSubtitle;
 class LMAssFrame;
 class LMFFAudioResample;
-class LMFFMedia;
 class LMFFPacket;
 
 namespace Reelsmith {
@@ -43,21 +41,26 @@ Q_DECLARE_LOGGING_CATEGORY(lcDecode)
  * Audio frames that come without a timestamp (the second and later frames of one packet) are
  * placed right after the previous frame, so no audio is dropped or stacked.
  *
- * Owned by its media (std::unique_ptr); used on the movie's decode queue only. The decoder opens
- * and closes under the process-wide codec lock.
+ * Owned by its media (std::unique_ptr) and driven by the media's thread: the owning movie's decode
+ * queue once the media belongs to a movie. Nothing in it is locked, and nothing in it is read from
+ * other threads: the movie publishes what queries need (see LMFFMovie). The stream reaches its
+ * media only through LMFFStreamOwner. The decoder opens and closes under the process-wide codec
+ * lock.
  */
 class LMFFMediaStream
 {
 public:
-    LMFFMediaStream(LMFFMedia *media, AVStream *stream);
+    LMFFMediaStream(LMFFStreamOwner *owner, AVStream *stream);
     ~LMFFMediaStream();
     LMFFMediaStream(const LMFFMediaStream &) = delete;
     LMFFMediaStream &operator=(const LMFFMediaStream &) = delete;
 
-    LMFFMedia *media() const { return m_media; }
+    /** The media that holds this stream. */
+    LMFFStreamOwner *owner() const { return m_owner; }
     AVStream *stream() const { return m_stream; }
     int streamIndex() const;
 
+    // Owned by the media's thread, like the rest of the stream.
     /** Takes part in reading (set by the media's selection). */
     bool enable = false;
     /** A decode produced a frame since the media last cleared it. */
@@ -78,7 +81,7 @@ public:
     bool isOpen() const;
 
     /** The decoder context; null while closed. */
-    AVCodecContext *codecContext() const { return m_codecContext; }
+    AVCodecContext *codecContext() const { return m_codecContext.get(); }
     /** The stream's AVMediaType. */
     int mediaType() const;
     bool isVideo() const;
@@ -143,7 +146,7 @@ public:
     /** Moves frame's data references and properties in (frame is left blank), or blanks it. */
     void copyFrameToCurrentFrame(AVFrame *frame);
     /** The current frame, owned by the stream; never null. */
-    AVFrame *frame() const { return m_currentFrame; }
+    AVFrame *frame() const { return m_currentFrame.get(); }
 
     /**
      * Decodes one routed packet, every frame it yields; true when any frame came out. In
@@ -200,11 +203,11 @@ private:
     bool copiesAudio() const;
     bool onlyKeyPackets() const;
 
-    LMFFMedia *m_media = nullptr;
+    LMFFStreamOwner *m_owner = nullptr;
     AVStream *m_stream = nullptr;
-    AVCodecContext *m_codecContext = nullptr;
-    AVFrame *m_currentFrame = nullptr;
-    AVFrame *m_decodedFrame = nullptr;
+    Reelsmith::detail::CodecContextPtr m_codecContext; // freed under the codec lock
+    Reelsmith::detail::FramePtr m_currentFrame;
+    Reelsmith::detail::FramePtr m_decodedFrame;
     std::unique_ptr<LMFFAudioResample> m_resample;
     LMPlacedImage m_subtitle;
     std::shared_ptr<LMAssFrame> m_assFrame;

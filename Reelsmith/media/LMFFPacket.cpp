@@ -7,20 +7,17 @@ extern "C" {
 
 LMFFPacket::LMFFPacket() = default;
 
-LMFFPacket::~LMFFPacket()
-{
-    av_packet_free(&m_packet);
-}
+LMFFPacket::~LMFFPacket() = default;
 
 std::shared_ptr<LMFFPacket> LMFFPacket::packetWithCopy(const AVPacket *packet, AVRational timeBase)
 {
     if (!packet || packet->size <= 0)
         return nullptr;
-    AVPacket *copy = av_packet_clone(packet);
+    Reelsmith::detail::PacketPtr copy = Reelsmith::detail::clonePacket(packet);
     if (!copy)
         return nullptr;
     std::shared_ptr<LMFFPacket> holder(new LMFFPacket());
-    holder->m_packet = copy;
+    holder->m_packet = std::move(copy);
     holder->time_base = timeBase;
     return holder;
 }

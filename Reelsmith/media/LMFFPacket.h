@@ -1,13 +1,13 @@
 #pragma once
 
+#include "Reelsmith/detail/FFmpegPointers.h"
+
 #include <cstdint>
 #include <memory>
 
 extern "C" {
 #include <libavutil/rational.h>
 }
-
-struct AVPacket;
 
 /**
  * One raw packet kept for stream copy or held back in a media's packet cache: an owned,
@@ -29,7 +29,7 @@ public:
     LMFFPacket &operator=(const LMFFPacket &) = delete;
 
     /** The held packet (never null); its timestamps are in time_base. */
-    AVPacket *getPacket() const { return m_packet; }
+    AVPacket *getPacket() const { return m_packet.get(); }
     /** The key-frame flag of the packet. */
     bool isKeyPacket() const;
 
@@ -45,5 +45,5 @@ public:
 
 private:
     LMFFPacket();
-    AVPacket *m_packet = nullptr;
+    Reelsmith::detail::PacketPtr m_packet;
 };

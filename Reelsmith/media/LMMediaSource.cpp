@@ -2,8 +2,9 @@
 
 #include "Reelsmith/detail/FFmpegHelpers.h"
 #include "Reelsmith/detail/LMCodecLock.h"
-#include "Reelsmith/media/LMFFMediaStream.h"
+#include "Reelsmith/detail/LibrarySetup.h"
 #include "Reelsmith/media/LMFFMedia.h"
+#include "Reelsmith/media/LMFFMediaStream.h"
 
 #include <QFileInfo>
 
@@ -31,13 +32,11 @@ std::shared_ptr<LMMediaSource> LMMediaSource::mediaWithPath(const QString &path)
 
 LMMediaSource::LMMediaSource(const QString &path)
     : m_fullpath(path)
-{}
-
-LMMediaSource::~LMMediaSource()
 {
-    if (m_formatContext)
-        avformat_close_input(&m_formatContext);
+    Reelsmith::detail::ensureLibrarySetUp();
 }
+
+LMMediaSource::~LMMediaSource() = default;
 
 std::shared_ptr<LMMediaSource> LMMediaSource::makeEmptyCopy() const
 {
@@ -114,6 +113,7 @@ void LMMediaSource::open()
         qCDebug(lcSource) << m_lastError;
         return;
     }
+    Reelsmith::detail::InputContextPtr opened(context);
     {
         LMCodecLocker locked;
         result = avformat_find_stream_info(context, nullptr);
@@ -122,7 +122,7 @@ void LMMediaSource::open()
                 if (const std::optional<int64_t> start = get_movie_real_start_time(context))
                     context->start_time = *start;
             }
-            m_formatContext = context;
+            m_formatContext = std::move(opened);
         }
     }
     if (!m_formatContext) {
@@ -133,7 +133,6 @@ void LMMediaSource::open()
                   ? QStringLiteral("cannot probe %1: %2").arg(path(), ffmpegErrorText(result))
                   : QStringLiteral("no streams in %1").arg(path());
         qCDebug(lcSource) << m_lastError;
-        avformat_close_input(&context);
     }
 }
 
@@ -241,7 +240,7 @@ int LMMediaSource::find_best_video_stream() const
 {
     if (!m_formatContext)
         return AVERROR_DECODER_NOT_FOUND;
-    return av_find_best_stream(m_formatContext, AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
+    return av_find_best_stream(m_formatContext.get(), AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
 }
 
 QString LMMediaSource::getMetadataValueForKeyInDict(const QString &key, const AVDictionary *dict)

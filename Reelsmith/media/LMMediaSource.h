@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Reelsmith/detail/FFmpegPointers.h"
+
 #include <QList>
 #include <QLoggingCategory>
 #include <QSet>
@@ -56,7 +58,7 @@ public:
     void setFullpath(const QString &path);
 
     /** The opened input, or null while not open. Owned by the source. */
-    AVFormatContext *formatContext() const { return m_formatContext; }
+    AVFormatContext *formatContext() const { return m_formatContext.get(); }
 
     // Hook queries a subclass may answer differently.
     virtual bool isOpen() const { return m_formatContext != nullptr; }
@@ -141,6 +143,6 @@ protected:
 private:
     mutable std::mutex m_pathLock;
     QString m_fullpath;
-    AVFormatContext *m_formatContext = nullptr;
+    Reelsmith::detail::InputContextPtr m_formatContext;
     QString m_lastError;
 };

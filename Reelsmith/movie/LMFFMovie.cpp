@@ -1,14 +1,15 @@
 #include "Reelsmith/movie/LMFFMovie.h"
 
-#include "Reelsmith/detail/FFmpegHelpers.h"
-#include "Reelsmith/frames/LMBitmapImage.h"
 #include "Reelsmith/LMFunctions.h"
 #include "Reelsmith/audio/LMOutputAudioGraph.h"
-#include "Reelsmith/media/LMFFMediaStream.h"
-#include "Reelsmith/media/LMFFPacket.h"
-#include "Reelsmith/media/LMFFMedia.h"
+#include "Reelsmith/detail/FFmpegHelpers.h"
+#include "Reelsmith/detail/LibrarySetup.h"
+#include "Reelsmith/frames/LMBitmapImage.h"
 #include "Reelsmith/frames/LMFFImage.h"
 #include "Reelsmith/frames/LMMovieImage.h"
+#include "Reelsmith/media/LMFFMedia.h"
+#include "Reelsmith/media/LMFFMediaStream.h"
+#include "Reelsmith/media/LMFFPacket.h"
 #include "Reelsmith/media/LMSubtitleSource.h"
 
 #include <QPainter>
@@ -30,16 +31,10 @@ Q_LOGGING_CATEGORY(lcMovie, "discwright.reelsmith.movie", QtWarningMsg)
 
 using Reelsmith::detail::kEngineTimeBase;
 
-namespace {
-
-constexpr double kOutputRate = 44100.0;
-
-} // namespace
-
 void LMFFMovie::initialize()
 {
     static std::once_flag once;
-    std::call_once(once, [] { av_log_set_level(AV_LOG_FATAL); });
+    std::call_once(once, [] { Reelsmith::detail::ensureLibrarySetUp(); });
 }
 
 void LMFFMovie::open_debug_info()
@@ -70,43 +65,148 @@ void LMFFMovie::close()
 {
     std::unique_ptr<LMOutputAudioGraph> graph;
     {
-        std::lock_guard guard(m_mediaLock);
+        std::lock_guard guard(m_publishLock);
         if (m_audioOutputGraph)
             m_audioOutputGraph->setDelegate(nullptr);
     }
     // Queued work may still read the medias; they go once it has run.
     m_decodeQueue.run(
         [&] {
-            std::lock_guard guard(m_mediaLock);
+            m_decodeQueue.assertCurrent();
             m_medias.clear();
             m_subtitle.reset();
+            m_videoMedia.reset();
+            publishSnapshot();
+            std::lock_guard guard(m_publishLock);
             graph = std::move(m_audioOutputGraph);
         },
         true);
     graph.reset();
 }
 
+// The snapshot ------------------------------------------------------------------------------
+
+LMFFMovie::MediaFacts LMFFMovie::factsOf(const std::shared_ptr<LMFFMedia> &media)
+{
+    MediaFacts facts;
+    facts.media = media;
+    facts.position = media->movie_position;
+    facts.duration = media->duration();
+    facts.hasAudio = media->hasAudio();
+    facts.hasVideoStream = !media->videos().isEmpty();
+    facts.hasSubtitle = media->hasSubtitle();
+    facts.synced = media->isCurrentSynced;
+    facts.dvd = media->source() && media->source()->isDVD();
+    facts.videoFormat = media->videoFormat();
+    facts.framerate = media->framerate();
+    facts.sampleAspectRatio = media->sample_aspect_ratio();
+    facts.videoBitrate = media->videoBitrate();
+    facts.rotation = media->videoRotation();
+    if (const LMFFMediaStream *video = media->videoStream())
+        facts.videoCodec = video->get_codec_id();
+    facts.audioFormat = media->audioFormat();
+    if (const LMFFMediaStream *audio = media->audioStream())
+        facts.audioCodec = audio->get_codec_id();
+    facts.audioBitrate = media->audioBitrate();
+    facts.fileBitrate = media->fileBitrate();
+    facts.audioNames = media->audioNames();
+    facts.subtitleNames = media->subtitleNames();
+    facts.selectAudios = media->selectAudios;
+    facts.selectSubtitles = media->selectSubtitles;
+    return facts;
+}
+
+void LMFFMovie::publishSnapshot()
+{
+    m_decodeQueue.assertCurrent();
+    auto next = std::make_shared<Snapshot>();
+    for (const auto &media : m_medias) {
+        if (media == m_videoMedia)
+            next->videoMedia = int(next->medias.size());
+        next->medias.append(factsOf(media));
+    }
+    next->subtitle = m_subtitle;
+    next->subtitleHasSubtitle = m_subtitle && m_subtitle->hasSubtitle();
+    std::lock_guard guard(m_publishLock);
+    m_snapshot = std::move(next);
+}
+
+std::shared_ptr<const LMFFMovie::Snapshot> LMFFMovie::snapshot() const
+{
+    static const auto empty = std::make_shared<const Snapshot>();
+    std::lock_guard guard(m_publishLock);
+    return m_snapshot ? m_snapshot : empty;
+}
+
+bool LMFFMovie::hasVideo(const MediaFacts &facts) const
+{
+    return facts.hasVideoStream && !disableVideo();
+}
+
+QList<const LMFFMovie::MediaFacts *> LMFFMovie::videoFacts(const Snapshot &snapshot) const
+{
+    QList<const MediaFacts *> list;
+    for (const MediaFacts &facts : snapshot.medias)
+        if (hasVideo(facts))
+            list.append(&facts);
+    return list;
+}
+
+const LMFFMovie::MediaFacts *LMFFMovie::lastAudioFacts(const Snapshot &snapshot) const
+{
+    for (auto it = snapshot.medias.crbegin(); it != snapshot.medias.crend(); ++it)
+        if (it->hasAudio)
+            return &*it;
+    return nullptr;
+}
+
+const LMFFMovie::MediaFacts *LMFFMovie::videoMediaFacts(const Snapshot &snapshot) const
+{
+    return snapshot.videoMedia >= 0 ? &snapshot.medias.at(snapshot.videoMedia) : nullptr;
+}
+
+double LMFFMovie::outputRate()
+{
+    static const double rate = double(lm_get_default_audio_format().sample_rate);
+    return rate;
+}
+
+int LMFFMovie::outputChannels()
+{
+    static const int channels
+        = lm_get_channel_layout_nb_channels(lm_get_default_audio_format().channel_layout);
+    return channels;
+}
+
 // Opening.
 
 void LMFFMovie::openMedias(const QList<std::shared_ptr<LMFFMedia>> &medias)
 {
-    for (const auto &media : medias) {
-        if (!media)
-            continue;
-        media->setMovie(this);
-        media->open();
-    }
     QList<std::shared_ptr<LMFFMedia>> kept;
     for (const auto &media : medias) {
         if (media)
             kept.append(media);
     }
-    {
-        std::lock_guard guard(m_mediaLock);
-        m_medias = kept;
-    }
-    m_duration.store(getMaxMediaDuration());
     openAudioOutput();
+    m_decodeQueue.run(
+        [&] {
+            m_decodeQueue.assertCurrent();
+            for (const auto &media : kept) {
+                media->setMovie(this);
+                media->open();
+            }
+            m_medias = kept;
+            m_videoMedia.reset();
+            for (const auto &media : m_medias) {
+                if (media->hasVideo()) {
+                    m_videoMedia = media;
+                    break;
+                }
+            }
+            publishSnapshot();
+        },
+        true);
+    m_duration.store(getMaxMediaDuration());
     configVideoEffectStream();
     qCDebug(Reelsmith::lcMovie,
             "opened %lld medias, duration %lld us",
@@ -117,14 +217,14 @@ void LMFFMovie::openMedias(const QList<std::shared_ptr<LMFFMedia>> &medias)
 int64_t LMFFMovie::getMaxMediaDuration() const
 {
     int64_t end = 0;
-    for (const auto &media : medias())
-        end = std::max(end, media->movie_position + media->duration());
+    for (const MediaFacts &facts : snapshot()->medias)
+        end = std::max(end, facts.position + facts.duration);
     return end;
 }
 
 void LMFFMovie::openAudioOutput()
 {
-    std::lock_guard guard(m_mediaLock);
+    std::lock_guard guard(m_publishLock);
     if (!m_audioOutputGraph)
         m_audioOutputGraph = std::make_unique<LMOutputAudioGraph>();
     m_audioOutputGraph->setDelegate(this);
@@ -132,17 +232,6 @@ void LMFFMovie::openAudioOutput()
 
 void LMFFMovie::configVideoEffectStream()
 {
-    std::shared_ptr<LMFFMedia> video;
-    for (const auto &media : medias()) {
-        if (media->hasVideo()) {
-            video = media;
-            break;
-        }
-    }
-    {
-        std::lock_guard guard(m_mediaLock);
-        m_videoMedia = video;
-    }
     const QSizeF size = videoSize();
     m_cachedMovieImage->setCropRect(QRectF(QPointF(0, 0), size));
     m_cachedMovieImage->setOutputSize(size);
@@ -156,17 +245,15 @@ bool LMFFMovie::openSubtitle(const QString &path)
     // The subtitle media is read on the decode queue like every other media.
     m_decodeQueue.run(
         [&] {
-            {
-                std::lock_guard guard(m_mediaLock);
-                m_subtitle.reset();
-            }
+            m_decodeQueue.assertCurrent();
+            m_subtitle.reset();
             media->setMovie(this);
             media->open();
             if (media->hasSubtitle()) {
-                std::lock_guard guard(m_mediaLock);
                 m_subtitle = media;
                 kept = true;
             }
+            publishSnapshot();
         },
         true);
     return kept;
@@ -176,25 +263,27 @@ bool LMFFMovie::openSubtitle(const QString &path)
 
 QList<std::shared_ptr<LMFFMedia>> LMFFMovie::medias() const
 {
-    std::lock_guard guard(m_mediaLock);
-    return m_medias;
+    QList<std::shared_ptr<LMFFMedia>> list;
+    for (const MediaFacts &facts : snapshot()->medias)
+        list.append(facts.media);
+    return list;
 }
 
 std::shared_ptr<LMFFMedia> LMFFMovie::subtitle() const
 {
-    std::lock_guard guard(m_mediaLock);
-    return m_subtitle;
+    return snapshot()->subtitle;
 }
 
 std::shared_ptr<LMFFMedia> LMFFMovie::videoMedia() const
 {
-    std::lock_guard guard(m_mediaLock);
-    return m_videoMedia;
+    const auto now = snapshot();
+    const MediaFacts *facts = videoMediaFacts(*now);
+    return facts ? facts->media : nullptr;
 }
 
 LMOutputAudioGraph *LMFFMovie::audioOutputGraph() const
 {
-    std::lock_guard guard(m_mediaLock);
+    std::lock_guard guard(m_publishLock);
     return m_audioOutputGraph.get();
 }
 
@@ -203,24 +292,29 @@ int64_t LMFFMovie::currentTime() const
     const LMOutputAudioGraph *graph = audioOutputGraph();
     const double buffered = graph ? double(graph->bufferFrames()) : 0.0;
     return m_seekPoint.load()
-           + int64_t((m_decodeSamples.load() - buffered) / kOutputRate * 1000000.0);
+           + int64_t((m_decodeSamples.load() - buffered) / outputRate()
+                     * double(kEngineTimeBase.den));
 }
 
 bool LMFFMovie::hasAudio() const
 {
-    return !audios().isEmpty();
+    return lastAudioFacts(*snapshot()) != nullptr;
 }
 
 bool LMFFMovie::hasVideo() const
 {
-    return !videos().isEmpty();
+    return !videoFacts(*snapshot()).isEmpty();
 }
 
 bool LMFFMovie::hasSubtitle() const
 {
-    if (subtitle())
+    const auto now = snapshot();
+    if (now->subtitle)
         return true;
-    return !filterMedias([](const LMFFMedia &media) { return media.hasSubtitle(); }).isEmpty();
+    for (const MediaFacts &facts : now->medias)
+        if (facts.hasSubtitle)
+            return true;
+    return false;
 }
 
 QList<std::shared_ptr<LMFFMedia>>
@@ -236,31 +330,64 @@ LMFFMovie::mediasFilter(const QList<std::shared_ptr<LMFFMedia>> &medias, const M
 
 QList<std::shared_ptr<LMFFMedia>> LMFFMovie::filterMedias(const MediaFilter &filter) const
 {
-    return mediasFilter(medias(), filter);
+    // The filter asks the medias themselves, which only their queue may do.
+    QList<std::shared_ptr<LMFFMedia>> result;
+    auto *self = const_cast<LMFFMovie *>(this);
+    self->m_decodeQueue.run([&] { result = mediasFilter(m_medias, filter); }, true);
+    return result;
 }
 
 QList<std::shared_ptr<LMFFMedia>> LMFFMovie::audios() const
 {
-    return filterMedias([](const LMFFMedia &media) { return media.hasAudio(); });
+    QList<std::shared_ptr<LMFFMedia>> list;
+    for (const MediaFacts &facts : snapshot()->medias)
+        if (facts.hasAudio)
+            list.append(facts.media);
+    return list;
 }
 
 QList<std::shared_ptr<LMFFMedia>> LMFFMovie::videos() const
 {
-    return filterMedias([](const LMFFMedia &media) { return media.hasVideo(); });
+    QList<std::shared_ptr<LMFFMedia>> list;
+    const auto now = snapshot();
+    for (const MediaFacts *facts : videoFacts(*now))
+        list.append(facts->media);
+    return list;
 }
 
 std::shared_ptr<LMFFMedia> LMFFMovie::currentVideoMedia() const
 {
-    for (const auto &media : medias()) {
-        if (media->isCurrentSynced && media->hasVideo())
-            return media;
+    const auto now = snapshot();
+    for (const MediaFacts &facts : now->medias) {
+        if (facts.synced && hasVideo(facts))
+            return facts.media;
     }
     return nullptr;
 }
 
 std::shared_ptr<LMFFMedia> LMFFMovie::currentAudioMedia() const
 {
-    for (const auto &media : medias()) {
+    for (const MediaFacts &facts : snapshot()->medias) {
+        if (facts.synced && facts.hasAudio)
+            return facts.media;
+    }
+    return nullptr;
+}
+
+std::shared_ptr<LMFFMedia> LMFFMovie::currentVideoMediaOnQueue() const
+{
+    m_decodeQueue.assertCurrent();
+    for (const auto &media : m_medias) {
+        if (media->isCurrentSynced && media->hasVideo())
+            return media;
+    }
+    return nullptr;
+}
+
+std::shared_ptr<LMFFMedia> LMFFMovie::currentAudioMediaOnQueue() const
+{
+    m_decodeQueue.assertCurrent();
+    for (const auto &media : m_medias) {
         if (media->isCurrentSynced && media->hasAudio())
             return media;
     }
@@ -274,141 +401,153 @@ bool LMFFMovie::isInside(const LMFFMedia &media, int64_t time)
 
 std::shared_ptr<LMFFMedia> LMFFMovie::videoMediaAtTime(int64_t t) const
 {
-    for (const auto &media : videos()) {
-        if (isInside(*media, t))
-            return media;
+    const auto now = snapshot();
+    for (const MediaFacts *facts : videoFacts(*now)) {
+        if (facts->position <= t && t < facts->position + facts->duration)
+            return facts->media;
     }
     return nullptr;
 }
 
 int64_t LMFFMovie::currentVideoMediaMaxTime() const
 {
-    const std::shared_ptr<LMFFMedia> media = currentVideoMedia();
-    return media ? media->movie_position + media->duration() : 0;
-}
-
-std::shared_ptr<LMFFMedia> LMFFMovie::lastOf(const QList<std::shared_ptr<LMFFMedia>> &list) const
-{
-    return list.isEmpty() ? nullptr : list.last();
+    const auto now = snapshot();
+    for (const MediaFacts &facts : now->medias) {
+        if (facts.synced && hasVideo(facts))
+            return facts.position + facts.duration;
+    }
+    return 0;
 }
 
 float LMFFMovie::framerate() const
 {
-    const auto media = videoMedia();
-    return media ? media->framerate() : 0.0f;
+    const auto now = snapshot();
+    const MediaFacts *facts = videoMediaFacts(*now);
+    return facts ? facts->framerate : 0.0f;
 }
 
 int64_t LMFFMovie::videoBitrate() const
 {
-    const auto media = videoMedia();
-    return media ? media->videoBitrate() : 0;
+    const auto now = snapshot();
+    const MediaFacts *facts = videoMediaFacts(*now);
+    return facts ? facts->videoBitrate : 0;
 }
 
 double LMFFMovie::sample_aspect_ratio() const
 {
-    const auto media = videoMedia();
-    return media ? media->sample_aspect_ratio() : 1.0;
+    const auto now = snapshot();
+    const MediaFacts *facts = videoMediaFacts(*now);
+    return facts ? facts->sampleAspectRatio : 1.0;
 }
 
 LMFFVideoFormat LMFFMovie::videoFormat() const
 {
-    const auto media = lastOf(videos());
-    return media ? media->videoFormat() : LMFFVideoFormat{-1, 0, 0};
+    const auto now = snapshot();
+    const auto list = videoFacts(*now);
+    return list.isEmpty() ? LMFFVideoFormat{-1, 0, 0} : list.last()->videoFormat;
 }
 
 int32_t LMFFMovie::videoCodec() const
 {
-    const auto media = lastOf(videos());
-    const LMFFMediaStream *stream = media ? media->videoStream() : nullptr;
-    return stream ? stream->get_codec_id() : 0;
+    const auto now = snapshot();
+    const auto list = videoFacts(*now);
+    return list.isEmpty() ? 0 : list.last()->videoCodec;
 }
 
 LMFFAudioFormat LMFFMovie::audioFormat() const
 {
-    const auto media = lastOf(audios());
-    return media ? media->audioFormat() : LMFFAudioFormat{0, 0, 0};
+    const auto now = snapshot();
+    const MediaFacts *facts = lastAudioFacts(*now);
+    return facts ? facts->audioFormat : LMFFAudioFormat{0, 0, 0};
 }
 
 int32_t LMFFMovie::audioCodec() const
 {
-    const auto media = lastOf(audios());
-    const LMFFMediaStream *stream = media ? media->audioStream() : nullptr;
-    return stream ? stream->get_codec_id() : 0;
+    const auto now = snapshot();
+    const MediaFacts *facts = lastAudioFacts(*now);
+    return facts ? facts->audioCodec : 0;
 }
 
 int64_t LMFFMovie::audioBitrate() const
 {
-    const auto media = lastOf(audios());
-    return media ? media->audioBitrate() : 0;
+    const auto now = snapshot();
+    const MediaFacts *facts = lastAudioFacts(*now);
+    return facts ? facts->audioBitrate : 0;
 }
 
 int64_t LMFFMovie::fileBitrate() const
 {
-    const auto media = lastOf(medias());
-    return media ? media->fileBitrate() : 0;
+    const auto now = snapshot();
+    return now->medias.isEmpty() ? 0 : now->medias.last().fileBitrate;
 }
 
 QSizeF LMFFMovie::videoSize() const
 {
-    const auto media = videoMedia();
-    if (!media)
+    const auto now = snapshot();
+    const MediaFacts *facts = videoMediaFacts(*now);
+    if (!facts)
         return QSizeF(0, 0);
-    const LMFFVideoFormat format = media->videoFormat();
-    return QSizeF(format.width, format.height);
+    return QSizeF(facts->videoFormat.width, facts->videoFormat.height);
 }
 
 QSizeF LMFFMovie::videoDisplaySize() const
 {
     const QSizeF size = videoSize();
+    // Rounds to the nearest multiple of 4, halves up: add half of 4, then floor to a multiple.
     const double width = std::floor((size.width() * sample_aspect_ratio() + 2.0) / 4.0) * 4.0;
     return QSizeF(width, size.height());
 }
 
 int LMFFMovie::default_movie_rotate() const
 {
-    const auto list = videos();
-    return list.isEmpty() ? 0 : -list.first()->videoRotation();
+    const auto now = snapshot();
+    const auto list = videoFacts(*now);
+    return list.isEmpty() ? 0 : -list.first()->rotation;
 }
 
 QStringList LMFFMovie::audioStreams() const
 {
-    const auto list = medias();
-    if (list.isEmpty())
+    const auto now = snapshot();
+    if (now->medias.isEmpty())
         return {};
-    const auto &first = list.first();
-    if (!(first->source() && first->source()->isDVD()) && !first->hasAudio()) {
-        const auto withAudio = audios();
-        return withAudio.isEmpty() ? QStringList() : withAudio.first()->audioNames();
+    const MediaFacts &first = now->medias.first();
+    if (!first.dvd && !first.hasAudio) {
+        for (const MediaFacts &facts : now->medias)
+            if (facts.hasAudio)
+                return facts.audioNames;
+        return QStringList();
     }
-    return first->audioNames();
+    return first.audioNames;
 }
 
 QStringList LMFFMovie::subtitleStreams() const
 {
-    const auto list = medias();
-    return list.isEmpty() ? QStringList() : list.first()->subtitleNames();
+    const auto now = snapshot();
+    return now->medias.isEmpty() ? QStringList() : now->medias.first().subtitleNames;
 }
 
 std::optional<QSet<int>> LMFFMovie::selectAudioStreams() const
 {
-    const auto list = medias();
-    return list.isEmpty() ? std::nullopt : list.first()->selectAudios;
+    const auto now = snapshot();
+    return now->medias.isEmpty() ? std::nullopt : now->medias.first().selectAudios;
 }
 
 std::optional<QSet<int>> LMFFMovie::selectSubtitleStreams() const
 {
-    const auto list = medias();
-    return list.isEmpty() ? std::nullopt : list.first()->selectSubtitles;
+    const auto now = snapshot();
+    return now->medias.isEmpty() ? std::nullopt : now->medias.first().selectSubtitles;
 }
 
 void LMFFMovie::setSelectAudioStreams(const std::optional<QSet<int>> &tracks)
 {
     m_decodeQueue.run(
         [this, tracks] {
-            for (const auto &media : medias()) {
+            m_decodeQueue.assertCurrent();
+            for (const auto &media : m_medias) {
                 media->selectAudios = tracks;
                 media->updateSelectStreams();
             }
+            publishSnapshot();
         },
         true);
 }
@@ -417,10 +556,12 @@ void LMFFMovie::setSelectSubtitleStreams(const std::optional<QSet<int>> &tracks)
 {
     m_decodeQueue.run(
         [this, tracks] {
-            for (const auto &media : medias()) {
+            m_decodeQueue.assertCurrent();
+            for (const auto &media : m_medias) {
                 media->selectSubtitles = tracks;
                 media->updateSelectStreams();
             }
+            publishSnapshot();
         },
         true);
 }
@@ -452,6 +593,7 @@ void LMFFMovie::seek(int64_t t)
     const uint64_t generation = m_clockGeneration.load();
     m_decodeQueue.post([this, t, generation] {
         // A later seek (or clock update) supersedes this one: its own work will run.
+        m_decodeQueue.assertCurrent();
         if (m_clockGeneration.load() != generation)
             return;
         ++m_performedSeeks;
@@ -461,8 +603,8 @@ void LMFFMovie::seek(int64_t t)
         // which has just been dropped from the output.
         m_decodeSamples.store(0);
         updateCurrentMedias(true);
-        if (const auto subtitleMedia = subtitle())
-            subtitleMedia->seek(0);
+        if (m_subtitle)
+            m_subtitle->seek(0);
         qCDebug(Reelsmith::lcMovie, "seek to %lld us", (long long)t);
     });
 }
@@ -474,13 +616,18 @@ void LMFFMovie::flushOperation()
 
 void LMFFMovie::updateCurrentMedias(bool force)
 {
+    m_decodeQueue.assertCurrent();
     const int64_t now = currentTime();
-    for (const auto &media : medias()) {
+    bool changed = false;
+    for (const auto &media : m_medias) {
         const bool inside = isInside(*media, now);
         if (inside && (force || !media->isCurrentSynced))
             media->seek(now - media->movie_position);
+        changed = changed || media->isCurrentSynced != inside;
         media->isCurrentSynced = inside;
     }
+    if (changed)
+        publishSnapshot();
 }
 
 // Playback.
@@ -543,6 +690,7 @@ void LMFFMovie::decodeMoreAudioDataToAudioOutput()
 
 void LMFFMovie::decodeMoreAudioDataToAudioOutputHelper()
 {
+    m_decodeQueue.assertCurrent();
     const LMOutputAudioGraph *graph = audioOutputGraph();
     if (graph && graph->bufferFrames() > kRefillFrames - 1)
         return;
@@ -551,9 +699,10 @@ void LMFFMovie::decodeMoreAudioDataToAudioOutputHelper()
 
 bool LMFFMovie::decodeAudioToAudioOutput()
 {
+    m_decodeQueue.assertCurrent();
     if (exportMovie())
         return true;
-    std::vector<float> block(size_t(kRefillFrames) * 2, 0.0f);
+    std::vector<float> block(size_t(kRefillFrames) * size_t(outputChannels()), 0.0f);
     readSampleNbStreamFrame(block.data(), 0, kRefillFrames);
     if (LMOutputAudioGraph *graph = audioOutputGraph())
         graph->streamWriteSampleNumberFrames(0, block.data(), kRefillFrames);
@@ -562,15 +711,16 @@ bool LMFFMovie::decodeAudioToAudioOutput()
 
 bool LMFFMovie::readSampleNbStreamFrame(float *buffer, int k, int n)
 {
+    m_decodeQueue.assertCurrent();
     if (!buffer || n <= 0)
         return false;
     updateCurrentMedias();
     forwardAudioDecodeTime(n);
-    const size_t count = size_t(std::max(k, 1)) * size_t(n) * 2;
+    const size_t count = size_t(std::max(k, 1)) * size_t(n) * size_t(outputChannels());
     std::fill(buffer, buffer + count, 0.0f);
     std::vector<float> scratch;
     const float gain = float(volume());
-    for (const auto &media : medias()) {
+    for (const auto &media : m_medias) {
         if (!media->hasAudio() || !media->isCurrentSynced)
             continue;
         scratch.assign(count, 0.0f);
@@ -583,8 +733,9 @@ bool LMFFMovie::readSampleNbStreamFrame(float *buffer, int k, int n)
 
 std::shared_ptr<LMFFPacket> LMFFMovie::readNextAudioPacket()
 {
+    m_decodeQueue.assertCurrent();
     updateCurrentMedias();
-    const auto media = currentAudioMedia();
+    const auto media = currentAudioMediaOnQueue();
     std::shared_ptr<LMFFPacket> packet = media ? media->readNextAudioPacket() : nullptr;
     updateAudioPacketTime(packet.get());
     return packet;
@@ -592,9 +743,10 @@ std::shared_ptr<LMFFPacket> LMFFMovie::readNextAudioPacket()
 
 void LMFFMovie::updateAudioPacketTime(const LMFFPacket *packet)
 {
+    m_decodeQueue.assertCurrent();
     const int64_t now = currentTime();
     if (!packet) {
-        update_current_time_to(now + 20000);
+        update_current_time_to(now + kNoAudioPacketStep);
         return;
     }
     const AVPacket *raw = packet->getPacket();
@@ -623,8 +775,9 @@ void LMFFMovie::decodeImageAtTimeActionWaitUntilDone(int64_t t, ImageAction acti
 {
     decodeImageWaitUntilDone(
         [this, t, action = std::move(action)] {
+            m_decodeQueue.assertCurrent();
             updateCurrentMedias();
-            const auto video = currentVideoMedia();
+            const auto video = currentVideoMediaOnQueue();
             const int64_t time = t == kCurrentTime ? currentTime() : t;
             AVFrame *frame = nullptr;
             if (video)
@@ -648,8 +801,8 @@ void LMFFMovie::decodeImageAtTimeActionWaitUntilDone(int64_t t, ImageAction acti
             m_cachedMovieImage->setFrameTime(frameTime);
             m_cachedMovieImage->setMediaSubtitleImage(picture);
             QString text;
-            if (const auto subtitleMedia = subtitle())
-                text = subtitleMedia->subtitleStringAtTime(time - subtitleMedia->movie_position);
+            if (m_subtitle)
+                text = m_subtitle->subtitleStringAtTime(time - m_subtitle->movie_position);
             m_cachedMovieImage->setSubtitleCurrentString(text);
             if (action)
                 action(m_cachedMovieImage->getReferencedMovieImage());
@@ -668,8 +821,9 @@ void LMFFMovie::decodeImagePacketWithAction(PacketAction action)
 {
     decodeImageWaitUntilDone(
         [this, action = std::move(action)] {
+            m_decodeQueue.assertCurrent();
             updateCurrentMedias();
-            const auto video = currentVideoMedia();
+            const auto video = currentVideoMediaOnQueue();
             std::shared_ptr<LMFFPacket> packet = video ? video->readNextVideoPacket() : nullptr;
             if (action)
                 action(packet);

@@ -2,8 +2,8 @@
 
 #include "Reelsmith/LMTypes.h"
 #include "Reelsmith/audio/LMOutputAudioGraphDelegate.h"
-#include "Reelsmith/media/LMPlacedImage.h"
 #include "Reelsmith/media/LMFFMediaOwner.h"
+#include "Reelsmith/media/LMPlacedImage.h"
 #include "Reelsmith/movie/SerialQueue.h"
 
 #include <QImage>
@@ -42,9 +42,17 @@ Q_DECLARE_LOGGING_CATEGORY(lcMovie)
  * when a later seek (or clock update) happened before it ran, so of several quick seeks only the
  * last one reads the input.
  *
- * Held by std::shared_ptr (or owned by one object). Queries and seek() may come from any thread;
- * the waiting decode calls must not be made on the main thread in product code. Do not destroy
- * a movie from inside one of its own queue operations.
+ * Threads: the medias, their streams and everything they decode are owned by the movie's serial
+ * decode queue; every function marked "decode queue" asserts that it runs there. After each change
+ * that queries can see (opening, a new stream, a selection, which medias are current) the queue
+ * publishes an immutable snapshot of the facts queries need (the medias, their kinds, sizes,
+ * formats, durations, names and selections) under one small lock; the queries read only that
+ * snapshot, so they may come from any thread and never wait for a decode. The clock and the
+ * switches are atomics. seek() and the queries may come from any thread; the waiting decode calls
+ * must not be made on the main thread in product code. Do not destroy a movie from inside one of
+ * its own queue operations.
+ *
+ * Held by std::shared_ptr (or owned by one object).
  */
 class LMFFMovie : public LMFFMediaOwner, public LMOutputAudioGraphDelegate
 {
@@ -58,9 +66,9 @@ public:
     using PacketAction = std::function<void(const std::shared_ptr<LMFFPacket> &)>;
     using MediaFilter = std::function<bool(const LMFFMedia &)>;
 
-    /** The process-wide library set-up (FFmpeg's log level to fatal); runs once, any thread. */
+    /** The process-wide library set-up (FFmpeg's log into the engine's log); once, any thread. */
     static void initialize();
-    /** FFmpeg's log level to debug. */
+    /** FFmpeg's log level to debug (shown when discwright.reelsmith.ffmpeg shows debug). */
     static void open_debug_info();
 
     LMFFMovie();
@@ -73,15 +81,15 @@ public:
 
     // Opening.
     /**
-     * Takes the medias, opens each with this movie as its owner, sets the duration to the end of
-     * the latest one, creates the audio output, and sizes the frame image to the first media with
-     * video.
+     * Takes the medias, opens each with this movie as its owner (on the decode queue, waiting),
+     * sets the duration to the end of the latest one, creates the audio output, and sizes the frame
+     * image to the first media with video. From then on the medias belong to the decode queue.
      */
     void openMedias(const QList<std::shared_ptr<LMFFMedia>> &medias);
     /** Opens path as an external subtitle file; true when it has a subtitle stream and is kept. */
     bool openSubtitle(const QString &path);
 
-    // Queries (any thread).
+    // Queries (any thread): they read the published snapshot.
     QList<std::shared_ptr<LMFFMedia>> medias() const;
     std::shared_ptr<LMFFMedia> subtitle() const;
     std::shared_ptr<LMFFMedia> videoMedia() const;
@@ -97,6 +105,7 @@ public:
 
     QList<std::shared_ptr<LMFFMedia>> audios() const;
     QList<std::shared_ptr<LMFFMedia>> videos() const;
+    /** The medias filter accepts; filter runs on the decode queue (this waits, inline from it). */
     QList<std::shared_ptr<LMFFMedia>> filterMedias(const MediaFilter &filter) const;
     static QList<std::shared_ptr<LMFFMedia>>
     mediasFilter(const QList<std::shared_ptr<LMFFMedia>> &medias, const MediaFilter &filter);
@@ -132,7 +141,7 @@ public:
     void setSelectAudioStreams(const std::optional<QSet<int>> &tracks);
     void setSelectSubtitleStreams(const std::optional<QSet<int>> &tracks);
 
-    /** Float, stereo, 44100 Hz. */
+    /** The engine's output format (lm_get_default_audio_format: float, stereo, 44100 Hz). */
     LMFFAudioFormat defaultOutputFormat() const;
     void configOutputFormat(const LMFFAudioFormat &) {}
     bool forward() const { return true; }
@@ -167,6 +176,8 @@ public:
     void update_current_time_to(int64_t t);
     /** frames of output-rate audio were decoded. */
     void forwardAudioDecodeTime(double frames);
+    /** Decode queue: the clock moves by this when no audio packet was left to anchor it. */
+    static constexpr int64_t kNoAudioPacketStep = 20000; // 20 ms, one typical audio packet
     /**
      * Seeks each media whose interval holds the clock and that is not synced yet (every such
      * media with force) and marks which are current. Decode queue only.
@@ -188,7 +199,7 @@ public:
     // Audio.
     /** From the output's render thread: queues one refill (at most one waits at a time). */
     void decodeMoreAudioDataToAudioOutput() override;
-    /** Decode queue: refills when the output holds 2047 frames or fewer. */
+    /** Decode queue: refills when the output holds fewer than kRefillFrames frames. */
     void decodeMoreAudioDataToAudioOutputHelper();
     /** Decode queue: decodes one block of 2048 frames into the output (nothing when exporting). */
     bool decodeAudioToAudioOutput();
@@ -248,18 +259,76 @@ public:
     /** Drops the rendered text subtitle so that the next frame renders it anew. */
     void updateSubtitle();
 
+    // LMFFMediaOwner: the medias call these on the decode queue.
+    void assertOwnerThread() const override { m_decodeQueue.assertCurrent(); }
+    void mediaStreamsChanged(LMFFMedia &) override { publishSnapshot(); }
+
 private:
+    // What queries may know of one media, taken on the decode queue.
+    struct MediaFacts
+    {
+        std::shared_ptr<LMFFMedia> media;
+        int64_t position = 0;
+        int64_t duration = 0;
+        bool hasAudio = false;
+        bool hasVideoStream = false; // before the movie's disableVideo switch
+        bool hasSubtitle = false;
+        bool synced = false;
+        bool dvd = false;
+        LMFFVideoFormat videoFormat{-1, 0, 0};
+        float framerate = 0;
+        double sampleAspectRatio = 1.0;
+        int64_t videoBitrate = 0;
+        int32_t videoCodec = 0;
+        int rotation = 0;
+        LMFFAudioFormat audioFormat{0, 0, 0};
+        int32_t audioCodec = 0;
+        int64_t audioBitrate = 0;
+        int64_t fileBitrate = 0;
+        QStringList audioNames;
+        QStringList subtitleNames;
+        std::optional<QSet<int>> selectAudios;
+        std::optional<QSet<int>> selectSubtitles;
+    };
+    // Immutable once published.
+    struct Snapshot
+    {
+        QList<MediaFacts> medias;
+        std::shared_ptr<LMFFMedia> subtitle;
+        bool subtitleHasSubtitle = false;
+        int videoMedia = -1; // index into medias of the first media with video at opening
+    };
+
+    static MediaFacts factsOf(const std::shared_ptr<LMFFMedia> &media);
+    std::shared_ptr<const Snapshot> snapshot() const;
+    /** Decode queue: takes the facts anew and publishes them. */
+    void publishSnapshot();
+    bool hasVideo(const MediaFacts &facts) const;
+    QList<const MediaFacts *> videoFacts(const Snapshot &snapshot) const;
+    const MediaFacts *lastAudioFacts(const Snapshot &snapshot) const;
+    const MediaFacts *videoMediaFacts(const Snapshot &snapshot) const;
+    std::shared_ptr<LMFFMedia> currentVideoMediaOnQueue() const;
+    std::shared_ptr<LMFFMedia> currentAudioMediaOnQueue() const;
+    /** Output frames per second and channels (the default output format). */
+    static double outputRate();
+    static int outputChannels();
+
     void openAudioOutput();
     void configVideoEffectStream();
     int64_t getMaxMediaDuration() const;
     static bool isInside(const LMFFMedia &media, int64_t time);
-    std::shared_ptr<LMFFMedia> lastOf(const QList<std::shared_ptr<LMFFMedia>> &list) const;
 
-    mutable std::mutex m_mediaLock; // guards the lists and pointers below, not the medias' insides
+    // Owned by the decode queue: the medias and what they decode.
     QList<std::shared_ptr<LMFFMedia>> m_medias;
     std::shared_ptr<LMFFMedia> m_subtitle;
     std::shared_ptr<LMFFMedia> m_videoMedia;
+
+    // The one small lock: it guards the published snapshot and the audio output pointer.
+    mutable std::mutex m_publishLock;
+    std::shared_ptr<const Snapshot> m_snapshot;
     std::unique_ptr<LMOutputAudioGraph> m_audioOutputGraph;
+
+    // Its own lock guards its insides (see LMMovieImage).
 
     std::shared_ptr<LMMovieImage> m_cachedMovieImage;
     void *m_delegate = nullptr;

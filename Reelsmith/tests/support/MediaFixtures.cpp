@@ -2,14 +2,18 @@
 
 #include "AudioFixtures.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QHash>
+#include <QLockFile>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QRandomGenerator>
-#include <QTemporaryDir>
+#include <QSaveFile>
 #include <cmath>
+#include <functional>
 #include <limits>
 #include <mutex>
 
@@ -47,11 +51,68 @@ const QString kChapters
                      "[CHAPTER]\nTIMEBASE=1/1000\nSTART=0\nEND=2000\ntitle=Opening\n"
                      "[CHAPTER]\nTIMEBASE=1/1000\nSTART=2000\nEND=4000\n");
 
+// The per-build cache folder, made when missing.
+QString cacheFolder()
+{
+    QString folder = qEnvironmentVariable("DW_TEST_MEDIA_DIR");
+    if (folder.isEmpty())
+        folder = QStringLiteral(DW_BINARY_DIR "/testmedia");
+    QDir().mkpath(folder);
+    return folder;
+}
+
+// Makes path once for every process of the build: an existing file is reused; otherwise, under
+// path's lock file, produce writes a temporary file beside it (same extension, so that the ffmpeg
+// program picks the same muxer), which then takes its name, so no reader ever sees half a file.
+bool makeOnce(const QString &path,
+              const std::function<bool(const QString &temp, QString *error)> &produce,
+              QString *error)
+{
+    const auto present = [&] { return QFileInfo(path).size() > 0; };
+    if (present())
+        return true;
+#ifndef DW_FIXTURES_MAKER
+    if (fixturesStartNoChild()) {
+        *error = QStringLiteral("test medium %1 is missing: the program %2 makes it (ctest runs it "
+                                "before the tests; in a ThreadSanitizer build the tests start no "
+                                "child process)")
+                     .arg(path, QString::fromLatin1(kMakerProgram));
+        qWarning("%s", qPrintable(*error));
+        return false;
+    }
+#endif
+    QLockFile lock(path + QStringLiteral(".lock"));
+    // A recipe takes seconds; a lock older than this was left by a process that died.
+    lock.setStaleLockTime(5 * 60 * 1000);
+    if (!lock.lock()) {
+        *error = QStringLiteral("cannot lock %1.lock").arg(path);
+        return false;
+    }
+    if (present())
+        return true;
+    const QFileInfo info(path);
+    const QString temp = info.dir().filePath(QStringLiteral(".making-%1-%2")
+                                                 .arg(QCoreApplication::applicationPid())
+                                                 .arg(info.fileName()));
+    QFile::remove(temp);
+    if (!produce(temp, error)) {
+        QFile::remove(temp);
+        return false;
+    }
+    QFile::remove(path);
+    if (!QFile::rename(temp, path)) {
+        *error = QStringLiteral("cannot rename %1 to %2").arg(temp, path);
+        QFile::remove(temp);
+        return false;
+    }
+    return true;
+}
+
 } // namespace
 
 struct MediaFixtures::Private
 {
-    QTemporaryDir dir;
+    QString dir = cacheFolder();
     std::mutex lock;
     QHash<QString, QString> made;
     QString lastError;
@@ -69,7 +130,7 @@ MediaFixtures::MediaFixtures()
 
 QString MediaFixtures::dir() const
 {
-    return d->dir.path();
+    return d->dir;
 }
 
 QString MediaFixtures::lastError() const
@@ -82,11 +143,15 @@ QString MediaFixtures::make(const QString &name, const QStringList &args)
     std::lock_guard guard(d->lock);
     if (d->made.contains(name))
         return d->made.value(name);
-    const QString path = d->dir.filePath(name);
-    QStringList full = args;
-    full.append(path);
+    const QString path = QDir(d->dir).filePath(name);
     QString error;
-    if (!runFfmpeg(full, path, &error)) {
+    const bool made = makeOnce(
+        path,
+        [&](const QString &temp, QString *why) {
+            return runFfmpeg(args + QStringList{temp}, temp, why);
+        },
+        &error);
+    if (!made) {
         d->lastError = error;
         return QString();
     }
@@ -97,11 +162,17 @@ QString MediaFixtures::make(const QString &name, const QStringList &args)
 QString MediaFixtures::writeText(const QString &name, const QByteArray &text)
 {
     std::lock_guard guard(d->lock);
-    const QString path = d->dir.filePath(name);
+    const QString path = QDir(d->dir).filePath(name);
     if (d->made.contains(name))
         return path;
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size()) {
+    // Another process may be reading the same file: a complete file replaces it at once.
+    QFile existing(path);
+    if (existing.open(QIODevice::ReadOnly) && existing.readAll() == text) {
+        d->made.insert(name, path);
+        return path;
+    }
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size() || !file.commit()) {
         d->lastError = QStringLiteral("cannot write %1").arg(path);
         return QString();
     }
@@ -329,18 +400,30 @@ QString MediaFixtures::palPsWithDvdsub()
                                                  "</subpictures>\n")
                                       .arg(picture)
                                       .toUtf8());
-    const QString output = d->dir.filePath(QStringLiteral("pal_sub.mpg"));
-    QProcess spumux;
-    QProcessEnvironment environment;
-    environment.insert(QStringLiteral("VIDEO_FORMAT"), QStringLiteral("PAL"));
-    spumux.setProcessEnvironment(environment);
-    spumux.setStandardInputFile(video);
-    spumux.setStandardOutputFile(output);
-    spumux.start(QStringLiteral("spumux"), {QStringLiteral("-s0"), xml});
-    if (!spumux.waitForFinished(60000) || spumux.exitCode() != 0 || QFile(output).size() == 0) {
-        std::lock_guard guard(d->lock);
-        d->lastError = QStringLiteral("spumux failed: %1")
+    const QString output = QDir(d->dir).filePath(QStringLiteral("pal_sub.mpg"));
+    QString error;
+    const bool made = makeOnce(
+        output,
+        [&](const QString &temp, QString *why) {
+            QProcess spumux;
+            QProcessEnvironment environment;
+            environment.insert(QStringLiteral("VIDEO_FORMAT"), QStringLiteral("PAL"));
+            spumux.setProcessEnvironment(environment);
+            spumux.setStandardInputFile(video);
+            spumux.setStandardOutputFile(temp);
+            spumux.start(QStringLiteral("spumux"), {QStringLiteral("-s0"), xml});
+            if (!spumux.waitForFinished(60000) || spumux.exitCode() != 0
+                || QFile(temp).size() == 0) {
+                *why = QStringLiteral("spumux failed: %1")
                            .arg(QString::fromLocal8Bit(spumux.readAllStandardError()));
+                return false;
+            }
+            return true;
+        },
+        &error);
+    if (!made) {
+        std::lock_guard guard(d->lock);
+        d->lastError = error;
         return QString();
     }
     std::lock_guard guard(d->lock);
@@ -357,28 +440,104 @@ QString MediaFixtures::randomBytes()
     return writeText(QStringLiteral("noise.mp4"), bytes);
 }
 
+QString MediaFixtures::palWithSar(const QString &sar)
+{
+    return make(QStringLiteral("pal_%1.mpg").arg(QString(sar).replace('/', '_')),
+                {"-f",
+                 "lavfi",
+                 "-i",
+                 "testsrc=size=720x576:rate=25:duration=1",
+                 "-vf",
+                 QStringLiteral("setsar=%1").arg(sar),
+                 "-c:v",
+                 "mpeg2video",
+                 "-f",
+                 "vob"});
+}
+
+QString MediaFixtures::wide169()
+{
+    return make(QStringLiteral("wide.mp4"),
+                {"-f",
+                 "lavfi",
+                 "-i",
+                 "testsrc=size=320x180:rate=25:duration=1",
+                 "-c:v",
+                 "libx264",
+                 "-preset",
+                 "veryfast",
+                 "-pix_fmt",
+                 "yuv420p"});
+}
+
+bool MediaFixtures::makeAll()
+{
+    const QStringList made = {
+        mpeg2Ps(),
+        h264AacMp4(3),
+        h264AacMp4(5),
+        mkvWithChaptersAndSubtitle(),
+        audioOnlyWav(),
+        twoAudioMka(),
+        mp3WithCover(),
+        videoLateAudioEarly(),
+        rotatedMp4(90),
+        rotatedMp4(270),
+        sine10s(),
+        srtFile(),
+        assFile(),
+        samiFile(),
+        palPsWithDvdsub(),
+        randomBytes(),
+        palWithSar(QStringLiteral("16/15")),
+        palWithSar(QStringLiteral("1/1")),
+        wide169(),
+    };
+    if (made.contains(QString()))
+        return false;
+    // The reference pictures the tests compare decoded frames with.
+    QImage picture;
+    for (double seconds : {0.0, 2.0}) {
+        if (!ffmpegFrameAt(h264AacMp4(3), seconds, &picture)) {
+            std::lock_guard guard(d->lock);
+            d->lastError = QStringLiteral("no reference picture at %1 s").arg(seconds);
+            return false;
+        }
+    }
+    return true;
+}
+
 bool ffmpegFrameAt(const QString &path, double seconds, QImage *rgba)
 {
-    QProcess process;
-    process.start(QStringLiteral("ffmpeg"),
-                  {"-hide_banner",
-                   "-loglevel",
-                   "error",
-                   "-i",
-                   path,
-                   "-ss",
-                   QString::number(seconds, 'f', 3),
-                   "-frames:v",
-                   "1",
-                   "-f",
-                   "image2pipe",
-                   "-vcodec",
-                   "png",
-                   "-"});
-    if (!process.waitForFinished(60000) || process.exitCode() != 0)
+    const QString cached
+        = QDir(MediaFixtures::shared().dir())
+              .filePath(QStringLiteral("frame-%1-at-%2.png")
+                            .arg(QFileInfo(path).fileName(), QString::number(seconds, 'f', 3)));
+    QString error;
+    const bool made = makeOnce(
+        cached,
+        [&](const QString &temp, QString *why) {
+            return runFfmpeg({"-i",
+                              path,
+                              "-ss",
+                              QString::number(seconds, 'f', 3),
+                              "-frames:v",
+                              "1",
+                              "-c:v",
+                              "png",
+                              "-f",
+                              "image2",
+                              temp},
+                             temp,
+                             why);
+        },
+        &error);
+    if (!made) {
+        qWarning("%s", qPrintable(error));
         return false;
+    }
     QImage image;
-    if (!image.loadFromData(process.readAllStandardOutput(), "PNG"))
+    if (!image.load(cached, "PNG"))
         return false;
     *rgba = image.convertToFormat(QImage::Format_RGBA8888);
     return true;

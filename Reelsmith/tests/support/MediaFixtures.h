@@ -1,13 +1,37 @@
 #pragma once
 
-// Media files made with the ffmpeg program at test time, small and short, in one temporary folder
-// per test program. Each recipe runs once per process and is then reused; a recipe that fails
-// answers an empty path and leaves the ffmpeg error in lastError().
+// Media files made with the ffmpeg program, small and short, in one cache folder per build
+// (DW_BINARY_DIR/testmedia, or the folder named by DW_TEST_MEDIA_DIR). A recipe makes its file
+// under a lock file once and every later call, in any test process, reuses it; a recipe that fails
+// answers an empty path and leaves the reason in lastError().
+//
+// In a ThreadSanitizer build the fixtures never start a child process (once a process has started
+// one, TSan reports false races in it): a missing file fails with a message naming the program
+// that makes every recipe (kMakerProgram, run by ctest before the tests).
 
 #include <QImage>
 #include <QString>
 
 namespace fixtures {
+
+// The program that makes every recipe ahead of the tests.
+inline constexpr const char *kMakerProgram = "reelsmith_make_test_media";
+
+// True in a ThreadSanitizer build: the fixtures then only read what the maker made.
+constexpr bool fixturesStartNoChild()
+{
+#if defined(__SANITIZE_THREAD__)
+    return true;
+#elif defined(__has_feature)
+#if __has_feature(thread_sanitizer)
+    return true;
+#else
+    return false;
+#endif
+#else
+    return false;
+#endif
+}
 
 class MediaFixtures
 {
@@ -54,6 +78,14 @@ public:
     // 64 KiB of random bytes named "noise.mp4".
     QString randomBytes();
 
+    // One second of 720x576 MPEG-2 (program stream) with the given sample aspect ratio ("16/15").
+    QString palWithSar(const QString &sar);
+    // One second of 320x180 square-pixel H.264 in MP4.
+    QString wide169();
+
+    // Makes every recipe the tests use; false (lastError says which) when one fails.
+    bool makeAll();
+
 private:
     MediaFixtures();
     QString make(const QString &name, const QStringList &args);
@@ -62,8 +94,9 @@ private:
     Private *d;
 };
 
-// The picture at seconds as the ffmpeg program decodes it, as RGBA8888 (accurate seek). False
-// when the program fails.
+// The picture at seconds as the ffmpeg program decodes it, as RGBA8888 (accurate seek), kept in the
+// cache folder beside the media. False when the program fails (or, in a ThreadSanitizer build,
+// when the maker did not make it).
 bool ffmpegFrameAt(const QString &path, double seconds, QImage *rgba);
 
 // Peak signal-to-noise ratio over R, G and B of two pictures of the same size, in dB (infinity for
