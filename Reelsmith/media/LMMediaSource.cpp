@@ -35,6 +35,11 @@ LMMediaSource::LMMediaSource(const QString &path)
 
 LMMediaSource::~LMMediaSource()
 {
+    closeDemuxer();
+}
+
+void LMMediaSource::closeDemuxer()
+{
     if (m_formatContext)
         avformat_close_input(&m_formatContext);
 }
