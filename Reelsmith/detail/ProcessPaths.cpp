@@ -6,6 +6,10 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 
+namespace Reelsmith {
+Q_LOGGING_CATEGORY(lcHelpers, "discwright.reelsmith.helpers", QtWarningMsg)
+} // namespace Reelsmith
+
 namespace Reelsmith::detail {
 
 QString executableDir()

@@ -2,7 +2,13 @@
 
 // Where the engine's helper processes and their private files live. Any thread.
 
+#include <QLoggingCategory>
 #include <QString>
+
+namespace Reelsmith {
+// discwright.reelsmith.helpers: the helper processes and what they exchange with us.
+Q_DECLARE_LOGGING_CATEGORY(lcHelpers)
+} // namespace Reelsmith
 
 namespace Reelsmith::detail {
 

@@ -1,7 +1,6 @@
 #include "Reelsmith/helpers/TaskHelperCtrl.h"
 
 #include "Reelsmith/detail/ProcessPaths.h"
-#include "Reelsmith/waveform/MovieAudioTaskExtractWave.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>

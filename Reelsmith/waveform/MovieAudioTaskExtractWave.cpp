@@ -8,10 +8,6 @@
 #include <QTemporaryFile>
 #include <csignal>
 
-namespace Reelsmith {
-Q_LOGGING_CATEGORY(lcHelpers, "discwright.reelsmith.helpers", QtWarningMsg)
-} // namespace Reelsmith
-
 using Reelsmith::lcHelpers;
 
 namespace {

@@ -2,17 +2,11 @@
 
 #include <QByteArray>
 #include <QList>
-#include <QLoggingCategory>
 #include <QString>
 #include <QStringList>
 #include <atomic>
 #include <optional>
 #include <sys/types.h>
-
-namespace Reelsmith {
-// discwright.reelsmith.helpers: the helper processes and what they exchange with us.
-Q_DECLARE_LOGGING_CATEGORY(lcHelpers)
-} // namespace Reelsmith
 
 /**
  * Computes a waveform in the helper program Wavetally (found beside the executable) instead of in
