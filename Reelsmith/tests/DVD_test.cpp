@@ -1,5 +1,6 @@
 #include "Reelsmith/dvd/LMDVD.h"
 #include "Reelsmith/dvd/LMDVDFile.h"
+#include "Reelsmith/dvd/LMDVDIO.h"
 #include "Reelsmith/dvd/LMDVDSource.h"
 #include "Reelsmith/media/LMFFMedia.h"
 #include "Reelsmith/media/LMFFMediaStream.h"
@@ -389,4 +390,37 @@ TEST(DVD, TitlesPlayForTheirLength)
                                        true);
         EXPECT_TRUE(read);
     }
+}
+
+// A run of a frame or two (a still, a menu remnant) takes no room on the title's timeline.
+TEST(DVD, ShortRunsAreLeftOutOfTheTimeline)
+{
+    std::shared_ptr<LMDVD> dvd = openOrFail(DvdFixtures::shared().shortRunFolder());
+    ASSERT_TRUE(dvd);
+    const LMDVDTitle &title = *dvd->title_sets.first()->titles.first();
+    ASSERT_EQ(title.medias.size(), 3); // three VOB ids: three runs
+    EXPECT_EQ(title.medias[1]->start_sector, title.medias[0]->end_sector());
+
+    std::shared_ptr<LMDVDSource> source = dvd->titleSources().first();
+    const QList<std::shared_ptr<LMFFMedia>> medias = source->createMedias();
+    ASSERT_EQ(medias.size(), 4); // video and audio of the two long runs
+    const int64_t firstLength = std::max(medias[0]->duration(), medias[1]->duration());
+    EXPECT_EQ(medias[0]->movie_position, 0);
+    EXPECT_EQ(medias[1]->movie_position, 0);
+    EXPECT_EQ(medias[2]->movie_position, firstLength);
+    EXPECT_EQ(medias[3]->movie_position, firstLength);
+    EXPECT_NEAR(firstLength / 1e6, 1.0, 0.1);
+    auto *run = dynamic_cast<LMDVDSource *>(medias[2]->source().get());
+    ASSERT_TRUE(run);
+    EXPECT_EQ(run->media()->vob_id, 3);
+}
+
+TEST(DVD, DiagnosticListsTitlesAndCells)
+{
+    const QStringList lines = LMDVDIO::test(DvdFixtures::shared().palFolder());
+    ASSERT_FALSE(lines.isEmpty());
+    EXPECT_TRUE(lines.first().startsWith(QStringLiteral("volume PALDISC title_sets 1")));
+    EXPECT_EQ(lines.filter(QStringLiteral("    cell ")).size(), 4); // 3 chapters + 1
+    EXPECT_EQ(lines.filter(QStringLiteral("title VOBs")).size(), 1);
+    EXPECT_TRUE(LMDVDIO::test(QStringLiteral("/nonexistent")).isEmpty());
 }

@@ -75,7 +75,7 @@ QString DvdFixtures::dir()
 QString DvdFixtures::author(const QString &name,
                             bool pal,
                             bool wide,
-                            const QList<double> &titleSeconds,
+                            const QList<QList<double>> &titles,
                             const QString &chapters)
 {
     const QString dest = dir() + QLatin1Char('/') + name;
@@ -85,15 +85,19 @@ QString DvdFixtures::author(const QString &name,
                            pal ? "pal" : "ntsc",
                            wide ? "16:9" : "4:3",
                            wide ? " widescreen=\"nopanscan\"" : "");
-    for (int i = 0; i < titleSeconds.size(); ++i) {
-        const QString stream = dir() + QStringLiteral("/%1_%2.mpg").arg(name).arg(i);
-        if (!makeDvdStream(stream, pal, wide, titleSeconds[i], &m_lastError))
-            return QString();
-        xml += QStringLiteral("<pgc><vob file=\"%1\"%2/></pgc>\n")
-                   .arg(stream,
-                        i == 0 && !chapters.isEmpty()
-                            ? QStringLiteral(" chapters=\"%1\"").arg(chapters)
-                            : QString());
+    for (int i = 0; i < titles.size(); ++i) {
+        xml += QStringLiteral("<pgc>");
+        for (int v = 0; v < titles[i].size(); ++v) {
+            const QString stream = dir() + QStringLiteral("/%1_%2_%3.mpg").arg(name).arg(i).arg(v);
+            if (!makeDvdStream(stream, pal, wide, titles[i][v], &m_lastError))
+                return QString();
+            xml += QStringLiteral("<vob file=\"%1\"%2/>")
+                       .arg(stream,
+                            i == 0 && v == 0 && !chapters.isEmpty()
+                                ? QStringLiteral(" chapters=\"%1\"").arg(chapters)
+                                : QString());
+        }
+        xml += QStringLiteral("</pgc>\n");
     }
     xml += QStringLiteral("</titles>\n</titleset>\n</dvdauthor>\n");
     const QString xmlPath = dir() + QLatin1Char('/') + name + QStringLiteral(".xml");
@@ -113,7 +117,7 @@ QString DvdFixtures::author(const QString &name,
 QString DvdFixtures::palFolder()
 {
     if (m_palFolder.isEmpty())
-        m_palFolder = author(QStringLiteral("PALDISC"), true, true, {3.0, 2.0}, "0,1,2");
+        m_palFolder = author(QStringLiteral("PALDISC"), true, true, {{3.0}, {2.0}}, "0,1,2");
     return m_palFolder;
 }
 
@@ -146,8 +150,16 @@ QString DvdFixtures::palIso()
 QString DvdFixtures::ntscFolder()
 {
     if (m_ntscFolder.isEmpty())
-        m_ntscFolder = author(QStringLiteral("NTSCDISC"), false, false, {2.0}, QString());
+        m_ntscFolder = author(QStringLiteral("NTSCDISC"), false, false, {{2.0}}, QString());
     return m_ntscFolder;
+}
+
+QString DvdFixtures::shortRunFolder()
+{
+    if (m_shortRunFolder.isEmpty())
+        m_shortRunFolder
+            = author(QStringLiteral("RUNSDISC"), true, false, {{1.0, 0.04, 1.0}}, QString());
+    return m_shortRunFolder;
 }
 
 QList<double> lsdvdTitleLengths(const QString &disc)

@@ -13,6 +13,8 @@ class DvdFixtures
 public:
     static DvdFixtures &shared();
 
+    // Each title is a program chain of one VOB per length given.
+
     // A PAL 16:9 disc folder "PALDISC" with one title set of two titles: a 3 s title with
     // chapters at 0, 1 and 2 s and a 2 s title, audio marked "en". Empty when authoring fails.
     QString palFolder();
@@ -22,6 +24,8 @@ public:
     QString palIso();
     // An NTSC 4:3 disc folder "NTSCDISC" with one 2 s title.
     QString ntscFolder();
+    // A PAL 4:3 disc folder "RUNSDISC" whose one title plays three VOBs: 1 s, one frame, 1 s.
+    QString shortRunFolder();
 
     QString lastError() const { return m_lastError; }
 
@@ -30,7 +34,7 @@ private:
     QString author(const QString &name,
                    bool pal,
                    bool wide,
-                   const QList<double> &titleSeconds,
+                   const QList<QList<double>> &titles,
                    const QString &chapters);
     QString dir();
 
@@ -39,6 +43,7 @@ private:
     QString m_palDvdmedia;
     QString m_palIso;
     QString m_ntscFolder;
+    QString m_shortRunFolder;
     QString m_lastError;
 };
 
