@@ -1,8 +1,10 @@
 #include "Reelsmith/helpers/TaskHelperCtrl.h"
 
 #include "Reelsmith/detail/ProcessPaths.h"
+#include "platform/ClassRegistry.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -13,6 +15,7 @@
 #include <QProcessEnvironment>
 #include <QThread>
 #include <chrono>
+#include <dlfcn.h>
 #include <unistd.h>
 
 using Reelsmith::lcHelpers;
@@ -297,6 +300,18 @@ QVariant TaskHelperCtrl::helperTaskName(const QString &className, const QString 
 QVariant TaskHelperCtrl::loadFrameworkPath(const QString &path)
 {
     return request(QStringLiteral("loadFrameworkPath:"), {path});
+}
+
+QVariant TaskHelperCtrl::loadFrameworkForClass(const QString &className)
+{
+    // The class's meta object lives in the library that defines the class.
+    const ObjectRef instance = platform::ClassRegistry::instance().create(className);
+    Dl_info info{};
+    if (!instance || !dladdr(instance->metaObject(), &info) || !info.dli_fname) {
+        qCWarning(lcHelpers).noquote() << QStringLiteral("helper %1 failed").arg(className);
+        return QVariant();
+    }
+    return loadFrameworkPath(QFile::decodeName(info.dli_fname));
 }
 
 QVariant TaskHelperCtrl::request(const QString &message, const QVariantList &arguments)

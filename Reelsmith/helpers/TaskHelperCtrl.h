@@ -96,6 +96,11 @@ public:
     QVariant helperTaskName(const QString &className, const QString &selectorName);
     /** Asks the helper to load a library; null when it cannot. */
     QVariant loadFrameworkPath(const QString &path);
+    /**
+     * Asks the helper to load the library that holds a registered record class in this process;
+     * null when the class is unknown here or the helper cannot load it.
+     */
+    QVariant loadFrameworkForClass(const QString &className);
 
 private:
     friend class Reelsmith::detail::TaskHelperServer;

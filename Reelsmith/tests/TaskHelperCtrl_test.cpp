@@ -123,6 +123,8 @@ TEST(TaskHelperCtrl, TaskhandConnectsAndAnswers)
     }
     EXPECT_TRUE(controller->loadFrameworkPath(QStringLiteral("libm.so.6")).toBool());
     EXPECT_TRUE(controller->loadFrameworkPath(QStringLiteral("/nonexistent.so")).isNull());
+    EXPECT_TRUE(controller->loadFrameworkForClass(QStringLiteral("VideoJoiner")).toBool());
+    EXPECT_TRUE(controller->loadFrameworkForClass(QStringLiteral("NoSuchClass")).isNull());
 
     // A started controller starts nothing more.
     controller->runHelper();
