@@ -35,5 +35,7 @@ QString LibMedia::displayStringForLanguage(const QString &code)
 // One profiler for the engine: both documented entry points add to the same totals.
 void LibMedia::timeProfileBlock(const std::function<void()> &block)
 {
-    LMHelper::timeProfileBlock(block);
+    // Totals of its own: sharing LMHelper's would fold two callers' timings into one report.
+    static Reelsmith::detail::BlockTimeProfile profile;
+    profile.run(block, Reelsmith::lcLibMedia());
 }
