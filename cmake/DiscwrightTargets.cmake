@@ -2,13 +2,13 @@
 
 set(DW_WARNINGS -Wall -Wextra -Wno-unused-parameter)
 
-# dw_add_library(name DIR dir [LIBS ...]): a shared library from every .cpp under dir (tests, fuzz and
-# bench folders excluded). The include root is the folder above dir, so headers read as
+# dw_add_library(name DIR dir [LIBS ...]): a shared library from every .cpp under dir (tests, fuzz,
+# bench and helper-program folders excluded). The include root is the folder above dir, so headers read as
 # <Platterkit/model/DVDMenu.h>.
 function(dw_add_library name)
     cmake_parse_arguments(ARG "" "DIR" "LIBS" ${ARGN})
     file(GLOB_RECURSE sources CONFIGURE_DEPENDS ${ARG_DIR}/*.cpp ${ARG_DIR}/*.h)
-    list(FILTER sources EXCLUDE REGEX "/(tests|fuzz|bench)/")
+    list(FILTER sources EXCLUDE REGEX "/(tests|fuzz|bench|programs)/")
     add_library(${name} SHARED ${sources})
     target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
     target_compile_options(${name} PRIVATE ${DW_WARNINGS})

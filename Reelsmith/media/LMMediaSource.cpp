@@ -36,6 +36,11 @@ LMMediaSource::LMMediaSource(const QString &path)
     Reelsmith::detail::ensureLibrarySetUp();
 }
 
+void LMMediaSource::closeDemuxer()
+{
+    m_formatContext.reset();
+}
+
 LMMediaSource::~LMMediaSource() = default;
 
 std::shared_ptr<LMMediaSource> LMMediaSource::makeEmptyCopy() const

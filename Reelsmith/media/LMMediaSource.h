@@ -93,7 +93,7 @@ public:
      * independent demuxers (video first, then audio); with only one kind, one media holding every
      * selected stream of that kind; nothing when there is neither. std::nullopt selects all.
      */
-    QList<std::shared_ptr<LMFFMedia>> createMediasWithStreams(const LMIndexSet &streams);
+    virtual QList<std::shared_ptr<LMFFMedia>> createMediasWithStreams(const LMIndexSet &streams);
     QList<std::shared_ptr<LMFFMedia>> createMedias()
     {
         return createMediasWithStreams(std::nullopt);
@@ -110,7 +110,7 @@ public:
      */
     QList<QVariantMap> find_chapters() const;
     /** The last path component of path() without its extension. */
-    QString name() const;
+    virtual QString name() const;
     /** The demuxer's short name; a null string when not open. */
     QString formatName() const;
     /** One four-character string per container stream: the codec tag, lowest byte first. */
@@ -139,6 +139,11 @@ public:
 protected:
     /** Makes a new unopened instance of the same class for copy(). */
     virtual std::shared_ptr<LMMediaSource> makeEmptyCopy() const;
+    /**
+     * Closes the demuxer now. A subclass that reads through its own I/O context calls it in its
+     * destructor before freeing that context, which the demuxer still points into.
+     */
+    void closeDemuxer();
 
 private:
     mutable std::mutex m_pathLock;
