@@ -1,0 +1,41 @@
+#pragma once
+
+#include "Reelsmith/imaging/Tile.h"
+
+#include <algorithm>
+#include <cstdint>
+
+namespace Reelsmith::effects::detail {
+
+// Runs colour(rgb) on every pixel of out with its input pixel from in, on straight colour in 0..1;
+// alpha is kept, transparent pixels stay transparent. For the filters that read one pixel.
+template <class Colour>
+void forEachColour(const imaging::Tile &in, const imaging::Tile &out, Colour colour)
+{
+    const QRect &r = out.rect;
+    for (int y = r.y(); y < r.y() + r.height(); ++y) {
+        const uint8_t *s = in.pixel(r.x(), y);
+        uint8_t *d = out.row(y);
+        for (int i = 0; i < r.width() * 4; i += 4) {
+            const uint32_t a = s[i + 3];
+            if (a == 0) {
+                d[i] = d[i + 1] = d[i + 2] = d[i + 3] = 0;
+                continue;
+            }
+            const float toStraight = 1.0f / float(a);
+            float rgb[3] = {s[i] * toStraight, s[i + 1] * toStraight, s[i + 2] * toStraight};
+            colour(rgb);
+            const float fa = float(a);
+            for (int k = 0; k < 3; ++k)
+                d[i + k] = uint8_t(std::clamp(rgb[k], 0.0f, 1.0f) * fa + 0.5f);
+            d[i + 3] = uint8_t(a);
+        }
+    }
+}
+
+inline float luminance(const float rgb[3])
+{
+    return 0.2125f * rgb[0] + 0.7154f * rgb[1] + 0.0721f * rgb[2];
+}
+
+} // namespace Reelsmith::effects::detail
