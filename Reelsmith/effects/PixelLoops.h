@@ -22,7 +22,8 @@ void forEachColour(const imaging::Tile &in, const imaging::Tile &out, Colour col
                 d[i] = d[i + 1] = d[i + 2] = d[i + 3] = 0;
                 continue;
             }
-            const float toStraight = 1.0f / float(a);
+            // Video is opaque: no division for the usual pixel.
+            const float toStraight = a == 255 ? 1.0f / 255.0f : 1.0f / float(a);
             float rgb[3] = {s[i] * toStraight, s[i + 1] * toStraight, s[i + 2] * toStraight};
             colour(rgb);
             const float fa = float(a);

@@ -443,3 +443,23 @@ TEST(MovieEffectSettings, LandOnTheFrameImageAndStyleClearsTheSubtitle)
     EXPECT_FLOAT_EQ(movie.subtitlePosition(), 0.2f);
     EXPECT_DOUBLE_EQ(movie.subtitleBackgroundRadius(), 4);
 }
+
+TEST(MovieThumbnail, ShowsTheEditsWithoutSubtitles)
+{
+    const QString path = fixtures::MediaFixtures::shared().h264AacMp4(1);
+    ASSERT_FALSE(path.isEmpty());
+    LMFFMovie movie;
+    movie.openMedias(LMMediaSource::mediaWithPath(path)->createMedias());
+    movie.setEffectName(QStringLiteral("Black White"));
+    movie.setOutputVideoSize(QSizeF(320, 180));
+    movie.setZoomType(2);
+    const QImage thumbnail = movie.thumbnailAtTimeSize(200000, QSizeF(160, 120));
+    ASSERT_EQ(thumbnail.size(), QSize(160, 90));
+    int coloured = 0;
+    for (int y = 0; y < 90; y += 3)
+        for (int x = 0; x < 160; x += 3) {
+            const QColor c = thumbnail.pixelColor(x, y);
+            coloured += c.red() != c.green() || c.green() != c.blue();
+        }
+    EXPECT_EQ(coloured, 0);
+}
