@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <vector>
 
 namespace Reelsmith::effects {
@@ -79,24 +80,39 @@ void boxBlur(const imaging::Tile &in, const std::array<int, 3> &radii, const ima
         std::copy(
             a.begin(), a.begin() + size_t(w) * 4, across.begin() + size_t(row) * size_t(w) * 4);
     }
-    // Down: each column, narrowed to the output's height.
-    std::vector<uint8_t> colA(size_t(tallH) * 4), colB(size_t(tallH) * 4);
-    for (int col = 0; col < w; ++col) {
-        for (int row = 0; row < tallH; ++row)
-            std::copy_n(
-                &across[(size_t(row) * size_t(w) + size_t(col)) * 4], 4, &colA[size_t(row) * 4]);
-        int n = tallH;
-        for (int r : radii) {
-            if (r == 0)
-                continue;
-            boxLine(colA.data(), 4, n, r, colB.data(), 4);
-            n -= 2 * r;
-            std::swap(colA, colB);
+    // Down: all columns at once, row by row (the sums slide down the band), narrowed to the
+    // output's height.
+    const size_t rowBytes = size_t(w) * 4;
+    std::vector<uint8_t> down(across.size());
+    std::vector<uint32_t> sums(rowBytes);
+    int n = tallH;
+    for (int r : radii) {
+        if (r == 0)
+            continue;
+        const int window = 2 * r + 1;
+        const uint32_t half = uint32_t(window / 2);
+        std::fill(sums.begin(), sums.end(), 0u);
+        for (int j = 0; j < window - 1; ++j) {
+            const uint8_t *row = &across[size_t(j) * rowBytes];
+            for (size_t k = 0; k < rowBytes; ++k)
+                sums[k] += row[k];
         }
-        for (int row = 0; row < h; ++row)
-            std::copy_n(
-                &colA[size_t(row) * 4], 4, out.bits + qsizetype(row) * out.stride + col * 4);
+        for (int i = 0; i + window <= n; ++i) {
+            const uint8_t *enter = &across[size_t(i + window - 1) * rowBytes];
+            const uint8_t *leave = &across[size_t(i) * rowBytes];
+            uint8_t *dst = &down[size_t(i) * rowBytes];
+            for (size_t k = 0; k < rowBytes; ++k) {
+                sums[k] += enter[k];
+                dst[k] = uint8_t((sums[k] + half) / uint32_t(window));
+                sums[k] -= leave[k];
+            }
+        }
+        n -= 2 * r;
+        std::swap(across, down);
     }
+    for (int row = 0; row < h; ++row)
+        std::memcpy(
+            out.bits + qsizetype(row) * out.stride, &across[size_t(row) * rowBytes], rowBytes);
 }
 
 } // namespace detail

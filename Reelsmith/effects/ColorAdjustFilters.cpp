@@ -7,8 +7,6 @@
 
 namespace Reelsmith::effects {
 
-using detail::forEachColour;
-
 namespace {
 constexpr float kNeutralTolerance = 1e-6f;
 bool near(float value, float neutral)
@@ -36,13 +34,17 @@ void ColorControlsFilter::apply(const imaging::Tile &input, const imaging::Tile 
     const float saturation = number(keys::saturation, 1);
     const float brightness = number(keys::brightness);
     const float contrast = number(keys::contrast, 1);
-    forEachColour(input, output, [=](float rgb[3]) {
-        const float lum = detail::luminance(rgb);
-        for (int k = 0; k < 3; ++k) {
-            const float saturated = lum + saturation * (rgb[k] - lum);
-            rgb[k] = (saturated + brightness - 0.5f) * contrast + 0.5f;
-        }
-    });
+    // Saturation mixes each component with the luminance, brightness adds and contrast stretches
+    // about the middle: one affine colour matrix.
+    const float weights[3] = {0.2125f, 0.7154f, 0.0721f};
+    float m[3][3];
+    float offset[3];
+    for (int i = 0; i < 3; ++i) {
+        for (int j = 0; j < 3; ++j)
+            m[i][j] = contrast * ((i == j ? saturation : 0.0f) + (1 - saturation) * weights[j]);
+        offset[i] = contrast * (brightness - 0.5f) + 0.5f;
+    }
+    detail::applyColourMatrix(input, output, m, offset);
 }
 
 HueAdjustFilter::HueAdjustFilter()
@@ -80,11 +82,8 @@ void HueAdjustFilter::apply(const imaging::Tile &input, const imaging::Tile &out
             for (int k = 0; k < 3; ++k)
                 m[i][j] += toRgb[i][k] * tmp[k][j];
         }
-    forEachColour(input, output, [&m](float rgb[3]) {
-        const float r = rgb[0], g = rgb[1], b = rgb[2];
-        for (int k = 0; k < 3; ++k)
-            rgb[k] = m[k][0] * r + m[k][1] * g + m[k][2] * b;
-    });
+    const float none[3] = {0, 0, 0};
+    detail::applyColourMatrix(input, output, m, none);
 }
 
 ExposureAdjustFilter::ExposureAdjustFilter()
@@ -101,10 +100,9 @@ bool ExposureAdjustFilter::isNeutral() const
 void ExposureAdjustFilter::apply(const imaging::Tile &input, const imaging::Tile &output) const
 {
     const float gain = std::exp2(number(keys::ev));
-    forEachColour(input, output, [gain](float rgb[3]) {
-        for (int k = 0; k < 3; ++k)
-            rgb[k] *= gain;
-    });
+    const float m[3][3] = {{gain, 0, 0}, {0, gain, 0}, {0, 0, gain}};
+    const float none[3] = {0, 0, 0};
+    detail::applyColourMatrix(input, output, m, none);
 }
 
 ColorInvertFilter::ColorInvertFilter()
@@ -113,10 +111,9 @@ ColorInvertFilter::ColorInvertFilter()
 
 void ColorInvertFilter::apply(const imaging::Tile &input, const imaging::Tile &output) const
 {
-    forEachColour(input, output, [](float rgb[3]) {
-        for (int k = 0; k < 3; ++k)
-            rgb[k] = 1.0f - rgb[k];
-    });
+    const float m[3][3] = {{-1, 0, 0}, {0, -1, 0}, {0, 0, -1}};
+    const float one[3] = {1, 1, 1};
+    detail::applyColourMatrix(input, output, m, one);
 }
 
 } // namespace Reelsmith::effects

@@ -49,15 +49,15 @@ bool SepiaToneFilter::isNeutral() const
 
 void SepiaToneFilter::apply(const imaging::Tile &input, const imaging::Tile &output) const
 {
-    const float intensity = std::clamp(number(keys::intensity, 1), 0.0f, 1.0f);
-    forEachColour(input, output, [intensity](float rgb[3]) {
-        const float r = rgb[0], g = rgb[1], b = rgb[2];
-        const float sepia[3] = {0.393f * r + 0.769f * g + 0.189f * b,
-                                0.349f * r + 0.686f * g + 0.168f * b,
-                                0.272f * r + 0.534f * g + 0.131f * b};
-        for (int k = 0; k < 3; ++k)
-            rgb[k] += (sepia[k] - rgb[k]) * intensity;
-    });
+    const float t = std::clamp(number(keys::intensity, 1), 0.0f, 1.0f);
+    const float sepia[3][3]
+        = {{0.393f, 0.769f, 0.189f}, {0.349f, 0.686f, 0.168f}, {0.272f, 0.534f, 0.131f}};
+    float m[3][3];
+    for (int i = 0; i < 3; ++i)
+        for (int j = 0; j < 3; ++j)
+            m[i][j] = (i == j ? 1 - t : 0.0f) + t * sepia[i][j];
+    const float none[3] = {0, 0, 0};
+    detail::applyColourMatrix(input, output, m, none);
 }
 
 } // namespace Reelsmith::effects

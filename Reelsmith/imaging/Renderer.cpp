@@ -351,6 +351,15 @@ void renderNode(const Node &node, const QTransform &m, const Extent &clamp, cons
     }
 }
 
+// How far the filters of the tree read around a pixel, at most (in output pixels, roughly).
+int treeReach(const Node *node)
+{
+    if (!node)
+        return 0;
+    const int own = node->kind == Node::Kind::Filter ? std::max(0, node->filter->reach()) : 0;
+    return own + std::max(treeReach(node->child.get()), treeReach(node->second.get()));
+}
+
 void collectLocks(const Node *node, std::set<std::mutex *> &locks)
 {
     if (!node)
@@ -399,8 +408,12 @@ bool render(const Image &image, const QRect &region, uint8_t *dst, qsizetype str
     for (std::mutex *lock : lockSet)
         held.emplace_back(*lock);
 
-    const int bands = std::clamp(threads > 0 ? threads : defaultThreadCount(), 1, region.height());
     const int h = region.height();
+    int bands = std::clamp(threads > 0 ? threads : defaultThreadCount(), 1, h);
+    // Each band renders what its filters read beyond it again; by default, bands much thinner
+    // than that reach are not made (they cost more than they save).
+    if (const int reach = threads > 0 ? 0 : treeReach(&root); reach > 0)
+        bands = std::clamp(h / (4 * reach), 1, bands);
     auto band = [&](int k) {
         const int top = int(int64_t(h) * k / bands);
         const int bottom = int(int64_t(h) * (k + 1) / bands);

@@ -12,8 +12,8 @@ namespace Reelsmith::imaging {
  * Renders image over region into dst (premultiplied RGBA8, rows stride bytes apart, the region's
  * top row first). region is in the image's y-up pixel coordinates: region.y() is its lowest row.
  * Pixels the image does not cover become transparent. The rows are split into horizontal bands
- * rendered on threads worker threads (0: defaultThreadCount()); the bytes are the same for any
- * number of threads. False (dst untouched) for a null image, an empty region or no dst.
+ * rendered on threads worker threads (0: defaultThreadCount(), fewer where the filters read far
+ * around each pixel); the bytes are the same for any number of threads. False (dst untouched) for a null image, an empty region or no dst.
  *
  * Any thread. While it runs, the lock of every source that has one is held.
  */
