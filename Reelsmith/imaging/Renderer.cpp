@@ -5,12 +5,14 @@
 #include "Reelsmith/imaging/Tile.h"
 
 #include <QThread>
-#include <QThreadPool>
 #include <algorithm>
 #include <atomic>
 #include <cmath>
-#include <latch>
+#include <condition_variable>
+#include <deque>
+#include <functional>
 #include <set>
+#include <thread>
 #include <vector>
 
 namespace Reelsmith::imaging {
@@ -370,18 +372,49 @@ void collectLocks(const Node *node, std::set<std::mutex *> &locks)
     collectLocks(node->second.get(), locks);
 }
 
-QThreadPool &bandPool()
+// The threads that render bands: started on first need, kept for the process. Bands are leaves
+// (they never wait on other work), so callers from any thread, pool threads of their own
+// included, cannot stall each other here. Plain std threads, so the thread checker sees every
+// hand-over.
+class BandWorkers
 {
-    // The bands are leaves (they never wait on other work), so a pool of their own cannot stall
-    // behind callers that are themselves pool threads elsewhere.
-    static QThreadPool *pool = [] {
-        auto *p = new QThreadPool;
-        p->setMaxThreadCount(std::max(1, QThread::idealThreadCount()));
-        p->setExpiryTimeout(5000);
-        return p;
-    }();
-    return *pool;
-}
+public:
+    static BandWorkers &shared()
+    {
+        static BandWorkers *workers = new BandWorkers;
+        return *workers;
+    }
+
+    void run(std::function<void()> task, int wanted)
+    {
+        std::lock_guard guard(m_lock);
+        const int limit = std::max(1, QThread::idealThreadCount());
+        while (int(m_threads.size()) < std::min(wanted, limit))
+            m_threads.emplace_back([this] { work(); });
+        m_tasks.push_back(std::move(task));
+        m_ready.notify_one();
+    }
+
+private:
+    void work()
+    {
+        for (;;) {
+            std::function<void()> task;
+            {
+                std::unique_lock guard(m_lock);
+                m_ready.wait(guard, [this] { return !m_tasks.empty(); });
+                task = std::move(m_tasks.front());
+                m_tasks.pop_front();
+            }
+            task();
+        }
+    }
+
+    std::mutex m_lock;
+    std::condition_variable m_ready;
+    std::deque<std::function<void()>> m_tasks;
+    std::vector<std::thread> m_threads;
+};
 
 } // namespace
 
@@ -414,28 +447,42 @@ bool render(const Image &image, const QRect &region, uint8_t *dst, qsizetype str
     // than that reach are not made (they cost more than they save).
     if (const int reach = threads > 0 ? 0 : treeReach(&root); reach > 0)
         bands = std::clamp(h / (4 * reach), 1, bands);
-    auto band = [&](int k) {
+    // What a band needs travels by value: no worker ever touches this function's stack.
+    const std::shared_ptr<const Node> tree = image.node();
+    auto band = [tree, region, dst, stride, h, bands](int k) {
         const int top = int(int64_t(h) * k / bands);
         const int bottom = int(int64_t(h) * (k + 1) / bands);
         Tile tile;
         tile.bits = dst + qsizetype(top) * stride;
         tile.stride = stride;
         tile.rect = QRect(region.x(), region.y() + h - bottom, region.width(), bottom - top);
-        renderNode(root, QTransform(), Extent::infinite(), tile);
+        renderNode(*tree, QTransform(), Extent::infinite(), tile);
     };
     if (bands == 1) {
         band(0);
         return true;
     }
-    std::latch done(bands - 1);
+    struct Job
+    {
+        std::mutex lock;
+        std::condition_variable finished;
+        int remaining = 0;
+    };
+    auto job = std::make_shared<Job>();
+    job->remaining = bands - 1;
     for (int k = 1; k < bands; ++k) {
-        bandPool().start([&, k] {
-            band(k);
-            done.count_down();
-        });
+        BandWorkers::shared().run(
+            [job, band, k] {
+                band(k);
+                std::lock_guard guard(job->lock);
+                if (--job->remaining == 0)
+                    job->finished.notify_one();
+            },
+            bands - 1);
     }
     band(0);
-    done.wait();
+    std::unique_lock guard(job->lock);
+    job->finished.wait(guard, [&job] { return job->remaining == 0; });
     return true;
 }
 

@@ -25,3 +25,16 @@ extern "C" const char *__lsan_default_suppressions()
 {
     return "leak:libfontconfig.so\n";
 }
+
+// Qt draws and converts large images on worker threads of its own and hands the work over
+// through futexes the thread checker does not follow; races reported inside Qt's painting and
+// image conversion are that hand-over, not ours.
+extern "C" const char *__tsan_default_suppressions()
+{
+    return "race:QImageData::convertInPlace\n"
+           "race:QImage::convertToFormat\n"
+           "race:libQt6Gui.so\n"
+           "race:libQt6Core.so\n"
+           "race:QThreadPoolPrivate\n"
+           "race:QRunnable::create\n";
+}
