@@ -1,7 +1,11 @@
 #include "Reelsmith/frames/LMMovieImage.h"
 
+#include "Reelsmith/frames/LMBitmapImage.h"
 #include "Reelsmith/frames/LMDataImage.h"
 #include "Reelsmith/frames/LMFFImage.h"
+#include "Reelsmith/imaging/Renderer.h"
+
+#include <cmath>
 
 extern "C" {
 #include <libavutil/frame.h>
@@ -36,7 +40,44 @@ LM_GUARDED_PROPERTY(QString,
                     m_subtitleCurrentString)
 LM_GUARDED_PROPERTY(LMPlacedImage, mediaSubtitleImage, setMediaSubtitleImage, m_mediaSubtitleImage)
 
+LM_GUARDED_PROPERTY(int32_t, zoomType, setZoomType, m_settings.zoomType)
+LM_GUARDED_PROPERTY(bool, hflip, setHflip, m_settings.hflip)
+LM_GUARDED_PROPERTY(bool, vflip, setVflip, m_settings.vflip)
+LM_GUARDED_PROPERTY(float, rotate, setRotate, m_settings.rotate)
+LM_GUARDED_PROPERTY(float, saturation, setSaturation, m_settings.saturation)
+LM_GUARDED_PROPERTY(float, brightness, setBrightness, m_settings.brightness)
+LM_GUARDED_PROPERTY(float, contrast, setContrast, m_settings.contrast)
+LM_GUARDED_PROPERTY(float, hue, setHue, m_settings.hue)
+LM_GUARDED_PROPERTY(float, sharpness, setSharpness, m_settings.sharpness)
+LM_GUARDED_PROPERTY(float,
+                    sharpness_scale_factor,
+                    setSharpness_scale_factor,
+                    m_settings.sharpness_scale_factor)
+LM_GUARDED_PROPERTY(QString, effectName, setEffectName, m_settings.effectName)
+LM_GUARDED_PROPERTY(Reelsmith::imaging::Image, watermark, setWatermark, m_settings.watermark)
+LM_GUARDED_PROPERTY(std::optional<QFont>, subtitleFont, setSubtitleFont, m_settings.subtitleFont)
+LM_GUARDED_PROPERTY(QColor, subtitleColor, setSubtitleColor, m_settings.subtitleColor)
+LM_GUARDED_PROPERTY(QColor,
+                    subtitleBackgroundColor,
+                    setSubtitleBackgroundColor,
+                    m_settings.subtitleBackgroundColor)
+LM_GUARDED_PROPERTY(double,
+                    subtitleBackgroundRadius,
+                    setSubtitleBackgroundRadius,
+                    m_settings.subtitleBackgroundRadius)
+LM_GUARDED_PROPERTY(std::optional<LMTextShadow>,
+                    subtitleShadow,
+                    setSubtitleShadow,
+                    m_settings.subtitleShadow)
+LM_GUARDED_PROPERTY(float, subtitlePosition, setSubtitlePosition, m_settings.subtitlePosition)
+
 #undef LM_GUARDED_PROPERTY
+
+LMPictureSettings LMMovieImage::pictureSettings() const
+{
+    std::lock_guard guard(m_lock);
+    return m_settings;
+}
 
 void LMMovieImage::clearSubtitleCache()
 {
@@ -102,6 +143,7 @@ void LMMovieImage::loadReferencedMovieImage(const LMMovieImage &source)
     m_subtitleCache = source.m_subtitleCache;
     m_mediaSubtitleImage = source.m_mediaSubtitleImage;
     m_subtitleCurrentString = source.m_subtitleCurrentString;
+    m_settings = source.m_settings;
 }
 
 std::shared_ptr<LMFFImage> LMMovieImage::originFFImage() const
@@ -208,4 +250,145 @@ QImage LMMovieImage::currentCIImage() const
     if (std::shared_ptr<LMDataImage> rgba = image->get_rgba_image())
         return rgba->ciimage();
     return image->get_yuv_ciimage();
+}
+
+Reelsmith::imaging::Image LMMovieImage::frameImage() const
+{
+    std::shared_ptr<LMFFImage> image = originFFImage();
+    if (!image)
+        return {};
+    std::shared_ptr<LMDataImage> rgba;
+    {
+        std::lock_guard guard(image->lock());
+        rgba = image->get_rgba_image();
+    }
+    if (rgba && rgba->isImageValid()) {
+        // The record keeps the frame's buffer alive; the image keeps the frame (and its lock).
+        auto holder
+            = std::make_shared<std::pair<std::shared_ptr<LMFFImage>, std::shared_ptr<LMDataImage>>>(
+                image, rgba);
+        return Reelsmith::imaging::Image::fromBuffer(rgba->bytes(),
+                                                     rgba->width,
+                                                     rgba->height,
+                                                     rgba->bytes_per_row,
+                                                     holder,
+                                                     rgba->alpha == LMAlphaType::Straight,
+                                                     &image->lock());
+    }
+    return Reelsmith::imaging::Image::fromQImage(currentCIImage());
+}
+
+Reelsmith::imaging::Image LMMovieImage::currentEffectImage() const
+{
+    return applyEffectOnImage(frameImage());
+}
+
+Reelsmith::imaging::Image
+LMMovieImage::applyEffectOnImage(const Reelsmith::imaging::Image &picture) const
+{
+    using Reelsmith::imaging::Image;
+    if (picture.isNull())
+        return {};
+    LMPictureSettings settings;
+    Reelsmith::detail::CompositionSteps steps;
+    QSizeF displaySize;
+    LMPlacedImage mediaSubtitle;
+    {
+        std::lock_guard guard(m_lock);
+        settings = m_settings;
+        steps.cropRect = m_cropRect;
+        steps.outputRect = QRectF(QPointF(0, 0), m_outputSize);
+        displaySize = m_displaySize;
+        mediaSubtitle = m_mediaSubtitleImage;
+    }
+    steps.frame = picture;
+    if (!mediaSubtitle.isNull())
+        steps.mediaSubtitle = Image::fromQImage(mediaSubtitle.image)
+                                  .translated(mediaSubtitle.origin.x(), mediaSubtitle.origin.y());
+    // The display size scales the frame itself, so its extent comes from the frame: a subtitle
+    // picture reaching outside the frame must not shrink the picture.
+    const Reelsmith::imaging::Extent e = picture.extent();
+    if (!e.isEmpty() && !e.isInfinite() && displaySize.width() > 0)
+        steps.scaleBeforeTurn
+            = QSizeF(displaySize.width() / e.width(), displaySize.height() / e.height());
+    steps.textSubtitle = currentSubtitleImage();
+    return Reelsmith::detail::composePicture(
+        steps, settings, Reelsmith::detail::effectFilters(settings));
+}
+
+bool LMMovieImage::drawToBitmapImage(LMBitmapImage &bitmap, int threads) const
+{
+    Reelsmith::imaging::Image picture = currentEffectImage();
+    if (picture.isNull())
+        return false;
+    if (bitmap.is_context_empty())
+        bitmap.create_cg_context_ref();
+    QImage *surface = bitmap.get_cg_context_ref();
+    if (!surface)
+        surface = bitmap.get_bitmap_rep();
+    if (!surface || surface->isNull() || surface->depth() != 32
+        || LMBitmapImage::pixelFormatOfImage(*surface) != AV_PIX_FMT_RGBA)
+        return false;
+    const QSizeF output = outputSize();
+    if (output.width() > 0 && output.height() > 0
+        && (surface->width() != output.width() || surface->height() != output.height()))
+        picture = picture.scaled(surface->width() / output.width(),
+                                 surface->height() / output.height());
+    return Reelsmith::imaging::render(picture,
+                                      QRect(0, 0, surface->width(), surface->height()),
+                                      surface->bits(),
+                                      surface->bytesPerLine(),
+                                      threads);
+}
+
+bool LMMovieImage::hasEffects() const
+{
+    {
+        std::lock_guard guard(m_lock);
+        if (!m_settings.watermark.isNull() || !m_mediaSubtitleImage.isNull()
+            || !m_subtitleCurrentString.isEmpty() || m_settings.rotate != 0 || m_settings.hflip
+            || m_settings.vflip)
+            return true;
+    }
+    if (!subtitleImage().isNull())
+        return true;
+    return !effectFilter().isEmpty();
+}
+
+Reelsmith::detail::FilterList LMMovieImage::colorFilter() const
+{
+    return Reelsmith::detail::colorFilters(pictureSettings());
+}
+
+Reelsmith::detail::FilterList LMMovieImage::effectFilter() const
+{
+    return Reelsmith::detail::effectFilters(pictureSettings());
+}
+
+Reelsmith::imaging::Image LMMovieImage::currentSubtitleImage() const
+{
+    QString text;
+    LMPictureSettings style;
+    QSizeF output;
+    std::shared_ptr<SubtitleCache> cache;
+    {
+        std::lock_guard guard(m_lock);
+        text = m_subtitleCurrentString;
+        style = m_settings;
+        output = m_outputSize;
+        cache = m_subtitleCache;
+    }
+    std::lock_guard cacheGuard(cache->lock);
+    if (text.isEmpty()) {
+        // A picture set from outside has no key; it lies in output coordinates as it is.
+        if (text.isNull() && cache->key.isNull() && !cache->image.isNull())
+            return Reelsmith::imaging::Image::fromQImage(cache->image);
+        return {};
+    }
+    if (text != cache->key) {
+        // Rendered under the cache's lock: frames of one movie drawn at once render it once.
+        cache->key = text;
+        cache->image = Reelsmith::detail::renderSubtitle(text, style, output, true);
+    }
+    return Reelsmith::detail::placeSubtitle(cache->image, output, style.subtitlePosition);
 }

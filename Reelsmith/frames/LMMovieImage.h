@@ -1,5 +1,8 @@
 #pragma once
 
+#include "Reelsmith/frames/FrameComposition.h"
+#include "Reelsmith/frames/LMPictureSettings.h"
+#include "Reelsmith/imaging/Image.h"
 #include "Reelsmith/media/LMPlacedImage.h"
 
 #include <QImage>
@@ -10,6 +13,7 @@
 #include <memory>
 #include <mutex>
 
+class LMBitmapImage;
 class LMFFImage;
 
 /**
@@ -18,8 +22,9 @@ class LMFFImage;
  * picture settings. Every frame handed out of the movie is a new, short-lived image that refers
  * to that buffer and carries a copy of the settings (getReferencedMovieImage).
  *
- * This class holds the frame caching and the settings the movie sets itself (sizes, crop, the
- * subtitle of the frame's time); the picture edits are applied elsewhere.
+ * It also composes the edited picture (currentEffectImage): crop, display size, flips, turn, zoom
+ * placement, colour controls, the named effect, black bars, watermark and subtitles, resampled
+ * once; drawToBitmapImage renders it into an encoder's bitmap.
  *
  * Held by std::shared_ptr. The movie caches frames on its decode queue while other threads read
  * referenced images: the conversion into the owned buffer holds that buffer's lock, and the
@@ -48,6 +53,46 @@ public:
      */
     int64_t frameTime() const;
     void setFrameTime(const int64_t &time);
+
+    // The picture edits (LMPictureSettings says what each means).
+    LMPictureSettings pictureSettings() const;
+    int32_t zoomType() const;
+    void setZoomType(const int32_t &type);
+    bool hflip() const;
+    void setHflip(const bool &on);
+    bool vflip() const;
+    void setVflip(const bool &on);
+    float rotate() const;
+    void setRotate(const float &degrees);
+    float saturation() const;
+    void setSaturation(const float &value);
+    float brightness() const;
+    void setBrightness(const float &value);
+    float contrast() const;
+    void setContrast(const float &value);
+    float hue() const;
+    void setHue(const float &value);
+    float sharpness() const;
+    void setSharpness(const float &value);
+    float sharpness_scale_factor() const;
+    void setSharpness_scale_factor(const float &value);
+    QString effectName() const;
+    void setEffectName(const QString &name);
+    Reelsmith::imaging::Image watermark() const;
+    void setWatermark(const Reelsmith::imaging::Image &image);
+    // The text subtitle's style; the movie clears the subtitle cache when one changes.
+    std::optional<QFont> subtitleFont() const;
+    void setSubtitleFont(const std::optional<QFont> &font);
+    QColor subtitleColor() const;
+    void setSubtitleColor(const QColor &color);
+    QColor subtitleBackgroundColor() const;
+    void setSubtitleBackgroundColor(const QColor &color);
+    double subtitleBackgroundRadius() const;
+    void setSubtitleBackgroundRadius(const double &radius);
+    std::optional<LMTextShadow> subtitleShadow() const;
+    void setSubtitleShadow(const std::optional<LMTextShadow> &shadow);
+    float subtitlePosition() const;
+    void setSubtitlePosition(const float &position);
 
     // The subtitles of the frame's time.
     QString subtitleCurrentString() const;
@@ -89,6 +134,36 @@ public:
      * the full-range formula. Null without a frame.
      */
     QImage currentCIImage() const;
+    /**
+     * The frame without edits as an image of the image layer, over the frame buffer itself (no
+     * copy; its lock is held while a render reads it). Null without a frame.
+     */
+    Reelsmith::imaging::Image frameImage() const;
+
+    // The edited picture.
+    /** applyEffectOnImage(frameImage()); null without a frame. */
+    Reelsmith::imaging::Image currentEffectImage() const;
+    /**
+     * The frame image's edits applied to picture (the frame): its extent is (0, 0, outputSize),
+     * black where the picture does not reach. Null for a null picture.
+     */
+    Reelsmith::imaging::Image applyEffectOnImage(const Reelsmith::imaging::Image &picture) const;
+    /**
+     * The edited picture drawn straight into bitmap (its backing made when missing), scaled to the
+     * bitmap's size in the same single resampling. threads as imaging::render. False without a
+     * frame or a drawable bitmap. For the converter: the thread that owns bitmap.
+     */
+    bool drawToBitmapImage(LMBitmapImage &bitmap, int threads = 0) const;
+    /** Any watermark, subtitle, turn, flip or filter; crop and zoom do not count. */
+    bool hasEffects() const;
+    Reelsmith::detail::FilterList colorFilter() const;
+    Reelsmith::detail::FilterList effectFilter() const;
+    /**
+     * The placed text subtitle for the current text, rendered once per text and found again in
+     * the shared cache; with no text, a picture set from outside (setSubtitleImage without a key).
+     * Null when there is nothing to show.
+     */
+    Reelsmith::imaging::Image currentSubtitleImage() const;
 
 private:
     mutable std::mutex m_lock;
@@ -99,6 +174,7 @@ private:
     int64_t m_frameTime = INT64_MIN;
     QString m_subtitleCurrentString;
     LMPlacedImage m_mediaSubtitleImage;
+    LMPictureSettings m_settings;
     // The picture and its key travel together: a referring image shares the object, so a picture
     // can never arrive without the text it shows (which would make the next frame render again,
     // or show a stale rendering as if it were a picture subtitle).

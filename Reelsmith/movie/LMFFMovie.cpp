@@ -7,6 +7,7 @@
 #include "Reelsmith/frames/LMBitmapImage.h"
 #include "Reelsmith/frames/LMFFImage.h"
 #include "Reelsmith/frames/LMMovieImage.h"
+#include "Reelsmith/imaging/Renderer.h"
 #include "Reelsmith/media/LMFFMedia.h"
 #include "Reelsmith/media/LMFFMediaStream.h"
 #include "Reelsmith/media/LMFFPacket.h"
@@ -852,23 +853,23 @@ QImage LMFFMovie::thumbnailAtTimeSize(int64_t t, const QSizeF &size)
         return {};
     kept->clearSubtitleCache();
     kept->setMediaSubtitleImage({});
-    const QImage picture = kept->currentCIImage();
-    if (picture.isNull())
+    kept->setSubtitleCurrentString(QString()); // a thumbnail shows the picture, not its subtitles
+    const Reelsmith::imaging::Image picture = kept->currentEffectImage();
+    const QRectF extent = picture.extent().rect();
+    if (extent.isEmpty())
         return {};
-    QRectF r
-        = scaleRectIn(QRectF(QPointF(0, 0), QSizeF(picture.size())), QRectF(QPointF(0, 0), size));
+    QRectF r = scaleRectIn(extent, QRectF(QPointF(0, 0), size));
     r.moveTo(0, 0);
     const QRect integral(QPoint(int(std::floor(r.left())), int(std::floor(r.top()))),
                          QPoint(int(std::ceil(r.right())) - 1, int(std::ceil(r.bottom())) - 1));
     if (integral.isEmpty())
         return {};
-    QImage thumbnail(integral.size(), QImage::Format_RGBA8888);
-    thumbnail.fill(Qt::transparent);
-    QPainter painter(&thumbnail);
-    painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    painter.drawImage(QRectF(thumbnail.rect()), picture);
-    painter.end();
-    return thumbnail;
+    // Scaled in the same single resampling as the edits.
+    const QImage thumbnail = Reelsmith::imaging::renderToImage(
+        picture.translated(-extent.x(), -extent.y())
+            .scaled(integral.width() / extent.width(), integral.height() / extent.height()),
+        QRect(QPoint(0, 0), integral.size()));
+    return thumbnail.convertToFormat(QImage::Format_RGBA8888);
 }
 
 QRectF LMFFMovie::scaleRectIn(const QRectF &r, const QRectF &b)

@@ -2,6 +2,8 @@
 
 #include "Reelsmith/LMTypes.h"
 #include "Reelsmith/audio/LMOutputAudioGraphDelegate.h"
+#include "Reelsmith/frames/LMPictureSettings.h"
+#include "Reelsmith/imaging/Image.h"
 #include "Reelsmith/media/LMFFMediaOwner.h"
 #include "Reelsmith/media/LMPlacedImage.h"
 #include "Reelsmith/movie/SerialQueue.h"
@@ -256,6 +258,41 @@ public:
     void setOutputVideoSizeString(const QString &text);
     QSizeF displaySize() const;
     void setDisplaySize(const QSizeF &size);
+    bool hflip() const;
+    void setHflip(bool on);
+    bool vflip() const;
+    void setVflip(bool on);
+    float rotate() const;
+    void setRotate(float degrees);
+    float saturation() const;
+    void setSaturation(float value);
+    float brightness() const;
+    void setBrightness(float value);
+    float contrast() const;
+    void setContrast(float value);
+    float hue() const;
+    void setHue(float value);
+    float sharpness() const;
+    void setSharpness(float value);
+    QString effectName() const;
+    void setEffectName(const QString &name);
+    Reelsmith::imaging::Image watermark() const;
+    void setWatermark(const Reelsmith::imaging::Image &image);
+    int32_t zoomType() const;
+    void setZoomType(int32_t type);
+    // The text subtitle's style: each setter also drops the rendered text subtitle.
+    std::optional<QFont> subtitleFont() const;
+    void setSubtitleFont(const std::optional<QFont> &font);
+    QColor subtitleColor() const;
+    void setSubtitleColor(const QColor &color);
+    QColor subtitleBackgroundColor() const;
+    void setSubtitleBackgroundColor(const QColor &color);
+    std::optional<LMTextShadow> subtitleShadow() const;
+    void setSubtitleShadow(const std::optional<LMTextShadow> &shadow);
+    double subtitleBackgroundRadius() const;
+    void setSubtitleBackgroundRadius(double radius);
+    float subtitlePosition() const;
+    void setSubtitlePosition(float position);
     /** Drops the rendered text subtitle so that the next frame renders it anew. */
     void updateSubtitle();
 

@@ -1,0 +1,501 @@
+#include "Reelsmith/imaging/Renderer.h"
+
+#include "Reelsmith/imaging/Filter.h"
+#include "Reelsmith/imaging/Node.h"
+#include "Reelsmith/imaging/Tile.h"
+
+#include <QThread>
+#include <algorithm>
+#include <atomic>
+#include <cmath>
+#include <condition_variable>
+#include <deque>
+#include <functional>
+#include <set>
+#include <thread>
+#include <vector>
+
+namespace Reelsmith::imaging {
+
+namespace {
+
+std::atomic<int> g_defaultThreads{0};
+
+inline uint32_t div255(uint32_t x)
+{
+    x += 128;
+    return (x + (x >> 8)) >> 8;
+}
+
+bool isAxisAligned(const QTransform &t)
+{
+    return t.m12() == 0 && t.m21() == 0 && t.m13() == 0 && t.m23() == 0;
+}
+
+// Where a source may be sampled: its pixels clipped to the crop above it, as pixel indices.
+struct SourceWindow
+{
+    Extent valid;       // y-up, source space: pixel centres inside it are drawn
+    int colMin, colMax; // columns that taps may read
+    int rowMin, rowMax; // rows from the top that taps may read
+};
+
+bool sourceWindow(const Node &node, const Extent &clamp, SourceWindow *window)
+{
+    window->valid = node.extent.intersected(clamp);
+    if (window->valid.isEmpty())
+        return false;
+    const Extent &v = window->valid;
+    window->colMin = std::max(0, int(std::floor(v.x0)));
+    window->colMax = std::min(node.width - 1, int(std::ceil(v.x1)) - 1);
+    const int yMin = std::max(0, int(std::floor(v.y0)));
+    const int yMax = std::min(node.height - 1, int(std::ceil(v.y1)) - 1);
+    window->rowMin = node.height - 1 - yMax;
+    window->rowMax = node.height - 1 - yMin;
+    return window->colMin <= window->colMax && window->rowMin <= window->rowMax;
+}
+
+struct Tap
+{
+    int i0, i1; // indices (columns or rows from the top)
+    uint32_t w; // weight of i1, 0..256
+};
+
+inline Tap makeTap(double u, int lo, int hi)
+{
+    double base = std::floor(u);
+    int w = int(std::lround((u - base) * 256));
+    if (w >= 256) {
+        base += 1;
+        w = 0;
+    }
+    Tap tap;
+    tap.i0 = std::clamp(int(base), lo, hi);
+    tap.i1 = std::clamp(int(base) + 1, lo, hi);
+    tap.w = uint32_t(w);
+    return tap;
+}
+
+// One source pixel as premultiplied RGBA.
+inline void fetch(const uint8_t *p, bool straight, uint32_t out[4])
+{
+    out[0] = p[0];
+    out[1] = p[1];
+    out[2] = p[2];
+    out[3] = p[3];
+    if (straight && out[3] != 255) {
+        out[0] = div255(out[0] * out[3]);
+        out[1] = div255(out[1] * out[3]);
+        out[2] = div255(out[2] * out[3]);
+    }
+}
+
+inline void bilinear(const Node &node, const Tap &cx, const Tap &ry, uint8_t *dst)
+{
+    const uint8_t *row0 = node.bits + qsizetype(ry.i0) * node.stride;
+    const uint8_t *row1 = node.bits + qsizetype(ry.i1) * node.stride;
+    uint32_t a[4], b[4], c[4], d[4];
+    fetch(row0 + cx.i0 * 4, node.straightAlpha, a);
+    fetch(row0 + cx.i1 * 4, node.straightAlpha, b);
+    fetch(row1 + cx.i0 * 4, node.straightAlpha, c);
+    fetch(row1 + cx.i1 * 4, node.straightAlpha, d);
+    const uint32_t wx = cx.w, wy = ry.w;
+    for (int k = 0; k < 4; ++k) {
+        const uint32_t top = a[k] * (256 - wx) + b[k] * wx;
+        const uint32_t bottom = c[k] * (256 - wx) + d[k] * wx;
+        dst[k] = uint8_t((top * (256 - wy) + bottom * wy + 32768) >> 16);
+    }
+}
+
+void renderNode(const Node &node, const QTransform &m, const Extent &clamp, const Tile &out);
+
+void renderSource(const Node &node, const QTransform &m, const Extent &clamp, const Tile &out)
+{
+    out.clear();
+    SourceWindow window;
+    if (!sourceWindow(node, clamp, &window))
+        return;
+    bool invertible = false;
+    const QTransform inv = m.inverted(&invertible);
+    if (!invertible)
+        return;
+    const QRect &r = out.rect;
+    const Extent &v = window.valid;
+    const int h = node.height;
+    if (isAxisAligned(inv)) {
+        std::vector<Tap> cols(size_t(r.width()));
+        std::vector<char> colInside(size_t(r.width()));
+        for (int i = 0; i < r.width(); ++i) {
+            const double px = inv.m11() * (r.x() + i + 0.5) + inv.dx();
+            colInside[size_t(i)] = px >= v.x0 && px < v.x1;
+            cols[size_t(i)] = makeTap(px - 0.5, window.colMin, window.colMax);
+        }
+        for (int y = r.y(); y < r.y() + r.height(); ++y) {
+            const double py = inv.m22() * (y + 0.5) + inv.dy();
+            if (!(py >= v.y0 && py < v.y1))
+                continue;
+            const Tap ry = makeTap((h - py) - 0.5, window.rowMin, window.rowMax);
+            uint8_t *dst = out.row(y);
+            for (int i = 0; i < r.width(); ++i) {
+                if (colInside[size_t(i)])
+                    bilinear(node, cols[size_t(i)], ry, dst + i * 4);
+            }
+        }
+        return;
+    }
+    for (int y = r.y(); y < r.y() + r.height(); ++y) {
+        uint8_t *dst = out.row(y);
+        for (int i = 0; i < r.width(); ++i) {
+            double px, py;
+            inv.map(r.x() + i + 0.5, y + 0.5, &px, &py);
+            if (!(px >= v.x0 && px < v.x1 && py >= v.y0 && py < v.y1))
+                continue;
+            bilinear(node,
+                     makeTap(px - 0.5, window.colMin, window.colMax),
+                     makeTap((h - py) - 0.5, window.rowMin, window.rowMax),
+                     dst + i * 4);
+        }
+    }
+}
+
+void fill(const Tile &out, const std::array<uint8_t, 4> &color)
+{
+    for (int y = out.rect.y(); y < out.rect.y() + out.rect.height(); ++y) {
+        uint8_t *dst = out.row(y);
+        for (int i = 0; i < out.rect.width(); ++i)
+            std::memcpy(dst + i * 4, color.data(), 4);
+    }
+}
+
+// Clears the pixels of out whose centres, mapped back by m, fall outside crop.
+void maskOutside(const Extent &crop, const QTransform &m, const Tile &out)
+{
+    bool invertible = false;
+    const QTransform inv = m.inverted(&invertible);
+    const QRect &r = out.rect;
+    if (!invertible) {
+        out.clear();
+        return;
+    }
+    if (isAxisAligned(inv)) {
+        std::vector<char> colInside(size_t(r.width()));
+        for (int i = 0; i < r.width(); ++i) {
+            const double px = inv.m11() * (r.x() + i + 0.5) + inv.dx();
+            colInside[size_t(i)] = px >= crop.x0 && px < crop.x1;
+        }
+        for (int y = r.y(); y < r.y() + r.height(); ++y) {
+            const double py = inv.m22() * (y + 0.5) + inv.dy();
+            uint8_t *dst = out.row(y);
+            if (!(py >= crop.y0 && py < crop.y1)) {
+                std::memset(dst, 0, size_t(r.width()) * 4);
+                continue;
+            }
+            for (int i = 0; i < r.width(); ++i)
+                if (!colInside[size_t(i)])
+                    std::memset(dst + i * 4, 0, 4);
+        }
+        return;
+    }
+    for (int y = r.y(); y < r.y() + r.height(); ++y) {
+        uint8_t *dst = out.row(y);
+        for (int i = 0; i < r.width(); ++i) {
+            double px, py;
+            inv.map(r.x() + i + 0.5, y + 0.5, &px, &py);
+            if (!(px >= crop.x0 && px < crop.x1 && py >= crop.y0 && py < crop.y1))
+                std::memset(dst + i * 4, 0, 4);
+        }
+    }
+}
+
+void renderCrop(const Node &node, const QTransform &m, const Extent &clamp, const Tile &out)
+{
+    out.clear();
+    const QRect sub = node.extent.mapped(m).pixelsWithin(out.rect);
+    if (sub.isEmpty())
+        return;
+    const Tile view = out.view(sub);
+    renderNode(*node.child, m, clamp.intersected(node.crop), view);
+    maskOutside(node.crop, m, view);
+}
+
+void renderSourceOver(const Node &node, const QTransform &m, const Extent &clamp, const Tile &out)
+{
+    renderNode(*node.second, m, clamp, out);
+    const QRect sub = node.child->extent.mapped(m).pixelsWithin(out.rect);
+    if (sub.isEmpty())
+        return;
+    TileBuffer front(sub);
+    renderNode(*node.child, m, clamp, front.tile());
+    const Tile back = out.view(sub);
+    for (int y = sub.y(); y < sub.y() + sub.height(); ++y) {
+        const uint8_t *f = front.tile().row(y);
+        uint8_t *b = back.row(y);
+        for (int i = 0; i < sub.width() * 4; i += 4) {
+            const uint32_t fa = f[i + 3];
+            if (fa == 255) {
+                std::memcpy(b + i, f + i, 4);
+            } else if (fa != 0 || f[i] || f[i + 1] || f[i + 2]) {
+                const uint32_t keep = 255 - fa;
+                for (int k = 0; k < 4; ++k)
+                    b[i + k] = uint8_t(std::min<uint32_t>(255, f[i + k] + div255(b[i + k] * keep)));
+            }
+        }
+    }
+}
+
+void renderSourceIn(const Node &node, const QTransform &m, const Extent &clamp, const Tile &out)
+{
+    renderNode(*node.child, m, clamp, out);
+    TileBuffer back(out.rect);
+    renderNode(*node.second, m, clamp, back.tile());
+    for (int y = out.rect.y(); y < out.rect.y() + out.rect.height(); ++y) {
+        uint8_t *f = out.row(y);
+        const uint8_t *b = back.tile().row(y);
+        for (int i = 0; i < out.rect.width() * 4; i += 4) {
+            const uint32_t ba = b[i + 3];
+            if (ba == 255)
+                continue;
+            for (int k = 0; k < 4; ++k)
+                f[i + k] = uint8_t(div255(f[i + k] * ba));
+        }
+    }
+}
+
+void renderFilterHere(const Node &node, const Tile &out)
+{
+    const int reach = std::max(0, node.filter->reach());
+    const QRect need = out.rect.adjusted(-reach, -reach, reach, reach);
+    TileBuffer input(need);
+    const QRect covered = node.child->extent.pixelsWithin(need);
+    if (!covered.isEmpty())
+        renderNode(*node.child, QTransform(), Extent::infinite(), input.tile().view(covered));
+    node.filter->apply(input.tile(), out);
+}
+
+void renderFilter(const Node &node, const QTransform &m, const Extent &clamp, const Tile &out)
+{
+    if (m.type() == QTransform::TxNone) {
+        renderFilterHere(node, out);
+        return;
+    }
+    // The filter works in its own space: render the part needed there, then resample it once.
+    bool invertible = false;
+    const QTransform inv = m.inverted(&invertible);
+    out.clear();
+    if (!invertible)
+        return;
+    const Extent wanted = Extent::fromRect(QRectF(out.rect)).mapped(inv).grown(1);
+    const Extent inside = wanted.intersected(node.extent);
+    if (inside.isEmpty())
+        return;
+    const QRect region
+        = inside.pixelsWithin(QRect(int(std::floor(inside.x0)),
+                                    int(std::floor(inside.y0)),
+                                    int(std::ceil(inside.x1) - std::floor(inside.x0)),
+                                    int(std::ceil(inside.y1) - std::floor(inside.y0))));
+    if (region.isEmpty())
+        return;
+    TileBuffer middle(region);
+    renderFilterHere(node, middle.tile());
+    Node source;
+    source.kind = Node::Kind::Source;
+    source.bits = middle.tile().bits;
+    source.width = region.width();
+    source.height = region.height();
+    source.stride = middle.tile().stride;
+    source.extent = {0, 0, double(region.width()), double(region.height())};
+    const QTransform place = QTransform::fromTranslate(region.x(), region.y()) * m;
+    const Extent sourceClamp
+        = clamp.isInfinite() ? Extent::infinite()
+                             : clamp.mapped(QTransform::fromTranslate(-region.x(), -region.y()));
+    renderSource(source, place, sourceClamp, out);
+}
+
+void renderNode(const Node &node, const QTransform &m, const Extent &clamp, const Tile &out)
+{
+    if (out.rect.isEmpty())
+        return;
+    switch (node.kind) {
+    case Node::Kind::Empty:
+        out.clear();
+        return;
+    case Node::Kind::Source:
+        renderSource(node, m, clamp, out);
+        return;
+    case Node::Kind::Constant:
+        fill(out, node.color);
+        return;
+    case Node::Kind::Transform: {
+        bool invertible = false;
+        const QTransform inv = node.transform.inverted(&invertible);
+        if (!invertible) {
+            out.clear();
+            return;
+        }
+        renderNode(*node.child,
+                   node.transform * m,
+                   clamp.isInfinite() ? Extent::infinite() : clamp.mapped(inv),
+                   out);
+        return;
+    }
+    case Node::Kind::Crop:
+        renderCrop(node, m, clamp, out);
+        return;
+    case Node::Kind::SourceOver:
+        renderSourceOver(node, m, clamp, out);
+        return;
+    case Node::Kind::SourceIn:
+        renderSourceIn(node, m, clamp, out);
+        return;
+    case Node::Kind::Filter:
+        renderFilter(node, m, clamp, out);
+        return;
+    }
+}
+
+// How far the filters of the tree read around a pixel, at most (in output pixels, roughly).
+int treeReach(const Node *node)
+{
+    if (!node)
+        return 0;
+    const int own = node->kind == Node::Kind::Filter ? std::max(0, node->filter->reach()) : 0;
+    return own + std::max(treeReach(node->child.get()), treeReach(node->second.get()));
+}
+
+void collectLocks(const Node *node, std::set<std::mutex *> &locks)
+{
+    if (!node)
+        return;
+    if (node->lock)
+        locks.insert(node->lock);
+    collectLocks(node->child.get(), locks);
+    collectLocks(node->second.get(), locks);
+}
+
+// The threads that render bands: started on first need, kept for the process. Bands are leaves
+// (they never wait on other work), so callers from any thread, pool threads of their own
+// included, cannot stall each other here. Plain std threads, so the thread checker sees every
+// hand-over.
+class BandWorkers
+{
+public:
+    static BandWorkers &shared()
+    {
+        static BandWorkers *workers = new BandWorkers;
+        return *workers;
+    }
+
+    void run(std::function<void()> task, int wanted)
+    {
+        std::lock_guard guard(m_lock);
+        const int limit = std::max(1, QThread::idealThreadCount());
+        while (int(m_threads.size()) < std::min(wanted, limit))
+            m_threads.emplace_back([this] { work(); });
+        m_tasks.push_back(std::move(task));
+        m_ready.notify_one();
+    }
+
+private:
+    void work()
+    {
+        for (;;) {
+            std::function<void()> task;
+            {
+                std::unique_lock guard(m_lock);
+                m_ready.wait(guard, [this] { return !m_tasks.empty(); });
+                task = std::move(m_tasks.front());
+                m_tasks.pop_front();
+            }
+            task();
+        }
+    }
+
+    std::mutex m_lock;
+    std::condition_variable m_ready;
+    std::deque<std::function<void()>> m_tasks;
+    std::vector<std::thread> m_threads;
+};
+
+} // namespace
+
+int defaultThreadCount()
+{
+    const int set = g_defaultThreads.load();
+    return set > 0 ? set : std::max(1, QThread::idealThreadCount());
+}
+
+void setDefaultThreadCount(int threads)
+{
+    g_defaultThreads.store(std::max(0, threads));
+}
+
+bool render(const Image &image, const QRect &region, uint8_t *dst, qsizetype stride, int threads)
+{
+    if (image.isNull() || region.isEmpty() || !dst || stride < qsizetype(region.width()) * 4)
+        return false;
+    const Node &root = *image.node();
+    std::set<std::mutex *> lockSet;
+    collectLocks(&root, lockSet);
+    // Address order, so two renders sharing sources cannot lock them crosswise.
+    std::vector<std::unique_lock<std::mutex>> held;
+    for (std::mutex *lock : lockSet)
+        held.emplace_back(*lock);
+
+    const int h = region.height();
+    int bands = std::clamp(threads > 0 ? threads : defaultThreadCount(), 1, h);
+    // Each band renders what its filters read beyond it again; by default, bands much thinner
+    // than that reach are not made (they cost more than they save).
+    if (const int reach = threads > 0 ? 0 : treeReach(&root); reach > 0)
+        bands = std::clamp(h / (4 * reach), 1, bands);
+    // What a band needs travels by value: no worker ever touches this function's stack.
+    const std::shared_ptr<const Node> tree = image.node();
+    auto band = [tree, region, dst, stride, h, bands](int k) {
+        const int top = int(int64_t(h) * k / bands);
+        const int bottom = int(int64_t(h) * (k + 1) / bands);
+        Tile tile;
+        tile.bits = dst + qsizetype(top) * stride;
+        tile.stride = stride;
+        tile.rect = QRect(region.x(), region.y() + h - bottom, region.width(), bottom - top);
+        renderNode(*tree, QTransform(), Extent::infinite(), tile);
+    };
+    if (bands == 1) {
+        band(0);
+        return true;
+    }
+    struct Job
+    {
+        std::mutex lock;
+        std::condition_variable finished;
+        int remaining = 0;
+    };
+    auto job = std::make_shared<Job>();
+    job->remaining = bands - 1;
+    for (int k = 1; k < bands; ++k) {
+        BandWorkers::shared().run(
+            [job, band, k] {
+                band(k);
+                std::lock_guard guard(job->lock);
+                if (--job->remaining == 0)
+                    job->finished.notify_one();
+            },
+            bands - 1);
+    }
+    band(0);
+    std::unique_lock guard(job->lock);
+    job->finished.wait(guard, [&job] { return job->remaining == 0; });
+    return true;
+}
+
+QImage renderToImage(const Image &image, const QRect &region, int threads)
+{
+    if (image.isNull() || region.isEmpty())
+        return {};
+    QImage result(region.width(), region.height(), QImage::Format_RGBA8888_Premultiplied);
+    if (result.isNull())
+        return {};
+    if (!render(image, region, result.bits(), result.bytesPerLine(), threads))
+        return {};
+    return result;
+}
+
+} // namespace Reelsmith::imaging
