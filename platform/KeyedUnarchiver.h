@@ -66,6 +66,11 @@ public:
     static QVariant unarchive(const QByteArray &data, QString *error = nullptr);
     static QVariant unarchiveFile(const QString &path, QString *error = nullptr);
 
+    // The bytes of the file at path, read only once its size and its binary property-list header
+    // say it can be an archive, so that a stray large file is never read whole. False with *error
+    // set ("cannot read <path>: <reason>") otherwise.
+    static bool readArchiveFile(const QString &path, QByteArray *data, QString *error = nullptr);
+
 private:
     struct Private;
     std::unique_ptr<Private> d;

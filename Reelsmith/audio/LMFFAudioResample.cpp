@@ -34,7 +34,8 @@ int64_t layoutMaskOfFrame(const AVFrame *frame, int64_t fallback)
 bool isUsableFormat(const LMFFAudioFormat &format)
 {
     return format.sample_fmt > AV_SAMPLE_FMT_NONE && format.sample_fmt < AV_SAMPLE_FMT_NB
-           && format.channel_layout != 0 && format.sample_rate > 0;
+           && format.channel_layout != 0 && format.sample_rate > 0
+           && format.sample_rate <= LMFFAudioResample::kMaxSampleRate;
 }
 
 // Planes of converted samples, allocated per conversion (this runs on decode queues, never on
