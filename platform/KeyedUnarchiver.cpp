@@ -151,7 +151,16 @@ struct KeyedUnarchiver::Private
     // decoded. Empty while no archive is open. backReferences runs beside them.
     std::vector<plist_t> open;
     std::vector<QString> openClassNames;
-    std::vector<std::vector<BackReference>> backReferences;
+    struct Level
+    {
+        quint32 serial = 0;
+        std::vector<BackReference> references;
+    };
+    std::vector<Level> backReferences;
+    // Per UID, the serial of the level that last noted it as a back reference, so that a level
+    // notes each record once however often it refers to it.
+    std::vector<quint32> notedAtLevel;
+    quint32 levelSerial = 0;
     // Each UID is decoded once; later references share the result. Objects enter the table before
     // their initWithCoder runs, so a reference back to an object under decoding resolves to it.
     std::vector<QVariant> decoded;
@@ -213,6 +222,7 @@ bool KeyedUnarchiver::Private::openDocument(const QByteArray &data)
     decoded.clear();
     states.clear();
     initializing.clear();
+    notedAtLevel.clear();
     objects.clear();
     objectCount = 0;
     document.reset();
@@ -281,9 +291,10 @@ bool KeyedUnarchiver::Private::openDocument(const QByteArray &data)
     decoded.assign(objectCount, QVariant());
     states.assign(objectCount, State::NotDecoded);
     initializing.assign(objectCount, false);
+    notedAtLevel.assign(objectCount, 0);
     open.push_back(top);
     openClassNames.push_back(QString());
-    backReferences.emplace_back();
+    backReferences.push_back({++levelSerial, {}});
     return true;
 }
 
@@ -609,7 +620,7 @@ QVariant KeyedUnarchiver::Private::decodeObject(quint64 uid, plist_t dict, const
     initializing[uid] = true;
     open.push_back(dict);
     openClassNames.push_back(name);
-    backReferences.emplace_back();
+    backReferences.push_back({++levelSerial, {}});
     keyed->initWithCoder(*q);
     initializing[uid] = false;
     if (!failed)
@@ -631,11 +642,11 @@ long KeyedUnarchiver::Private::useCountOf(quint64 uid) const
 
 void KeyedUnarchiver::Private::noteBackReference(quint64 uid)
 {
-    auto &pending = backReferences.back();
-    for (const BackReference &seen : pending)
-        if (seen.uid == uid)
-            return;
-    pending.push_back({uid, useCountOf(uid)});
+    Level &level = backReferences.back();
+    if (notedAtLevel[uid] == level.serial)
+        return;
+    notedAtLevel[uid] = level.serial;
+    level.references.push_back({uid, useCountOf(uid)});
 }
 
 // A reference back to a record still being decoded is fine when it is held weakly (a page's
@@ -647,7 +658,7 @@ void KeyedUnarchiver::Private::noteBackReference(quint64 uid)
 // that the check at the end of the top-level key settles.
 void KeyedUnarchiver::Private::checkBackReferences()
 {
-    for (const BackReference &reference : backReferences.back())
+    for (const BackReference &reference : backReferences.back().references)
         if (useCountOf(reference.uid) > reference.useCount)
             suspectCycle = true;
 }
