@@ -7,11 +7,11 @@
 //
 //     discwright-bench [file]
 
-#include "bench/ArchiveBench.h"
-#include "Reelsmith/media/LMFFMedia.h"
 #include "Reelsmith/frames/LMMovieImage.h"
-#include "Reelsmith/movie/LMFFMovie.h"
+#include "Reelsmith/media/LMFFMedia.h"
 #include "Reelsmith/media/LMMediaSource.h"
+#include "Reelsmith/movie/LMFFMovie.h"
+#include "bench/ArchiveBench.h"
 
 #include <QCoreApplication>
 #include <QDir>
