@@ -3,7 +3,7 @@ JOBS ?= $(shell nproc)
 BUILD_TEST ?= build/asan
 BUILD_RUN ?= build/release
 
-.PHONY: setup configure-test build-test test configure-run build-run run bench clean
+.PHONY: setup configure-test build-test test configure-run build-run run bench fuzz clean
 
 setup:
 	bash scripts/setup.sh
@@ -31,6 +31,17 @@ run: build-run
 bench: build-run
 	$(BUILD_RUN)/bench/discwright-bench
 	$(BUILD_RUN)/bench/discwright-effect-bench
+
+# Builds the libFuzzer programs with clang in their own tree and runs each for FUZZ_SECONDS, all
+# at once, one core each. Findings land in $(BUILD_FUZZ)/findings; the seeds in fuzz/corpus stay
+# as they are.
+FUZZ_SECONDS ?= 60
+BUILD_FUZZ ?= build/fuzz
+fuzz: setup
+	cmake -S . -B $(BUILD_FUZZ) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+		-DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DDW_FUZZ=ON
+	cmake --build $(BUILD_FUZZ) -j $(JOBS) --target fuzz_all
+	bash fuzz/run.sh $(BUILD_FUZZ) $(FUZZ_SECONDS)
 
 clean:
 	rm -rf build

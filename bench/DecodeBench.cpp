@@ -7,10 +7,11 @@
 //
 //     discwright-bench [file]
 
-#include "Reelsmith/media/LMFFMedia.h"
 #include "Reelsmith/frames/LMMovieImage.h"
-#include "Reelsmith/movie/LMFFMovie.h"
+#include "Reelsmith/media/LMFFMedia.h"
 #include "Reelsmith/media/LMMediaSource.h"
+#include "Reelsmith/movie/LMFFMovie.h"
+#include "bench/ArchiveBench.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -127,6 +128,7 @@ double decodeWithFfmpeg(const QString &path, QString *error)
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
+    const bool archiveInBounds = bench::runArchiveLoad();
     QString error;
     const QString path = argc > 1 ? QString::fromLocal8Bit(argv[1]) : benchFile(&error);
     if (path.isEmpty()) {
@@ -157,5 +159,5 @@ int main(int argc, char **argv)
                 ffmpegSeconds,
                 ffmpegFps);
     std::printf("engine / ffmpeg: %.0f%%\n", 100.0 * engineFps / ffmpegFps);
-    return 0;
+    return archiveInBounds ? 0 : 1;
 }

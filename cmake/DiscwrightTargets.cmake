@@ -7,8 +7,10 @@ set(DW_WARNINGS -Wall -Wextra -Wno-unused-parameter)
 # <Platterkit/model/DVDMenu.h>.
 function(dw_add_library name)
     cmake_parse_arguments(ARG "" "DIR" "LIBS" ${ARGN})
-    file(GLOB_RECURSE sources CONFIGURE_DEPENDS ${ARG_DIR}/*.cpp ${ARG_DIR}/*.h)
-    list(FILTER sources EXCLUDE REGEX "/(tests|fuzz|bench|programs)/")
+    # Matched below dir only, so that a checkout inside a folder named like one of them still builds.
+    file(GLOB_RECURSE sources CONFIGURE_DEPENDS RELATIVE ${ARG_DIR} ${ARG_DIR}/*.cpp ${ARG_DIR}/*.h)
+    list(FILTER sources EXCLUDE REGEX "(^|/)(tests|fuzz|bench|programs)/")
+    list(TRANSFORM sources PREPEND ${ARG_DIR}/)
     add_library(${name} SHARED ${sources})
     target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
     target_compile_options(${name} PRIVATE ${DW_WARNINGS})

@@ -33,6 +33,8 @@ namespace {
 // Larger files are not archives this program wrote; refusing them early keeps a stray multi-gigabyte
 // file from being read whole into memory.
 constexpr qint64 kMaxArchiveBytes = qint64(1) << 30;
+// Every binary property list begins so; the reader takes no other form.
+constexpr char kBinaryHeader[] = "bplist00";
 
 const char *typeName(plist_t node)
 {
@@ -87,6 +89,35 @@ QByteArray dataValue(plist_t node)
     return QByteArray(bytes, static_cast<qsizetype>(length));
 }
 
+// Calls visit(item) for each item of a PLIST_ARRAY in order, until visit returns false. libplist's
+// plist_array_get_item walks its list from the start on every call, so indexed access over a whole
+// array is quadratic; the iterator is one step per item.
+template <class Visit> void forEachItem(plist_t array, Visit visit)
+{
+    plist_array_iter iter = nullptr;
+    plist_array_new_iter(array, &iter);
+    if (!iter)
+        return;
+    for (;;) {
+        plist_t item = nullptr;
+        plist_array_next_item(array, iter, &item);
+        if (!item || !visit(item))
+            break;
+    }
+    free(iter);
+}
+
+std::vector<plist_t> itemsOf(plist_t array)
+{
+    std::vector<plist_t> items;
+    items.reserve(plist_array_get_size(array));
+    forEachItem(array, [&](plist_t item) {
+        items.push_back(item);
+        return true;
+    });
+    return items;
+}
+
 struct PlistDeleter
 {
     void operator()(plist_t node) const
@@ -103,22 +134,48 @@ struct KeyedUnarchiver::Private
 {
     enum class State : quint8 { NotDecoded, InProgress, Decoded };
 
+    // A back reference: a record whose initWithCoder is still running was referred to from
+    // inside it, with its reference count at that moment.
+    struct BackReference
+    {
+        quint64 uid;
+        long useCount;
+    };
+
     KeyedUnarchiver *q = nullptr;
     PlistPtr document;
-    plist_t objects = nullptr;
+    // $objects, indexed once: a UID is a position in this vector.
+    std::vector<plist_t> objects;
     uint32_t objectCount = 0;
     // Dictionaries whose keys decodeObjectForKey reads: $top first, then the objects being
-    // decoded. Empty while no archive is open.
+    // decoded. Empty while no archive is open. backReferences runs beside them.
     std::vector<plist_t> open;
     std::vector<QString> openClassNames;
+    struct Level
+    {
+        quint32 serial = 0;
+        std::vector<BackReference> references;
+    };
+    std::vector<Level> backReferences;
+    // Per UID, the serial of the level that last noted it as a back reference, so that a level
+    // notes each record once however often it refers to it.
+    std::vector<quint32> notedAtLevel;
+    quint32 levelSerial = 0;
     // Each UID is decoded once; later references share the result. Objects enter the table before
     // their initWithCoder runs, so a reference back to an object under decoding resolves to it.
     std::vector<QVariant> decoded;
     std::vector<State> states;
+    // True while the record of that UID runs its initWithCoder.
+    std::vector<bool> initializing;
     // The records made while decoding the current top-level key. When that decoding fails they
     // are thrown away; their keys are cleared first, so that reference cycles among them do not
     // keep them alive.
     std::vector<std::shared_ptr<KeyedObject>> madeForCurrentKey;
+    // The UIDs whose decoded values the current top-level key entered into the table.
+    std::vector<quint64> decodedForCurrentKey;
+    // Set when a record decoded under the current top-level key took a strong hold of a record
+    // still being decoded: the references may form a cycle.
+    bool suspectCycle = false;
     QString error;
     bool failed = false;
     int depth = 0;
@@ -150,15 +207,23 @@ struct KeyedUnarchiver::Private
     QVariant decodeImage(quint64 uid, plist_t dict);
     QVariant decodeDate(quint64 uid, plist_t dict);
     bool textField(quint64 uid, plist_t dict, const char *field, QString *text);
+    void noteBackReference(quint64 uid);
+    void checkBackReferences();
+    long useCountOf(quint64 uid) const;
+    bool releaseAndFindCycles(QVariant &value);
+    QVariant decodeTopLevel(plist_t node, const QString &key);
 };
 
 bool KeyedUnarchiver::Private::openDocument(const QByteArray &data)
 {
     open.clear();
     openClassNames.clear();
+    backReferences.clear();
     decoded.clear();
     states.clear();
-    objects = nullptr;
+    initializing.clear();
+    notedAtLevel.clear();
+    objects.clear();
     objectCount = 0;
     document.reset();
     failed = false;
@@ -173,7 +238,7 @@ bool KeyedUnarchiver::Private::openDocument(const QByteArray &data)
         return false;
     }
     // Only our own binary form; XML or foreign formats are not archives this program wrote.
-    if (!data.startsWith("bplist00")) {
+    if (!data.startsWith(kBinaryHeader)) {
         fail(QStringLiteral("not a keyed archive: the data is no binary property list"));
         return false;
     }
@@ -210,21 +275,26 @@ bool KeyedUnarchiver::Private::openDocument(const QByteArray &data)
         fail(QStringLiteral("damaged keyed archive: $top is missing or no dictionary"));
         return false;
     }
-    objects = plist_dict_get_item(root, kObjectsKey);
-    if (!isType(objects, PLIST_ARRAY) || plist_array_get_size(objects) == 0) {
+    plist_t objectArray = plist_dict_get_item(root, kObjectsKey);
+    if (isType(objectArray, PLIST_ARRAY))
+        objects = itemsOf(objectArray);
+    if (objects.empty()) {
         fail(QStringLiteral("damaged keyed archive: $objects is missing or empty"));
         return false;
     }
-    objectCount = plist_array_get_size(objects);
-    plist_t null = plist_array_get_item(objects, 0);
+    objectCount = static_cast<uint32_t>(objects.size());
+    plist_t null = objects.front();
     if (!isType(null, PLIST_STRING) || stringValue(null) != QLatin1String(kNull)) {
         fail(QStringLiteral("damaged keyed archive: $objects does not begin with $null"));
         return false;
     }
     decoded.assign(objectCount, QVariant());
     states.assign(objectCount, State::NotDecoded);
+    initializing.assign(objectCount, false);
+    notedAtLevel.assign(objectCount, 0);
     open.push_back(top);
     openClassNames.push_back(QString());
+    backReferences.push_back({++levelSerial, {}});
     return true;
 }
 
@@ -255,6 +325,8 @@ QVariant KeyedUnarchiver::Private::decodeUid(quint64 uid)
     }
     switch (states[uid]) {
     case State::Decoded:
+        if (initializing[uid])
+            noteBackReference(uid);
         return decoded[uid];
     case State::InProgress:
         fail(QStringLiteral("damaged keyed archive: value %1 contains itself").arg(uid));
@@ -262,7 +334,7 @@ QVariant KeyedUnarchiver::Private::decodeUid(quint64 uid)
     case State::NotDecoded:
         break;
     }
-    plist_t node = plist_array_get_item(objects, static_cast<uint32_t>(uid));
+    plist_t node = objects[uid];
     QVariant value;
     switch (node ? plist_get_node_type(node) : PLIST_NONE) {
     case PLIST_BOOLEAN: {
@@ -320,6 +392,7 @@ QVariant KeyedUnarchiver::Private::decodeUid(quint64 uid)
     }
     decoded[uid] = value;
     states[uid] = State::Decoded;
+    decodedForCurrentKey.push_back(uid);
     return value;
 }
 
@@ -332,9 +405,7 @@ QString KeyedUnarchiver::Private::className(quint64 uid, plist_t dict)
     }
     uint64_t classUid = 0;
     plist_get_uid_val(classRef, &classUid);
-    plist_t classDict = classUid > 0 && classUid < objectCount
-                            ? plist_array_get_item(objects, static_cast<uint32_t>(classUid))
-                            : nullptr;
+    plist_t classDict = classUid > 0 && classUid < objectCount ? objects[classUid] : nullptr;
     plist_t name
         = isType(classDict, PLIST_DICT) ? plist_dict_get_item(classDict, kClassNameKey) : nullptr;
     if (!isType(name, PLIST_STRING)) {
@@ -411,12 +482,13 @@ QVariant KeyedUnarchiver::Private::decodeArray(quint64 uid, plist_t dict)
                  .arg(QLatin1String(kObjectsField)));
         return {};
     }
-    const uint32_t count = plist_array_get_size(items);
     QVariantList list;
-    list.reserve(std::min<uint32_t>(count, objectCount));
+    list.reserve(std::min<uint32_t>(plist_array_get_size(items), objectCount));
     const QString what = QStringLiteral("list %1").arg(uid);
-    for (uint32_t i = 0; i < count && !failed; ++i)
-        list.append(decodeReference(plist_array_get_item(items, i), what));
+    forEachItem(items, [&](plist_t item) {
+        list.append(decodeReference(item, what));
+        return !failed;
+    });
     return failed ? QVariant() : QVariant(list);
 }
 
@@ -431,21 +503,24 @@ QVariant KeyedUnarchiver::Private::decodeMap(quint64 uid, plist_t dict)
                  .arg(uid));
         return {};
     }
-    const uint32_t count = plist_array_get_size(keys);
+    const std::vector<plist_t> keyNodes = itemsOf(keys);
     const QString what = QStringLiteral("dictionary %1").arg(uid);
     QVariantMap map;
-    for (uint32_t i = 0; i < count && !failed; ++i) {
-        const QVariant key = decodeReference(plist_array_get_item(keys, i), what);
+    size_t i = 0;
+    forEachItem(values, [&](plist_t valueNode) {
+        if (i >= keyNodes.size())
+            return false;
+        const QVariant key = decodeReference(keyNodes[i++], what);
         if (failed)
-            break;
+            return false;
         if (key.metaType() != QMetaType::fromType<QString>()) {
             fail(QStringLiteral("damaged keyed archive: dictionary %1 has a key that is no string")
                      .arg(uid));
-            break;
+            return false;
         }
-        const QVariant value = decodeReference(plist_array_get_item(values, i), what);
-        map.insert(key.toString(), value);
-    }
+        map.insert(key.toString(), decodeReference(valueNode, what));
+        return !failed;
+    });
     return failed ? QVariant() : QVariant(map);
 }
 
@@ -456,9 +531,10 @@ QVariant KeyedUnarchiver::Private::decodeColor(quint64 uid, plist_t dict)
         fail(QStringLiteral("damaged keyed archive: colour %1 lacks its four components").arg(uid));
         return {};
     }
+    const std::vector<plist_t> items = itemsOf(components);
     double rgba[4];
-    for (uint32_t i = 0; i < 4; ++i) {
-        plist_t component = plist_array_get_item(components, i);
+    for (size_t i = 0; i < 4; ++i) {
+        plist_t component = i < items.size() ? items[i] : nullptr;
         if (!isType(component, PLIST_REAL)) {
             fail(
                 QStringLiteral("damaged keyed archive: colour %1 has a component that is no number")
@@ -540,12 +616,103 @@ QVariant KeyedUnarchiver::Private::decodeObject(quint64 uid, plist_t dict, const
     madeForCurrentKey.push_back(std::shared_ptr<KeyedObject>(object, keyed));
     decoded[uid] = value;
     states[uid] = State::Decoded;
+    decodedForCurrentKey.push_back(uid);
+    initializing[uid] = true;
     open.push_back(dict);
     openClassNames.push_back(name);
+    backReferences.push_back({++levelSerial, {}});
     keyed->initWithCoder(*q);
+    initializing[uid] = false;
+    if (!failed)
+        checkBackReferences();
     open.pop_back();
     openClassNames.pop_back();
+    backReferences.pop_back();
     return value;
+}
+
+long KeyedUnarchiver::Private::useCountOf(quint64 uid) const
+{
+    // Read in place: a copy would count itself.
+    const QVariant &value = decoded[uid];
+    if (value.metaType() != QMetaType::fromType<ObjectRef>())
+        return 0;
+    return static_cast<const ObjectRef *>(value.constData())->use_count();
+}
+
+void KeyedUnarchiver::Private::noteBackReference(quint64 uid)
+{
+    Level &level = backReferences.back();
+    if (notedAtLevel[uid] == level.serial)
+        return;
+    notedAtLevel[uid] = level.serial;
+    level.references.push_back({uid, useCountOf(uid)});
+}
+
+// A reference back to a record still being decoded is fine when it is held weakly (a page's
+// parent, a button's jump), but a strong one may close a cycle that keeps every record in it alive
+// for ever. Whether the record just decoded (or one it made) took a strong hold shows in the
+// reference count: once its initWithCoder has returned, every temporary copy is gone, so a count
+// above the one seen at the reference is a new owner. That owner may itself hang below a weak
+// link (a chapter that lists the button jumping to its title), so this only raises the suspicion
+// that the check at the end of the top-level key settles.
+void KeyedUnarchiver::Private::checkBackReferences()
+{
+    for (const BackReference &reference : backReferences.back().references)
+        if (useCountOf(reference.uid) > reference.useCount)
+            suspectCycle = true;
+}
+
+// Drops every reference the unarchiver and value hold to what the current top-level key made:
+// a record that survives is kept alive by a cycle. The survivors are broken up (their keys
+// cleared) so that they are freed; true when there were any.
+bool KeyedUnarchiver::Private::releaseAndFindCycles(QVariant &value)
+{
+    std::vector<std::weak_ptr<KeyedObject>> watched(madeForCurrentKey.begin(),
+                                                    madeForCurrentKey.end());
+    value = QVariant();
+    madeForCurrentKey.clear();
+    for (const quint64 uid : decodedForCurrentKey) {
+        decoded[uid] = QVariant();
+        states[uid] = State::NotDecoded;
+    }
+    decodedForCurrentKey.clear();
+    for (const auto &record : watched)
+        if (auto survivor = record.lock())
+            madeForCurrentKey.push_back(std::move(survivor));
+    if (madeForCurrentKey.empty())
+        return false;
+    fail(QStringLiteral("damaged keyed archive: its records hold each other in a reference cycle "
+                        "(%1 records, a %2 among them)")
+             .arg(madeForCurrentKey.size())
+             .arg(QString::fromLatin1(madeForCurrentKey.front()->metaObject()->className())));
+    discardMadeObjects();
+    return true;
+}
+
+QVariant KeyedUnarchiver::Private::decodeTopLevel(plist_t node, const QString &key)
+{
+    const QString what = QStringLiteral("key \"%1\"").arg(key);
+    for (const bool checking : {true, false}) {
+        madeForCurrentKey.clear();
+        decodedForCurrentKey.clear();
+        suspectCycle = false;
+        QVariant value = decodeReference(node, what);
+        if (failed) {
+            discardMadeObjects();
+            return {};
+        }
+        if (!checking || !suspectCycle) {
+            madeForCurrentKey.clear();
+            decodedForCurrentKey.clear();
+            return value;
+        }
+        if (releaseAndFindCycles(value))
+            return {};
+        // Every strong hold hung below a weak link: no cycle. The trial release threw the graph
+        // away, so it is decoded once more, now without the check.
+    }
+    return {};
 }
 
 KeyedUnarchiver::KeyedUnarchiver()
@@ -621,14 +788,7 @@ QVariant KeyedUnarchiver::decodeObjectForKey(const QString &key)
         return {};
     if (d->open.size() > 1)
         return d->decodeReference(node, QStringLiteral("key \"%1\"").arg(key));
-    d->madeForCurrentKey.clear();
-    const QVariant value = d->decodeReference(node, QStringLiteral("key \"%1\"").arg(key));
-    if (d->failed) {
-        d->discardMadeObjects();
-        return {};
-    }
-    d->madeForCurrentKey.clear();
-    return value;
+    return d->decodeTopLevel(node, key);
 }
 
 bool KeyedUnarchiver::decodeBoolForKey(const QString &key)
@@ -674,6 +834,8 @@ QVariant KeyedUnarchiver::unarchive(const QByteArray &data, QString *error)
             unarchiver.failWithError(QStringLiteral("the keyed archive has no root object"));
         else
             root = unarchiver.decodeObjectForKey(QString::fromLatin1(kRootKey));
+        if (!unarchiver.failed() && !root.isValid())
+            unarchiver.failWithError(QStringLiteral("the keyed archive's root object is $null"));
         reason = unarchiver.lastError();
         if (!unarchiver.failed())
             return root;
@@ -686,26 +848,45 @@ QVariant KeyedUnarchiver::unarchive(const QByteArray &data, QString *error)
 
 QVariant KeyedUnarchiver::unarchiveFile(const QString &path, QString *error)
 {
+    QByteArray data;
+    if (!readArchiveFile(path, &data, error))
+        return {};
+    QString reason;
+    const QVariant root = unarchive(data, &reason);
+    if (!root.isValid() && error)
+        *error = QStringLiteral("cannot read %1: %2").arg(path, reason);
+    return root;
+}
+
+bool KeyedUnarchiver::readArchiveFile(const QString &path, QByteArray *data, QString *error)
+{
     auto failed = [&](const QString &reason) {
         if (error)
             *error = QStringLiteral("cannot read %1: %2").arg(path, reason);
-        return QVariant();
+        return false;
     };
-    QFile file(path);
-    if (!QFileInfo::exists(path))
+    const QFileInfo info(path);
+    if (!info.exists())
         return failed(QStringLiteral("no such file"));
+    // A folder, a pipe or a device has no size to check and may never end.
+    if (!info.isFile())
+        return failed(QStringLiteral("it is not a regular file"));
+    QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return failed(file.errorString());
     if (file.size() > kMaxArchiveBytes)
-        return failed(QStringLiteral("the file is too large to be an archive"));
-    const QByteArray data = file.readAll();
+        return failed(
+            QStringLiteral("the file is too large to be an archive (%1 bytes)").arg(file.size()));
+    constexpr qint64 kHeaderBytes = 8;
+    if (file.peek(kHeaderBytes) != QByteArrayView(kBinaryHeader))
+        return failed(file.size() == 0
+                          ? QStringLiteral("the file is empty")
+                          : QStringLiteral("not a keyed archive: the file is no binary property "
+                                           "list"));
+    *data = file.readAll();
     if (file.error() != QFileDevice::NoError)
         return failed(file.errorString());
-    QString reason;
-    const QVariant root = unarchive(data, &reason);
-    if (!root.isValid() && !reason.isEmpty())
-        return failed(reason);
-    return root;
+    return true;
 }
 
 } // namespace platform

@@ -2,7 +2,8 @@
 
 // Reads a keyed archive written by KeyedArchiver. Objects are made through the ClassRegistry and
 // filled by their initWithCoder; every reference to one archived object yields the same instance.
-// A damaged, truncated or foreign file gives an error, never a crash.
+// A damaged, truncated or foreign file gives an error, never a crash. Decoding takes time in
+// proportion to the archive's size.
 //
 // Two ways to use it: the static unarchive / unarchiveFile for an archive with a root object, or
 // an instance opened on data whose top level holds a record's keys:
@@ -62,9 +63,15 @@ public:
     QString lastError() const;
 
     // The root value of an archive; invalid with *error set when the data is not a readable
-    // archive or any part of the graph cannot be decoded.
+    // archive, its root is $null, any part of the graph cannot be decoded, or its records hold
+    // each other strongly in a cycle (which would never be freed; weak back links are fine).
     static QVariant unarchive(const QByteArray &data, QString *error = nullptr);
     static QVariant unarchiveFile(const QString &path, QString *error = nullptr);
+
+    // The bytes of the file at path, read only once its size and its binary property-list header
+    // say it can be an archive, so that a stray large file is never read whole. False with *error
+    // set ("cannot read <path>: <reason>") otherwise.
+    static bool readArchiveFile(const QString &path, QByteArray *data, QString *error = nullptr);
 
 private:
     struct Private;

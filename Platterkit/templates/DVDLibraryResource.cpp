@@ -2,15 +2,16 @@
 
 #include "Platterkit/model/DVDLibraryHooks.h"
 #include "Platterkit/templates/TemplateLog.h"
+#include "platform/AtomicFile.h"
 #include "platform/GeometryText.h"
 #include "platform/PropertyList.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFileInfo>
 #include <QImageReader>
 #include <QMutexLocker>
 #include <QRandomGenerator>
-#include <QSaveFile>
 #include <QStandardPaths>
 #include <algorithm>
 
@@ -71,6 +72,11 @@ QString withoutExtension(const QString &fileName)
     const qsizetype dot = fileName.lastIndexOf(u'.');
     return dot > 0 ? fileName.left(dot) : fileName;
 }
+
+// Menu pages are at most 854 x 576 points in any layout. A template page far larger is damaged
+// or hostile: every picture drawn for it would take memory by the gigabyte.
+constexpr double kMaxPageWidth = 2 * 854;
+constexpr double kMaxPageHeight = 2 * 576;
 
 // A name that can become one file name inside a folder we write.
 bool isSafeFileName(const QString &name)
@@ -342,6 +348,15 @@ std::shared_ptr<DVDMenu> DVDLibraryResource::menuFromPageFile(const QString &pat
         name.chop(2);
     page->setName(name);
     page->setMenuSizeObject(dict.value(QStringLiteral("menuSize")).toString());
+    if (const QSizeF size = page->menuSize();
+        size.width() > kMaxPageWidth || size.height() > kMaxPageHeight) {
+        noteError(QStringLiteral("The menu template page %1 is %2 x %3 points; menu pages are at "
+                                 "most 854 x 576.")
+                      .arg(path)
+                      .arg(size.width())
+                      .arg(size.height()));
+        return nullptr;
+    }
     page->setBackgroundImageRectObject(
         dict.value(QStringLiteral("backgroundImageRect")).toString());
     page->setBackgroundResource(
@@ -575,10 +590,17 @@ bool DVDLibraryResource::saveImageTo(const QImage &image, const QString &destina
         noteError(QStringLiteral("There is no picture to write to %1.").arg(destination));
         return false;
     }
-    QSaveFile file(destination);
-    if (!file.open(QIODevice::WriteOnly) || !image.save(&file, "PNG") || !file.commit()) {
-        noteError(
-            QStringLiteral("Cannot write the picture %1: %2").arg(destination, file.errorString()));
+    // Encoded in memory first, so that the platform's writer can name the cause of a failed
+    // write (a full disk) instead of the encoder's "Unknown error".
+    QByteArray png;
+    QBuffer buffer(&png);
+    if (!buffer.open(QIODevice::WriteOnly) || !image.save(&buffer, "PNG")) {
+        noteError(QStringLiteral("Cannot encode the picture for %1.").arg(destination));
+        return false;
+    }
+    QString error;
+    if (!platform::writeFileAtomically(png, destination, &error)) {
+        noteError(QStringLiteral("Cannot write the picture %1: %2").arg(destination, error));
         return false;
     }
     return true;

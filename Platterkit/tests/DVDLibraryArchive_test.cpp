@@ -7,6 +7,7 @@
 
 #include <QRandomGenerator>
 #include <QTemporaryDir>
+#include <functional>
 #include <gtest/gtest.h>
 
 using namespace testing_support;
@@ -326,6 +327,52 @@ TEST(DVDLibraryArchive, DamagedDataIsRefused)
                 library->submenusForMenu(page);
         }
     }
+}
+
+// Archives whose records hold each other strongly: the reader refuses them with a reason and
+// frees what it made (the leak checker watches), while the weak links of a real disc (a page's
+// parent, a button's jump, a chapter listing the button that leads to it) decode as before.
+TEST(DVDLibraryArchive, ReferenceCyclesAreRefusedWithoutALeak)
+{
+    struct Row
+    {
+        const char *name;
+        std::function<ObjectRef(std::function<void()> *breakUp)> make;
+    };
+    const Row rows[] = {
+        {"a page whose music is the library",
+         [](std::function<void()> *breakUp) {
+             auto library = std::make_shared<DVDLibrary>();
+             auto page = makeTemplatePage(1);
+             library->setMenus({page});
+             page->setMusic(library);
+             *breakUp = [page] { page->setMusic(nullptr); };
+             return ObjectRef(library);
+         }},
+        {"a chapter whose title list holds the chapter itself",
+         [](std::function<void()> *breakUp) {
+             auto title = TestTitleVideo::make("Loop", {10});
+             auto chapter = title->chapter(0);
+             chapter->setTitles({chapter});
+             *breakUp = [chapter] { chapter->setTitles({}); };
+             return ObjectRef(title);
+         }},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
+        std::function<void()> breakUp;
+        const ObjectRef original = row.make(&breakUp);
+        QString error;
+        const QByteArray data
+            = platform::KeyedArchiver::archivedData(QVariant::fromValue(original), &error);
+        breakUp();
+        ASSERT_FALSE(data.isEmpty()) << error.toStdString();
+        EXPECT_FALSE(platform::KeyedUnarchiver::unarchive(data, &error).isValid());
+        EXPECT_TRUE(error.contains("reference cycle")) << error.toStdString();
+    }
+
+    Disc disc;
+    EXPECT_TRUE(roundTrip(disc.library)) << "the weak back links of a disc are no cycle";
 }
 
 } // namespace

@@ -12,7 +12,10 @@
 #include <QFileInfo>
 #include <QImage>
 #include <QTemporaryDir>
+#include <cerrno>
+#include <csignal>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
 namespace {
 
@@ -500,6 +503,86 @@ TEST(DVDLibraryResourceDict, TemplatePageDictionaryLeavesOutWhatIsNotThere)
 
     DVDMenu empty;
     EXPECT_FALSE(library.templateMenuToDict(empty).contains("bgName"));
+}
+
+// Menu pages are at most 854 x 576 in any layout; a template page far beyond that is refused
+// (each picture drawn for it would take gigabytes), named in lastError, and the rest still loads.
+TEST(DVDLibraryResourceNewLayout, PageSizesFarBeyondAMenuPageAreRefused)
+{
+    struct Row
+    {
+        const char *file;
+        const char *size;
+        bool loads;
+    };
+    const Row rows[] = {
+        {"PAL-01.plist", "{854, 576}", true},
+        {"Roomy-01.plist", "{1200, 900}", true},
+        {"Huge-01.plist", "{16384, 16384}", false},
+        {"Tall-01.plist", "{854, 5000}", false},
+        {"Wide-01.plist", "{9000, 480}", false},
+    };
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    for (const Row &row : rows)
+        writeFile(
+            dir.path() + "/menus/" + row.file,
+            plist("<dict><key>menuSize</key><string>" + QByteArray(row.size) + "</string></dict>"));
+    DVDLibraryResource library;
+    ASSERT_TRUE(library.loadMenuResourceTemplate(dir.path()));
+    QStringList loaded;
+    for (const auto &menu : library.menus())
+        loaded.append(menu->name());
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.file);
+        // "PAL-01.plist" is page 01 of template "PAL-".
+        const QString name = QString::fromLatin1(row.file).chopped(8);
+        EXPECT_EQ(loaded.contains(name), row.loads);
+        EXPECT_EQ(library.lastError().contains(QLatin1String(row.file)), !row.loads)
+            << qPrintable(library.lastError());
+    }
+    EXPECT_TRUE(library.lastError().contains("854 x 576")) << qPrintable(library.lastError());
+}
+
+// The disk fills up while a picture is written: the process's file-size limit makes the write
+// fail part way, as a full disk does. The reason names the cause instead of "Unknown error", and
+// the old picture survives whole.
+TEST(DVDLibraryResourceSave, FailedPictureWriteNamesTheCauseAndKeepsTheOldFile)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString path = dir.filePath("background.png");
+    DVDLibraryResource library;
+    QImage small(4, 4, QImage::Format_ARGB32);
+    small.fill(Qt::red);
+    ASSERT_TRUE(library.saveImageTo(small, path)) << qPrintable(library.lastError());
+    const QImage before(path);
+
+    // Noise does not compress: the PNG is far larger than the limit.
+    QImage noise(512, 512, QImage::Format_ARGB32);
+    quint32 state = 12345;
+    for (int y = 0; y < noise.height(); ++y)
+        for (int x = 0; x < noise.width(); ++x) {
+            state = state * 1664525u + 1013904223u;
+            noise.setPixel(x, y, state);
+        }
+    rlimit original{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &original), 0);
+    auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit limited = original;
+    limited.rlim_cur = 64 * 1024;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
+    const bool written = library.saveImageTo(noise, path);
+    setrlimit(RLIMIT_FSIZE, &original);
+    std::signal(SIGXFSZ, previousHandler);
+
+    EXPECT_FALSE(written);
+    const QString error = library.lastError();
+    EXPECT_TRUE(error.contains(path)) << qPrintable(error);
+    EXPECT_FALSE(error.contains("Unknown error")) << qPrintable(error);
+    EXPECT_TRUE(error.contains(qt_error_string(EFBIG))) << qPrintable(error);
+    EXPECT_EQ(QImage(path), before);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList({"background.png"}));
 }
 
 } // namespace

@@ -84,18 +84,24 @@ bool CodingBase::writeToFileAtomically(const QString &path, bool atomically)
 bool CodingBase::loadWithContentsOfFile(const QString &path)
 {
     m_lastError.clear();
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        m_lastError = file.errorString();
-        return false;
+    {
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly)) {
+            m_lastError = file.errorString();
+            return false;
+        }
     }
-    const QByteArray data = file.readAll();
-    file.close();
 
     bool loaded = false;
     platform::tryBlock(this, [&] {
-        platform::KeyedUnarchiver coder;
+        // Checks the size and the header before reading: a large stray file is refused unread.
+        QByteArray data;
         QString error;
+        if (!platform::KeyedUnarchiver::readArchiveFile(path, &data, &error)) {
+            m_lastError = error;
+            throw platform::Exception(QStringLiteral("NSInvalidArgumentException"), error);
+        }
+        platform::KeyedUnarchiver coder;
         if (!coder.openData(data, &error)) {
             m_lastError = error;
             throw platform::Exception(QStringLiteral("NSInvalidArgumentException"), error);

@@ -37,7 +37,8 @@ constexpr int kFifoStartFrames = 4096;
 bool isUsableFormat(const LMFFAudioFormat &format)
 {
     return format.sample_fmt > AV_SAMPLE_FMT_NONE && format.sample_fmt < AV_SAMPLE_FMT_NB
-           && format.channel_layout != 0 && format.sample_rate > 0;
+           && format.channel_layout != 0 && format.sample_rate > 0
+           && format.sample_rate <= LMFFAudioResample::kMaxSampleRate;
 }
 
 // Planes of converted samples, allocated per conversion (this runs on decode queues, never on

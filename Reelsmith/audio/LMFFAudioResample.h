@@ -26,6 +26,10 @@ public:
     LMFFAudioResample(const LMFFAudioResample &) = delete;
     LMFFAudioResample &operator=(const LMFFAudioResample &) = delete;
 
+    /** The highest sample rate converted: studio audio stops at 768 kHz, and a damaged header's
+        far larger rate would make the converter build a filter of gigabytes. */
+    static constexpr int kMaxSampleRate = 768000;
+
     /** The format samples are read out in; the engine default (float, stereo, 44100) at first. */
     LMFFAudioFormat outputFormat() const;
     /** The format of the frames being written; all zero before the first. */

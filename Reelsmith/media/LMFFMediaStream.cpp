@@ -298,6 +298,13 @@ void LMFFMediaStream::open()
         m_lastError = QStringLiteral("attached picture");
         return;
     }
+    if (const int rate = m_stream->codecpar->sample_rate;
+        isAudio() && (rate <= 0 || rate > LMFFAudioResample::kMaxSampleRate)) {
+        m_lastError = QStringLiteral("unusable audio sample rate of %1 Hz (1 to %2 Hz are read)")
+                          .arg(rate)
+                          .arg(LMFFAudioResample::kMaxSampleRate);
+        return;
+    }
     const AVCodec *decoder = avcodec_find_decoder(m_stream->codecpar->codec_id);
     if (!decoder) {
         m_lastError = QStringLiteral("no decoder for codec %1")

@@ -1,5 +1,4 @@
 #include "Reelsmith/archiving/CodingBase.h"
-
 #include "platform/ClassRegistry.h"
 #include "platform/TryBlock.h"
 
@@ -57,7 +56,10 @@ class CodingRecordV1 : public CodingBase
     Q_PROPERTY(QString retired MEMBER m_retired)
 public:
     Q_INVOKABLE CodingRecordV1() = default;
-    QStringList allCoderKeys() const override { return {QStringLiteral("name"), QStringLiteral("retired")}; }
+    QStringList allCoderKeys() const override
+    {
+        return {QStringLiteral("name"), QStringLiteral("retired")};
+    }
     QString m_name;
     QString m_retired;
 };
@@ -219,6 +221,40 @@ TEST_F(CodingBaseFiles, DamagedFileGoesThroughTryBlockAndLeavesDefaults)
     }
 }
 
+// A stray large file is refused from its size, never read whole: both files here are sparse
+// 3 GiB files, which reading whole would take seconds and gigabytes of memory.
+TEST_F(CodingBaseFiles, LargeFileIsRefusedUnread)
+{
+    struct Case
+    {
+        const char *name;
+        QByteArray header;
+        const char *reason;
+    };
+    const Case cases[] = {
+        {"binary property-list header", QByteArray("bplist00"), "too large"},
+        {"anything else", QByteArray("RIFF"), "too large"},
+    };
+    for (const Case &row : cases) {
+        SCOPED_TRACE(row.name);
+        const QString file = path(QStringLiteral("large.config"));
+        QFile out(file);
+        ASSERT_TRUE(out.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        out.write(row.header);
+        ASSERT_TRUE(out.resize(qint64(3) << 30));
+        out.close();
+
+        TryBlockWatch watch;
+        CodingRecord loaded;
+        EXPECT_FALSE(loaded.loadWithContentsOfFile(file));
+        EXPECT_EQ(watch.caught, 1);
+        EXPECT_TRUE(loaded.lastError().contains(QLatin1String(row.reason)))
+            << loaded.lastError().toStdString();
+        EXPECT_EQ(loaded.m_name, QStringLiteral("untitled"));
+        QFile::remove(file);
+    }
+}
+
 TEST_F(CodingBaseFiles, MissingFileChangesNothingQuietly)
 {
     TryBlockWatch watch;
@@ -254,7 +290,8 @@ TEST_F(CodingBaseFiles, SaveCreatesFoldersAndReplacesTheFileWhole)
     EXPECT_TRUE(record.writeToFileAtomically(file, false));
     record.m_name = QStringLiteral("Second");
     EXPECT_TRUE(record.writeToFileAtomically(file, false));
-    EXPECT_EQ(QDir(path(QStringLiteral("a/b/c"))).entryList(QDir::Files), QStringList{QStringLiteral("user.config")});
+    EXPECT_EQ(QDir(path(QStringLiteral("a/b/c"))).entryList(QDir::Files),
+              QStringList{QStringLiteral("user.config")});
 
     CodingRecord loaded;
     ASSERT_TRUE(loaded.loadWithContentsOfFile(file));

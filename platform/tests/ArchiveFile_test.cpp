@@ -147,6 +147,58 @@ TEST(ArchiveFile, WriteThatFailsHalfwayLeavesTheOldFileIntact)
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList({"disc.archive"}));
 }
 
+// Reading an archive file looks at the size and the first bytes before it reads the rest: each
+// refusal says why, and a large stray file (sparse here) is never read whole.
+TEST(ArchiveFile, FilesThatCannotBeArchivesAreRefusedBeforeReading)
+{
+    QTemporaryDir dir;
+    const QString good = dir.filePath("good.archive");
+    ASSERT_TRUE(platform::KeyedArchiver::archiveToFile(record("fine"), good));
+    struct Row
+    {
+        const char *name;
+        QByteArray header;
+        qint64 size;
+        const char *reason;
+    };
+    const Row rows[] = {
+        {"empty file", QByteArray(), 0, "the file is empty"},
+        {"text", QByteArray("<?xml version=\"1.0\"?>"), 0, "no binary property list"},
+        {"large file of something else",
+         QByteArray("\x1a\x45\xdf\xa3"),
+         qint64(2) << 30,
+         "too large"},
+        {"large file with the header", QByteArray("bplist00"), qint64(3) << 30, "too large"},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
+        const QString path = dir.filePath("candidate");
+        QFile out(path);
+        ASSERT_TRUE(out.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        out.write(row.header);
+        if (row.size > 0)
+            ASSERT_TRUE(out.resize(row.size));
+        out.close();
+        QByteArray data;
+        QString error;
+        EXPECT_FALSE(platform::KeyedUnarchiver::readArchiveFile(path, &data, &error));
+        EXPECT_TRUE(error.contains(QLatin1String(row.reason))) << error.toStdString();
+        EXPECT_TRUE(error.contains(path)) << error.toStdString();
+        EXPECT_TRUE(data.isEmpty());
+        QString unarchiveError;
+        EXPECT_FALSE(platform::KeyedUnarchiver::unarchiveFile(path, &unarchiveError).isValid());
+        EXPECT_EQ(unarchiveError, error);
+        QFile::remove(path);
+    }
+
+    QByteArray data;
+    QString error;
+    EXPECT_FALSE(platform::KeyedUnarchiver::readArchiveFile(dir.path(), &data, &error));
+    EXPECT_TRUE(error.contains("not a regular file")) << error.toStdString();
+    EXPECT_TRUE(platform::KeyedUnarchiver::readArchiveFile(good, &data, &error));
+    EXPECT_EQ(data, contents(good));
+}
+
 } // namespace
 
 #include "ArchiveFile_test.moc"

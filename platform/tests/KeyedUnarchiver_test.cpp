@@ -21,12 +21,20 @@ class DamageNode : public platform::KeyedObject
     Q_PROPERTY(int count MEMBER m_count)
     Q_PROPERTY(ObjectRef partner MEMBER m_partner)
     Q_PROPERTY(DamageNodeList children MEMBER m_children)
+    // Held weakly, as a page holds its parent.
+    Q_PROPERTY(ObjectRef link READ link WRITE setLink)
 public:
-    QStringList allCoderKeys() const override { return {"name", "count", "partner", "children"}; }
+    QStringList allCoderKeys() const override
+    {
+        return {"name", "count", "partner", "children", "link"};
+    }
+    ObjectRef link() const { return m_link.lock(); }
+    void setLink(const ObjectRef &link) { m_link = link; }
     QString m_name;
     int m_count = 0;
     ObjectRef m_partner;
     DamageNodeList m_children;
+    std::weak_ptr<QObject> m_link;
 };
 DW_REGISTER_CLASS(DamageNode)
 
@@ -394,6 +402,31 @@ TEST(KeyedUnarchiver, DamagedArchivesAreRefusedWithAReason)
              return b.bytes();
          },
          "\"children\""},
+        {"record that holds itself",
+         [] {
+             Builder b;
+             plist_t record = b.object("DamageNode");
+             const uint64_t self = plist_array_get_size(b.objects());
+             plist_dict_set_item(record, "partner", plist_new_uid(self));
+             EXPECT_EQ(b.add(record), self);
+             b.setRoot(self);
+             return b.bytes();
+         },
+         "reference cycle"},
+        {"two records holding each other, one inside the other's list",
+         [] {
+             Builder b;
+             plist_t outer = b.object("DamageNode");
+             const uint64_t outerUid = b.add(outer);
+             plist_t inner = b.object("DamageNode");
+             plist_dict_set_item(inner, "partner", plist_new_uid(outerUid));
+             plist_t list = b.object("DWArray");
+             plist_dict_set_item(list, "NS.objects", Builder::uidArray({b.add(inner)}));
+             plist_dict_set_item(outer, "children", plist_new_uid(b.add(list)));
+             b.setRoot(outerUid);
+             return b.bytes();
+         },
+         "reference cycle"},
         {"bad reference deep inside a record",
          [] {
              Builder b;
@@ -451,6 +484,55 @@ TEST(KeyedUnarchiver, DamagedArchivesAreRefusedWithAReason)
             EXPECT_FALSE(coder.decodeObjectForKey("root").isValid());
         }
     }
+}
+
+// A record held strongly from below a weak link is no cycle: the root holds a list of A and then
+// B; A links weakly to B, which is decoded there and holds A. Everything decodes, and releasing
+// the root frees it all (the leak checker watches).
+TEST(KeyedUnarchiver, StrongHoldBelowAWeakLinkIsNoCycle)
+{
+    Builder b;
+    plist_t root = b.object("DamageNode");
+    const uint64_t rootUid = b.add(root);
+    plist_t a = b.object("DamageNode");
+    const uint64_t aUid = b.add(a);
+    plist_t bee = b.object("DamageNode");
+    plist_dict_set_item(bee, "name", plist_new_uid(b.add(plist_new_string("B"))));
+    plist_dict_set_item(bee, "partner", plist_new_uid(aUid));
+    const uint64_t beeUid = b.add(bee);
+    plist_dict_set_item(a, "link", plist_new_uid(beeUid));
+    plist_t list = b.object("DWArray");
+    plist_dict_set_item(list, "NS.objects", Builder::uidArray({aUid}));
+    plist_dict_set_item(root, "children", plist_new_uid(b.add(list)));
+    plist_dict_set_item(root, "partner", plist_new_uid(beeUid));
+    b.setRoot(rootUid);
+
+    QString error;
+    const auto decoded = std::dynamic_pointer_cast<DamageNode>(
+        platform::KeyedUnarchiver::unarchive(b.bytes(), &error).value<ObjectRef>());
+    ASSERT_TRUE(decoded) << error.toStdString();
+    ASSERT_EQ(decoded->m_children.size(), 1);
+    const auto decodedBee = std::dynamic_pointer_cast<DamageNode>(decoded->m_partner);
+    ASSERT_TRUE(decodedBee);
+    EXPECT_EQ(decodedBee->m_name, QStringLiteral("B"));
+    EXPECT_EQ(decodedBee->m_partner, decoded->m_children[0]);
+    EXPECT_EQ(decoded->m_children[0]->link(), decodedBee);
+}
+
+// A key holding $null reads as absent, but an archive whose root is $null has nothing to give:
+// the caller hears why.
+TEST(KeyedUnarchiver, NullRootIsRefusedWithAReason)
+{
+    Builder b;
+    b.setRoot(0);
+    QString error;
+    EXPECT_FALSE(platform::KeyedUnarchiver::unarchive(b.bytes(), &error).isValid());
+    EXPECT_TRUE(error.contains(QLatin1String("root object is $null"))) << error.toStdString();
+
+    platform::KeyedUnarchiver coder;
+    ASSERT_TRUE(coder.openData(b.bytes()));
+    EXPECT_FALSE(coder.decodeObjectForKey("root").isValid());
+    EXPECT_FALSE(coder.failed());
 }
 
 TEST(KeyedUnarchiver, EveryTruncationIsRefused)
