@@ -1,0 +1,118 @@
+#include "app/production/ProductionStartRules.h"
+
+#include "app/production/DiscSizeEstimate.h"
+#include "platform/StringTable.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QStorageInfo>
+#include <algorithm>
+#include <limits>
+
+namespace Discwright::ProductionStartRules {
+
+namespace {
+
+constexpr int kMaximumCopies = 999;
+constexpr qsizetype kDiscNameByteLimit = 32;
+
+// The leading integer of a text as a person typed it: blanks skipped, an optional sign, then
+// digits; saturates instead of overflowing.
+int leadingInteger(const QString &text)
+{
+    qsizetype at = 0;
+    while (at < text.size() && text.at(at).isSpace())
+        ++at;
+    bool negative = false;
+    if (at < text.size() && (text.at(at) == u'-' || text.at(at) == u'+')) {
+        negative = text.at(at) == u'-';
+        ++at;
+    }
+    std::int64_t value = 0;
+    for (; at < text.size() && text.at(at) >= u'0' && text.at(at) <= u'9'; ++at) {
+        value = value * 10 + (text.at(at).unicode() - u'0');
+        if (value > std::numeric_limits<int>::max())
+            return negative ? std::numeric_limits<int>::min() : std::numeric_limits<int>::max();
+    }
+    return int(negative ? -value : value);
+}
+
+} // namespace
+
+QString defaultDiscName()
+{
+    return QStringLiteral("My Disc");
+}
+
+QString discNameFromField(const QString &fieldText)
+{
+    return fieldText.isEmpty() ? defaultDiscName() : fieldText;
+}
+
+bool isDiscNameTooLong(const QString &name)
+{
+    return name.toUtf8().size() >= kDiscNameByteLimit;
+}
+
+QString discNameTooLongTitle()
+{
+    return platform::localizedString(
+        QStringLiteral("DVD Name is too long , the max length is 31 chars ."));
+}
+
+QString discNameTooLongMessage(const QString &name)
+{
+    return platform::localizedString(QStringLiteral("'%@' is too long"))
+        .replace(QLatin1String("%@"), name);
+}
+
+int burnCopiesFromText(const QString &fieldText)
+{
+    return std::clamp(leadingInteger(fieldText), 1, kMaximumCopies);
+}
+
+std::int64_t neededFreeBytes(std::int64_t estimatedBytes)
+{
+    return std::int64_t(estimatedBytes * 2.5);
+}
+
+bool hasEnoughFreeSpace(std::int64_t freeBytes, std::int64_t estimatedBytes)
+{
+    return freeBytes > neededFreeBytes(estimatedBytes);
+}
+
+std::int64_t freeBytesAtPath(const QString &path)
+{
+    QFileInfo info(QDir::cleanPath(QFileInfo(path).absoluteFilePath()));
+    while (!info.exists() && !info.isRoot()) {
+        const QString parent = info.absolutePath();
+        if (parent == info.absoluteFilePath())
+            break;
+        info = QFileInfo(parent);
+    }
+    const QStorageInfo storage(info.absoluteFilePath());
+    if (!storage.isValid() || !storage.isReady())
+        return -1;
+    return storage.bytesAvailable();
+}
+
+QString freeSpaceAlertTitle()
+{
+    return platform::localizedString(QStringLiteral("Free disk space is not enough."));
+}
+
+QString freeSpaceAlertMessage(std::int64_t freeBytes, std::int64_t neededBytes)
+{
+    QString text = platform::localizedString(
+        QStringLiteral("%@ space is available on the disk.\nTo continue,free %@ of disk space "
+                       "and try again."));
+    const qsizetype first = text.indexOf(QLatin1String("%@"));
+    if (first >= 0)
+        text.replace(first, 2, DiscSizeEstimate::spaceDisplayString(freeBytes));
+    const qsizetype second = text.indexOf(QLatin1String("%@"));
+    if (second >= 0)
+        text.replace(second, 2, DiscSizeEstimate::spaceDisplayString(neededBytes));
+    return text;
+}
+
+} // namespace Discwright::ProductionStartRules

@@ -1,0 +1,36 @@
+#pragma once
+
+// The checks the production settings sheet makes before a run starts: the disc name, the number
+// of copies and the free disk space. Pure functions unless said otherwise; any thread.
+
+#include <QString>
+#include <cstdint>
+
+namespace Discwright::ProductionStartRules {
+
+// The name a disc gets when the name field is left empty.
+QString defaultDiscName();
+// The disc name of the field's text: the text itself, or "My Disc" when it is empty.
+QString discNameFromField(const QString &fieldText);
+// A disc name must stay under 32 bytes of UTF-8 (it becomes the disc's volume name): 31 ASCII
+// characters pass, 11 characters of three bytes each do not.
+bool isDiscNameTooLong(const QString &name);
+// The title and message of the alert that refuses a long name.
+QString discNameTooLongTitle();
+QString discNameTooLongMessage(const QString &name);
+
+// The number of copies of the field's text: its leading integer (0 when it has none, so "abc"
+// reads 0) clamped to 1..999.
+int burnCopiesFromText(const QString &fieldText);
+
+// Production needs more than 2.5 times the estimate free where it works.
+std::int64_t neededFreeBytes(std::int64_t estimatedBytes);
+bool hasEnoughFreeSpace(std::int64_t freeBytes, std::int64_t estimatedBytes);
+// The free bytes of the file system that holds path (the nearest existing folder above it when
+// path does not exist yet); -1 when none can be read. Touches the disk.
+std::int64_t freeBytesAtPath(const QString &path);
+// The title and message of the alert that refuses a start for lack of disk space.
+QString freeSpaceAlertTitle();
+QString freeSpaceAlertMessage(std::int64_t freeBytes, std::int64_t neededBytes);
+
+} // namespace Discwright::ProductionStartRules
