@@ -1,9 +1,9 @@
 #pragma once
 
+#include "Platterkit/model/DVDLibraryButtonResource.h"
+#include "Platterkit/model/DVDLibraryFrameResource.h"
 #include "Platterkit/model/DVDMenu.h"
-#include "Platterkit/templates/DVDLibraryButtonResource.h"
-#include "Platterkit/templates/DVDLibraryFrameResource.h"
-#include "Platterkit/templates/DVDMenuBackgroundResource.h"
+#include "Platterkit/model/DVDMenuBackgroundResource.h"
 
 #include <QImage>
 #include <QMutex>

@@ -4,8 +4,8 @@
 #include "Reelsmith/frames/LMMovieImage.h"
 #include "Reelsmith/movie/LMFFMovie.h"
 #include "Reelsmith/media/LMMediaSource.h"
-#include "support/AudioFixtures.h"
-#include "support/MediaFixtures.h"
+#include "testsupport/AudioFixtures.h"
+#include "testsupport/MediaFixtures.h"
 
 #include <QElapsedTimer>
 #include <QFileInfo>
