@@ -96,7 +96,7 @@ public:
     // Hooks for text item settings in the newer layout; the library keeps none.
     QVariant menuTextItemInfo(const DVDMenuItem &item) const;
     void loadMenuTextItemWithInfo(DVDMenuItem &item, const QVariant &info);
-    double scalePointWith(double a, double b) const { return 0; }
+    double scalePointWith(double, double) const { return 0; }
 
     QList<std::shared_ptr<DVDLibraryButtonResource>> buttons() const;
     void setButtons(const QList<std::shared_ptr<DVDLibraryButtonResource>> &buttons);
