@@ -1,22 +1,41 @@
 # The two commands a person needs: `make run` and `make test`. Both install what is missing first.
+# The test builds are the presets of CMakePresets.json: asan (build/asan) runs every test, tsan
+# (build/tsan) runs the tests labelled tsan; `debug` (build/debug, every warning an error) is
+# there for development.
 JOBS ?= $(shell nproc)
-BUILD_TEST ?= build/asan
+BUILD_TEST := build/asan
+BUILD_TSAN := build/tsan
 BUILD_RUN ?= build/release
 
-.PHONY: setup configure-test build-test test configure-run build-run run bench fuzz clean
+.PHONY: setup configure-test build-test test-asan configure-tsan build-tsan test-tsan test \
+	configure-run build-run run bench fuzz clean
 
 setup:
 	bash scripts/setup.sh
 
 configure-test: setup
-	cmake -S . -B $(BUILD_TEST) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DDW_SANITIZE=ON
+	cmake --preset asan
 
 build-test: configure-test
-	cmake --build $(BUILD_TEST) -j $(JOBS)
+	cmake --build --preset asan -j $(JOBS)
 
-test: build-test
-	cd $(BUILD_TEST) && DISCWRIGHT_FATAL_ASSERTS=1 QT_QPA_PLATFORM=offscreen \
-		ctest --output-on-failure -j $(JOBS) --timeout 600
+test-asan: build-test
+	ctest --preset asan -j $(JOBS)
+
+configure-tsan: setup
+	cmake --preset tsan
+
+build-tsan: configure-tsan
+	cmake --build --preset tsan -j $(JOBS)
+
+# Runs whatever carries the tsan label; none is not a failure.
+test-tsan: build-tsan
+	ctest --preset tsan -j $(JOBS)
+
+# `make setup` runs first (through configure-test), then every test under asan, then the tsan ones.
+test: setup
+	$(MAKE) test-asan
+	$(MAKE) test-tsan
 
 configure-run: setup
 	cmake -S . -B $(BUILD_RUN) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo

@@ -1,6 +1,24 @@
 # Shared build rules for the deliverables.
 
-set(DW_WARNINGS -Wall -Wextra -Wno-unused-parameter)
+# The debug preset turns on DW_STRICT_WARNINGS: every warning fails the build there, unused
+# parameters included (leave an unused parameter unnamed, or mark it [[maybe_unused]]).
+if(DW_STRICT_WARNINGS)
+    set(DW_WARNINGS -Wall -Wextra -Wunused-parameter -Werror)
+else()
+    set(DW_WARNINGS -Wall -Wextra -Wno-unused-parameter)
+endif()
+# Libraries (and their test programs) whose unused parameters are still being mended: there they
+# warn without failing the build. Take a library off the list once its build is clean.
+set(DW_UNUSED_PARAMETERS_PENDING Reelsmith)
+
+# dw_warnings_for(out library): the warning options for the targets of library.
+function(dw_warnings_for out library)
+    set(options ${DW_WARNINGS})
+    if(DW_STRICT_WARNINGS AND library IN_LIST DW_UNUSED_PARAMETERS_PENDING)
+        list(APPEND options -Wno-error=unused-parameter)
+    endif()
+    set(${out} ${options} PARENT_SCOPE)
+endfunction()
 
 # dw_add_library(name DIR dir [LIBS ...]): a shared library from every .cpp under dir (tests, fuzz,
 # bench and helper-program folders excluded). The include root is the folder above dir, so headers read as
@@ -13,16 +31,18 @@ function(dw_add_library name)
     list(TRANSFORM sources PREPEND ${ARG_DIR}/)
     add_library(${name} SHARED ${sources})
     target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
-    target_compile_options(${name} PRIVATE ${DW_WARNINGS})
+    dw_warnings_for(warnings ${name})
+    target_compile_options(${name} PRIVATE ${warnings})
     target_link_libraries(${name} PUBLIC ${ARG_LIBS})
 endfunction()
 
 # dw_add_tests(prefix DIR testsdir LIBS ... [TSAN_TESTS name ...] [FIXTURES fixture]): one test
-# program per *_test.cpp in testsdir, each linked with the .cpp files of testsdir/support. One
-# program per file keeps a broken file from taking the others down and lets ctest run them in
-# parallel. The programs named in TSAN_TESTS (file names without .cpp, "SerialQueue_test") get the
-# ctest label "tsan": they start no child process and stay clean under ThreadSanitizer
-# (`ctest -L tsan` in a -DDW_TSAN=ON tree). Every test requires the ctest fixture FIXTURES.
+# program per *_test.cpp in testsdir, each linked with the .cpp files of testsdir/support and with
+# the shared test support (testsupport/, the DiscwrightTestSupport library). One program per file
+# keeps a broken file from taking the others down and lets ctest run them in parallel. The programs
+# named in TSAN_TESTS (file names without .cpp, "SerialQueue_test") get the ctest label "tsan": they
+# start no child process and stay clean under ThreadSanitizer (`ctest -L tsan` in a -DDW_TSAN=ON
+# tree). Every test requires the ctest fixture FIXTURES.
 function(dw_add_tests prefix)
     cmake_parse_arguments(ARG "" "DIR" "LIBS;TSAN_TESTS;FIXTURES" ${ARGN})
     file(GLOB support CONFIGURE_DEPENDS ${ARG_DIR}/support/*.cpp ${ARG_DIR}/support/*.h)
@@ -31,20 +51,24 @@ function(dw_add_tests prefix)
         set(support_target ${prefix}_test_support)
         add_library(${support_target} STATIC ${support})
         target_include_directories(${support_target} PUBLIC ${PROJECT_SOURCE_DIR} ${ARG_DIR})
-        target_link_libraries(${support_target} PUBLIC ${ARG_LIBS} GTest::gtest)
+        target_link_libraries(${support_target} PUBLIC ${ARG_LIBS} DiscwrightTestSupport GTest::gtest)
         target_compile_definitions(${support_target} PUBLIC
             DW_SOURCE_DIR="${PROJECT_SOURCE_DIR}" DW_BINARY_DIR="${CMAKE_BINARY_DIR}")
     endif()
+    # The test programs take the warnings of the library they test (the first of LIBS).
+    list(GET ARG_LIBS 0 tested_library)
+    dw_warnings_for(warnings ${tested_library})
     file(GLOB tests CONFIGURE_DEPENDS ${ARG_DIR}/*_test.cpp)
     foreach(test_source ${tests})
         get_filename_component(test_name ${test_source} NAME_WE)
         set(target ${prefix}_${test_name})
         add_executable(${target} ${test_source})
         target_include_directories(${target} PRIVATE ${PROJECT_SOURCE_DIR} ${ARG_DIR})
-        target_compile_options(${target} PRIVATE ${DW_WARNINGS})
+        target_compile_options(${target} PRIVATE ${warnings})
         target_compile_definitions(${target} PRIVATE
             DW_SOURCE_DIR="${PROJECT_SOURCE_DIR}" DW_BINARY_DIR="${CMAKE_BINARY_DIR}")
-        target_link_libraries(${target} PRIVATE ${ARG_LIBS} ${support_target} GTest::gtest GTest::gtest_main GTest::gmock)
+        target_link_libraries(${target} PRIVATE ${ARG_LIBS} ${support_target} DiscwrightTestSupport
+            GTest::gtest GTest::gtest_main GTest::gmock)
         set(extra_properties "")
         if(test_name IN_LIST ARG_TSAN_TESTS)
             list(APPEND extra_properties LABELS tsan)

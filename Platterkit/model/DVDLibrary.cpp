@@ -1,12 +1,10 @@
 #include "Platterkit/model/DVDLibrary.h"
 
-#include "Platterkit/authoring/DVDAuthorXML.h"
 #include "Platterkit/model/DVDChapterVideo.h"
 #include "Platterkit/model/DVDTitleResource.h"
 #include "Platterkit/model/DVDTitleVideo.h"
 #include "Platterkit/model/Messages.h"
 #include "Platterkit/model/ModelLog.h"
-#include "Platterkit/tools/ToolRunner.h"
 #include "platform/Assert.h"
 #include "platform/ClassRegistry.h"
 
@@ -465,19 +463,11 @@ ObjectRef DVDLibrary::jumpForActionItem(const ObjectRef &object) const
 }
 
 // --- Authoring ---------------------------------------------------------------------------------
-
-QString DVDLibrary::authorContent() const
-{
-    return DVDAuthorXML(*this).authorContent();
-}
+// authorContent is defined with the authoring writer (Platterkit/authoring/DVDLibraryAuthoring.cpp)
+// and taskCurrentArguments with the tool runner (Platterkit/tools/DVDLibraryTools.cpp), so the
+// model includes neither.
 
 QString DVDLibrary::customDVDMenuVideoOptions() const
 {
     return QString();
-}
-
-std::shared_ptr<Platterkit::ToolProcess> DVDLibrary::taskCurrentArguments(
-    const QString &toolName, const QString &currentPath, const QStringList &arguments) const
-{
-    return Platterkit::ToolRunner::taskCurrentArguments(*this, toolName, currentPath, arguments);
 }

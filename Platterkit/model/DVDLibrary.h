@@ -155,13 +155,14 @@ public:
 
     // --- Authoring ---------------------------------------------------------------------------
     // The disc's dvdauthor control file (written by DVDAuthorXML), as the dvdauthor step writes
-    // it to "author.xml".
+    // it to "author.xml". Defined with the writer, in Platterkit/authoring.
     QString authorContent() const;
     // Extra attributes for the menu video element of that file; none here. A specialised library
     // overrides it, and the dvdauthor step then passes them on.
     virtual QString customDVDMenuVideoOptions() const;
     // A prepared, not yet launched dvdauthor or spumux process for this disc (see ToolRunner):
-    // its only environment variable is VIDEO_FORMAT, "PAL" when format is 1, else "NTSC".
+    // its only environment variable is VIDEO_FORMAT, "PAL" when format is 1, else "NTSC". Defined
+    // with the tool runner, in Platterkit/tools.
     std::shared_ptr<Platterkit::ToolProcess> taskCurrentArguments(
         const QString &toolName, const QString &currentPath, const QStringList &arguments) const;
 

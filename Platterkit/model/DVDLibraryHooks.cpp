@@ -2,7 +2,7 @@
 
 #include "Platterkit/model/DVDMenu.h"
 #include "Platterkit/model/DVDMenuItem.h"
-#include "Platterkit/tools/ToolRunner.h"
+#include "platform/Executable.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -81,5 +81,5 @@ std::shared_ptr<DVDLibraryHooks> DVDLibraryHooks::current()
 
 QString DVDLibraryHooks::bundleResourcesPath()
 {
-    return QDir(Platterkit::ToolRunner::executableFolder()).filePath(QStringLiteral("resources"));
+    return QDir(platform::executableFolder()).filePath(QStringLiteral("resources"));
 }

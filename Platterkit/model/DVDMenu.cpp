@@ -2,11 +2,9 @@
 
 #include "Platterkit/model/DLCustomDrawer.h"
 #include "Platterkit/model/DVDLibraryHooks.h"
-#include "Platterkit/render/MenuGeometry.h"
-#include "Platterkit/render/MenuPageRenderer.h"
-#include "Platterkit/render/MenuTimes.h"
 #include "platform/Assert.h"
 #include "platform/ClassRegistry.h"
+#include "platform/FitRect.h"
 #include "platform/GeometryText.h"
 
 #include <algorithm>
@@ -159,49 +157,12 @@ std::shared_ptr<DVDMenuItem> DVDMenu::buttonForButtonType(const QString &suffix)
     return found;
 }
 
-QImage DVDMenu::imageAtTime(qint64 timeUs)
-{
-    return Platterkit::render::pageImageAtTime(*this, timeUs);
-}
-
-QImage DVDMenu::thumbnailImage()
-{
-    return imageAtTime(Platterkit::render::kThumbnailTimeUs);
-}
-
-QImage DVDMenu::menuThumbnailImage()
-{
-    return imageAtTime(Platterkit::render::kLayoutTimeUs);
-}
-
-void DVDMenu::drawItemImage(QPainter *painter, DVDMenuItem *item, const QImage &image) const
-{
-    if (painter && item)
-        Platterkit::render::drawElementImage(*painter, *item, image);
-}
-
-void DVDMenu::drawBackgroundImageRect(QPainter *painter,
-                                      const QImage &image,
-                                      const QRectF &rect) const
-{
-    drawBackgroundImageRectMode(painter, image, rect, backgroundImageDrawMode());
-}
-
-void DVDMenu::drawBackgroundImageRectMode(QPainter *painter,
-                                          const QImage &image,
-                                          const QRectF &rect,
-                                          qint64 mode) const
-{
-    if (painter)
-        Platterkit::render::drawBackgroundImage(*painter, image, rect, mode, m_backgroundImageRect);
-}
-
 QRectF DVDMenu::scaleRectIn(const QRectF &a, const QRectF &b)
 {
-    return Platterkit::render::scaleRectIn(a, b);
+    return platform::scaleRectIn(a, b);
 }
 
 QRectF DVDMenu::scaleRectFull(const QRectF &a, const QRectF &b)
 {
-    return Platterkit::render::scaleRectFull(a, b);
+    return platform::scaleRectFull(a, b);
 }

@@ -1,8 +1,8 @@
 #pragma once
 
+#include "Platterkit/model/DVDMenuBackgroundResource.h"
 #include "Platterkit/model/DVDMenuItem.h"
 #include "Platterkit/model/DVDMenuPage.h"
-#include "Platterkit/templates/DVDMenuBackgroundResource.h"
 #include "platform/KeyedObject.h"
 
 #include <QImage>
@@ -127,6 +127,7 @@ public:
     // The last button element whose button resource name ends with suffix, or null.
     std::shared_ptr<DVDMenuItem> buttonForButtonType(const QString &suffix) const;
 
+    // --- Pictures: defined with the renderers (Platterkit/render/DVDMenuDrawing.cpp) -----------
     // The page at timeUs, menuSize pixels (one per point), drawn by Platterkit/render; null when a
     // side of menuSize is zero.
     QImage imageAtTime(qint64 timeUs) override;
@@ -141,7 +142,7 @@ public:
                                      const QImage &image,
                                      const QRectF &rect,
                                      qint64 mode) const;
-    // a's size fitted inside b, centred; scaleRectFull covers b instead.
+    // a's size fitted inside b, centred; scaleRectFull covers b instead (platform/FitRect.h).
     static QRectF scaleRectIn(const QRectF &a, const QRectF &b);
     static QRectF scaleRectFull(const QRectF &a, const QRectF &b);
 

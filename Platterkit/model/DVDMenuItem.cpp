@@ -4,10 +4,9 @@
 #include "Platterkit/model/DVDMenuTextResource.h"
 #include "Platterkit/model/Messages.h"
 #include "Platterkit/model/ModelLog.h"
-#include "Platterkit/render/MenuElementRenderer.h"
-#include "Platterkit/render/MenuGeometry.h"
 #include "platform/Assert.h"
 #include "platform/ClassRegistry.h"
+#include "platform/FitRect.h"
 #include "platform/GeometryText.h"
 #include "platform/KeyedUnarchiver.h"
 
@@ -150,22 +149,7 @@ QImage DVDMenuItem::validStaticImage() const
     return m_useStaticImage ? m_menuStaticImage : QImage();
 }
 
-QImage DVDMenuItem::imageAtTime(qint64 timeUs)
-{
-    return Platterkit::render::elementImageAtTime(*this, timeUs);
-}
-
-void DVDMenuItem::fillImageAtTimeContext(qint64 timeUs, QPainter *context)
-{
-    Platterkit::render::fillElementImageAtTime(*this, timeUs, context);
-}
-
-void DVDMenuItem::drawImageContext(const QImage &image, QPainter *context) const
-{
-    Platterkit::render::drawImageIntoContext(image, context);
-}
-
 QRectF DVDMenuItem::scaleRectIn(const QRectF &a, const QRectF &b)
 {
-    return Platterkit::render::scaleRectIn(a, b);
+    return platform::scaleRectIn(a, b);
 }

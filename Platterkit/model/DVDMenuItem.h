@@ -1,9 +1,9 @@
 #pragma once
 
 #include "Platterkit/model/DLShadow.h"
+#include "Platterkit/model/DVDLibraryButtonResource.h"
+#include "Platterkit/model/DVDLibraryFrameResource.h"
 #include "Platterkit/model/DVDMenuElement.h"
-#include "Platterkit/templates/DVDLibraryButtonResource.h"
-#include "Platterkit/templates/DVDLibraryFrameResource.h"
 #include "platform/KeyedObject.h"
 
 #include <QImage>
@@ -118,13 +118,14 @@ public:
     // menuStaticImage when useStaticImage is set; otherwise null.
     QImage validStaticImage() const;
 
+    // --- Pictures: defined with the renderers (Platterkit/render/DVDMenuDrawing.cpp) -----------
     // The element's picture at timeUs (drawn by Platterkit/render), or null when it shows nothing.
     QImage imageAtTime(qint64 timeUs) override;
     // Paints the still or moving picture into a y-up bitmap painter (see MenuElementRenderer.h).
     void fillImageAtTimeContext(qint64 timeUs, QPainter *context);
     // Paints image over the whole bitmap of context, cropped to its aspect ratio.
     void drawImageContext(const QImage &image, QPainter *context) const;
-    // a's size fitted inside b, centred.
+    // a's size fitted inside b, centred (platform::scaleRectIn).
     static QRectF scaleRectIn(const QRectF &a, const QRectF &b);
 
 private:

@@ -17,14 +17,9 @@
 
 namespace Platterkit::render {
 
-/**
- * a's size fitted inside b keeping its aspect ratio, centred in b (a's origin is ignored). The
- * scale factor is the larger of the two side ratios, kept in single precision and never below
- * 0.01, so a picture is enlarged as well as shrunk. An empty b gives an empty result.
- */
+// platform::scaleRectIn and platform::scaleRectFull (platform/FitRect.h) under the names the
+// renderers use.
 QRectF scaleRectIn(const QRectF &a, const QRectF &b);
-
-/** a's size scaled to cover b keeping its aspect ratio, centred in b (it may extend past b). */
 QRectF scaleRectFull(const QRectF &a, const QRectF &b);
 
 /**

@@ -240,7 +240,7 @@ bool DVDMenuMake::makeMenuHelperDvdPathVideoWork(const DVDMenuRef &menu,
     }
 
     const auto process = Platterkit::ToolRunner::taskCurrentArguments(
-        *dvd, QStringLiteral("spumux"), work, {xmlPath});
+        dvd->format(), QStringLiteral("spumux"), work, {xmlPath});
     process->setStandardInputPath(video);
     process->setStandardOutputPath(path);
     control().run(process);

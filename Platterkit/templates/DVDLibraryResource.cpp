@@ -1,6 +1,7 @@
 #include "Platterkit/templates/DVDLibraryResource.h"
 
 #include "Platterkit/model/DVDLibraryHooks.h"
+#include "Platterkit/model/TemplateImages.h"
 #include "Platterkit/templates/TemplateLog.h"
 #include "platform/AtomicFile.h"
 #include "platform/GeometryText.h"
@@ -435,17 +436,7 @@ DVDLibraryResource::backgroundResourceForPath(const QString &path) const
 
 QImage DVDLibraryResource::imageWithName(const QString &relativePath) const
 {
-    const QString root = resourcePath();
-    if (root.isEmpty() || relativePath.isEmpty())
-        return QImage();
-    QImageReader reader(QDir(root).filePath(relativePath));
-    QImage image = reader.read();
-    if (image.isNull()) {
-        qCDebug(Platterkit::lcTemplates)
-            << "no template picture" << relativePath << reader.errorString();
-        return QImage();
-    }
-    return image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    return Platterkit::templateImageWithName(relativePath);
 }
 
 QString DVDLibraryResource::saveMenuResourceTemplate(const QString &rootPath)

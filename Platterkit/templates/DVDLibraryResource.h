@@ -1,9 +1,9 @@
 #pragma once
 
+#include "Platterkit/model/DVDLibraryButtonResource.h"
+#include "Platterkit/model/DVDLibraryFrameResource.h"
 #include "Platterkit/model/DVDMenu.h"
-#include "Platterkit/templates/DVDLibraryButtonResource.h"
-#include "Platterkit/templates/DVDLibraryFrameResource.h"
-#include "Platterkit/templates/DVDMenuBackgroundResource.h"
+#include "Platterkit/model/DVDMenuBackgroundResource.h"
 
 #include <QImage>
 #include <QMutex>
@@ -96,7 +96,7 @@ public:
     // Hooks for text item settings in the newer layout; the library keeps none.
     QVariant menuTextItemInfo(const DVDMenuItem &item) const;
     void loadMenuTextItemWithInfo(DVDMenuItem &item, const QVariant &info);
-    double scalePointWith(double a, double b) const { return 0; }
+    double scalePointWith(double, double) const { return 0; }
 
     QList<std::shared_ptr<DVDLibraryButtonResource>> buttons() const;
     void setButtons(const QList<std::shared_ptr<DVDLibraryButtonResource>> &buttons);

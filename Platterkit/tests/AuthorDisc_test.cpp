@@ -4,9 +4,9 @@
 #include "Platterkit/model/DVDLibrary.h"
 #include "Platterkit/tools/DVDFSMake.h"
 #include "Platterkit/tools/DVDImageMake.h"
-#include "support/DiscFixtures.h"
 #include "support/TestMenus.h"
 #include "support/TestTitles.h"
+#include "testsupport/DiscFixtures.h"
 
 #include <QDir>
 #include <QFile>

@@ -16,10 +16,10 @@
 #include "Platterkit/templates/DVDLibraryResource.h"
 #include "Platterkit/tools/DVDFSMake.h"
 #include "Platterkit/tools/DVDImageMake.h"
-#include "support/DiscFixtures.h"
 #include "support/EventLoop.h"
 #include "support/TemplateHooks.h"
 #include "support/TestTitles.h"
+#include "testsupport/DiscFixtures.h"
 
 #include <QDir>
 #include <QFile>

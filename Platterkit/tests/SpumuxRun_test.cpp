@@ -9,9 +9,9 @@
 #include "Platterkit/subpicture/DVDMenuMake.h"
 #include "Platterkit/subpicture/SubpictureStreamScan.h"
 #include "Platterkit/tools/ToolRunner.h"
-#include "support/DiscFixtures.h"
 #include "support/TestMenus.h"
 #include "support/TestTitles.h"
+#include "testsupport/DiscFixtures.h"
 
 #include <QDir>
 #include <QFile>
@@ -221,7 +221,7 @@ TEST_F(SpumuxRun, RealSpumuxAddsButtonsThatDvdauthorAndLibdvdreadSee)
     author.write(authorXml.toUtf8());
     author.close();
     const auto dvdauthor = Platterkit::ToolRunner::taskCurrentArguments(
-        *dvd, "dvdauthor", work.path(), {"-x", "author.xml", "-o", "dvd.dvdmedia"});
+        dvd->format(), "dvdauthor", work.path(), {"-x", "author.xml", "-o", "dvd.dvdmedia"});
     ASSERT_TRUE(dvdauthor->launch()) << qPrintable(dvdauthor->lastError());
     dvdauthor->waitUntilExit();
     ASSERT_TRUE(dvdauthor->succeeded()) << qPrintable(dvdauthor->failureDescription());

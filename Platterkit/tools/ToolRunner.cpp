@@ -1,6 +1,6 @@
 #include "Platterkit/tools/ToolRunner.h"
 
-#include "Platterkit/model/DVDLibrary.h"
+#include "platform/Executable.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -20,12 +20,7 @@ bool isExecutableFile(const QString &path)
 
 QString ToolRunner::executableFolder()
 {
-    // /proc/self/exe names the real program even when no QCoreApplication exists (tests, tools).
-    const QFileInfo self(QStringLiteral("/proc/self/exe"));
-    const QString target = self.symLinkTarget();
-    if (!target.isEmpty())
-        return QFileInfo(target).absolutePath();
-    return QDir::currentPath();
+    return platform::executableFolder();
 }
 
 QString ToolRunner::pathForTool(const QString &toolName)
@@ -48,14 +43,6 @@ QString ToolRunner::pathForTool(const QString &toolName)
 QString ToolRunner::videoFormatName(qint64 format)
 {
     return format == 1 ? QStringLiteral("PAL") : QStringLiteral("NTSC");
-}
-
-std::shared_ptr<ToolProcess> ToolRunner::taskCurrentArguments(const DVDLibrary &dvd,
-                                                              const QString &toolName,
-                                                              const QString &currentPath,
-                                                              const QStringList &arguments)
-{
-    return taskCurrentArguments(dvd.format(), toolName, currentPath, arguments);
 }
 
 std::shared_ptr<ToolProcess> ToolRunner::taskCurrentArguments(qint64 format,

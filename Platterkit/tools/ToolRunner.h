@@ -6,8 +6,6 @@
 #include <QStringList>
 #include <memory>
 
-class DVDLibrary;
-
 namespace Platterkit {
 
 /**
@@ -22,7 +20,7 @@ namespace Platterkit {
 class ToolRunner
 {
 public:
-    // The folder that holds the running executable.
+    // The folder that holds the running executable (platform::executableFolder).
     static QString executableFolder();
     // The path of the tool to run. When no place has it, the path beside the executable, so that
     // launching fails with a message naming where it was expected.
@@ -32,12 +30,7 @@ public:
 
     // For dvdauthor and spumux. They take the video standard from VIDEO_FORMAT, and nothing else
     // of the application's environment may leak into them, so the child's environment is exactly
-    // that one variable: "PAL" when the disc's format is 1, else "NTSC".
-    static std::shared_ptr<ToolProcess> taskCurrentArguments(const DVDLibrary &dvd,
-                                                             const QString &toolName,
-                                                             const QString &currentPath,
-                                                             const QStringList &arguments);
-    // The same with the format given directly.
+    // that one variable: "PAL" when the disc's format (DVDLibrary::format) is 1, else "NTSC".
     static std::shared_ptr<ToolProcess> taskCurrentArguments(qint64 format,
                                                              const QString &toolName,
                                                              const QString &currentPath,

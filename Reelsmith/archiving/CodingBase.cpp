@@ -15,43 +15,6 @@ Q_LOGGING_CATEGORY(lcCoding, "discwright.reelsmith.coding", QtWarningMsg)
 
 DW_REGISTER_CLASS(CodingBase)
 
-void CodingBase::encoderKey(platform::KeyedArchiver &coder, const QString &key) const
-{
-    KeyedObject::encoderKey(coder, key);
-}
-
-void CodingBase::decoderKey(platform::KeyedUnarchiver &coder, const QString &key)
-{
-    KeyedObject::decoderKey(coder, key);
-}
-
-void CodingBase::copyToKey(QObject *other, const QString &key) const
-{
-    KeyedObject::copyToKey(other, key);
-}
-
-void CodingBase::encodeWithCoder(platform::KeyedArchiver &coder) const
-{
-    for (const QString &key : allCoderKeys())
-        encoderKey(coder, key);
-}
-
-void CodingBase::initWithCoder(platform::KeyedUnarchiver &coder)
-{
-    for (const QString &key : allCoderKeys())
-        decoderKey(coder, key);
-}
-
-std::shared_ptr<platform::KeyedObject> CodingBase::copy() const
-{
-    auto made = newInstance();
-    if (!made)
-        return nullptr;
-    for (const QString &key : allCoderKeys())
-        copyToKey(made.get(), key);
-    return made;
-}
-
 bool CodingBase::writeToFileAtomically(const QString &path, bool atomically)
 {
     // The file is always replaced whole: a half-written settings file would lose every key.

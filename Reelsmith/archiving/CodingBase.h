@@ -29,16 +29,10 @@ class CodingBase : public platform::KeyedObject
 public:
     Q_INVOKABLE CodingBase() = default;
 
-    // The three per-key steps; a subclass overrides one to change how that key is stored.
-    // encodeWithCoder, initWithCoder and copy go through them in allCoderKeys order.
-    virtual void encoderKey(platform::KeyedArchiver &coder, const QString &key) const;
-    virtual void decoderKey(platform::KeyedUnarchiver &coder, const QString &key);
-    virtual void copyToKey(QObject *other, const QString &key) const;
+    // Keyed coding and copy() are KeyedObject's walks over allCoderKeys; a subclass overrides one
+    // of its per-key steps (encoderKey, decoderKey, copyToKey) to change how that key is stored,
+    // and saving and loading a file go through the same steps. copy() is shallow.
 
-    void encodeWithCoder(platform::KeyedArchiver &coder) const override;
-    void initWithCoder(platform::KeyedUnarchiver &coder) override;
-    /** A new instance of the same class with the current value of every key (shallow). */
-    std::shared_ptr<platform::KeyedObject> copy() const override;
     /** copy() under the name the records use. */
     std::shared_ptr<platform::KeyedObject> copyWithZone() const { return copy(); }
 

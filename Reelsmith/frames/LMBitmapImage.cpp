@@ -1,6 +1,7 @@
 #include "Reelsmith/frames/LMBitmapImage.h"
 
 #include "Reelsmith/frames/LMDataImage.h"
+#include "platform/FitRect.h"
 
 #include <QPainter>
 #include <QtEndian>
@@ -199,26 +200,12 @@ void LMBitmapImage::drawImageInRect(QPainter &painter, const LMBitmapImage &imag
 
 QRectF LMBitmapImage::scaleRectIn(const QRectF &rect, const QRectF &bounds)
 {
-    const float k = std::max({float(rect.width() / bounds.width()),
-                              float(rect.height() / bounds.height()),
-                              0.01f});
-    const QSizeF size(rect.width() / k, rect.height() / k);
-    return QRectF(bounds.x() + (bounds.width() - size.width()) / 2,
-                  bounds.y() + (bounds.height() - size.height()) / 2,
-                  size.width(),
-                  size.height());
+    return platform::scaleRectIn(rect, bounds);
 }
 
 QRectF LMBitmapImage::scaleRectFull(const QRectF &rect, const QRectF &bounds)
 {
-    const float k = std::max(std::min(float(rect.width() / bounds.width()),
-                                      float(rect.height() / bounds.height())),
-                             0.01f);
-    const QSizeF size(rect.width() / k, rect.height() / k);
-    return QRectF(bounds.x() + (bounds.width() - size.width()) / 2,
-                  bounds.y() + (bounds.height() - size.height()) / 2,
-                  size.width(),
-                  size.height());
+    return platform::scaleRectFull(rect, bounds);
 }
 
 int32_t LMBitmapImage::pixelFormatOfImage(const QImage &image)

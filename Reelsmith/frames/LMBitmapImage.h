@@ -100,9 +100,9 @@ public:
     static void drawImageInRect(QPainter &painter, const QImage &image, const QRectF &rect);
     static void drawImageInRect(QPainter &painter, const LMBitmapImage &image, const QRectF &rect);
 
-    /** Fit, keeping the aspect, centred: the ratio is the larger of the two, at least 0.01. */
+    /** Fit, keeping the aspect, centred: platform::scaleRectIn. */
     static QRectF scaleRectIn(const QRectF &rect, const QRectF &bounds);
-    /** Fill, keeping the aspect, centred (overflows one axis): the smaller ratio, at least 0.01. */
+    /** Fill, keeping the aspect, centred (overflows one axis): platform::scaleRectFull. */
     static QRectF scaleRectFull(const QRectF &rect, const QRectF &bounds);
 
     /**

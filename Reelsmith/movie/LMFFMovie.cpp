@@ -12,6 +12,7 @@
 #include "Reelsmith/media/LMFFMediaStream.h"
 #include "Reelsmith/media/LMFFPacket.h"
 #include "Reelsmith/media/LMSubtitleSource.h"
+#include "platform/FitRect.h"
 
 #include <QPainter>
 #include <algorithm>
@@ -874,20 +875,5 @@ QImage LMFFMovie::thumbnailAtTimeSize(int64_t t, const QSizeF &size)
 
 QRectF LMFFMovie::scaleRectIn(const QRectF &r, const QRectF &b)
 {
-    const float wide = float(r.width() / b.width());
-    const float high = float(r.height() / b.height());
-    float s;
-    if (std::isnan(wide))
-        s = high;
-    else if (std::isnan(high))
-        s = wide;
-    else
-        s = std::max(wide, high);
-    if (!(s >= 0.01f))
-        s = 0.01f;
-    const QSizeF size(r.width() / s, r.height() / s);
-    return QRectF(b.x() + (b.width() - size.width()) / 2,
-                  b.y() + (b.height() - size.height()) / 2,
-                  size.width(),
-                  size.height());
+    return platform::scaleRectIn(r, b);
 }

@@ -238,7 +238,7 @@ public:
      * Waits for the queue.
      */
     QImage thumbnailAtTimeSize(int64_t t, const QSizeF &size);
-    /** r scaled to fit b (larger ratio, at least 0.01; a NaN ratio yields to the other), centred. */
+    /** r scaled to fit b, centred: platform::scaleRectIn, the one fitting rule. */
     static QRectF scaleRectIn(const QRectF &r, const QRectF &b);
 
     // Picture settings of the title. They live on the cached frame image, so every frame handed

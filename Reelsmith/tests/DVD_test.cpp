@@ -5,7 +5,7 @@
 #include "Reelsmith/media/LMFFMedia.h"
 #include "Reelsmith/media/LMFFMediaStream.h"
 #include "Reelsmith/movie/LMFFMovie.h"
-#include "support/DvdFixtures.h"
+#include "testsupport/DvdFixtures.h"
 
 #include <QCryptographicHash>
 #include <QDir>

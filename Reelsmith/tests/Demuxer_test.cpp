@@ -3,7 +3,7 @@
 #include "Reelsmith/media/LMFFMedia.h"
 #include "Reelsmith/media/LMFFMediaOwner.h"
 #include "Reelsmith/media/LMMediaSource.h"
-#include "support/MediaFixtures.h"
+#include "testsupport/MediaFixtures.h"
 
 #include <QProcess>
 #include <cmath>

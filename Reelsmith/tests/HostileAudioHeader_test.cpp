@@ -6,7 +6,7 @@
 #include "Reelsmith/media/LMFFMedia.h"
 #include "Reelsmith/media/LMFFMediaStream.h"
 #include "Reelsmith/media/LMMediaSource.h"
-#include "support/MediaFixtures.h"
+#include "testsupport/MediaFixtures.h"
 
 #include <QFile>
 #include <QtEndian>

@@ -1,6 +1,6 @@
 #include "Reelsmith/audio/LMFFAudioResample.h"
 #include "Reelsmith/LMFunctions.h"
-#include "support/AudioFixtures.h"
+#include "testsupport/AudioFixtures.h"
 
 #include <QTemporaryDir>
 #include <algorithm>

@@ -1,7 +1,7 @@
 #include "Reelsmith/frames/LMDataImage.h"
 #include "Reelsmith/frames/LMFFEffectVideoStream.h"
 #include "Reelsmith/imaging/Renderer.h"
-#include "support/GuiApplication.h"
+#include "testsupport/GuiApplication.h"
 
 #include <QImage>
 #include <gtest/gtest.h>

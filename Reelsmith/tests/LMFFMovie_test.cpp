@@ -4,8 +4,8 @@
 #include "Reelsmith/media/LMFFPacket.h"
 #include "Reelsmith/media/LMMediaSource.h"
 #include "Reelsmith/movie/LMFFMovie.h"
-#include "support/AudioFixtures.h"
-#include "support/MediaFixtures.h"
+#include "testsupport/AudioFixtures.h"
+#include "testsupport/MediaFixtures.h"
 
 #include <QFileInfo>
 #include <cmath>

@@ -6,8 +6,8 @@
 #include "Reelsmith/imaging/Renderer.h"
 #include "Reelsmith/media/LMMediaSource.h"
 #include "Reelsmith/movie/LMFFMovie.h"
-#include "support/GuiApplication.h"
-#include "support/MediaFixtures.h"
+#include "testsupport/GuiApplication.h"
+#include "testsupport/MediaFixtures.h"
 
 #include <QImage>
 #include <gtest/gtest.h>

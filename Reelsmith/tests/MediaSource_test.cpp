@@ -2,7 +2,7 @@
 #include "Reelsmith/media/LMFFMedia.h"
 #include "Reelsmith/media/LMMediaSource.h"
 #include "Reelsmith/media/LMSubtitleSource.h"
-#include "support/MediaFixtures.h"
+#include "testsupport/MediaFixtures.h"
 
 #include <gtest/gtest.h>
 

@@ -5,7 +5,7 @@
 #include "Reelsmith/frames/LMMovieImage.h"
 #include "Reelsmith/media/LMMediaSource.h"
 #include "Reelsmith/movie/LMFFMovie.h"
-#include "support/MediaFixtures.h"
+#include "testsupport/MediaFixtures.h"
 
 #include <atomic>
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 #include "Reelsmith/media/LMFFMediaStream.h"
 #include "Reelsmith/media/LMFFMedia.h"
 #include "Reelsmith/media/LMMediaSource.h"
-#include "support/MediaFixtures.h"
+#include "testsupport/MediaFixtures.h"
 
 #include <gtest/gtest.h>
 #include <vector>

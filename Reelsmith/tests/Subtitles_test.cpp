@@ -2,7 +2,7 @@
 #include "Reelsmith/media/LMFFMedia.h"
 #include "Reelsmith/media/LMFFMediaOwner.h"
 #include "Reelsmith/media/LMSubtitleSource.h"
-#include "support/MediaFixtures.h"
+#include "testsupport/MediaFixtures.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 #include "Reelsmith/joiner/MovieHelperTask.h"
 #include "Reelsmith/joiner/VideoJoiner.h"
 #include "platform/KeyedArchiver.h"
-#include "support/MediaFixtures.h"
+#include "testsupport/MediaFixtures.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -4,8 +4,8 @@
 #include "Reelsmith/movie/LMFFMovie.h"
 #include "Reelsmith/waveform/LMSamplePointTask.h"
 #include "Reelsmith/waveform/MovieAudioTaskExtractWave.h"
-#include "support/AudioFixtures.h"
-#include "support/MediaFixtures.h"
+#include "testsupport/AudioFixtures.h"
+#include "testsupport/MediaFixtures.h"
 
 #include <QDir>
 #include <QElapsedTimer>

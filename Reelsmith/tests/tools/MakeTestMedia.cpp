@@ -3,7 +3,7 @@
 // of the "reelsmith_media" fixture. It is built without ThreadSanitizer: it is the one process that
 // starts the ffmpeg and spumux programs.
 
-#include "support/MediaFixtures.h"
+#include "testsupport/MediaFixtures.h"
 
 #include <cstdio>
 

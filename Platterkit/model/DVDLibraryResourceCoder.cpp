@@ -1,4 +1,4 @@
-#include "Platterkit/templates/DVDLibraryResourceCoder.h"
+#include "Platterkit/model/DVDLibraryResourceCoder.h"
 
 #include "platform/ClassRegistry.h"
 

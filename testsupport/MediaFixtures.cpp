@@ -1,6 +1,6 @@
-#include "MediaFixtures.h"
+#include "testsupport/MediaFixtures.h"
 
-#include "AudioFixtures.h"
+#include "testsupport/AudioFixtures.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,6 +1,6 @@
-#include "Platterkit/templates/DVDLibraryFrameResource.h"
+#include "Platterkit/model/DVDLibraryFrameResource.h"
 
-#include "Platterkit/templates/DVDLibraryResource.h"
+#include "Platterkit/model/TemplateImages.h"
 #include "platform/ClassRegistry.h"
 
 DW_REGISTER_CLASS(DVDLibraryFrameResource)
@@ -38,7 +38,7 @@ QImage DVDLibraryFrameResource::frameImage() const
 {
     QMutexLocker locker(&m_cacheLock);
     if (m_frameImageCache.isNull())
-        m_frameImageCache = DVDLibraryResource::share()->imageWithName(m_frame);
+        m_frameImageCache = Platterkit::templateImageWithName(m_frame);
     return m_frameImageCache;
 }
 
@@ -46,7 +46,7 @@ QImage DVDLibraryFrameResource::maskImage() const
 {
     QMutexLocker locker(&m_cacheLock);
     if (m_maskImageCache.isNull())
-        m_maskImageCache = DVDLibraryResource::share()->imageWithName(m_mask);
+        m_maskImageCache = Platterkit::templateImageWithName(m_mask);
     return m_maskImageCache;
 }
 

@@ -1,6 +1,6 @@
-#include "Platterkit/templates/DVDLibraryButtonResource.h"
+#include "Platterkit/model/DVDLibraryButtonResource.h"
 
-#include "Platterkit/templates/DVDLibraryResource.h"
+#include "Platterkit/model/TemplateImages.h"
 #include "platform/ClassRegistry.h"
 
 DW_REGISTER_CLASS(DVDLibraryButtonResource)
@@ -12,7 +12,7 @@ QStringList DVDLibraryButtonResource::allCoderKeys() const
 
 QImage DVDLibraryButtonResource::image() const
 {
-    return DVDLibraryResource::share()->imageWithName(m_path);
+    return Platterkit::templateImageWithName(m_path);
 }
 
 bool DVDLibraryButtonResource::isEqualToResource(const QObject *other) const

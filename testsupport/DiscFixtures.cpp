@@ -1,4 +1,6 @@
-#include "DiscFixtures.h"
+#include "testsupport/DiscFixtures.h"
+
+#include "testsupport/FfmpegProgram.h"
 
 #include <QFile>
 #include <QProcess>
@@ -12,30 +14,12 @@
 
 namespace testing_support {
 
-bool runFfmpeg(const QStringList &arguments, QString *error)
-{
-    QProcess ffmpeg;
-    ffmpeg.start(QStringLiteral("ffmpeg"),
-                 QStringList{QStringLiteral("-hide_banner"),
-                             QStringLiteral("-loglevel"),
-                             QStringLiteral("error"),
-                             QStringLiteral("-y")}
-                     + arguments);
-    if (!ffmpeg.waitForFinished(120000) || ffmpeg.exitStatus() != QProcess::NormalExit
-        || ffmpeg.exitCode() != 0) {
-        if (error)
-            *error = QString::fromLocal8Bit(ffmpeg.readAllStandardError()) + ffmpeg.errorString();
-        return false;
-    }
-    return true;
-}
-
 bool makeDvdStream(const QString &path, bool pal, bool wide, double seconds, QString *error)
 {
     const QString size = pal ? QStringLiteral("720x576") : QStringLiteral("720x480");
     const QString rate = pal ? QStringLiteral("25") : QStringLiteral("30000/1001");
     const QString duration = QString::number(seconds);
-    return runFfmpeg(
+    return fixtures::runFfmpeg(
         {QStringLiteral("-f"),
          QStringLiteral("lavfi"),
          QStringLiteral("-i"),
@@ -51,6 +35,7 @@ bool makeDvdStream(const QString &path, bool pal, bool wide, double seconds, QSt
          QStringLiteral("-g"),
          QStringLiteral("6"),
          path},
+        path,
         error);
 }
 
@@ -62,36 +47,37 @@ bool makeDvdStreamFromPicture(const QString &picturePath,
                               QString *error)
 {
     const QString duration = QString::number(seconds);
-    return runFfmpeg({QStringLiteral("-loop"),
-                      QStringLiteral("1"),
-                      QStringLiteral("-i"),
-                      picturePath,
-                      QStringLiteral("-f"),
-                      QStringLiteral("lavfi"),
-                      QStringLiteral("-i"),
-                      QStringLiteral("anullsrc=r=48000:cl=stereo"),
-                      QStringLiteral("-t"),
-                      duration,
-                      QStringLiteral("-target"),
-                      pal ? QStringLiteral("pal-dvd") : QStringLiteral("ntsc-dvd"),
-                      QStringLiteral("-aspect"),
-                      wide ? QStringLiteral("16:9") : QStringLiteral("4:3"),
-                      path},
-                     error);
+    return fixtures::runFfmpeg({QStringLiteral("-loop"),
+                                QStringLiteral("1"),
+                                QStringLiteral("-i"),
+                                picturePath,
+                                QStringLiteral("-f"),
+                                QStringLiteral("lavfi"),
+                                QStringLiteral("-i"),
+                                QStringLiteral("anullsrc=r=48000:cl=stereo"),
+                                QStringLiteral("-t"),
+                                duration,
+                                QStringLiteral("-target"),
+                                pal ? QStringLiteral("pal-dvd") : QStringLiteral("ntsc-dvd"),
+                                QStringLiteral("-aspect"),
+                                wide ? QStringLiteral("16:9") : QStringLiteral("4:3"),
+                                path},
+                               path,
+                               error);
 }
 
 QImage firstPictureOfStream(const QString &path, QSize size)
 {
     QTemporaryDir dir;
     const QString picture = dir.filePath(QStringLiteral("first.png"));
-    if (!runFfmpeg({QStringLiteral("-i"),
-                    path,
-                    QStringLiteral("-frames:v"),
-                    QStringLiteral("1"),
-                    QStringLiteral("-vf"),
-                    QStringLiteral("scale=%1:%2").arg(size.width()).arg(size.height()),
-                    picture},
-                   nullptr))
+    if (!fixtures::runFfmpeg({QStringLiteral("-i"),
+                              path,
+                              QStringLiteral("-frames:v"),
+                              QStringLiteral("1"),
+                              QStringLiteral("-vf"),
+                              QStringLiteral("scale=%1:%2").arg(size.width()).arg(size.height()),
+                              picture},
+                             picture))
         return {};
     return QImage(picture);
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Platterkit/templates/DVDLibraryResourceCoder.h"
+#include "Platterkit/model/DVDLibraryResourceCoder.h"
 
 #include <QImage>
 #include <QMutex>
@@ -34,7 +34,7 @@ public:
     QImage maskImageCache() const;
     void setMaskImageCache(const QImage &image);
 
-    // The pictures, loaded through the template library on first use; null when missing (a missing
+    // The pictures, loaded through templateImageWithName on first use; null when missing (a missing
     // picture is looked for again on the next call).
     QImage frameImage() const;
     QImage maskImage() const;

@@ -1,7 +1,4 @@
-#include "AudioFixtures.h"
-
-#include <QFileInfo>
-#include <QProcess>
+#include "testsupport/AudioFixtures.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -9,26 +6,6 @@ extern "C" {
 }
 
 namespace fixtures {
-
-bool runFfmpeg(const QStringList &args, const QString &output, QString *error)
-{
-    QProcess process;
-    process.start(QStringLiteral("ffmpeg"),
-                  QStringList{QStringLiteral("-y"),
-                              QStringLiteral("-hide_banner"),
-                              QStringLiteral("-loglevel"),
-                              QStringLiteral("error")}
-                      + args);
-    if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit
-        || process.exitCode() != 0 || !QFileInfo::exists(output)) {
-        if (error)
-            *error = QStringLiteral("ffmpeg %1 failed: %2")
-                         .arg(args.join(QLatin1Char(' ')),
-                              QString::fromLocal8Bit(process.readAllStandardError()));
-        return false;
-    }
-    return true;
-}
 
 bool decodeAudioFile(const QString &path,
                      const std::function<void(const AVFrame *)> &frame,

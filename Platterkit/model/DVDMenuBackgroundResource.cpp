@@ -1,7 +1,7 @@
-#include "Platterkit/templates/DVDMenuBackgroundResource.h"
+#include "Platterkit/model/DVDMenuBackgroundResource.h"
 
-#include "Platterkit/templates/DVDLibraryResource.h"
-#include "Platterkit/templates/TemplateLog.h"
+#include "Platterkit/model/ModelLog.h"
+#include "Platterkit/model/TemplateImages.h"
 #include "platform/ClassRegistry.h"
 
 #include <QBuffer>
@@ -20,7 +20,7 @@ QStringList DVDMenuBackgroundResource::allCoderKeys() const
 QImage DVDMenuBackgroundResource::backgroundImage() const
 {
     if (m_isResource)
-        return DVDLibraryResource::share()->imageWithName(m_path);
+        return Platterkit::templateImageWithName(m_path);
     return m_image;
 }
 
@@ -30,7 +30,7 @@ DVDMenuBackgroundResource::resourceWithPath(const QString &path)
     QImageReader reader(path);
     QImage decoded = reader.read();
     if (decoded.isNull()) {
-        qCWarning(Platterkit::lcTemplates)
+        qCWarning(Platterkit::lcModel)
             << "cannot read background picture" << path << reader.errorString();
         return nullptr;
     }
@@ -39,7 +39,7 @@ DVDMenuBackgroundResource::resourceWithPath(const QString &path)
     QBuffer buffer(&png);
     buffer.open(QIODevice::WriteOnly);
     if (!decoded.save(&buffer, "PNG")) {
-        qCWarning(Platterkit::lcTemplates) << "cannot re-encode background picture" << path;
+        qCWarning(Platterkit::lcModel) << "cannot re-encode background picture" << path;
         return nullptr;
     }
     QImage reencoded;

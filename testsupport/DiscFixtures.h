@@ -11,10 +11,6 @@
 
 namespace testing_support {
 
-// Runs the ffmpeg program quietly, overwriting its output. False (with its messages in *error)
-// when it fails.
-bool runFfmpeg(const QStringList &arguments, QString *error = nullptr);
-
 // Writes a small DVD-compliant stream (-target pal-dvd or ntsc-dvd) of a test picture with a tone.
 // Short GOPs keep chapter points close to the times asked for. False (with the reason in
 // *error) when ffmpeg fails.

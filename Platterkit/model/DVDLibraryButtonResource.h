@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Platterkit/templates/DVDLibraryResourceCoder.h"
+#include "Platterkit/model/DVDLibraryResourceCoder.h"
 
 #include <QImage>
 

@@ -1,0 +1,26 @@
+#pragma once
+
+// The one rule for fitting a picture's rectangle into a box, shared by the media engine's
+// thumbnails and bitmaps and the menu pages' pictures. Plain functions, safe on any thread.
+
+#include <QRectF>
+
+namespace platform {
+
+/**
+ * a's size fitted inside b keeping its aspect ratio, centred in b (a's origin is ignored). The
+ * scale factor is the larger of the two side ratios, kept in single precision and never below
+ * 0.01, so a picture is enlarged as well as shrunk; a ratio that is not a number gives way to the
+ * other one. A box with no room (b not wider and higher than 0) gives an empty rectangle at b's
+ * centre.
+ */
+QRectF scaleRectIn(const QRectF &a, const QRectF &b);
+
+/**
+ * a's size scaled to cover b keeping its aspect ratio, centred in b (it may extend past b): the
+ * smaller of the two side ratios, with the same precision, floor and empty-box rule as
+ * scaleRectIn.
+ */
+QRectF scaleRectFull(const QRectF &a, const QRectF &b);
+
+} // namespace platform
