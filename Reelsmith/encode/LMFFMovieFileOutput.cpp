@@ -617,7 +617,11 @@ void LMFFMovieFileOutput::writeRawPacket(const LMFFImage &image, AVStream *strea
             return;
         }
         if (stream == m_audioStream) {
-            dts = std::max(m_audioPts + 1, dts);
+            // The first packet keeps its time: a primed stream starts with a packet before 0,
+            // which lands on 0 here, and the one after it would otherwise fall behind and be lost.
+            if (m_audioWriteStarted)
+                dts = std::max(m_audioPts + 1, dts);
+            m_audioWriteStarted = true;
             m_audioPts = dts;
         }
     }

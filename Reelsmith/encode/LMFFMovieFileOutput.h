@@ -183,6 +183,7 @@ private:
     bool m_copyVideo = false;
     bool m_copyAudio = false;
     bool m_videoWriteStarted = false;
+    bool m_audioWriteStarted = false;
     bool m_headerWritten = false;
     bool m_fileOpen = false;
     bool m_writeError = false;
