@@ -1,14 +1,18 @@
 #include "Reelsmith/LMFunctions.h"
 #include "Reelsmith/convert/LMVideoConverter.h"
+#include "Reelsmith/convert/LMVideoConverterDelegate.h"
 #include "Reelsmith/movie/LMFFMovie.h"
 #include "Reelsmith/segment/LMSegmentMovie.h"
 #include "support/AudioFixtures.h"
 #include "support/MediaFixtures.h"
 #include "support/ProbeFixtures.h"
 
+#include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
+#include <QThread>
 #include <chrono>
 #include <cmath>
 #include <gtest/gtest.h>
@@ -297,6 +301,47 @@ TEST_F(VideoConverter, TrimmedSegmentsWithFadesAreJoined)
     EXPECT_EQ(converter->duration(), 2 * kSecond);
     EXPECT_EQ(converter->currentMovieIndex(), 2); // the empty segment is skipped
     EXPECT_EQ(ffprobePictureTypes(path).size(), 50);
+}
+
+// Records which messages arrived and on which thread.
+class RecordingDelegate : public LMVideoConverterDelegate
+{
+public:
+    void converterDidFinished(LMVideoConverter *) override { record("finished"); }
+    void converterDidPaused(LMVideoConverter *) override { record("paused"); }
+    void converterDidResume(LMVideoConverter *) override { record("resume"); }
+    QStringList messages;
+    bool offThread = false;
+
+private:
+    void record(const char *message)
+    {
+        messages.append(message);
+        offThread = offThread || QThread::currentThread() != QCoreApplication::instance()->thread();
+    }
+};
+
+TEST_F(VideoConverter, DelegateHearsOnTheReceiversThread)
+{
+    int argc = 1;
+    char name[] = "test";
+    char *argv[] = {name, nullptr};
+    QCoreApplication app(argc, argv);
+    QObject receiver;
+    RecordingDelegate delegate;
+    auto converter = converterFor({clip(1)}, file("told.dvd"), dvdFormat());
+    converter->setDelegate(&delegate, &receiver);
+    converter->startConvert();
+    converter->pause();
+    converter->resume();
+    QElapsedTimer timer;
+    timer.start();
+    while (!delegate.messages.contains("finished") && timer.elapsed() < 60000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    converter->waitUntilFinished();
+    EXPECT_EQ(delegate.messages, (QStringList{"paused", "resume", "finished"}));
+    EXPECT_FALSE(delegate.offThread);
+    EXPECT_FALSE(converter->isFailed());
 }
 
 TEST(VideoConverterAudio, FadeInStartsSilentAndEndsFull)
