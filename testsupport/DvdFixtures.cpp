@@ -8,6 +8,7 @@
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QRegularExpression>
+#include <QTemporaryDir>
 
 namespace fixtures {
 
@@ -65,9 +66,11 @@ DvdFixtures &DvdFixtures::shared()
 
 QString DvdFixtures::dir()
 {
+    // The discs are made per process, not in the shared media cache: test programs run at once, and
+    // each authors its own discs under the same names.
     if (m_dir.isEmpty()) {
-        m_dir = MediaFixtures::shared().dir() + QStringLiteral("/dvd");
-        QDir().mkpath(m_dir);
+        static QTemporaryDir folder;
+        m_dir = folder.path();
     }
     return m_dir;
 }
