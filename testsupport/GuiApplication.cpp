@@ -1,4 +1,4 @@
-#include "support/GuiApplication.h"
+#include "testsupport/GuiApplication.h"
 
 #include <QGuiApplication>
 #include <cstdlib>

@@ -1,7 +1,7 @@
 #include "AppFakes.h"
 
-#include "Platterkit/templates/DVDLibraryButtonResource.h"
-#include "Platterkit/templates/DVDLibraryFrameResource.h"
+#include "Platterkit/model/DVDLibraryButtonResource.h"
+#include "Platterkit/model/DVDLibraryFrameResource.h"
 
 #include <QDeadlineTimer>
 
