@@ -154,7 +154,9 @@ QList<std::shared_ptr<VCMovie>> VCMovie::validVCMovies()
         auto piece = std::make_shared<VCMovie>(movie());
         piece->m_engineSeam = m_engineSeam;
         piece->setTrimStart(trim->startTime());
-        piece->setTrimStop(trim->stopTime());
+        // start + length rather than the truncated stop, so that the pieces add up exactly to
+        // the timeline places (base) and to trimArrayDuration.
+        piece->setTrimStop(trim->startTime() + trim->durationTime());
         piece->setFadeIn(Double2LMFFTimeTransformer::reverseTransformedValue(trim->fadeIn()));
         piece->setFadeOut(Double2LMFFTimeTransformer::reverseTransformedValue(trim->fadeOut()));
         pieces.append(std::move(piece));

@@ -8,16 +8,30 @@
 
 namespace ApplicationImage {
 
+namespace {
+
+std::mutex lock;
+QString resourcesFolder;
+QHash<QString, QImage> loaded;
+
+} // namespace
+
+void setResourcesFolder(const QString &folder)
+{
+    std::lock_guard guard(lock);
+    resourcesFolder = folder;
+    loaded.clear();
+}
+
 QImage imageNamed(const QString &name)
 {
-    static std::mutex lock;
-    static QHash<QString, QImage> loaded;
     std::lock_guard guard(lock);
     const auto found = loaded.constFind(name);
     if (found != loaded.constEnd())
         return *found;
-    const QImage image(
-        QDir(DVDLibraryHooks::bundleResourcesPath()).filePath(name + QStringLiteral(".png")));
+    const QString folder
+        = resourcesFolder.isEmpty() ? DVDLibraryHooks::bundleResourcesPath() : resourcesFolder;
+    const QImage image(QDir(folder).filePath(name + QStringLiteral(".png")));
     if (!image.isNull())
         loaded.insert(name, image);
     return image;

@@ -8,6 +8,10 @@
 
 namespace ApplicationImage {
 
+// The folder the pictures are read from; empty (the default) means the bundle resources beside
+// the executable.
+void setResourcesFolder(const QString &folder);
+
 // The picture named name; null when the resources hold none.
 QImage imageNamed(const QString &name);
 
