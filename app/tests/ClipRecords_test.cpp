@@ -1,13 +1,13 @@
 // The edited clip and its kept segments, chapter cutting and the watermark, on clips that need no
 // media file (or only the silent empty movie).
 
-#include "support/AppFakes.h"
 #include "Reelsmith/movie/LMFFMovie.h"
 #include "app/AppExtention/Convert/DVDTitleData.h"
 #include "app/AppExtention/Convert/Double2LMFFTimeTransformer.h"
 #include "app/AppExtention/Convert/MediaData.h"
 #include "app/AppExtention/Convert/MovieAttributeKeyTable.h"
 #include "app/AppExtention/Convert/VCMovie.h"
+#include "support/AppFakes.h"
 
 #include <QFontDatabase>
 #include <QPainter>
@@ -44,9 +44,8 @@ int64_t chapterLength(const VCMovieList &chapter)
 }
 
 // The chapters of a clip cut from kept segments at markers; the clip's media ends at mediaEnd.
-QList<VCMovieList> chaptersOf(const MovieTrimItemList &trims,
-                              const QList<int64_t> &markers,
-                              int64_t mediaEnd)
+QList<VCMovieList>
+chaptersOf(const MovieTrimItemList &trims, const QList<int64_t> &markers, int64_t mediaEnd)
 {
     auto clip = std::make_shared<VCMovie>();
     clip->setTrimArray(trims);
@@ -63,8 +62,8 @@ QList<VCMovieList> chaptersOf(const MovieTrimItemList &trims,
 TEST(KeptSegments, BasesFollowThePlayOrderAndAddUpToTheClipLength)
 {
     VCMovie clip;
-    clip.setTrimArray({MovieTrimItem::item(10, 1.5), MovieTrimItem::item(0, 2.0),
-                       MovieTrimItem::item(4, 0.5)});
+    clip.setTrimArray(
+        {MovieTrimItem::item(10, 1.5), MovieTrimItem::item(0, 2.0), MovieTrimItem::item(4, 0.5)});
     const MovieTrimItemList trims = clip.validTrimArray();
     ASSERT_EQ(trims.size(), 3);
     EXPECT_EQ(trims[0]->base(), 0);
@@ -136,7 +135,8 @@ TEST(EmptyMovie, LastsOneHundredHours)
 TEST(ChapterCutting, MarkersInsideKeptSegmentsGiveChaptersOfTheRightLengths)
 {
     const auto chapters = chaptersOf({MovieTrimItem::item(0, 8), MovieTrimItem::item(10, 10)},
-                                     {5 * kSecond, 12 * kSecond}, 21 * kSecond);
+                                     {5 * kSecond, 12 * kSecond},
+                                     21 * kSecond);
     ASSERT_EQ(chapters.size(), 3);
     EXPECT_EQ(chapterLength(chapters[0]), 5 * kSecond);
     EXPECT_EQ(chapterLength(chapters[1]), 5 * kSecond);
@@ -236,8 +236,11 @@ TEST(TitleSize, OnlyAPageWidthOf854GivesTheWideClipSize)
     {
         double width;
         QSizeF size;
-    } rows[] = {{854, {1024, 576}}, {854.7, {1024, 576}}, {853.9, {768, 576}},
-                {855, {768, 576}}, {640, {768, 576}}};
+    } rows[] = {{854, {1024, 576}},
+                {854.7, {1024, 576}},
+                {853.9, {768, 576}},
+                {855, {768, 576}},
+                {640, {768, 576}}};
     for (const Row &row : rows) {
         SCOPED_TRACE(row.width);
         EXPECT_EQ(DVDTitleData::clipSizeForMenuSize(QSizeF(row.width, 480)), row.size);
@@ -264,8 +267,8 @@ protected:
         if (!mark.isNull()) {
             QPainter painter(&frame);
             painter.setCompositionMode(QPainter::CompositionMode_Source);
-            painter.drawImage(
-                QPointF(mark.origin.x(), 480 - mark.origin.y() - mark.image.height()), mark.image);
+            painter.drawImage(QPointF(mark.origin.x(), 480 - mark.origin.y() - mark.image.height()),
+                              mark.image);
         }
         return frame;
     }

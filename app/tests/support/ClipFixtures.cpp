@@ -37,14 +37,15 @@ QString ClipFixtures::make(const QString &name, const QStringList &args)
         return d->made.value(name);
     const QString path = d->dir.filePath(name);
     QProcess ffmpeg;
-    ffmpeg.start(QStringLiteral("ffmpeg"),
-                 QStringList{QStringLiteral("-y"), QStringLiteral("-loglevel"),
-                             QStringLiteral("error")}
-                     + args + QStringList{path});
+    ffmpeg.start(
+        QStringLiteral("ffmpeg"),
+        QStringList{QStringLiteral("-y"), QStringLiteral("-loglevel"), QStringLiteral("error")}
+            + args + QStringList{path});
     const bool ok = ffmpeg.waitForFinished(120000) && ffmpeg.exitStatus() == QProcess::NormalExit
                     && ffmpeg.exitCode() == 0;
     if (!ok)
-        qWarning("ffmpeg failed for %s: %s", qPrintable(name), ffmpeg.readAllStandardError().data());
+        qWarning(
+            "ffmpeg failed for %s: %s", qPrintable(name), ffmpeg.readAllStandardError().data());
     d->made.insert(name, ok ? path : QString());
     return ok ? path : QString();
 }
@@ -61,30 +62,77 @@ QString ClipFixtures::chaptered20s()
         file.close();
     }
     return make(QStringLiteral("chaptered.mp4"),
-                {"-f", "lavfi", "-i", "testsrc=size=160x120:rate=10:duration=20",
-                 "-f", "lavfi", "-i", "sine=frequency=440:duration=20", "-i", meta,
-                 "-map", "0:v", "-map", "1:a", "-map_metadata", "2", "-map_chapters", "2",
-                 "-c:v", "libx264", "-preset", "ultrafast", "-g", "10", "-pix_fmt", "yuv420p",
-                 "-c:a", "aac", "-shortest"});
+                {"-f",
+                 "lavfi",
+                 "-i",
+                 "testsrc=size=160x120:rate=10:duration=20",
+                 "-f",
+                 "lavfi",
+                 "-i",
+                 "sine=frequency=440:duration=20",
+                 "-i",
+                 meta,
+                 "-map",
+                 "0:v",
+                 "-map",
+                 "1:a",
+                 "-map_metadata",
+                 "2",
+                 "-map_chapters",
+                 "2",
+                 "-c:v",
+                 "libx264",
+                 "-preset",
+                 "ultrafast",
+                 "-g",
+                 "10",
+                 "-pix_fmt",
+                 "yuv420p",
+                 "-c:a",
+                 "aac",
+                 "-shortest"});
 }
 
 QString ClipFixtures::fullHd10s()
 {
     return make(QStringLiteral("fullhd.mp4"),
-                {"-f", "lavfi", "-i", "testsrc=size=1920x1080:rate=5:duration=10", "-c:v",
-                 "libx264", "-preset", "ultrafast", "-g", "5", "-pix_fmt", "yuv420p"});
+                {"-f",
+                 "lavfi",
+                 "-i",
+                 "testsrc=size=1920x1080:rate=5:duration=10",
+                 "-c:v",
+                 "libx264",
+                 "-preset",
+                 "ultrafast",
+                 "-g",
+                 "5",
+                 "-pix_fmt",
+                 "yuv420p"});
 }
 
 QString ClipFixtures::colour(const QString &colour, int seconds)
 {
-    return make(QStringLiteral("%1-%2s.mp4").arg(colour).arg(seconds),
-                {"-f", "lavfi", "-i",
-                 QStringLiteral("color=c=%1:size=160x120:rate=25:duration=%2")
-                     .arg(colour)
-                     .arg(seconds),
-                 "-f", "lavfi", "-i", QStringLiteral("sine=frequency=440:duration=%1").arg(seconds),
-                 "-c:v", "libx264", "-preset", "ultrafast", "-g", "25", "-pix_fmt", "yuv420p",
-                 "-c:a", "aac", "-shortest"});
+    return make(
+        QStringLiteral("%1-%2s.mp4").arg(colour).arg(seconds),
+        {"-f",
+         "lavfi",
+         "-i",
+         QStringLiteral("color=c=%1:size=160x120:rate=25:duration=%2").arg(colour).arg(seconds),
+         "-f",
+         "lavfi",
+         "-i",
+         QStringLiteral("sine=frequency=440:duration=%1").arg(seconds),
+         "-c:v",
+         "libx264",
+         "-preset",
+         "ultrafast",
+         "-g",
+         "25",
+         "-pix_fmt",
+         "yuv420p",
+         "-c:a",
+         "aac",
+         "-shortest"});
 }
 
 QString ClipFixtures::subtitleSrt()
