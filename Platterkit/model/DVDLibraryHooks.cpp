@@ -67,6 +67,8 @@ bool DVDLibraryHooks::drawDVDMenuImageSizeName(const DVDMenuImageGenerator &,
     return false;
 }
 
+void DVDLibraryHooks::fillPageJumpImage(const DVDMenu &, DVDMenuItem &, qint64, QPainter *) const {}
+
 void DVDLibraryHooks::install(std::shared_ptr<DVDLibraryHooks> hooks)
 {
     std::lock_guard locker(hooksLock());

@@ -45,6 +45,14 @@ public:
                                           const QString &name,
                                           QPainter &context) const;
 
+    // Draws the picture of item, an element whose jump target is the page target (a sub-menu
+    // element), at timeUs into context (a y-up painter on the element's bitmap, as for a title).
+    // Library: draws nothing, so the element shows its frame over black.
+    virtual void fillPageJumpImage(const DVDMenu &target,
+                                   DVDMenuItem &item,
+                                   qint64 timeUs,
+                                   QPainter *context) const;
+
     // Installs the process-wide policy; null restores the library's own.
     static void install(std::shared_ptr<DVDLibraryHooks> hooks);
     // The installed policy; never null.

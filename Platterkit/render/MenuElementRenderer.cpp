@@ -1,5 +1,7 @@
 #include "Platterkit/render/MenuElementRenderer.h"
 
+#include "Platterkit/model/DVDLibraryHooks.h"
+#include "Platterkit/model/DVDMenu.h"
 #include "Platterkit/model/DVDMenuItem.h"
 #include "Platterkit/model/DVDMenuTextResource.h"
 #include "Platterkit/model/Messages.h"
@@ -100,8 +102,14 @@ void fillElementImageAtTime(DVDMenuItem &item, qint64 timeUs, QPainter *context)
         drawImageIntoContext(still, context);
         return;
     }
-    if (const ObjectRef target = item.jump())
-        Platterkit::sendItemFillImageAtTimeContext(target.get(), &item, timeUs, context);
+    const ObjectRef target = item.jump();
+    if (!target)
+        return;
+    if (const auto *page = dynamic_cast<const DVDMenu *>(target.get())) {
+        DVDLibraryHooks::current()->fillPageJumpImage(*page, item, timeUs, context);
+        return;
+    }
+    Platterkit::sendItemFillImageAtTimeContext(target.get(), &item, timeUs, context);
 }
 
 void drawImageIntoContext(const QImage &picture, QPainter *context)

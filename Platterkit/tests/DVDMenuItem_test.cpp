@@ -1,4 +1,5 @@
 #include "Platterkit/model/DVDLibraryHooks.h"
+#include "Platterkit/model/DVDMenu.h"
 #include "Platterkit/model/DVDMenuItem.h"
 #include "Platterkit/model/Messages.h"
 #include "support/TestMenus.h"
@@ -192,6 +193,48 @@ TEST(DVDMenuItem, ForceShowItemFollowsTheInstalledHooks)
     EXPECT_TRUE(item->forceShowItem());
     DVDLibraryHooks::install(nullptr);
     EXPECT_FALSE(item->forceShowItem());
+}
+
+// Records the page-jump drawings it is asked for.
+class PageJumpRecorder : public DVDLibraryHooks
+{
+public:
+    void fillPageJumpImage(const DVDMenu &target,
+                           DVDMenuItem &item,
+                           qint64 timeUs,
+                           QPainter *context) const override
+    {
+        lastPage = &target;
+        lastItem = &item;
+        lastTimeUs = timeUs;
+        context->fillRect(QRectF(0, 0, 8, 8), Qt::blue);
+    }
+    mutable const DVDMenu *lastPage = nullptr;
+    mutable DVDMenuItem *lastItem = nullptr;
+    mutable qint64 lastTimeUs = 0;
+};
+
+TEST(DVDMenuItem, APageJumpIsDrawnByTheInstalledHooksAndByTheLibraryNotAtAll)
+{
+    auto page = std::make_shared<DVDMenu>();
+    auto item = std::make_shared<DVDMenuItem>();
+    item->setJump(page);
+    const auto draw = [&] {
+        QImage canvas(8, 8, QImage::Format_ARGB32_Premultiplied);
+        canvas.fill(Qt::transparent);
+        QPainter painter(&canvas);
+        item->fillImageAtTimeContext(2500000, &painter);
+        painter.end();
+        return canvas;
+    };
+    EXPECT_EQ(draw().pixelColor(4, 4).alpha(), 0);
+    auto recorder = std::make_shared<PageJumpRecorder>();
+    DVDLibraryHooks::install(recorder);
+    EXPECT_EQ(draw().pixelColor(4, 4), QColor(Qt::blue));
+    DVDLibraryHooks::install(nullptr);
+    EXPECT_EQ(recorder->lastPage, page.get());
+    EXPECT_EQ(recorder->lastItem, item.get());
+    EXPECT_EQ(recorder->lastTimeUs, 2500000);
 }
 
 TEST(Messages, SetJumpReachesAnElementThroughItsInvokableSetter)

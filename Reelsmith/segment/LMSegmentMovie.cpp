@@ -23,13 +23,20 @@ std::shared_ptr<LMSegmentMovie> LMSegmentMovie::movieWithPath(const QString &pat
 std::shared_ptr<LMSegmentMovie>
 LMSegmentMovie::movieWithSource(const std::shared_ptr<LMMediaSource> &source)
 {
+    return movieWithSource(source, SegmentMaker());
+}
+
+std::shared_ptr<LMSegmentMovie>
+LMSegmentMovie::movieWithSource(const std::shared_ptr<LMMediaSource> &source,
+                                const SegmentMaker &make)
+{
     if (!source)
         return nullptr;
     if (QFileInfo(source->path()).suffix().compare(u"vob", Qt::CaseInsensitive) == 0) {
         qCInfo(lcSegment) << "ignore vob";
         return nullptr;
     }
-    auto segment = movieWithMedias(source->createMedias());
+    auto segment = movieWithMedias(source->createMedias(), make);
     if (segment)
         segment->updateDVDVideoSize();
     return segment;
@@ -37,6 +44,13 @@ LMSegmentMovie::movieWithSource(const std::shared_ptr<LMMediaSource> &source)
 
 std::shared_ptr<LMSegmentMovie>
 LMSegmentMovie::movieWithMedias(const QList<std::shared_ptr<LMFFMedia>> &medias)
+{
+    return movieWithMedias(medias, SegmentMaker());
+}
+
+std::shared_ptr<LMSegmentMovie>
+LMSegmentMovie::movieWithMedias(const QList<std::shared_ptr<LMFFMedia>> &medias,
+                                const SegmentMaker &make)
 {
     auto movie = std::make_shared<LMFFMovie>();
     movie->openMedias(medias);
@@ -47,7 +61,9 @@ LMSegmentMovie::movieWithMedias(const QList<std::shared_ptr<LMFFMedia>> &medias)
         const QSizeF size = movie->outputVideoSize();
         movie->setOutputVideoSize(QSizeF(size.height(), size.width()));
     }
-    auto segment = movieWithFFmovie(std::move(movie));
+    auto segment = make ? make(std::move(movie)) : movieWithFFmovie(std::move(movie));
+    if (!segment)
+        return nullptr;
     segment->m_rotation = rotation;
     return segment;
 }

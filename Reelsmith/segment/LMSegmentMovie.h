@@ -6,6 +6,7 @@
 #include <QLoggingCategory>
 #include <QString>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 
@@ -38,6 +39,12 @@ public:
     static constexpr int32_t kZoom16x9 = 3;
     static constexpr int32_t kZoom4x3 = 4;
 
+    /**
+     * Makes the segment object over a freshly opened movie, so that a subclass (the application's
+     * edited clip) comes out of the same constructors; the default makes a plain segment.
+     */
+    using SegmentMaker = std::function<std::shared_ptr<LMSegmentMovie>(std::shared_ptr<LMFFMovie>)>;
+
     /** A segment over the whole file; null when the file has neither audio nor video. */
     static std::shared_ptr<LMSegmentMovie> movieWithPath(const QString &path);
     /**
@@ -47,12 +54,17 @@ public:
      */
     static std::shared_ptr<LMSegmentMovie>
     movieWithSource(const std::shared_ptr<LMMediaSource> &source);
+    /** movieWithSource, with the segment object made by make (a null maker makes a plain one). */
+    static std::shared_ptr<LMSegmentMovie>
+    movieWithSource(const std::shared_ptr<LMMediaSource> &source, const SegmentMaker &make);
     /**
      * A new movie opened over medias, upright (a movie turned a quarter gets its output size
      * swapped), as a segment over its whole duration; null without audio or video.
      */
     static std::shared_ptr<LMSegmentMovie>
     movieWithMedias(const QList<std::shared_ptr<LMFFMedia>> &medias);
+    static std::shared_ptr<LMSegmentMovie>
+    movieWithMedias(const QList<std::shared_ptr<LMFFMedia>> &medias, const SegmentMaker &make);
     /** start 0, stop the movie's duration. A null movie gives a segment without a movie. */
     static std::shared_ptr<LMSegmentMovie> movieWithFFmovie(std::shared_ptr<LMFFMovie> movie);
 

@@ -1,5 +1,7 @@
 #include "app/AppExtention/DiscwrightLibraryHooks.h"
 
+#include "app/AppExtention/DVDMenuDrawCustomItem.h"
+
 #include <QDir>
 #include <QFileInfo>
 
@@ -32,4 +34,12 @@ QString DiscwrightLibraryHooks::resourcePath() const
 bool DiscwrightLibraryHooks::loadNewTemplate() const
 {
     return false;
+}
+
+void DiscwrightLibraryHooks::fillPageJumpImage(const DVDMenu &target,
+                                               DVDMenuItem &item,
+                                               qint64 timeUs,
+                                               QPainter *context) const
+{
+    DVDMenuDrawCustomItem::itemFillImageAtTimeContext(target, item, timeUs, context);
 }

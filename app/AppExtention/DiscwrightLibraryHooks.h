@@ -26,6 +26,11 @@ public:
     // resourcesFolder / "menu_template_old"; empty when that folder is missing.
     QString resourcePath() const override;
     bool loadNewTemplate() const override;
+    // A sub-menu element shows the picture of its page's first title (DVDMenuDrawCustomItem).
+    void fillPageJumpImage(const DVDMenu &target,
+                           DVDMenuItem &item,
+                           qint64 timeUs,
+                           QPainter *context) const override;
 
 private:
     QString m_resourcesFolder;

@@ -52,7 +52,7 @@ QList<std::shared_ptr<TempEditData>> FakeMainWindowController::tempDataArray() c
 
 QString FakeMainWindowController::pathForResourcePath(const QString &relativePath) const
 {
-    return QStringLiteral("/projects/test.dwproj") + relativePath;
+    return packagePath.isEmpty() ? QString() : packagePath + relativePath;
 }
 
 MenuEditControllerInterface *FakeMainWindowController::menuEditController() const

@@ -52,6 +52,8 @@ public:
     void changeCapacityValue() override { ++capacityRefreshes; }
 
     void setDvd(const std::shared_ptr<DVDLibrary> &dvd) { m_dvd = dvd; }
+    // The open package's path; empty stands for a document that was never saved.
+    QString packagePath = QStringLiteral("/projects/test.dwproj");
     void setTempDataArray(const TempEditDataList &records);
     void addTempEditData(const TempEditDataRef &record);
 

@@ -1,0 +1,89 @@
+#include "app/production/SegmentsMovie.h"
+
+#include "Reelsmith/frames/LMMovieImage.h"
+#include "Reelsmith/movie/LMFFMovie.h"
+
+namespace {
+
+// The strip's picture of a decoded frame.
+// TODO: answer the frame with its edits (currentEffectImage) once the frame images compose them;
+// until then the plain frame.
+QImage stripPicture(const LMMovieImage &frame)
+{
+    return frame.currentCIImage();
+}
+
+// Title records make their strips through the records' interface.
+const bool makerInstalled = [] {
+    ClipStrip::setMaker([](const VCMovieList &movies) -> std::shared_ptr<ClipStrip> {
+        return SegmentsMovie::movieWithMovies(movies);
+    });
+    return true;
+}();
+
+} // namespace
+
+std::shared_ptr<SegmentsMovie> SegmentsMovie::movieWithMovies(const VCMovieList &movies)
+{
+    return std::make_shared<SegmentsMovie>(movies);
+}
+
+SegmentsMovie::SegmentsMovie(VCMovieList movies)
+    : m_vcmovies(std::move(movies))
+{}
+
+int64_t SegmentsMovie::duration() const
+{
+    int64_t total = 0;
+    for (const auto &movie : m_vcmovies)
+        total += movie->trimDuration();
+    return total;
+}
+
+VCMovieRef SegmentsMovie::get_cur_movie_at_time(int64_t t, int64_t *baseTime) const
+{
+    int64_t start = 0;
+    for (const auto &movie : m_vcmovies) {
+        if (start + movie->trimDuration() > t) {
+            if (baseTime)
+                *baseTime = start;
+            return movie;
+        }
+        start += movie->trimDuration();
+    }
+    if (baseTime)
+        *baseTime = start;
+    return nullptr;
+}
+
+QImage SegmentsMovie::ciImageAtTime(int64_t t)
+{
+    if (m_vcmovies.isEmpty())
+        return QImage();
+    const int64_t previous = m_lastTime;
+    m_lastTime = t;
+    int64_t local = t - m_movieBaseTime;
+    const bool keep
+        = t > previous && m_curMovie && local >= 0 && local < m_curMovie->trimDuration();
+    if (!keep) {
+        int64_t base = t;
+        const VCMovieRef found = get_cur_movie_at_time(t, &base);
+        // Past the end (or before the start) no clip holds t: the last frame decoded stays.
+        if (!found)
+            return m_frameImage ? stripPicture(*m_frameImage) : QImage();
+        m_curMovie = found;
+        m_movieBaseTime = base;
+        local = t - base;
+        if (const auto engine = m_curMovie->movie()) {
+            engine->setCurrentTime(local + m_curMovie->trimStart());
+            ++m_seeks;
+        }
+    }
+    if (const auto engine = m_curMovie->movie()) {
+        engine->decodeImageAtTimeActionWaitUntilDone(
+            local + m_curMovie->trimStart(),
+            [this](const std::shared_ptr<LMMovieImage> &image) { m_frameImage = image; },
+            true);
+    }
+    return m_frameImage ? stripPicture(*m_frameImage) : QImage();
+}

@@ -1,0 +1,150 @@
+#include "support/ClipFixtures.h"
+
+#include <QFile>
+#include <QMap>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <mutex>
+
+namespace app_testing {
+
+struct ClipFixtures::Private
+{
+    QTemporaryDir dir;
+    std::mutex lock;
+    QMap<QString, QString> made;
+};
+
+ClipFixtures &ClipFixtures::shared()
+{
+    static ClipFixtures fixtures;
+    return fixtures;
+}
+
+ClipFixtures::ClipFixtures()
+    : d(new Private)
+{}
+
+QString ClipFixtures::dir() const
+{
+    return d->dir.path();
+}
+
+QString ClipFixtures::make(const QString &name, const QStringList &args)
+{
+    std::lock_guard guard(d->lock);
+    if (d->made.contains(name))
+        return d->made.value(name);
+    const QString path = d->dir.filePath(name);
+    QProcess ffmpeg;
+    ffmpeg.start(
+        QStringLiteral("ffmpeg"),
+        QStringList{QStringLiteral("-y"), QStringLiteral("-loglevel"), QStringLiteral("error")}
+            + args + QStringList{path});
+    const bool ok = ffmpeg.waitForFinished(120000) && ffmpeg.exitStatus() == QProcess::NormalExit
+                    && ffmpeg.exitCode() == 0;
+    if (!ok)
+        qWarning(
+            "ffmpeg failed for %s: %s", qPrintable(name), ffmpeg.readAllStandardError().data());
+    d->made.insert(name, ok ? path : QString());
+    return ok ? path : QString();
+}
+
+QString ClipFixtures::chaptered20s()
+{
+    const QString meta = d->dir.filePath(QStringLiteral("chapters.txt"));
+    QFile file(meta);
+    if (file.open(QIODevice::WriteOnly)) {
+        file.write(";FFMETADATA1\n"
+                   "[CHAPTER]\nTIMEBASE=1/1000\nSTART=0\nEND=7000\ntitle=One\n"
+                   "[CHAPTER]\nTIMEBASE=1/1000\nSTART=7000\nEND=14000\ntitle=Two\n"
+                   "[CHAPTER]\nTIMEBASE=1/1000\nSTART=14000\nEND=20000\ntitle=Three\n");
+        file.close();
+    }
+    return make(QStringLiteral("chaptered.mp4"),
+                {"-f",
+                 "lavfi",
+                 "-i",
+                 "testsrc=size=160x120:rate=10:duration=20",
+                 "-f",
+                 "lavfi",
+                 "-i",
+                 "sine=frequency=440:duration=20",
+                 "-i",
+                 meta,
+                 "-map",
+                 "0:v",
+                 "-map",
+                 "1:a",
+                 "-map_metadata",
+                 "2",
+                 "-map_chapters",
+                 "2",
+                 "-c:v",
+                 "libx264",
+                 "-preset",
+                 "ultrafast",
+                 "-g",
+                 "10",
+                 "-pix_fmt",
+                 "yuv420p",
+                 "-c:a",
+                 "aac",
+                 "-shortest"});
+}
+
+QString ClipFixtures::fullHd10s()
+{
+    return make(QStringLiteral("fullhd.mp4"),
+                {"-f",
+                 "lavfi",
+                 "-i",
+                 "testsrc=size=1920x1080:rate=5:duration=10",
+                 "-c:v",
+                 "libx264",
+                 "-preset",
+                 "ultrafast",
+                 "-g",
+                 "5",
+                 "-pix_fmt",
+                 "yuv420p"});
+}
+
+QString ClipFixtures::colour(const QString &colour, int seconds)
+{
+    return make(
+        QStringLiteral("%1-%2s.mp4").arg(colour).arg(seconds),
+        {"-f",
+         "lavfi",
+         "-i",
+         QStringLiteral("color=c=%1:size=160x120:rate=25:duration=%2").arg(colour).arg(seconds),
+         "-f",
+         "lavfi",
+         "-i",
+         QStringLiteral("sine=frequency=440:duration=%1").arg(seconds),
+         "-c:v",
+         "libx264",
+         "-preset",
+         "ultrafast",
+         "-g",
+         "25",
+         "-pix_fmt",
+         "yuv420p",
+         "-c:a",
+         "aac",
+         "-shortest"});
+}
+
+QString ClipFixtures::subtitleSrt()
+{
+    const QString path = d->dir.filePath(QStringLiteral("clip.srt"));
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return QString();
+    file.write("1\n00:00:00,500 --> 00:00:01,500\nFirst\n\n"
+               "2\n00:00:02,000 --> 00:00:03,000\nSecond\n\n"
+               "3\n00:00:04,000 --> 00:00:05,000\nThird\n\n");
+    return path;
+}
+
+} // namespace app_testing
