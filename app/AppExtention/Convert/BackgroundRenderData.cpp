@@ -175,8 +175,8 @@ std::shared_ptr<TransitionQtzRenderer> BackgroundRenderData::makeRendererLocked(
     m_currentRender.reset();
     if (!composition) {
         qCWarning(lcRecords,
-                  "slideshow transition \"%s\" is not in the catalogue: its transitions show "
-                  "nothing",
+                  "slideshow transition \"%s\" is not in the catalogue or did not load: its "
+                  "transitions show nothing",
                   qPrintable(m_renderName));
     } else {
         m_currentRender = TransitionQtzRenderer::initOffScreenWithSize(
