@@ -78,6 +78,9 @@ function(dw_add_tests prefix)
                 # sound device, so go to the silent output at once. The probing and its fallback
                 # stay covered by the other builds.
                 list(APPEND extra_properties ENVIRONMENT SDL_AUDIODRIVER=dummy)
+                # Qt's own locking is invisible to the sanitizer (see the file).
+                list(APPEND extra_properties ENVIRONMENT
+                     TSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/cmake/ThreadSanitizer.supp)
             endif()
         endif()
         if(ARG_FIXTURES)
