@@ -15,9 +15,10 @@
  */
 struct LMFFMovieFileOutputFormat
 {
-    int32_t width;          // output picture width in pixels
-    int32_t height;         // output picture height in pixels
-    int32_t video_codec;    // AVCodecID of the video encoder; 0 (AV_CODEC_ID_NONE) lets the muxer choose
+    int32_t width;  // output picture width in pixels
+    int32_t height; // output picture height in pixels
+    int32_t
+        video_codec; // AVCodecID of the video encoder; 0 (AV_CODEC_ID_NONE) lets the muxer choose
     int32_t video_bitrate;  // bits per second
     int32_t framerate;      // denominator of the video time base (ticks per second)
     int32_t frameTime;      // numerator of the video time base (ticks per frame)

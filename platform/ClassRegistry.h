@@ -28,11 +28,11 @@ public:
     // A new instance, or null for an unknown name.
     ObjectRef create(const QString &className) const;
 
-    template <class T>
-    void registerClass(const QString &className)
+    template <class T> void registerClass(const QString &className)
     {
         registerObjectType<T>();
-        registerClass(className, [] { return std::static_pointer_cast<QObject>(std::make_shared<T>()); });
+        registerClass(className,
+                      [] { return std::static_pointer_cast<QObject>(std::make_shared<T>()); });
     }
 
 private:
@@ -46,10 +46,10 @@ private:
 } // namespace platform
 
 // Registers a record class under its own name when the library that defines it is loaded.
-#define DW_REGISTER_CLASS(ClassName)                                                             \
-    namespace {                                                                                  \
-    const bool registered_##ClassName = [] {                                                     \
-        platform::ClassRegistry::instance().registerClass<ClassName>(QStringLiteral(#ClassName)); \
-        return true;                                                                             \
-    }();                                                                                         \
+#define DW_REGISTER_CLASS(ClassName)                                                               \
+    namespace {                                                                                    \
+    const bool registered_##ClassName = [] {                                                       \
+        platform::ClassRegistry::instance().registerClass<ClassName>(QStringLiteral(#ClassName));  \
+        return true;                                                                               \
+    }();                                                                                           \
     }

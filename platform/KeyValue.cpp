@@ -22,7 +22,8 @@ QVariant valueForKey(const QObject *object, const QString &key)
         return {};
     const QMetaProperty property = findProperty(object, key);
     if (!property.isValid() || !property.isReadable()) {
-        qCWarning(lcArchive) << "no readable key" << key << "on" << object->metaObject()->className();
+        qCWarning(lcArchive) << "no readable key" << key << "on"
+                             << object->metaObject()->className();
         return {};
     }
     QVariant value = property.read(object);
@@ -39,7 +40,8 @@ bool setValueForKey(QObject *object, const QVariant &value, const QString &key)
         return false;
     const QMetaProperty property = findProperty(object, key);
     if (!property.isValid() || !property.isWritable()) {
-        qCWarning(lcArchive) << "no writable key" << key << "on" << object->metaObject()->className();
+        qCWarning(lcArchive) << "no writable key" << key << "on"
+                             << object->metaObject()->className();
         return false;
     }
     const QMetaType type = property.metaType();

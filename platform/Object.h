@@ -21,20 +21,17 @@ namespace platform {
 
 // Declared conformance: the object's class derives from the protocol class. An object that merely
 // has a method of the same name does not conform.
-template <class Protocol>
-Protocol *conformsTo(QObject *object)
+template <class Protocol> Protocol *conformsTo(QObject *object)
 {
     return dynamic_cast<Protocol *>(object);
 }
 
-template <class Protocol>
-Protocol *conformsTo(const ObjectRef &object)
+template <class Protocol> Protocol *conformsTo(const ObjectRef &object)
 {
     return dynamic_cast<Protocol *>(object.get());
 }
 
-template <class T>
-std::shared_ptr<T> objectCast(const ObjectRef &object)
+template <class T> std::shared_ptr<T> objectCast(const ObjectRef &object)
 {
     return std::dynamic_pointer_cast<T>(object);
 }
@@ -56,14 +53,14 @@ void registerObjectConversions(QMetaType single,
                                QVariantList (*toList)(const void *),
                                bool (*fromList)(const QVariantList &, void *));
 
-template <class T>
-void registerObjectType()
+template <class T> void registerObjectType()
 {
     registerObjectConversions(
         QMetaType::fromType<std::shared_ptr<T>>(),
         QMetaType::fromType<QList<std::shared_ptr<T>>>(),
         [](const void *from) -> ObjectRef {
-            return std::static_pointer_cast<QObject>(*static_cast<const std::shared_ptr<T> *>(from));
+            return std::static_pointer_cast<QObject>(
+                *static_cast<const std::shared_ptr<T> *>(from));
         },
         [](const ObjectRef &object, void *to) -> bool {
             auto typed = std::dynamic_pointer_cast<T>(object);

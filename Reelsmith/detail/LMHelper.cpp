@@ -1,7 +1,7 @@
 #include "Reelsmith/detail/LMHelper.h"
 
-#include "Reelsmith/archiving/CodingBase.h"
 #include "Reelsmith/LMFunctions.h"
+#include "Reelsmith/archiving/CodingBase.h"
 
 #include <algorithm>
 

@@ -8,8 +8,7 @@
  * block sets it, the caller reads it after waiting. Access is locked, so either side may be on
  * any thread.
  */
-template <class T>
-class LMObjectContainer
+template <class T> class LMObjectContainer
 {
 public:
     std::shared_ptr<T> object() const

@@ -54,8 +54,7 @@ std::shared_ptr<LMBitmapImage> LMBitmapImage::imageWithImage(const QVariant &val
 
 LMBitmapImage::LMBitmapImage(const QSizeF &size)
     : m_size(size)
-{
-}
+{}
 
 QImage *LMBitmapImage::get_cg_context_ref()
 {
@@ -193,7 +192,9 @@ void LMBitmapImage::drawImageInRect(QPainter &painter, const QImage &image, cons
     painter.restore();
 }
 
-void LMBitmapImage::drawImageInRect(QPainter &painter, const LMBitmapImage &image, const QRectF &rect)
+void LMBitmapImage::drawImageInRect(QPainter &painter,
+                                    const LMBitmapImage &image,
+                                    const QRectF &rect)
 {
     drawImageInRect(painter, image.getCGImageRef(), rect);
 }

@@ -1,7 +1,7 @@
-#include "Reelsmith/media/LMFFMediaStream.h"
-#include "Reelsmith/media/LMFFPacket.h"
 #include "Reelsmith/media/LMFFMedia.h"
 #include "Reelsmith/media/LMFFMediaOwner.h"
+#include "Reelsmith/media/LMFFMediaStream.h"
+#include "Reelsmith/media/LMFFPacket.h"
 #include "Reelsmith/media/LMMediaSource.h"
 #include "testsupport/MediaFixtures.h"
 

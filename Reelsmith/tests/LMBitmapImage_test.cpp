@@ -86,7 +86,8 @@ TEST(BitmapImage, AlphaDecidesWhatUndrawnPixelsReadBackAs)
         SCOPED_TRACE(alpha ? "with alpha" : "without alpha");
         auto bitmap = LMBitmapImage::imageWithSize(QSizeF(10, 10));
         bitmap->setHasAlpha(alpha);
-        bitmap->drawInImage([](QPainter &painter) { painter.fillRect(QRectF(0, 0, 5, 10), QColor(0, 255, 0)); });
+        bitmap->drawInImage(
+            [](QPainter &painter) { painter.fillRect(QRectF(0, 0, 5, 10), QColor(0, 255, 0)); });
         const QImage image = bitmap->getCGImageRef();
         EXPECT_EQ(image.hasAlphaChannel(), alpha);
         EXPECT_EQ(qAlpha(image.pixel(8, 5)), alpha ? 0 : 255);
@@ -112,7 +113,11 @@ TEST(BitmapImage, ThrowingBlockIsContainedAndTheBitmapStaysUsable)
 TEST(BitmapImage, WrappedSurfaceIsDrawnIntoInPlace)
 {
     std::vector<uint32_t> pixels(8 * 8, 0);
-    QImage surface(reinterpret_cast<uchar *>(pixels.data()), 8, 8, 8 * 4, QImage::Format_RGBA8888_Premultiplied);
+    QImage surface(reinterpret_cast<uchar *>(pixels.data()),
+                   8,
+                   8,
+                   8 * 4,
+                   QImage::Format_RGBA8888_Premultiplied);
     auto bitmap = LMBitmapImage::imageWithCGContext(std::move(surface));
     ASSERT_TRUE(bitmap);
     EXPECT_EQ(bitmap->size(), QSizeF(8, 8));
@@ -163,7 +168,11 @@ TEST(BitmapImage, FittingRules)
         QRectF expected;
     };
     const Case cases[] = {
-        {"fill overflows the narrow side", {0, 0, 100, 50}, {0, 0, 100, 100}, true, {-50, 0, 200, 100}},
+        {"fill overflows the narrow side",
+         {0, 0, 100, 50},
+         {0, 0, 100, 100},
+         true,
+         {-50, 0, 200, 100}},
         {"fit letterboxes", {0, 0, 1920, 1080}, {0, 0, 640, 480}, false, {0, 60, 640, 360}},
         {"fit enlarges", {0, 0, 10, 10}, {0, 0, 100, 50}, false, {25, 0, 50, 50}},
         {"fit keeps the bounds origin", {0, 0, 4, 3}, {10, 20, 8, 6}, false, {10, 20, 8, 6}},

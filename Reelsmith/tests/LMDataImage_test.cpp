@@ -1,5 +1,5 @@
-#include "Reelsmith/frames/LMBitmapImage.h"
 #include "Reelsmith/LMFunctions.h"
+#include "Reelsmith/frames/LMBitmapImage.h"
 #include "Reelsmith/frames/LMDataImage.h"
 
 #include <QPainter>

@@ -1,5 +1,5 @@
-#include "Reelsmith/audio/LMFFAudioResample.h"
 #include "Reelsmith/LMFunctions.h"
+#include "Reelsmith/audio/LMFFAudioResample.h"
 #include "testsupport/AudioFixtures.h"
 
 #include <QTemporaryDir>
@@ -55,7 +55,8 @@ ReadResult readThroughResampler(const QString &path)
         [&](const AVFrame *frame) {
             resample.writeFrame(frame);
             while (resample.outputSamples() >= kBlock) {
-                EXPECT_TRUE(resample.readSampleFrame(reinterpret_cast<uint8_t *>(block.data()), kBlock));
+                EXPECT_TRUE(
+                    resample.readSampleFrame(reinterpret_cast<uint8_t *>(block.data()), kBlock));
                 takeBlock(block, kBlock, result);
             }
         },
@@ -64,7 +65,8 @@ ReadResult readThroughResampler(const QString &path)
     resample.flushInput();
     while (resample.outputSamples() > 0) {
         std::fill(block.begin(), block.end(), 9.0f);
-        const int read = resample.readSampleFrameFillSilence(reinterpret_cast<uint8_t *>(block.data()), kBlock);
+        const int read = resample.readSampleFrameFillSilence(
+            reinterpret_cast<uint8_t *>(block.data()), kBlock);
         takeBlock(block, read, result);
         result.lastBlockFrames = read;
         for (size_t i = size_t(read) * 2; i < block.size(); ++i) {
@@ -95,18 +97,18 @@ protected:
     {
         const QString path = s_dir->filePath(name);
         QString error;
-        EXPECT_TRUE(fixtures::runFfmpeg({QStringLiteral("-f"),
-                                         QStringLiteral("lavfi"),
-                                         QStringLiteral("-i"),
-                                         QStringLiteral("sine=frequency=440:sample_rate=%1:duration=10")
-                                             .arg(sampleRate),
-                                         QStringLiteral("-af"),
-                                         QStringLiteral("pan=%1").arg(pan),
-                                         QStringLiteral("-c:a"),
-                                         QStringLiteral("pcm_s16le"),
-                                         path},
-                                        path,
-                                        &error))
+        EXPECT_TRUE(fixtures::runFfmpeg(
+            {QStringLiteral("-f"),
+             QStringLiteral("lavfi"),
+             QStringLiteral("-i"),
+             QStringLiteral("sine=frequency=440:sample_rate=%1:duration=10").arg(sampleRate),
+             QStringLiteral("-af"),
+             QStringLiteral("pan=%1").arg(pan),
+             QStringLiteral("-c:a"),
+             QStringLiteral("pcm_s16le"),
+             path},
+            path,
+            &error))
             << error.toStdString();
         return path;
     }
@@ -139,9 +141,10 @@ TEST_F(AudioResampleFiles, TenSecondSineComesOutAsTenSecondsOfStereo)
     };
     for (const SineCase &row : cases) {
         SCOPED_TRACE(row.name);
-        const QString path = makeSine(QStringLiteral("%1.wav").arg(QString::fromLatin1(row.name).replace(' ', '_')),
-                                      row.sampleRate,
-                                      QString::fromLatin1(row.pan));
+        const QString path = makeSine(
+            QStringLiteral("%1.wav").arg(QString::fromLatin1(row.name).replace(' ', '_')),
+            row.sampleRate,
+            QString::fromLatin1(row.pan));
         const ReadResult result = readThroughResampler(path);
         EXPECT_NEAR(double(result.frames), 441000.0, double(kBlock));
         EXPECT_TRUE(result.leftEqualsRight);
@@ -153,7 +156,8 @@ TEST_F(AudioResampleFiles, TenSecondSineComesOutAsTenSecondsOfStereo)
 TEST_F(AudioResampleFiles, ShortLastBlockIsDeliveredAndOnlyItsTailIsSilence)
 {
     // 441000 = 215 x 2048 + 680: the last block holds 680 frames of sine.
-    const ReadResult result = readThroughResampler(makeSine(QStringLiteral("tail.wav"), 44100, QStringLiteral("stereo|c0=c0|c1=c0")));
+    const ReadResult result = readThroughResampler(
+        makeSine(QStringLiteral("tail.wav"), 44100, QStringLiteral("stereo|c0=c0|c1=c0")));
     EXPECT_EQ(result.frames, 441000);
     EXPECT_EQ(result.lastBlockFrames, 680);
     EXPECT_TRUE(result.lastBlockTailSilent);

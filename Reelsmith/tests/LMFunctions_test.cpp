@@ -1,6 +1,6 @@
 #include "Reelsmith/LMFunctions.h"
-#include "Reelsmith/detail/LMHelper.h"
 #include "Reelsmith/LibMedia.h"
+#include "Reelsmith/detail/LMHelper.h"
 
 #include <QLoggingCategory>
 #include <gtest/gtest.h>
@@ -33,18 +33,29 @@ TEST(ExportedFunctions, DefaultOutputFormat)
 
     LMFFMovieFileOutputFormat filled{1, 2, 3, 4, 5, 6, 7.0f, 8, 9, 10, 11};
     EXPECT_EQ(movieFileOutputFormatToDefaults(&filled), 0);
-    EXPECT_EQ(lm_movie_file_ouput_format_to_dict(filled), lm_movie_file_ouput_format_to_dict(format));
+    EXPECT_EQ(lm_movie_file_ouput_format_to_dict(filled),
+              lm_movie_file_ouput_format_to_dict(format));
     EXPECT_EQ(movieFileOutputFormatToDefaults(nullptr), 0);
 }
 
 TEST(ExportedFunctions, OutputFormatDictionaryForm)
 {
-    const LMFFMovieFileOutputFormat dvd{720, 576, AV_CODEC_ID_MPEG2VIDEO, 6000000, 25, 1, 16.0f / 9.0f,
-                                       AV_CH_LAYOUT_5POINT1, 48000, AV_CODEC_ID_AC3, 448000};
+    const LMFFMovieFileOutputFormat dvd{720,
+                                        576,
+                                        AV_CODEC_ID_MPEG2VIDEO,
+                                        6000000,
+                                        25,
+                                        1,
+                                        16.0f / 9.0f,
+                                        AV_CH_LAYOUT_5POINT1,
+                                        48000,
+                                        AV_CODEC_ID_AC3,
+                                        448000};
     const QVariantMap dict = lm_movie_file_ouput_format_to_dict(dvd);
     EXPECT_EQ(dict.size(), 11);
     EXPECT_EQ(dict.value(QStringLiteral("aspect")).metaType(), QMetaType::fromType<float>());
-    EXPECT_EQ(dict.value(QStringLiteral("channel_layout")).metaType(), QMetaType::fromType<qlonglong>());
+    EXPECT_EQ(dict.value(QStringLiteral("channel_layout")).metaType(),
+              QMetaType::fromType<qlonglong>());
     EXPECT_EQ(dict.value(QStringLiteral("video_codec")).toInt(), int(AV_CODEC_ID_MPEG2VIDEO));
 
     const LMFFMovieFileOutputFormat back = lm_movie_file_ouput_format_from_dict(dict);
@@ -90,8 +101,10 @@ TEST(ExportedFunctions, ChannelLayouts)
     EXPECT_EQ(lm_get_default_channel_layout(6), int64_t(AV_CH_LAYOUT_5POINT1_BACK));
     EXPECT_EQ(lm_get_default_channel_layout(0), 0);
 
-    EXPECT_EQ(lm_get_channel_layout_by_name(QStringLiteral("stereo")), int64_t(AV_CH_LAYOUT_STEREO));
-    EXPECT_EQ(lm_get_channel_layout_by_name(QStringLiteral("5.1")), int64_t(AV_CH_LAYOUT_5POINT1_BACK));
+    EXPECT_EQ(lm_get_channel_layout_by_name(QStringLiteral("stereo")),
+              int64_t(AV_CH_LAYOUT_STEREO));
+    EXPECT_EQ(lm_get_channel_layout_by_name(QStringLiteral("5.1")),
+              int64_t(AV_CH_LAYOUT_5POINT1_BACK));
     EXPECT_EQ(lm_get_channel_layout_by_name(QStringLiteral("no such layout")), 0);
     EXPECT_EQ(lm_get_channel_layout_by_name(QString()), 0);
 
@@ -123,7 +136,7 @@ TEST(ExportedFunctions, RoundToAlign)
         int expected;
     };
     const Case cases[] = {
-        {0, 7.4, 7},   // an alignment below 1 is 1
+        {0, 7.4, 7},    // an alignment below 1 is 1
         {16, 23.0, 16}, // 23/16 rounds down to 1
         {16, 24.0, 32}, // 1.5 rounds away from zero
         {2, 719.0, 720},
@@ -193,8 +206,16 @@ TEST(ExportedFunctions, LanguageCodeTable)
         int index;
         const char *code;
     };
-    const Case cases[] = {{0, "eng"}, {18, "hr "}, {29, ""}, {86, "tir"}, {94, "epo"}, {95, ""},
-                          {128, "wel"}, {138, "jav"}, {139, ""}, {-1, ""}};
+    const Case cases[] = {{0, "eng"},
+                          {18, "hr "},
+                          {29, ""},
+                          {86, "tir"},
+                          {94, "epo"},
+                          {95, ""},
+                          {128, "wel"},
+                          {138, "jav"},
+                          {139, ""},
+                          {-1, ""}};
     for (const Case &row : cases) {
         SCOPED_TRACE(row.index);
         EXPECT_EQ(lm_get_mov_iso639_2_lang_code_by_index(row.index), QString::fromLatin1(row.code));
@@ -216,7 +237,8 @@ TEST(ExportedFunctions, LanguageDisplayNames)
     EXPECT_EQ(displays.size(), 98);
     EXPECT_EQ(displays.first(), QStringLiteral("English"));
     EXPECT_EQ(displays.last(), QStringLiteral("JavaneseRom"));
-    for (const char *absent : {"Sami", "Farsi", "Flemish", "MongolianCyr", "Sinhala", "Kinyarwanda", "Nyanja"})
+    for (const char *absent :
+         {"Sami", "Farsi", "Flemish", "MongolianCyr", "Sinhala", "Kinyarwanda", "Nyanja"})
         EXPECT_FALSE(displays.contains(QString::fromLatin1(absent))) << absent;
 
     struct Case
@@ -233,7 +255,8 @@ TEST(ExportedFunctions, LanguageDisplayNames)
     };
     for (const Case &row : cases) {
         SCOPED_TRACE(row.display);
-        EXPECT_EQ(lm_get_mov_iso639_2_lang_code(QString::fromLatin1(row.display)), QString::fromLatin1(row.code));
+        EXPECT_EQ(lm_get_mov_iso639_2_lang_code(QString::fromLatin1(row.display)),
+                  QString::fromLatin1(row.code));
     }
 }
 
@@ -267,7 +290,8 @@ TEST(ExportedFunctions, DictionaryDumpLogsEachEntryInOrder)
     qInstallMessageHandler(previous);
     QLoggingCategory::setFilterRules(QString());
 
-    EXPECT_EQ(g_logged, (QStringList{QStringLiteral(":title:Holiday:"), QStringLiteral(":language:fra:")}));
+    EXPECT_EQ(g_logged,
+              (QStringList{QStringLiteral(":title:Holiday:"), QStringLiteral(":language:fra:")}));
 }
 
 TEST(ExportedFunctions, BothTimeProfileEntriesShareOneProfilerThatReportsAtOnce)

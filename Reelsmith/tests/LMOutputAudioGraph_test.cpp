@@ -167,8 +167,7 @@ public:
     explicit RefillingSource(LMOutputAudioGraph &graph)
         : m_graph(graph)
         , m_block(countingFrames(2048))
-    {
-    }
+    {}
 
     void decodeMoreAudioDataToAudioOutput() override
     {
@@ -179,7 +178,10 @@ public:
         decoded.fetch_add(2048);
     }
 
-    double clockSeconds() const { return double(decoded.load() - m_graph.bufferFrames()) / 44100.0; }
+    double clockSeconds() const
+    {
+        return double(decoded.load() - m_graph.bufferFrames()) / 44100.0;
+    }
 
     std::atomic<int64_t> decoded{0};
     std::atomic<int> requests{0};
@@ -217,7 +219,8 @@ TEST(OutputAudioGraph, PlaybackClockFollowsWallTimeEvenWithoutASoundDevice)
     wait.start();
     while (graph.renderedFrames() == 0 && wait.elapsed() < 5000)
         QThread::msleep(5);
-    ASSERT_GT(graph.renderedFrames(), 0) << "the output never pulled on " << graph.driverName().toStdString();
+    ASSERT_GT(graph.renderedFrames(), 0)
+        << "the output never pulled on " << graph.driverName().toStdString();
 
     const double before = source.clockSeconds();
     QThread::msleep(1000);

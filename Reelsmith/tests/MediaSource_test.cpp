@@ -1,5 +1,5 @@
-#include "Reelsmith/media/LMFFMediaStream.h"
 #include "Reelsmith/media/LMFFMedia.h"
+#include "Reelsmith/media/LMFFMediaStream.h"
 #include "Reelsmith/media/LMMediaSource.h"
 #include "Reelsmith/media/LMSubtitleSource.h"
 #include "testsupport/MediaFixtures.h"
