@@ -30,6 +30,7 @@ run: build-run
 
 bench: build-run
 	$(BUILD_RUN)/bench/discwright-bench
+	$(BUILD_RUN)/bench/discwright-bench-convert
 
 clean:
 	rm -rf build

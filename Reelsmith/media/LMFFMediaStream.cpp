@@ -311,6 +311,9 @@ void LMFFMediaStream::open()
     }
     int result = avcodec_parameters_to_context(context.get(), m_stream->codecpar);
     context->pkt_timebase = m_stream->time_base;
+    // FFmpeg's own frame and slice threads; the drain at the end of input collects their delay.
+    if (isVideo())
+        context->thread_count = 0;
     AVDictionary *options = nullptr;
     if (m_hasPalette && isSubtitle())
         av_dict_set(

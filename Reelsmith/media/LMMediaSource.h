@@ -64,6 +64,8 @@ public:
     virtual bool isOpen() const { return m_formatContext != nullptr; }
     /** Streams are numbered by DVD stream id (the low 4 bits of the id give the track). */
     virtual bool isDVD() const { return false; }
+    /** The DVD title set's display aspect, "4:3" or "16:9"; a null string for other sources. */
+    virtual QString dvdDisplayAspectRatio() const { return QString(); }
     /** An external subtitle file. */
     virtual bool isSubtitle() const { return false; }
     /** 16 YCrCb entries (Y bits 16-23, Cr 8-15, Cb 0-7) for bitmap subtitles, or null. */

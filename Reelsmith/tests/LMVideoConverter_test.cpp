@@ -1,0 +1,331 @@
+#include "Reelsmith/LMFunctions.h"
+#include "Reelsmith/convert/LMVideoConverter.h"
+#include "Reelsmith/movie/LMFFMovie.h"
+#include "Reelsmith/segment/LMSegmentMovie.h"
+#include "support/AudioFixtures.h"
+#include "support/MediaFixtures.h"
+#include "support/ProbeFixtures.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <chrono>
+#include <cmath>
+#include <gtest/gtest.h>
+#include <thread>
+
+extern "C" {
+#include <libavutil/channel_layout.h>
+}
+
+using namespace fixtures;
+
+namespace {
+
+constexpr int64_t kSecond = 1000000;
+
+LMFFMovieFileOutputFormat dvdFormat()
+{
+    LMFFMovieFileOutputFormat format = lm_get_default_movie_file_ouput_format();
+    format.width = 720;
+    format.height = 576;
+    format.video_codec = lm_get_codec_id_by_name("mpeg2");
+    format.video_bitrate = 6000000;
+    format.framerate = 25;
+    format.frameTime = 1;
+    format.aspect = float(16.0 / 9.0);
+    format.sample_rate = 48000;
+    format.audio_codec = lm_get_codec_id_by_name("ac3");
+    format.audio_bitrate = 448000;
+    return format;
+}
+
+LMFFMovieFileOutputFormat mp4Format()
+{
+    LMFFMovieFileOutputFormat format = lm_get_default_movie_file_ouput_format();
+    format.width = 320;
+    format.height = 240;
+    format.framerate = 25;
+    format.video_codec = lm_get_codec_id_by_name("h264");
+    format.video_bitrate = 1000000;
+    format.audio_codec = lm_get_codec_id_by_name("aac");
+    return format;
+}
+
+std::shared_ptr<LMVideoConverter> converterFor(const QList<std::shared_ptr<LMSegmentMovie>> &movies,
+                                               const QString &path,
+                                               const LMFFMovieFileOutputFormat &format)
+{
+    auto converter = std::make_shared<LMVideoConverter>();
+    converter->setMovies(movies);
+    converter->setPath(path);
+    converter->setMovieOutputFormat(format);
+    return converter;
+}
+
+// Runs the job to its end, checking on the way that progress stays below 1.
+void runToEnd(LMVideoConverter &converter)
+{
+    converter.startConvert();
+    while (!converter.isFinished()) {
+        EXPECT_LE(converter.progress(), 0.99);
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    converter.waitUntilFinished();
+}
+
+// The MD5 of every packet of the first stream of that kind ("v" or "a"), and its timestamps.
+struct PacketList
+{
+    QStringList hashes;
+    QList<qint64> pts;
+    QList<qint64> dts;
+};
+
+PacketList packetsOf(const QString &path, const char *kind)
+{
+    PacketList list;
+    const QJsonObject probe = ffprobeJson(path,
+                                          {"-select_streams",
+                                           QStringLiteral("%1:0").arg(kind),
+                                           "-show_packets",
+                                           "-show_data_hash",
+                                           "MD5"});
+    for (const auto &value : probe.value("packets").toArray()) {
+        const QJsonObject packet = value.toObject();
+        list.hashes.append(packet.value("data_hash").toString());
+        list.pts.append(packet.value("pts").toVariant().toLongLong());
+        list.dts.append(packet.value("dts").toVariant().toLongLong());
+    }
+    return list;
+}
+
+class VideoConverter : public ::testing::Test
+{
+protected:
+    QTemporaryDir dir;
+    QString file(const QString &name) const { return dir.filePath(name); }
+    static std::shared_ptr<LMSegmentMovie> clip(int seconds = 3)
+    {
+        const QString path = MediaFixtures::shared().h264AacMp4(seconds);
+        EXPECT_FALSE(path.isEmpty()) << MediaFixtures::shared().lastError().toStdString();
+        return LMSegmentMovie::movieWithPath(path);
+    }
+};
+
+TEST_F(VideoConverter, UneditedClipBecomesADvdTitle)
+{
+    auto segment = clip();
+    ASSERT_TRUE(segment);
+    const QString path = file("title0.dvd");
+    auto converter = converterFor({segment}, path, dvdFormat());
+    runToEnd(*converter);
+    ASSERT_FALSE(converter->isFailed()) << converter->lastError().toStdString();
+    EXPECT_EQ(converter->lastPictureMode(), LMVideoConverter::PictureMode::PassThrough);
+    EXPECT_DOUBLE_EQ(converter->progress(), 1.0);
+
+    const QJsonObject probe = ffprobeStreamsAndFormat(path);
+    const QJsonObject video = firstStreamOfType(probe, "video");
+    EXPECT_EQ(video.value("codec_name").toString(), "mpeg2video");
+    EXPECT_EQ(video.value("width").toInt(), 720);
+    EXPECT_EQ(video.value("display_aspect_ratio").toString(), "16:9");
+    const QJsonObject audio = firstStreamOfType(probe, "audio");
+    EXPECT_EQ(audio.value("codec_name").toString(), "ac3");
+    EXPECT_EQ(ffprobePictureTypes(path).size(), 75);
+    EXPECT_NEAR(probe.value("format").toObject().value("duration").toString().toDouble(), 3.0, 0.1);
+}
+
+TEST_F(VideoConverter, CopiesBothStreamsOfAnUneditedClip)
+{
+    auto segment = clip();
+    ASSERT_TRUE(segment);
+    const QString source = MediaFixtures::shared().h264AacMp4(3);
+    const QString path = file("copy.mp4");
+    auto converter = converterFor({segment}, path, mp4Format());
+    converter->updateConverterSpeedFast(true, true);
+    runToEnd(*converter);
+    ASSERT_FALSE(converter->isFailed()) << converter->lastError().toStdString();
+    EXPECT_EQ(converter->lastPictureMode(), LMVideoConverter::PictureMode::CopyPackets);
+    EXPECT_TRUE(converter->skipDecodeAudio());
+
+    for (const char *kind : {"v", "a"}) {
+        SCOPED_TRACE(kind);
+        const PacketList in = packetsOf(source, kind);
+        const PacketList out = packetsOf(path, kind);
+        ASSERT_FALSE(in.hashes.isEmpty());
+        ASSERT_EQ(out.hashes.size(), in.hashes.size());
+        for (int i = 0; i < in.hashes.size(); ++i)
+            ASSERT_EQ(out.hashes[i], in.hashes[i]) << "packet " << i;
+        for (int i = 1; i < out.dts.size(); ++i)
+            EXPECT_GT(out.dts[i], out.dts[i - 1]) << "packet " << i;
+    }
+    const PacketList video = packetsOf(path, "v");
+    ASSERT_FALSE(video.pts.isEmpty());
+    EXPECT_EQ(video.pts.first(), 0);
+    EXPECT_EQ(video.dts.first(), 0);
+}
+
+TEST_F(VideoConverter, RefusesCopiesItCannotKeep)
+{
+    struct Row
+    {
+        const char *name;
+        bool twoMovies;
+        int64_t layout;
+        bool video;
+        bool audio;
+    };
+    const Row rows[] = {
+        {"two movie objects", true, AV_CH_LAYOUT_STEREO, false, false},
+        {"a 5.1 output layout", false, AV_CH_LAYOUT_5POINT1, true, false},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
+        auto first = clip(1);
+        QList<std::shared_ptr<LMSegmentMovie>> movies{first};
+        if (row.twoMovies)
+            movies.append(clip(1));
+        LMFFMovieFileOutputFormat format = mp4Format();
+        format.channel_layout = row.layout;
+        auto converter = converterFor(movies, file("refused.mp4"), format);
+        converter->updateConverterSpeedFast(true, true);
+        runToEnd(*converter);
+        ASSERT_FALSE(converter->isFailed()) << converter->lastError().toStdString();
+        EXPECT_EQ(converter->skipDecodeImage(), row.video);
+        EXPECT_EQ(converter->skipDecodeAudio(), row.audio);
+        const QJsonObject audio
+            = firstStreamOfType(ffprobeStreamsAndFormat(file("refused.mp4")), "audio");
+        EXPECT_EQ(audio.value("channels").toInt(), lm_get_channel_layout_nb_channels(row.layout));
+    }
+}
+
+TEST_F(VideoConverter, SilentSourceStillGetsDvdSound)
+{
+    const QString silent = file("silent.mp4");
+    QString error;
+    ASSERT_TRUE(runFfmpeg(
+        {"-f", "lavfi", "-i", "testsrc=size=320x240:rate=25:duration=1", "-c:v", "libx264", silent},
+        silent,
+        &error))
+        << error.toStdString();
+    auto segment = LMSegmentMovie::movieWithPath(silent);
+    ASSERT_TRUE(segment);
+    ASSERT_FALSE(segment->ffmovie()->hasAudio());
+    const QString path = file("silent.dvd");
+    auto converter = converterFor({segment}, path, dvdFormat());
+    runToEnd(*converter);
+    ASSERT_FALSE(converter->isFailed()) << converter->lastError().toStdString();
+    const QJsonObject audio = firstStreamOfType(ffprobeStreamsAndFormat(path), "audio");
+    EXPECT_EQ(audio.value("codec_name").toString(), "ac3");
+}
+
+TEST_F(VideoConverter, CancelLeavesNoFile)
+{
+    auto segment = clip(10);
+    ASSERT_TRUE(segment);
+    const QString path = file("cancelled.dvd");
+    auto converter = converterFor({segment}, path, dvdFormat());
+    converter->startConvert();
+    while (converter->progress() < 0.05 && !converter->isFinished())
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    converter->cancel();
+    converter->waitUntilFinished();
+    EXPECT_TRUE(converter->isFinished());
+    EXPECT_TRUE(converter->isCanceled());
+    EXPECT_LE(converter->progress(), 0.99);
+    EXPECT_FALSE(QFileInfo::exists(path));
+}
+
+TEST_F(VideoConverter, OutputThatCannotBeWrittenIsAFailure)
+{
+    auto segment = clip(1);
+    ASSERT_TRUE(segment);
+    struct Row
+    {
+        const char *name;
+        QString path;
+    };
+    QList<Row> rows{{"no such folder", file("missing/title.dvd")}};
+    if (QFileInfo::exists("/dev/full")) {
+        ASSERT_TRUE(QFile::link("/dev/full", file("full.dvd")));
+        rows.append({"a full disk", file("full.dvd")});
+    }
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
+        auto converter = converterFor({segment}, row.path, dvdFormat());
+        runToEnd(*converter);
+        EXPECT_TRUE(converter->isFailed());
+        EXPECT_FALSE(converter->lastError().isEmpty());
+        EXPECT_LT(converter->progress(), 1.0);
+        EXPECT_FALSE(QFileInfo(row.path).exists() || QFileInfo(row.path).isSymLink());
+    }
+}
+
+TEST_F(VideoConverter, ComposedPicturesStayWithinThePool)
+{
+    auto segment = clip();
+    ASSERT_TRUE(segment);
+    // A crop is an edit: every frame is composed on the decode queue while the encoder writes.
+    segment->ffmovie()->setCropRect(QRectF(0, 0, 160, 120));
+    const QString path = file("cropped.dvd");
+    auto converter = converterFor({segment}, path, dvdFormat());
+    ASSERT_FALSE(converter->isNoneEditWithMovie(*segment));
+    runToEnd(*converter);
+    ASSERT_FALSE(converter->isFailed()) << converter->lastError().toStdString();
+    EXPECT_EQ(converter->lastPictureMode(), LMVideoConverter::PictureMode::Composed);
+    EXPECT_LE(converter->maxPendingPictures(), converter->pool_cache_count());
+    EXPECT_EQ(ffprobePictureTypes(path).size(), 75);
+}
+
+TEST_F(VideoConverter, TrimmedSegmentsWithFadesAreJoined)
+{
+    auto first = clip();
+    ASSERT_TRUE(first);
+    first->setStart(kSecond);
+    first->setStop(2 * kSecond);
+    first->setFadeIn(kSecond / 2);
+    auto second = LMSegmentMovie::movieWithFFmovie(first->ffmovie());
+    second->setStart(2 * kSecond);
+    second->setStop(3 * kSecond);
+    auto empty = LMSegmentMovie::movieWithFFmovie(first->ffmovie());
+    empty->setStart(kSecond);
+    empty->setStop(kSecond);
+    const QString path = file("joined.dvd");
+    auto converter = converterFor({first, empty, second}, path, dvdFormat());
+    runToEnd(*converter);
+    ASSERT_FALSE(converter->isFailed()) << converter->lastError().toStdString();
+    EXPECT_EQ(converter->duration(), 2 * kSecond);
+    EXPECT_EQ(converter->currentMovieIndex(), 2); // the empty segment is skipped
+    EXPECT_EQ(ffprobePictureTypes(path).size(), 50);
+}
+
+TEST(VideoConverterAudio, FadeInStartsSilentAndEndsFull)
+{
+    auto segment = LMSegmentMovie::movieWithPath(MediaFixtures::shared().sine10s());
+    ASSERT_TRUE(segment);
+    LMFFMovie &movie = *segment->ffmovie();
+    movie.setExportMovie(true);
+    movie.setCurrentTime(0);
+    std::vector<float> block(2048);
+    const int64_t total = 10 * 44100;
+    const int64_t fadeIn = 2 * 44100;
+    std::vector<double> peaks;
+    movie.decodeImageWaitUntilDone(
+        [&] {
+            for (int64_t read = 0; read < 3 * 44100; read += 1024) {
+                ASSERT_TRUE(
+                    LMVideoConverter::readMovie(movie, block.data(), 1024, read, total, fadeIn, 0));
+                double peak = 0;
+                for (float s : block)
+                    peak = std::max(peak, double(std::fabs(s)));
+                peaks.push_back(peak);
+            }
+        },
+        true);
+    ASSERT_GT(peaks.size(), 90u);
+    EXPECT_EQ(peaks[0], 0.0);
+    EXPECT_NEAR(peaks[43], 0.5 * 43 * 1024 / double(fadeIn), 0.02); // half way up the ramp
+    EXPECT_NEAR(peaks[88], 0.5, 0.01);                              // past 88200 samples: full
+}
+
+} // namespace
