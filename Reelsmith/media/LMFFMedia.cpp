@@ -583,7 +583,12 @@ AVFrame *LMFFMedia::videoFrameAtTime(int64_t t)
     if (!video)
         return nullptr;
     const int64_t ts = av_rescale_q(start_time() + t, kEngineTimeBase, video->timebase());
-    for (int i = 0; i < kMaxForwardsForFrame; ++i) {
+    // A frame-threaded decoder hands frames out one per thread later than it takes packets, so a
+    // seek that read up to the target leaves its output that many frames behind.
+    const AVCodecContext *codec = video->codecContext();
+    const int threadDelay
+        = codec && (codec->active_thread_type & FF_THREAD_FRAME) ? codec->thread_count : 0;
+    for (int i = 0; i < kMaxForwardsForFrame + threadDelay; ++i) {
         const AVFrame *frame = video->frame();
         // A frame covers [pts, pts + duration): the one ending exactly at ts is the previous one.
         if (frame->data[0] && frame->pts != AV_NOPTS_VALUE && frame->pts + frame->pkt_duration > ts)

@@ -1,0 +1,45 @@
+#include "testsupport/EventLoop.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QGuiApplication>
+#include <QThread>
+
+namespace fixtures {
+
+QCoreApplication &application()
+{
+    static int argc = 1;
+    static char name[] = "reelsmith-tests";
+    static char *argv[] = {name, nullptr};
+    static QGuiApplication *const app = new QGuiApplication(argc, argv);
+    return *app;
+}
+
+bool spinUntil(const std::function<bool()> &done, int timeoutMs)
+{
+    application();
+    QElapsedTimer clock;
+    clock.start();
+    while (!done()) {
+        if (clock.elapsed() >= timeoutMs)
+            return done();
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        QThread::msleep(1);
+    }
+    return true;
+}
+
+void spinFor(int ms)
+{
+    application();
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < ms) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        QThread::msleep(1);
+    }
+}
+
+} // namespace fixtures
