@@ -3,8 +3,8 @@
 #include "Reelsmith/player/LMMoviePlayer.h"
 #include "Reelsmith/player/LMMoviePlayerDelegate.h"
 #include "Reelsmith/segment/LMSegmentMovie.h"
-#include "support/MediaFixtures.h"
 #include "testsupport/EventLoop.h"
+#include "testsupport/MediaFixtures.h"
 
 #include <QElapsedTimer>
 #include <QTimer>
