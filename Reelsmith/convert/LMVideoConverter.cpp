@@ -244,11 +244,11 @@ bool LMVideoConverter::readMovie(LMFFMovie &movie,
 
 void LMVideoConverter::composeFrameImage(const LMMovieImage &image, LMBitmapImage &bitmap) const
 {
-    const QImage picture = image.currentCIImage();
-    bitmap.drawInImage([&](QPainter &painter) {
-        painter.fillRect(bitmap.drawRect(), Qt::black);
-        LMBitmapImage::drawImageInRect(painter, picture, bitmap.drawRect());
-    });
+    // The edited picture, scaled to the encoder's frame in the same resampling.
+    if (image.drawToBitmapImage(bitmap))
+        return;
+    // Without a frame (or a bitmap the composition cannot draw into) the frame is black.
+    bitmap.drawInImage([&](QPainter &painter) { painter.fillRect(bitmap.drawRect(), Qt::black); });
 }
 
 void LMVideoConverter::updateConverterContent()

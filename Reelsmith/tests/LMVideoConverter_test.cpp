@@ -11,6 +11,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QPainter>
 #include <QTemporaryDir>
 #include <QThread>
 #include <chrono>
@@ -102,6 +103,46 @@ PacketList packetsOf(const QString &path, const char *kind)
         list.dts.append(packet.value("dts").toVariant().toLongLong());
     }
     return list;
+}
+
+// The picture at seconds of a written file, as the ffmpeg program decodes it (RGBA8888).
+QImage frameOf(const QString &path, double seconds)
+{
+    const QString png = path + QStringLiteral(".frame.png");
+    QString log;
+    if (runTool(QStringLiteral("ffmpeg"),
+                {"-v",
+                 "error",
+                 "-y",
+                 "-i",
+                 path,
+                 "-ss",
+                 QString::number(seconds, 'f', 3),
+                 "-frames:v",
+                 "1",
+                 png},
+                &log)
+        != 0) {
+        ADD_FAILURE() << log.toStdString();
+        return {};
+    }
+    return QImage(png).convertToFormat(QImage::Format_RGBA8888);
+}
+
+// Mean absolute difference per channel (0-255) of two pictures of one size.
+double meanDifference(const QImage &a, const QImage &b)
+{
+    if (a.isNull() || a.size() != b.size())
+        return 255;
+    double sum = 0;
+    for (int y = 0; y < a.height(); ++y) {
+        const uchar *p = a.constScanLine(y);
+        const uchar *q = b.constScanLine(y);
+        for (int x = 0; x < a.width() * 4; ++x)
+            if (x % 4 != 3)
+                sum += std::abs(int(p[x]) - int(q[x]));
+    }
+    return sum / (double(a.width()) * a.height() * 3);
 }
 
 class VideoConverter : public ::testing::Test
@@ -279,6 +320,35 @@ TEST_F(VideoConverter, ComposedPicturesStayWithinThePool)
     EXPECT_EQ(converter->lastPictureMode(), LMVideoConverter::PictureMode::Composed);
     EXPECT_LE(converter->maxPendingPictures(), converter->pool_cache_count());
     EXPECT_EQ(ffprobePictureTypes(path).size(), 75);
+}
+
+// A composed frame is the edited picture: a crop to the left half, not the whole frame.
+TEST_F(VideoConverter, ComposedFramesShowTheCroppedPicture)
+{
+    auto segment = clip();
+    ASSERT_TRUE(segment);
+    segment->ffmovie()->setCropRect(QRectF(0, 0, 160, 240));
+    const QString path = file("left-half.mp4");
+    auto converter = converterFor({segment}, path, mp4Format());
+    runToEnd(*converter);
+    ASSERT_FALSE(converter->isFailed()) << converter->lastError().toStdString();
+    ASSERT_EQ(converter->lastPictureMode(), LMVideoConverter::PictureMode::Composed);
+
+    QImage source;
+    ASSERT_TRUE(ffmpegFrameAt(MediaFixtures::shared().h264AacMp4(3), 2.0, &source));
+    const QImage written = frameOf(path, 2.0);
+    ASSERT_EQ(written.size(), QSize(320, 240));
+    // The crop keeps its aspect: the left half, centred between black bars.
+    QImage leftHalf(320, 240, QImage::Format_RGBA8888);
+    leftHalf.fill(Qt::black);
+    {
+        QPainter painter(&leftHalf);
+        painter.drawImage(QPoint(80, 0), source.copy(0, 0, 160, 240));
+    }
+    const double toCrop = meanDifference(written, leftHalf);
+    const double toWhole = meanDifference(written, source);
+    EXPECT_LT(toCrop, 12.0);
+    EXPECT_LT(toCrop * 2, toWhole);
 }
 
 TEST_F(VideoConverter, TrimmedSegmentsWithFadesAreJoined)
