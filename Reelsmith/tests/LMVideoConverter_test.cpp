@@ -463,6 +463,30 @@ TEST_F(VideoConverter, EffectOnlyClipIsWrittenWithTheEffect)
     EXPECT_LT(meanColourfulness(frameOf(path, 2.0)), 6.0);
 }
 
+// A clip filmed turned is written upright, as players show it, not stretched into the turned frame.
+TEST_F(VideoConverter, TurnedClipIsWrittenUpright)
+{
+    const QString source = MediaFixtures::shared().rotatedMp4(90);
+    ASSERT_FALSE(source.isEmpty()) << MediaFixtures::shared().lastError().toStdString();
+    auto segment = LMSegmentMovie::movieWithPath(source);
+    ASSERT_TRUE(segment);
+    LMFFMovieFileOutputFormat format = mp4Format();
+    format.width = 120;
+    format.height = 160;
+    const QString path = file("upright.mp4");
+    auto converter = converterFor({segment}, path, format);
+    runToEnd(*converter);
+    ASSERT_FALSE(converter->isFailed()) << converter->lastError().toStdString();
+    EXPECT_EQ(converter->lastPictureMode(), LMVideoConverter::PictureMode::Composed);
+
+    QImage upright; // the ffmpeg program turns the picture as its display matrix says
+    ASSERT_TRUE(ffmpegFrameAt(source, 0.5, &upright));
+    ASSERT_EQ(upright.size(), QSize(120, 160));
+    const QImage written = frameOf(path, 0.5);
+    EXPECT_LT(meanDifference(written, upright) * 2,
+              meanDifference(written, upright.mirrored(true, true)));
+}
+
 TEST_F(VideoConverter, TrimmedSegmentsWithFadesAreJoined)
 {
     auto first = clip();
