@@ -1,10 +1,10 @@
 // Title conversion speed of the media engine beside the ffmpeg program.
 //
 // Converts 60 s of 1280x720 25 fps H.264/AAC into a PAL 16:9 DVD title at 7000 kbit/s through
-// LMVideoConverter, plainly (decoded frames scaled straight into the encoder) and with a crop (every
-// frame composed), and runs the ffmpeg program's DVD target on the same file at its default
-// threads. Prints frames per second and the PSNR of each title against the source, then the times
-// of 4 titles in a row, 4 converters at once and 4 ffmpeg programs at once.
+// LMVideoConverter, plainly (decoded frames scaled straight into the encoder) and with a crop and
+// colour controls (every frame composed), and runs the ffmpeg program's DVD target on the same
+// file at its default threads. Prints frames per second and the PSNR of each title against the
+// source, then the times of 4 titles in a row, 4 converters at once and 4 ffmpeg programs at once.
 //
 //     discwright-bench-convert [file]
 
@@ -113,8 +113,11 @@ makeConverter(const QString &source, const QString &output, bool crop)
     auto segment = LMSegmentMovie::movieWithPath(source);
     if (!segment)
         return nullptr;
-    if (crop) // the same region as the reference's crop filter, in y-up pixels
-        segment->ffmovie()->setCropRect(QRectF(80, 45, 1120, 630));
+    if (crop) { // the same region and colour as the reference's crop and eq filters
+        segment->ffmovie()->setCropRect(QRectF(80, 45, 1120, 630)); // y-up pixels
+        segment->ffmovie()->setBrightness(0.525f);                  // +0.05
+        segment->ffmovie()->setSaturation(0.6f);                    // x1.2
+    }
     auto converter = std::make_shared<LMVideoConverter>();
     converter->setMovies({segment});
     converter->setPath(output);

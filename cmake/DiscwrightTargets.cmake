@@ -9,7 +9,7 @@ else()
 endif()
 # Libraries (and their test programs) whose unused parameters are still being mended: there they
 # warn without failing the build. Take a library off the list once its build is clean.
-set(DW_UNUSED_PARAMETERS_PENDING Reelsmith)
+set(DW_UNUSED_PARAMETERS_PENDING)
 
 # dw_warnings_for(out library): the warning options for the targets of library.
 function(dw_warnings_for out library)

@@ -61,12 +61,14 @@ bool LMAudioGraph::isStart() const
     return m_output && m_output->isPlaying();
 }
 
-bool LMAudioGraph::streamReadSampleNumberFrames(int bus, void *buffer, int frames)
+bool LMAudioGraph::streamReadSampleNumberFrames(int /*bus*/, void * /*buffer*/, int /*frames*/)
 {
     return false;
 }
 
-bool LMAudioGraph::streamWriteSampleNumberFrames(int bus, const void *buffer, int frames)
+bool LMAudioGraph::streamWriteSampleNumberFrames(int /*bus*/,
+                                                 const void * /*buffer*/,
+                                                 int /*frames*/)
 {
     return false;
 }

@@ -94,12 +94,12 @@ float LMOutputAudioGraph::volume() const
     return m_volume.load();
 }
 
-bool LMOutputAudioGraph::streamReadSampleNumberFrames(int bus, void *buffer, int frames)
+bool LMOutputAudioGraph::streamReadSampleNumberFrames(int /*bus*/, void *buffer, int frames)
 {
     return readSampleFrame(static_cast<float *>(buffer), frames);
 }
 
-bool LMOutputAudioGraph::streamWriteSampleNumberFrames(int bus, const void *buffer, int frames)
+bool LMOutputAudioGraph::streamWriteSampleNumberFrames(int /*bus*/, const void *buffer, int frames)
 {
     return writeSampleFrame(static_cast<const float *>(buffer), frames);
 }

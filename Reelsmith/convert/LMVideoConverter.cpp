@@ -182,7 +182,9 @@ bool LMVideoConverter::isNoneEditWithMovie(const LMSegmentMovie &segment) const
     if (std::fabs(crop.width() - video.width()) > 1.0
         || std::fabs(crop.height() - video.height()) > 1.0)
         return false;
-    const int32_t zoom = segment.zoomType();
+    // The movie's own zoom type: the frame image places the picture by it (a DVD segment hands
+    // it the one it chose).
+    const int32_t zoom = movie->zoomType();
     if (zoom == 6)
         return false;
     if (zoom >= 2 && zoom <= 5) {
@@ -199,8 +201,17 @@ bool LMVideoConverter::isNoneEditWithMovie(const LMSegmentMovie &segment) const
         if (std::fabs(outAspect - refAspect) > 0.02)
             return false;
     }
-    // TODO: the colour controls, sharpness, effect, rotation, flips and watermark join this test
-    // (as changed when more than 0.001 from neutral) once the movie's picture settings carry them.
+    // Every other edit the frame image applies; a value within 0.001 of neutral is no edit.
+    const auto changed
+        = [](float value, float neutral) { return std::fabs(value - neutral) > 0.001f; };
+    if (changed(movie->saturation(), 0.5f) || changed(movie->brightness(), 0.5f)
+        || changed(movie->contrast(), 0.25f) || changed(movie->hue(), 0.5f)
+        || changed(movie->sharpness(), 0.5f) || changed(movie->rotate(), 0.0f))
+        return false;
+    if (movie->hflip() || movie->vflip())
+        return false;
+    if (!movie->effectName().isEmpty() || !movie->watermark().isNull())
+        return false;
     return true;
 }
 
@@ -244,11 +255,11 @@ bool LMVideoConverter::readMovie(LMFFMovie &movie,
 
 void LMVideoConverter::composeFrameImage(const LMMovieImage &image, LMBitmapImage &bitmap) const
 {
-    const QImage picture = image.currentCIImage();
-    bitmap.drawInImage([&](QPainter &painter) {
-        painter.fillRect(bitmap.drawRect(), Qt::black);
-        LMBitmapImage::drawImageInRect(painter, picture, bitmap.drawRect());
-    });
+    // The edited picture, scaled to the encoder's frame in the same resampling.
+    if (image.drawToBitmapImage(bitmap))
+        return;
+    // Without a frame (or a bitmap the composition cannot draw into) the frame is black.
+    bitmap.drawInImage([&](QPainter &painter) { painter.fillRect(bitmap.drawRect(), Qt::black); });
 }
 
 void LMVideoConverter::updateConverterContent()

@@ -130,9 +130,8 @@ public:
 
 protected:
     /**
-     * Draws one frame image with its edits into a pool bitmap, on the movie's decode queue.
-     * TODO: draw through the frame image's own composition (effects, colour, rotation, flips,
-     * watermark) once it has one; until then the unedited frame is fitted into the bitmap.
+     * Draws one frame image with its edits into a pool bitmap, on the movie's decode queue:
+     * LMMovieImage::drawToBitmapImage, the edited picture in one resampling; black without a frame.
      */
     virtual void composeFrameImage(const LMMovieImage &image, LMBitmapImage &bitmap) const;
 

@@ -10,7 +10,7 @@ class LMVideoConverterDelegate
 {
 public:
     virtual ~LMVideoConverterDelegate() = default;
-    virtual void converterDidFinished(LMVideoConverter *converter) {}
-    virtual void converterDidPaused(LMVideoConverter *converter) {}
-    virtual void converterDidResume(LMVideoConverter *converter) {}
+    virtual void converterDidFinished(LMVideoConverter * /*converter*/) {}
+    virtual void converterDidPaused(LMVideoConverter * /*converter*/) {}
+    virtual void converterDidResume(LMVideoConverter * /*converter*/) {}
 };

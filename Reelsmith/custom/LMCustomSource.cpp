@@ -39,7 +39,7 @@ std::shared_ptr<LMMediaSource> LMCustomSource::makeEmptyCopy() const
     return std::make_shared<LMCustomSource>();
 }
 
-int64_t LMCustomSource::read(uint8_t *buffer, int64_t size)
+int64_t LMCustomSource::read(uint8_t * /*buffer*/, int64_t /*size*/)
 {
     return 0;
 }

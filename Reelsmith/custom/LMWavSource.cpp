@@ -75,7 +75,7 @@ int64_t LMWavSource::readData(uint8_t *buffer, int64_t size)
     return readData(buffer, m_dataPosition - headerSize, size);
 }
 
-int64_t LMWavSource::readData(uint8_t *buffer, int64_t offset, int64_t size)
+int64_t LMWavSource::readData(uint8_t *buffer, int64_t /*offset*/, int64_t size)
 {
     memset(buffer, 0, size_t(size));
     return size;

@@ -87,6 +87,11 @@ std::optional<QStringList> LMDVDSource::subtitleNames() const
     return m_titleSet->subtitleLanguages;
 }
 
+QString LMDVDSource::dvdDisplayAspectRatio() const
+{
+    return m_titleSet ? m_titleSet->display_aspect_ratio : QString();
+}
+
 int64_t LMDVDSource::sector_count() const
 {
     if (m_media)

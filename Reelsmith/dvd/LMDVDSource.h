@@ -50,6 +50,8 @@ public:
     const uint32_t *palette() const override;
     std::optional<QStringList> audioNames() const override;
     std::optional<QStringList> subtitleNames() const override;
+    /** The title set's display aspect, "4:3" or "16:9"; null without a title set. */
+    QString dvdDisplayAspectRatio() const override;
     /** The run's count when media is set, else the title's. */
     int64_t sector_count() const;
     /** sector_count x 2048. */

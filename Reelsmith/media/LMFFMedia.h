@@ -194,7 +194,7 @@ public:
     /** The next text subtitle event of subtitleStream, or null at the end. */
     std::shared_ptr<LMAssFrame> readNextSubtitle();
     /** Always null: a media holds no text of its own beside its streams'. */
-    QStringList textsFromAVSubtitle(const void *subtitle) const { return {}; }
+    QStringList textsFromAVSubtitle(const void * /*subtitle*/) const { return {}; }
 
     // Audio, in the engine's output format (lm_get_default_audio_format: interleaved stereo float).
 

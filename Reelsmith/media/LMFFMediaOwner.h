@@ -29,5 +29,5 @@ public:
     /** A soft assertion that the caller drives the media from the owner's thread; none by default. */
     virtual void assertOwnerThread() const {}
     /** The media found container streams it had no objects for yet and made them. */
-    virtual void mediaStreamsChanged(LMFFMedia &media) {}
+    virtual void mediaStreamsChanged(LMFFMedia & /*media*/) {}
 };

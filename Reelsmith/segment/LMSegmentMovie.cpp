@@ -65,6 +65,8 @@ LMSegmentMovie::movieWithMedias(const QList<std::shared_ptr<LMFFMedia>> &medias,
     if (!segment)
         return nullptr;
     segment->m_rotation = rotation;
+    if (const auto own = segment->ffmovie())
+        own->setRotate(float(rotation));
     return segment;
 }
 
@@ -169,7 +171,9 @@ void LMSegmentMovie::updateDVDVideoSize()
         m_zoomType = zoom;
     }
     // 852, not 854: the width of a 16:9 picture at 480 lines, kept to a multiple of 4.
-    ffmovie()->setOutputVideoSize(zoom == kZoom4x3 ? QSizeF(640, 480) : QSizeF(852, 480));
+    const auto movie = ffmovie();
+    movie->setOutputVideoSize(zoom == kZoom4x3 ? QSizeF(640, 480) : QSizeF(852, 480));
+    movie->setZoomType(zoom);
 }
 
 QList<LMSegmentMovieFade> LMSegmentMovie::getEffectedFades() const

@@ -109,14 +109,13 @@ public:
      */
     void updateDVDVideoSize();
     /**
-     * The zoom type this segment chose for its movie (updateDVDVideoSize); 0 when it chose none.
-     * TODO: the frame images take their zoom type from the movie's picture settings, which do not
-     * carry one yet; until they do, callers that compose frames read it here.
+     * The zoom type this segment chose for its movie (updateDVDVideoSize), also handed to the
+     * movie's picture settings; 0 when it chose none (the movie keeps its own then).
      */
     int32_t zoomType() const;
     /**
-     * The rotation (degrees, counter-clockwise) that puts the movie upright, chosen at opening.
-     * TODO: hand it to the movie's picture settings once they carry a rotation.
+     * The rotation (degrees, counter-clockwise) that puts the movie upright, chosen at opening
+     * and handed to the movie's picture settings, so that its frames are drawn upright.
      */
     int rotation() const;
 

@@ -5,6 +5,7 @@
 #include "Reelsmith/media/LMFFMedia.h"
 #include "Reelsmith/media/LMFFMediaStream.h"
 #include "Reelsmith/movie/LMFFMovie.h"
+#include "Reelsmith/segment/LMSegmentMovie.h"
 #include "testsupport/DvdFixtures.h"
 
 #include <QCryptographicHash>
@@ -413,6 +414,42 @@ TEST(DVD, ShortRunsAreLeftOutOfTheTimeline)
     auto *run = dynamic_cast<LMDVDSource *>(medias[2]->source().get());
     ASSERT_TRUE(run);
     EXPECT_EQ(run->media()->vob_id, 3);
+}
+
+// A segment over a title is fitted to a DVD frame of its title set's aspect.
+TEST(DVD, SegmentsAreSizedByTheirTitleSetAspect)
+{
+    struct Row
+    {
+        const char *name;
+        QString (*path)();
+        QString aspect;
+        int32_t zoom;
+        QSizeF size;
+    };
+    const std::vector<Row> rows = {
+        {"PAL 16:9",
+         [] { return DvdFixtures::shared().palFolder(); },
+         QStringLiteral("16:9"),
+         LMSegmentMovie::kZoom16x9,
+         QSizeF(852, 480)},
+        {"NTSC 4:3",
+         [] { return DvdFixtures::shared().ntscFolder(); },
+         QStringLiteral("4:3"),
+         LMSegmentMovie::kZoom4x3,
+         QSizeF(640, 480)},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
+        std::shared_ptr<LMDVD> dvd = openOrFail(row.path());
+        ASSERT_TRUE(dvd);
+        std::shared_ptr<LMDVDSource> source = dvd->titleSources().first();
+        EXPECT_EQ(source->dvdDisplayAspectRatio(), row.aspect);
+        auto segment = LMSegmentMovie::movieWithSource(source);
+        ASSERT_TRUE(segment);
+        EXPECT_EQ(segment->zoomType(), row.zoom);
+        EXPECT_EQ(segment->ffmovie()->outputVideoSize(), row.size);
+    }
 }
 
 TEST(DVD, DiagnosticListsTitlesAndCells)

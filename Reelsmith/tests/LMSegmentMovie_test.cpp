@@ -100,6 +100,7 @@ TEST(LMSegmentMovie, PutsQuarterTurnedMoviesUpright)
         ASSERT_TRUE(segment);
         EXPECT_EQ(segment->ffmovie()->outputVideoSize(), row.size);
         EXPECT_EQ(segment->rotation(), segment->ffmovie()->default_movie_rotate());
+        EXPECT_EQ(segment->ffmovie()->rotate(), float(segment->rotation()));
     }
 }
 
@@ -122,6 +123,7 @@ TEST(LMSegmentMovie, SizesDvdTitlesByTheirTitleSetAspect)
         ASSERT_TRUE(segment);
         EXPECT_EQ(segment->defaultZoomType(), row.zoom);
         EXPECT_EQ(segment->zoomType(), row.zoom);
+        EXPECT_EQ(segment->ffmovie()->zoomType(), row.zoom);
         EXPECT_EQ(segment->ffmovie()->outputVideoSize(), row.size);
     }
 }

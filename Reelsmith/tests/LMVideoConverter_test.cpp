@@ -11,10 +11,12 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QPainter>
 #include <QTemporaryDir>
 #include <QThread>
 #include <chrono>
 #include <cmath>
+#include <functional>
 #include <gtest/gtest.h>
 #include <thread>
 
@@ -102,6 +104,60 @@ PacketList packetsOf(const QString &path, const char *kind)
         list.dts.append(packet.value("dts").toVariant().toLongLong());
     }
     return list;
+}
+
+// The picture at seconds of a written file, as the ffmpeg program decodes it (RGBA8888).
+QImage frameOf(const QString &path, double seconds)
+{
+    const QString png = path + QStringLiteral(".frame.png");
+    QString log;
+    if (runTool(QStringLiteral("ffmpeg"),
+                {"-v",
+                 "error",
+                 "-y",
+                 "-i",
+                 path,
+                 "-ss",
+                 QString::number(seconds, 'f', 3),
+                 "-frames:v",
+                 "1",
+                 png},
+                &log)
+        != 0) {
+        ADD_FAILURE() << log.toStdString();
+        return {};
+    }
+    return QImage(png).convertToFormat(QImage::Format_RGBA8888);
+}
+
+// Mean absolute difference per channel (0-255) of two pictures of one size.
+double meanDifference(const QImage &a, const QImage &b)
+{
+    if (a.isNull() || a.size() != b.size())
+        return 255;
+    double sum = 0;
+    for (int y = 0; y < a.height(); ++y) {
+        const uchar *p = a.constScanLine(y);
+        const uchar *q = b.constScanLine(y);
+        for (int x = 0; x < a.width() * 4; ++x)
+            if (x % 4 != 3)
+                sum += std::abs(int(p[x]) - int(q[x]));
+    }
+    return sum / (double(a.width()) * a.height() * 3);
+}
+
+// Mean distance of each pixel's channels from their own mean: 0 for a grey picture.
+double meanColourfulness(const QImage &image)
+{
+    double sum = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        const uchar *p = image.constScanLine(y);
+        for (int x = 0; x < image.width(); ++x, p += 4) {
+            const double mean = (p[0] + p[1] + p[2]) / 3.0;
+            sum += std::abs(p[0] - mean) + std::abs(p[1] - mean) + std::abs(p[2] - mean);
+        }
+    }
+    return sum / std::max<double>(1, double(image.width()) * image.height());
 }
 
 class VideoConverter : public ::testing::Test
@@ -279,6 +335,156 @@ TEST_F(VideoConverter, ComposedPicturesStayWithinThePool)
     EXPECT_EQ(converter->lastPictureMode(), LMVideoConverter::PictureMode::Composed);
     EXPECT_LE(converter->maxPendingPictures(), converter->pool_cache_count());
     EXPECT_EQ(ffprobePictureTypes(path).size(), 75);
+}
+
+// A composed frame is the edited picture: a crop to the left half, not the whole frame.
+TEST_F(VideoConverter, ComposedFramesShowTheCroppedPicture)
+{
+    auto segment = clip();
+    ASSERT_TRUE(segment);
+    segment->ffmovie()->setCropRect(QRectF(0, 0, 160, 240));
+    const QString path = file("left-half.mp4");
+    auto converter = converterFor({segment}, path, mp4Format());
+    runToEnd(*converter);
+    ASSERT_FALSE(converter->isFailed()) << converter->lastError().toStdString();
+    ASSERT_EQ(converter->lastPictureMode(), LMVideoConverter::PictureMode::Composed);
+
+    QImage source;
+    ASSERT_TRUE(ffmpegFrameAt(MediaFixtures::shared().h264AacMp4(3), 2.0, &source));
+    const QImage written = frameOf(path, 2.0);
+    ASSERT_EQ(written.size(), QSize(320, 240));
+    // The crop keeps its aspect: the left half, centred between black bars.
+    QImage leftHalf(320, 240, QImage::Format_RGBA8888);
+    leftHalf.fill(Qt::black);
+    {
+        QPainter painter(&leftHalf);
+        painter.drawImage(QPoint(80, 0), source.copy(0, 0, 160, 240));
+    }
+    const double toCrop = meanDifference(written, leftHalf);
+    const double toWhole = meanDifference(written, source);
+    EXPECT_LT(toCrop, 12.0);
+    EXPECT_LT(toCrop * 2, toWhole);
+}
+
+// Any edit the frame image would apply makes a clip edited; values within 0.001 of neutral do not.
+TEST_F(VideoConverter, EveryPictureEditCountsAsAnEdit)
+{
+    struct Row
+    {
+        const char *name;
+        std::function<void(LMFFMovie &)> edit;
+        bool unedited;
+    };
+    const std::vector<Row> rows = {
+        {"nothing", [](LMFFMovie &) {}, true},
+        {"saturation", [](LMFFMovie &m) { m.setSaturation(0.6f); }, false},
+        {"brightness", [](LMFFMovie &m) { m.setBrightness(0.4f); }, false},
+        {"contrast", [](LMFFMovie &m) { m.setContrast(0.3f); }, false},
+        {"hue", [](LMFFMovie &m) { m.setHue(0.52f); }, false},
+        {"sharpness", [](LMFFMovie &m) { m.setSharpness(0.7f); }, false},
+        {"colour within 0.001",
+         [](LMFFMovie &m) {
+             m.setSaturation(0.5005f);
+             m.setBrightness(0.4995f);
+             m.setContrast(0.2505f);
+             m.setHue(0.5005f);
+             m.setSharpness(0.5005f);
+         },
+         true},
+        {"effect", [](LMFFMovie &m) { m.setEffectName(QStringLiteral("Black White")); }, false},
+        {"rotation", [](LMFFMovie &m) { m.setRotate(90); }, false},
+        {"hflip", [](LMFFMovie &m) { m.setHflip(true); }, false},
+        {"vflip", [](LMFFMovie &m) { m.setVflip(true); }, false},
+        {"watermark",
+         [](LMFFMovie &m) {
+             QImage mark(16, 16, QImage::Format_RGBA8888);
+             mark.fill(Qt::white);
+             m.setWatermark(Reelsmith::imaging::Image::fromQImage(mark));
+         },
+         false},
+        {"crop", [](LMFFMovie &m) { m.setCropRect(QRectF(0, 0, 160, 120)); }, false},
+        {"letterboxing zoom",
+         [](LMFFMovie &m) { m.setZoomType(LMSegmentMovie::kZoom16x9); },
+         false},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
+        auto segment = clip(1);
+        ASSERT_TRUE(segment);
+        row.edit(*segment->ffmovie());
+        auto converter = converterFor({segment}, file("unused.mp4"), mp4Format());
+        EXPECT_EQ(converter->isNoneEditWithMovie(*segment), row.unedited);
+    }
+}
+
+// A flipped clip cannot be copied: its pictures are composed and encoded, and its sound with them.
+TEST_F(VideoConverter, FlippedClipEncodesBothStreams)
+{
+    auto segment = clip();
+    ASSERT_TRUE(segment);
+    segment->ffmovie()->setVflip(true);
+    const QString path = file("flipped.mp4");
+    auto converter = converterFor({segment}, path, mp4Format());
+    converter->updateConverterSpeedFast(true, true);
+    runToEnd(*converter);
+    ASSERT_FALSE(converter->isFailed()) << converter->lastError().toStdString();
+    EXPECT_EQ(converter->lastPictureMode(), LMVideoConverter::PictureMode::Composed);
+    EXPECT_FALSE(converter->skipDecodeImage());
+    EXPECT_FALSE(converter->skipDecodeAudio());
+    const QString source = MediaFixtures::shared().h264AacMp4(3);
+    for (const char *kind : {"v", "a"}) {
+        SCOPED_TRACE(kind);
+        const PacketList in = packetsOf(source, kind);
+        const PacketList out = packetsOf(path, kind);
+        ASSERT_FALSE(out.hashes.isEmpty());
+        EXPECT_NE(out.hashes.first(), in.hashes.first());
+    }
+    QImage upright;
+    ASSERT_TRUE(ffmpegFrameAt(source, 2.0, &upright));
+    const QImage flipped = upright.mirrored(false, true);
+    const QImage written = frameOf(path, 2.0);
+    EXPECT_LT(meanDifference(written, flipped) * 2, meanDifference(written, upright));
+}
+
+// A clip whose only edit is an effect is written with it.
+TEST_F(VideoConverter, EffectOnlyClipIsWrittenWithTheEffect)
+{
+    auto segment = clip();
+    ASSERT_TRUE(segment);
+    segment->ffmovie()->setEffectName(QStringLiteral("Black White"));
+    const QString path = file("grey.dvd");
+    auto converter = converterFor({segment}, path, dvdFormat());
+    runToEnd(*converter);
+    ASSERT_FALSE(converter->isFailed()) << converter->lastError().toStdString();
+    EXPECT_EQ(converter->lastPictureMode(), LMVideoConverter::PictureMode::Composed);
+    QImage source;
+    ASSERT_TRUE(ffmpegFrameAt(MediaFixtures::shared().h264AacMp4(3), 2.0, &source));
+    ASSERT_GT(meanColourfulness(source), 30.0);
+    EXPECT_LT(meanColourfulness(frameOf(path, 2.0)), 6.0);
+}
+
+// A clip filmed turned is written upright, as players show it, not stretched into the turned frame.
+TEST_F(VideoConverter, TurnedClipIsWrittenUpright)
+{
+    const QString source = MediaFixtures::shared().rotatedMp4(90);
+    ASSERT_FALSE(source.isEmpty()) << MediaFixtures::shared().lastError().toStdString();
+    auto segment = LMSegmentMovie::movieWithPath(source);
+    ASSERT_TRUE(segment);
+    LMFFMovieFileOutputFormat format = mp4Format();
+    format.width = 120;
+    format.height = 160;
+    const QString path = file("upright.mp4");
+    auto converter = converterFor({segment}, path, format);
+    runToEnd(*converter);
+    ASSERT_FALSE(converter->isFailed()) << converter->lastError().toStdString();
+    EXPECT_EQ(converter->lastPictureMode(), LMVideoConverter::PictureMode::Composed);
+
+    QImage upright; // the ffmpeg program turns the picture as its display matrix says
+    ASSERT_TRUE(ffmpegFrameAt(source, 0.5, &upright));
+    ASSERT_EQ(upright.size(), QSize(120, 160));
+    const QImage written = frameOf(path, 0.5);
+    EXPECT_LT(meanDifference(written, upright) * 2,
+              meanDifference(written, upright.mirrored(true, true)));
 }
 
 TEST_F(VideoConverter, TrimmedSegmentsWithFadesAreJoined)

@@ -1,16 +1,22 @@
 #include "app/production/SegmentsMovie.h"
 
 #include "Reelsmith/frames/LMMovieImage.h"
+#include "Reelsmith/imaging/Renderer.h"
 #include "Reelsmith/movie/LMFFMovie.h"
 
 namespace {
 
-// The strip's picture of a decoded frame.
-// TODO: answer the frame with its edits (currentEffectImage) once the frame images compose them;
-// until then the plain frame.
+// The strip's picture of a decoded frame: the frame with its edits, at the clip's output size, as
+// a straight-alpha RGBA image. Null without a frame.
 QImage stripPicture(const LMMovieImage &frame)
 {
-    return frame.currentCIImage();
+    const Reelsmith::imaging::Image edited = frame.currentEffectImage();
+    const QSizeF size = frame.outputSize();
+    if (edited.isNull() || size.width() < 1 || size.height() < 1)
+        return QImage();
+    return Reelsmith::imaging::renderToImage(
+               edited, QRect(0, 0, qRound(size.width()), qRound(size.height())))
+        .convertToFormat(QImage::Format_RGBA8888);
 }
 
 // Title records make their strips through the records' interface.

@@ -423,6 +423,22 @@ TEST_F(TitleRecords, TheStripPlaysItsClipsInTurnAndSeeksOnlyWhenItMustLeaveTheCl
     EXPECT_TRUE(empty.ciImageAtTime(kSecond).isNull());
 }
 
+TEST_F(TitleRecords, TheStripShowsEachClipWithItsEdits)
+{
+    auto red = VCMovie::movieWithSource(
+        LMMediaSource::mediaWithPath(ClipFixtures::shared().colour("red", 2)));
+    ASSERT_TRUE(red);
+    red->setTrimStop(2 * kSecond);
+    red->movie()->setEffectName(QStringLiteral("Color Invert"));
+    SegmentsMovie strip(VCMovieList{red});
+    const QImage picture = strip.ciImageAtTime(100000);
+    ASSERT_FALSE(picture.isNull());
+    const QColor inverted = picture.pixelColor(80, 60);
+    EXPECT_LT(inverted.red(), 60);
+    EXPECT_GT(inverted.green(), 200);
+    EXPECT_GT(inverted.blue(), 200);
+}
+
 class ItemPictures : public TitleRecords
 {
 protected:

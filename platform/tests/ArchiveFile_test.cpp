@@ -176,8 +176,9 @@ TEST(ArchiveFile, FilesThatCannotBeArchivesAreRefusedBeforeReading)
         QFile out(path);
         ASSERT_TRUE(out.open(QIODevice::WriteOnly | QIODevice::Truncate));
         out.write(row.header);
-        if (row.size > 0)
+        if (row.size > 0) {
             ASSERT_TRUE(out.resize(row.size));
+        }
         out.close();
         QByteArray data;
         QString error;

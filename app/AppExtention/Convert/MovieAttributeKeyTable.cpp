@@ -16,9 +16,58 @@ using Setter = std::function<bool(LMFFMovie &, const QVariant &)>;
 struct EngineKey
 {
     QString key;
-    Getter get; // null: unwired, the clip keeps the value
+    Getter get;
     Setter set;
 };
+
+// A row over a bool accessor pair of the movie.
+EngineKey boolKey(const char *key, bool (LMFFMovie::*get)() const, void (LMFFMovie::*set)(bool))
+{
+    return {QString::fromLatin1(key),
+            [get](const LMFFMovie &movie) { return QVariant((movie.*get)()); },
+            [set](LMFFMovie &movie, const QVariant &value) {
+                if (!value.canConvert<bool>())
+                    return false;
+                (movie.*set)(value.toBool());
+                return true;
+            }};
+}
+
+// A row over a float accessor pair of the movie.
+EngineKey floatKey(const char *key, float (LMFFMovie::*get)() const, void (LMFFMovie::*set)(float))
+{
+    return {QString::fromLatin1(key),
+            [get](const LMFFMovie &movie) { return QVariant((movie.*get)()); },
+            [set](LMFFMovie &movie, const QVariant &value) {
+                bool ok = false;
+                const float number = value.toFloat(&ok);
+                if (ok)
+                    (movie.*set)(number);
+                return ok;
+            }};
+}
+
+QVariant shadowOf(const LMFFMovie &movie)
+{
+    const auto shadow = movie.subtitleShadow();
+    if (!shadow)
+        return QVariant();
+    return shadowValue(shadow->color, shadow->blurRadius, shadow->offset);
+}
+
+bool setShadow(LMFFMovie &movie, const QVariant &value)
+{
+    if (!value.canConvert<QVariantMap>())
+        return false;
+    const QVariantMap map = value.toMap();
+    LMTextShadow shadow;
+    shadow.color = map.value(QStringLiteral("color")).value<QColor>();
+    shadow.blurRadius = map.value(QStringLiteral("blurRadius")).toDouble();
+    shadow.offset = QPointF(map.value(QStringLiteral("offsetX")).toDouble(),
+                            map.value(QStringLiteral("offsetY")).toDouble());
+    movie.setSubtitleShadow(shadow);
+    return true;
+}
 
 QVariant selectedStreams(const LMFFMovie &movie)
 {
@@ -47,20 +96,59 @@ bool setSelectedStreams(LMFFMovie &movie, const QVariant &value)
 const QList<EngineKey> &table()
 {
     static const QList<EngineKey> keys = {
-        {QStringLiteral("hflip"), {}, {}},
-        {QStringLiteral("vflip"), {}, {}},
-        {QStringLiteral("rotate"), {}, {}},
-        {QStringLiteral("saturation"), {}, {}},
-        {QStringLiteral("brightness"), {}, {}},
-        {QStringLiteral("contrast"), {}, {}},
-        {QStringLiteral("hue"), {}, {}},
-        {QStringLiteral("sharpness"), {}, {}},
-        {QStringLiteral("subtitleShadow"), {}, {}},
-        {QStringLiteral("subtitleFont"), {}, {}},
-        {QStringLiteral("subtitleColor"), {}, {}},
-        {QStringLiteral("subtitlePosition"), {}, {}},
-        {QStringLiteral("effectName"), {}, {}},
-        {QStringLiteral("zoomType"), {}, {}},
+        boolKey("hflip", &LMFFMovie::hflip, &LMFFMovie::setHflip),
+        boolKey("vflip", &LMFFMovie::vflip, &LMFFMovie::setVflip),
+        floatKey("rotate", &LMFFMovie::rotate, &LMFFMovie::setRotate),
+        floatKey("saturation", &LMFFMovie::saturation, &LMFFMovie::setSaturation),
+        floatKey("brightness", &LMFFMovie::brightness, &LMFFMovie::setBrightness),
+        floatKey("contrast", &LMFFMovie::contrast, &LMFFMovie::setContrast),
+        floatKey("hue", &LMFFMovie::hue, &LMFFMovie::setHue),
+        floatKey("sharpness", &LMFFMovie::sharpness, &LMFFMovie::setSharpness),
+        {QStringLiteral("subtitleShadow"), shadowOf, setShadow},
+        {QStringLiteral("subtitleFont"),
+         [](const LMFFMovie &movie) {
+             const auto font = movie.subtitleFont();
+             return font ? QVariant(*font) : QVariant();
+         },
+         [](LMFFMovie &movie, const QVariant &value) {
+             if (!value.canConvert<QFont>())
+                 return false;
+             movie.setSubtitleFont(value.value<QFont>());
+             return true;
+         }},
+        {QStringLiteral("subtitleColor"),
+         [](const LMFFMovie &movie) {
+             const QColor color = movie.subtitleColor();
+             return color.isValid() ? QVariant(color) : QVariant();
+         },
+         [](LMFFMovie &movie, const QVariant &value) {
+             const QColor color = value.value<QColor>();
+             if (!color.isValid())
+                 return false;
+             movie.setSubtitleColor(color);
+             return true;
+         }},
+        floatKey("subtitlePosition", &LMFFMovie::subtitlePosition, &LMFFMovie::setSubtitlePosition),
+        {QStringLiteral("effectName"),
+         [](const LMFFMovie &movie) {
+             const QString name = movie.effectName();
+             return name.isEmpty() ? QVariant() : QVariant(name);
+         },
+         [](LMFFMovie &movie, const QVariant &value) {
+             if (!value.canConvert<QString>())
+                 return false;
+             movie.setEffectName(value.toString());
+             return true;
+         }},
+        {QStringLiteral("zoomType"),
+         [](const LMFFMovie &movie) { return QVariant(movie.zoomType()); },
+         [](LMFFMovie &movie, const QVariant &value) {
+             bool ok = false;
+             const int zoom = value.toInt(&ok);
+             if (ok)
+                 movie.setZoomType(zoom);
+             return ok;
+         }},
         {QStringLiteral("cropRectString"),
          [](const LMFFMovie &movie) { return QVariant(movie.cropRectString()); },
          [](LMFFMovie &movie, const QVariant &value) {
@@ -94,22 +182,6 @@ const EngineKey *find(const QString &key)
             return &row;
     }
     return nullptr;
-}
-
-// What the engine movie answers for an unwired key that was never set: its neutral value.
-QVariant unwiredDefault(const VCMovie &clip, const QString &key)
-{
-    if (key == u"hflip" || key == u"vflip")
-        return false;
-    if (key == u"rotate")
-        return float(clip.rotation());
-    if (key == u"saturation" || key == u"brightness" || key == u"hue" || key == u"sharpness")
-        return 0.5f;
-    if (key == u"contrast")
-        return 0.25f;
-    if (key == u"zoomType")
-        return clip.zoomType() != 0 ? clip.zoomType() : LMSegmentMovie::kZoomDefault;
-    return QVariant();
 }
 
 } // namespace
@@ -148,20 +220,10 @@ QStringList clipKeys()
             QStringLiteral("subtitleShadowOffsetY")};
 }
 
-QStringList unwiredEngineKeys()
-{
-    QStringList keys;
-    for (const EngineKey &row : table()) {
-        if (!row.get)
-            keys.append(row.key);
-    }
-    return keys;
-}
-
 bool isWired(const QString &key)
 {
     const EngineKey *row = find(key);
-    return row && row->get;
+    return row && row->get && row->set;
 }
 
 QVariant engineValue(const VCMovie &clip, const QString &key)
@@ -170,10 +232,7 @@ QVariant engineValue(const VCMovie &clip, const QString &key)
     const EngineKey *row = find(key);
     if (!movie || !row)
         return QVariant();
-    if (row->get)
-        return row->get(*movie);
-    const QVariant kept = clip.unwiredEngineValue(key);
-    return kept.isValid() ? kept : unwiredDefault(clip, key);
+    return row->get(*movie);
 }
 
 bool setEngineValue(VCMovie &clip, const QString &key, const QVariant &value)
@@ -184,10 +243,7 @@ bool setEngineValue(VCMovie &clip, const QString &key, const QVariant &value)
         return false;
     if (!value.isValid() || value.isNull())
         return true;
-    if (row->set)
-        return row->set(*movie, value);
-    clip.setUnwiredEngineValue(key, value);
-    return true;
+    return row->set(*movie, value);
 }
 
 QVariantMap shadowValue(const QColor &color, double blurRadius, QPointF offset)

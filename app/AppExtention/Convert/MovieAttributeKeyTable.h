@@ -5,10 +5,8 @@
 // its own) through an accessor pair of this table; and the 22 clip keys, which are the edited
 // clip's own Q_PROPERTYs.
 //
-// The seam: keys whose accessor the engine movie does not offer yet are "unwired"; their values
-// are kept by the clip (VCMovie::unwiredEngineValues) with the engine's neutral defaults, so a
-// save and a load carry them unchanged. Wiring one means giving its row a getter and a setter in
-// MovieAttributeKeyTable.cpp; nothing else changes. The thread that owns the clip calls these.
+// Each key's value lives on the engine movie only (pieces cut from a clip share it), so a save
+// and a load carry exactly what the movie draws. The thread that owns the clip calls these.
 
 #include <QColor>
 #include <QPointF>
@@ -25,8 +23,7 @@ namespace MovieAttributeKeyTable {
 QStringList engineKeys();
 // "trimStart" ... "subtitleShadowOffsetY", the 22 clip keys in their stored order.
 QStringList clipKeys();
-// The engine keys whose value the clip keeps until the engine movie offers an accessor.
-QStringList unwiredEngineKeys();
+// True for an engine key (each has its accessor pair on the engine movie).
 bool isWired(const QString &key);
 
 // The value of an engine key for clip's movie; invalid (nil) without a movie, for an unknown key

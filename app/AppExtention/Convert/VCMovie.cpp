@@ -233,8 +233,9 @@ void VCMovie::setVideoOutputSize(const QSizeF &size)
     if (const auto engine = movie())
         engine->setOutputVideoSize(size);
     m_watermarkCacheImage = QImage();
-    std::lock_guard guard(m_engineSeam->lock);
-    m_engineSeam->watermark = LMPlacedImage();
+    // The watermark was placed for the old size.
+    if (const auto engine = movie())
+        engine->setWatermark(Reelsmith::imaging::Image());
 }
 
 QRectF VCMovie::maxWatermarkRect() const
@@ -388,11 +389,14 @@ LMPlacedImage VCMovie::watermark()
 
 void VCMovie::updateMovieWatermarkImageHelper()
 {
-    if (!movie())
+    const auto engine = movie();
+    if (!engine)
         return;
     const LMPlacedImage placed = watermark();
+    engine->setWatermark(placed.isNull() ? Reelsmith::imaging::Image()
+                                         : Reelsmith::imaging::Image::fromQImage(placed.image)
+                                               .translated(placed.origin.x(), placed.origin.y()));
     std::lock_guard guard(m_engineSeam->lock);
-    m_engineSeam->watermark = placed;
     ++m_engineSeam->handOvers;
 }
 
@@ -422,21 +426,17 @@ void VCMovie::updateMovieWatermarkImage()
 
 void VCMovie::updateMovieWatermarkImageIfNeeded()
 {
-    if (!movie() || !m_enableWatermark)
+    const auto engine = movie();
+    if (!engine || !m_enableWatermark)
         return;
-    bool hasOne = false;
-    {
-        std::lock_guard guard(m_engineSeam->lock);
-        hasOne = !m_engineSeam->watermark.isNull();
-    }
-    if (!hasOne)
+    if (engine->watermark().isNull())
         updateMovieWatermarkImageHelper();
 }
 
-LMPlacedImage VCMovie::movieWatermark() const
+Reelsmith::imaging::Image VCMovie::movieWatermark() const
 {
-    std::lock_guard guard(m_engineSeam->lock);
-    return m_engineSeam->watermark;
+    const auto engine = movie();
+    return engine ? engine->watermark() : Reelsmith::imaging::Image();
 }
 
 int VCMovie::watermarkHandOverCount() const
@@ -489,24 +489,4 @@ void VCMovie::resetSubtitleShadow()
                 m_subtitleShadowWidth,
                 QPointF(m_subtitleShadowOffsetX, m_subtitleShadowOffsetY)));
     }
-}
-
-// --- The seam ----------------------------------------------------------------------------------
-
-QVariantMap VCMovie::unwiredEngineValues() const
-{
-    std::lock_guard guard(m_engineSeam->lock);
-    return m_engineSeam->values;
-}
-
-QVariant VCMovie::unwiredEngineValue(const QString &key) const
-{
-    std::lock_guard guard(m_engineSeam->lock);
-    return m_engineSeam->values.value(key);
-}
-
-void VCMovie::setUnwiredEngineValue(const QString &key, const QVariant &value)
-{
-    std::lock_guard guard(m_engineSeam->lock);
-    m_engineSeam->values.insert(key, value);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Reelsmith/imaging/Image.h"
 #include "Reelsmith/media/LMPlacedImage.h"
 #include "Reelsmith/segment/LMSegmentMovie.h"
 #include "app/AppExtention/Convert/MovieTrimItem.h"
@@ -173,10 +174,9 @@ public:
     void updateMovieWatermarkImage();
     // The hand-over at once when the watermark is enabled and the movie has none yet.
     void updateMovieWatermarkImageIfNeeded();
-    // The watermark last handed to the engine movie.
-    // TODO: the engine movie does not carry a watermark yet; until it does, the hand-over keeps
-    // it here and the frame composition reads it from the clip.
-    LMPlacedImage movieWatermark() const;
+    // The watermark last handed to the engine movie (its own, in output coordinates); null
+    // without one or without a movie.
+    Reelsmith::imaging::Image movieWatermark() const;
     // How many hand-overs have run (the deferral's tests count them).
     int watermarkHandOverCount() const;
 
@@ -205,24 +205,15 @@ public:
     // The five shadow properties back to their initial values; the movie gets that shadow.
     void resetSubtitleShadow();
 
-    // --- Engine values the key table keeps for the movie ----------------------------------------
-    // TODO: the engine movie does not carry these values yet (see MovieAttributeKeyTable); until
-    // it does, the clip keeps them so that a save and a load still carry them.
-    QVariantMap unwiredEngineValues() const;
-    QVariant unwiredEngineValue(const QString &key) const;
-    void setUnwiredEngineValue(const QString &key, const QVariant &value);
-
 private:
     // The text watermark's attributed form: its font and colour, "" for a nil text.
     QString watermarkDrawnText() const;
     struct HandOverTimer;
-    // What the clip keeps on behalf of its engine movie; shared with the pieces cut from it, as
-    // the movie itself is.
+    // The count of watermark hand-overs; shared with the pieces cut from the clip, as the movie
+    // itself is.
     struct EngineSeam
     {
         mutable std::mutex lock;
-        LMPlacedImage watermark;
-        QVariantMap values;
         int handOvers = 0;
     };
 

@@ -41,7 +41,7 @@ bool CustomDigitFomatter::isPartialStringValid(const QString &proposedText,
     return true;
 }
 
-QValidator::State CustomDigitFomatter::validate(QString &input, int &pos) const
+QValidator::State CustomDigitFomatter::validate(QString &input, int & /*pos*/) const
 {
     // QValidator sees only the result of an edit, so the whole text is checked: a field that
     // only ever accepted digits still holds only digits after any accepted edit.
