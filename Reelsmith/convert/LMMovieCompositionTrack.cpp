@@ -2,12 +2,20 @@
 
 #include "Reelsmith/detail/FFmpegHelpers.h"
 #include "Reelsmith/media/LMMediaSource.h"
+#include "platform/ClassRegistry.h"
 
 #include <QList>
 
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
+}
+
+DW_REGISTER_CLASS(LMMovieCompositionTrack)
+
+QStringList LMMovieCompositionTrack::allCoderKeys() const
+{
+    return {QStringLiteral("path"), QStringLiteral("position"), QStringLiteral("rate")};
 }
 
 std::shared_ptr<LMMovieCompositionTrack> LMMovieCompositionTrack::makeTrack()

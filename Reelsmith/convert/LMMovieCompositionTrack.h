@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/KeyedObject.h"
+
 #include <QList>
 #include <QString>
 #include <memory>
@@ -14,11 +16,20 @@ class LMMediaSource;
  * it starts on the output (seconds), and its output stream once an export maps it. It reads its
  * stream's packets straight from the source's demuxer, so each track holds a source of its own.
  *
+ * Archived under "path", "position" and "rate"; unarchiving the path makes a new source.
+ *
  * Used by one thread at a time (the exporting thread).
  */
-class LMMovieCompositionTrack
+class LMMovieCompositionTrack : public platform::KeyedObject
 {
+    Q_OBJECT
+    Q_PROPERTY(QString path READ path WRITE setPath)
+    Q_PROPERTY(double position MEMBER position)
+    Q_PROPERTY(double rate MEMBER rate)
 public:
+    Q_INVOKABLE LMMovieCompositionTrack() = default;
+    QStringList allCoderKeys() const override;
+
     /** A track with position 0 and rate 1.0 and no source. */
     static std::shared_ptr<LMMovieCompositionTrack> makeTrack();
     /** One track per stream of the file (track 0, 1, ...), each over its own source; empty when the

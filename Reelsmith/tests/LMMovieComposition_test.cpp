@@ -1,4 +1,6 @@
 #include "Reelsmith/convert/LMMovieComposition.h"
+#include "platform/KeyedArchiver.h"
+#include "platform/KeyedUnarchiver.h"
 #include "testsupport/AudioFixtures.h"
 #include "testsupport/MediaFixtures.h"
 #include "testsupport/ProbeFixtures.h"
@@ -38,6 +40,34 @@ TEST(MovieComposition, PlacesFilesOnTheTimelineAndEndsAtTheLaterEnd)
     EXPECT_EQ(moved.value("tags").toObject().value("language").toString(), "fra");
     EXPECT_NEAR(moved.value("start_time").toString().toDouble(), 5.0, 0.05);
     EXPECT_NEAR(probe.value("format").toObject().value("duration").toString().toDouble(), 7.0, 0.1);
+}
+
+TEST(MovieComposition, TrackArchivesItsPathPositionAndRateAndReopensTheFile)
+{
+    const QString clip = MediaFixtures::shared().h264AacMp4(3);
+    ASSERT_FALSE(clip.isEmpty());
+    auto track = LMMovieCompositionTrack::makeTrack();
+    track->setPath(clip);
+    track->position = 2.5;
+    track->rate = 0.5;
+    track->track = 1; // not archived: the export maps streams anew
+
+    QString error;
+    const QByteArray data = platform::KeyedArchiver::archivedData(
+        QVariant::fromValue(std::static_pointer_cast<QObject>(track)), &error);
+    ASSERT_FALSE(data.isEmpty()) << error.toStdString();
+    const auto back = std::dynamic_pointer_cast<LMMovieCompositionTrack>(
+        platform::KeyedUnarchiver::unarchive(data, &error).value<std::shared_ptr<QObject>>());
+    ASSERT_TRUE(back) << error.toStdString();
+    EXPECT_EQ(back->path(), clip);
+    EXPECT_EQ(back->position, 2.5);
+    EXPECT_EQ(back->rate, 0.5);
+    EXPECT_EQ(back->track, 0);
+    // Decoding the path made a source of the track's own, which opens the file.
+    ASSERT_TRUE(back->source());
+    EXPECT_NE(back->source(), track->source());
+    back->open();
+    EXPECT_NEAR(back->duration(), 3.0, 0.1);
 }
 
 TEST(MovieComposition, FailedSetUpWritesNothing)
