@@ -1,7 +1,7 @@
 #include "Reelsmith/joiner/StreamCopyJoin.h"
 
 #include "Reelsmith/detail/FFmpegHelpers.h"
-#include "Reelsmith/detail/LMCodecLock.h"
+#include "Reelsmith/joiner/JoinInput.h"
 #include "Reelsmith/joiner/VideoJoiner.h"
 
 #include <QFile>
@@ -15,15 +15,11 @@ extern "C" {
 }
 
 using Reelsmith::detail::ffmpegErrorText;
+using Reelsmith::detail::JoinInput;
 using Reelsmith::detail::kEngineTimeBase;
+using Reelsmith::detail::openJoinInput;
 
 namespace {
-
-struct InputCloser
-{
-    void operator()(AVFormatContext *context) const { avformat_close_input(&context); }
-};
-using Input = std::unique_ptr<AVFormatContext, InputCloser>;
 
 struct OutputCloser
 {
@@ -46,27 +42,6 @@ bool isCopied(const AVStream *stream)
     const AVMediaType type = stream->codecpar->codec_type;
     return (type == AVMEDIA_TYPE_VIDEO || type == AVMEDIA_TYPE_AUDIO)
            && !(stream->disposition & AV_DISPOSITION_ATTACHED_PIC);
-}
-
-Input openInput(const QString &path, QString *error)
-{
-    AVFormatContext *context = nullptr;
-    int result
-        = avformat_open_input(&context, QFile::encodeName(path).constData(), nullptr, nullptr);
-    if (result < 0) {
-        *error = QStringLiteral("cannot open %1: %2").arg(path, ffmpegErrorText(result));
-        return nullptr;
-    }
-    Input input(context);
-    {
-        LMCodecLocker locked;
-        result = avformat_find_stream_info(context, nullptr);
-    }
-    if (result < 0) {
-        *error = QStringLiteral("cannot probe %1: %2").arg(path, ffmpegErrorText(result));
-        return nullptr;
-    }
-    return input;
 }
 
 // The copied streams of an input, in container order.
@@ -106,7 +81,7 @@ bool join(const VideoJoiner &joiner, QString *error)
         }
     }
 
-    Input first = openInput(tracks.first()->path, error);
+    JoinInput first = openJoinInput(tracks.first()->path, error);
     if (!first)
         return false;
     const std::vector<AVStream *> layout = copiedStreams(first.get());
@@ -150,7 +125,7 @@ bool join(const VideoJoiner &joiner, QString *error)
     std::vector<int64_t> lastDts(layout.size(), AV_NOPTS_VALUE);
     std::unique_ptr<AVPacket, PacketFree> packet(av_packet_alloc());
     for (int t = 0; t < tracks.size(); ++t) {
-        Input input = t == 0 ? std::move(first) : openInput(tracks[t]->path, error);
+        JoinInput input = t == 0 ? std::move(first) : openJoinInput(tracks[t]->path, error);
         if (!input)
             return false;
         const std::vector<AVStream *> streams = copiedStreams(input.get());

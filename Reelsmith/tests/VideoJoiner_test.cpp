@@ -3,11 +3,14 @@
 #include "Reelsmith/joiner/VideoJoiner.h"
 #include "platform/KeyedArchiver.h"
 #include "testsupport/MediaFixtures.h"
+#include "testsupport/ProbeFixtures.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonObject>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -100,6 +103,56 @@ TEST(VideoJoiner, ReelhandJoinsClipsAtTheirPositions)
     EXPECT_TRUE(leftoverArchives().isEmpty());
 }
 
+TEST(VideoJoiner, ReelhandEncodesWhatItCannotCopy)
+{
+    const QString clip = MediaFixtures::shared().h264AacMp4(2);
+    const QString wav = MediaFixtures::shared().audioOnlyWav(); // 2 s, no picture
+    const QString small = MediaFixtures::shared().wide169();    // 1 s, 320x180, no sound
+    ASSERT_FALSE(clip.isEmpty() || wav.isEmpty() || small.isEmpty());
+    struct Row
+    {
+        const char *name;
+        QString second;
+        double position;
+        double rate;
+        double duration;
+    };
+    const Row rows[] = {
+        {"twice as fast lasts half as long", clip, 2.0, 2.0, 3.0},
+        {"half as fast lasts twice as long", clip, 2.0, 0.5, 6.0},
+        // A rate under atempo's lowest factor takes a chain of them.
+        {"a quarter as fast", clip, 2.0, 0.25, 10.0},
+        {"sound only: the picture goes black", wav, 2.0, 1.0, 4.0},
+        {"another size, no sound: silence", small, 2.0, 1.0, 3.0},
+        {"a gap before the second track", clip, 3.0, 2.0, 4.0},
+        {"what overlaps the track before is cut", clip, 1.0, 2.0, 2.0},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
+        QTemporaryDir dir;
+        VideoJoiner joiner;
+        joiner.path = dir.filePath(QStringLiteral("joined.mp4"));
+        joiner.join(clip, 0.0, 1.0);
+        joiner.join(row.second, row.position, row.rate);
+        ASSERT_TRUE(joiner.exportMovie());
+        EXPECT_NEAR(probedDuration(joiner.path), row.duration, 0.1);
+        const QJsonArray streams
+            = fixtures::ffprobeStreamsAndFormat(joiner.path).value("streams").toArray();
+        ASSERT_EQ(streams.size(), 2);
+        for (const auto &value : streams) {
+            const QJsonObject stream = value.toObject();
+            EXPECT_NEAR(stream.value("duration").toString().toDouble(), row.duration, 0.1)
+                << stream.value("codec_type").toString().toStdString();
+            if (stream.value("codec_type").toString() == u"video") {
+                // The first track sets the picture.
+                EXPECT_EQ(stream.value("width").toInt(), 320);
+                EXPECT_EQ(stream.value("height").toInt(), 240);
+            }
+        }
+        EXPECT_TRUE(leftoverArchives().isEmpty());
+    }
+}
+
 TEST(VideoJoiner, ReelhandRefusesWhatItCannotJoin)
 {
     const QString clip = MediaFixtures::shared().h264AacMp4(2);
@@ -111,9 +164,10 @@ TEST(VideoJoiner, ReelhandRefusesWhatItCannotJoin)
         double rate;
     };
     const Row rows[] = {
-        {"a rate needs re-encoding", clip, 2.0},
-        {"different streams", MediaFixtures::shared().audioOnlyWav(), 1.0},
         {"missing input", QStringLiteral("/nonexistent.mp4"), 1.0},
+        {"missing input to encode", QStringLiteral("/nonexistent.mp4"), 2.0},
+        {"a rate of 0", clip, 0.0},
+        {"a negative rate", clip, -1.0},
     };
     for (const Row &row : rows) {
         SCOPED_TRACE(row.name);
