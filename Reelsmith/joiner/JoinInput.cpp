@@ -2,8 +2,10 @@
 
 #include "Reelsmith/detail/FFmpegHelpers.h"
 #include "Reelsmith/detail/LMCodecLock.h"
+#include "Reelsmith/joiner/VideoJoiner.h"
 
 #include <QFile>
+#include <algorithm>
 
 namespace Reelsmith::detail {
 
@@ -26,6 +28,28 @@ JoinInput openJoinInput(const QString &path, QString *error)
         return nullptr;
     }
     return input;
+}
+
+VideoJoinerItemList tracksByPosition(const VideoJoiner &joiner)
+{
+    VideoJoinerItemList tracks = joiner.tracks;
+    std::stable_sort(tracks.begin(), tracks.end(), [](const auto &a, const auto &b) {
+        return a->position < b->position;
+    });
+    return tracks;
+}
+
+bool runJoin(const VideoJoiner &joiner,
+             const std::function<bool(const VideoJoiner &, QString *)> &join,
+             QString *error)
+{
+    QString reason;
+    if (join(joiner, &reason))
+        return true;
+    QFile::remove(joiner.path);
+    if (error)
+        *error = reason;
+    return false;
 }
 
 } // namespace Reelsmith::detail

@@ -310,6 +310,8 @@ private:
     double videoSeconds() const { return double(m_frames) / av_q2d(m_fps); }
     double audioSeconds() const { return double(m_samples) / kSampleRate; }
     void padTo(double seconds);
+    void blackTo(int64_t frame);
+    void silenceTo(int64_t sample);
     void writeVideo(const AVFrame *frame, int64_t trackStart);
     void writeAudio(const AVFrame *frame, int64_t trackStart);
 
@@ -323,19 +325,25 @@ private:
 
 void Joiner::padTo(double seconds)
 {
-    if (m_video) {
-        const auto target = int64_t(std::llround(seconds * av_q2d(m_fps)));
-        for (; m_frames < target; ++m_frames)
-            m_output.writeEmptyVideoFrame();
-    }
-    if (m_audio) {
-        const auto target = int64_t(std::llround(seconds * kSampleRate));
-        static const std::vector<float> silence(size_t(1024 * kChannels), 0.0f);
-        while (m_samples < target) {
-            const int n = int(std::min<int64_t>(1024, target - m_samples));
-            m_output.writeSample(reinterpret_cast<const uint8_t *>(silence.data()), n);
-            m_samples += n;
-        }
+    if (m_video)
+        blackTo(int64_t(std::llround(seconds * av_q2d(m_fps))));
+    if (m_audio)
+        silenceTo(int64_t(std::llround(seconds * kSampleRate)));
+}
+
+void Joiner::blackTo(int64_t frame)
+{
+    for (; m_frames < frame; ++m_frames)
+        m_output.writeEmptyVideoFrame();
+}
+
+void Joiner::silenceTo(int64_t sample)
+{
+    static const std::vector<float> silence(size_t(1024 * kChannels), 0.0f);
+    while (m_samples < sample) {
+        const int n = int(std::min<int64_t>(1024, sample - m_samples));
+        m_output.writeSample(reinterpret_cast<const uint8_t *>(silence.data()), n);
+        m_samples += n;
     }
 }
 
@@ -345,8 +353,7 @@ void Joiner::writeVideo(const AVFrame *frame, int64_t trackStart)
     const int64_t at = trackStart + frame->pts;
     if (at < m_frames)
         return; // under the end of the track before
-    for (; m_frames < at; ++m_frames)
-        m_output.writeEmptyVideoFrame();
+    blackTo(at);
     m_output.writeVideoFrame(frame);
     ++m_frames;
 }
@@ -354,18 +361,10 @@ void Joiner::writeVideo(const AVFrame *frame, int64_t trackStart)
 void Joiner::writeAudio(const AVFrame *frame, int64_t trackStart)
 {
     const int64_t at = trackStart + frame->pts;
-    int64_t skip = std::max<int64_t>(0, m_samples - at);
+    const int64_t skip = std::max<int64_t>(0, m_samples - at);
     if (skip >= frame->nb_samples)
         return;
-    if (at > m_samples) {
-        const int64_t gapEnd = at;
-        static const std::vector<float> silence(size_t(1024 * kChannels), 0.0f);
-        while (m_samples < gapEnd) {
-            const int n = int(std::min<int64_t>(1024, gapEnd - m_samples));
-            m_output.writeSample(reinterpret_cast<const uint8_t *>(silence.data()), n);
-            m_samples += n;
-        }
-    }
+    silenceTo(at);
     const auto *samples = reinterpret_cast<const float *>(frame->data[0]) + skip * kChannels;
     const int count = int(frame->nb_samples - skip);
     m_output.writeSample(reinterpret_cast<const uint8_t *>(samples), count);
@@ -437,10 +436,7 @@ bool Joiner::joinTrack(const VideoJoinerItem &track, QString *error)
 
 bool join(const VideoJoiner &joiner, QString *error)
 {
-    VideoJoinerItemList tracks = joiner.tracks;
-    std::stable_sort(tracks.begin(), tracks.end(), [](const auto &a, const auto &b) {
-        return a->position < b->position;
-    });
+    const VideoJoinerItemList tracks = tracksByPosition(joiner);
     if (tracks.isEmpty()) {
         *error = QStringLiteral("no tracks to join");
         return false;
@@ -505,12 +501,7 @@ namespace Reelsmith::detail {
 
 bool joinByReencoding(const VideoJoiner &joiner, QString *error)
 {
-    QString ignored;
-    QString *why = error ? error : &ignored;
-    if (join(joiner, why))
-        return true;
-    QFile::remove(joiner.path);
-    return false;
+    return runJoin(joiner, join, error);
 }
 
 } // namespace Reelsmith::detail

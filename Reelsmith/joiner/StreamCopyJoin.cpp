@@ -18,6 +18,8 @@ using Reelsmith::detail::ffmpegErrorText;
 using Reelsmith::detail::JoinInput;
 using Reelsmith::detail::kEngineTimeBase;
 using Reelsmith::detail::openJoinInput;
+using Reelsmith::detail::runJoin;
+using Reelsmith::detail::tracksByPosition;
 
 namespace {
 
@@ -64,10 +66,7 @@ bool sameLayout(const AVCodecParameters *a, const AVCodecParameters *b)
 
 bool join(const VideoJoiner &joiner, QString *error)
 {
-    VideoJoinerItemList tracks = joiner.tracks;
-    std::stable_sort(tracks.begin(), tracks.end(), [](const auto &a, const auto &b) {
-        return a->position < b->position;
-    });
+    const VideoJoinerItemList tracks = tracksByPosition(joiner);
     if (tracks.isEmpty()) {
         *error = QStringLiteral("no tracks to join");
         return false;
@@ -193,14 +192,7 @@ namespace Reelsmith::detail {
 
 bool joinByStreamCopy(const VideoJoiner &joiner, QString *error)
 {
-    QString reason;
-    const bool joined = join(joiner, &reason);
-    if (!joined) {
-        QFile::remove(joiner.path);
-        if (error)
-            *error = reason;
-    }
-    return joined;
+    return runJoin(joiner, join, error);
 }
 
 } // namespace Reelsmith::detail
