@@ -48,21 +48,8 @@ AVIOContext *LMCustomSource::avio_context() const
 {
     if (m_ioContext)
         return m_ioContext;
-    auto *buffer = static_cast<unsigned char *>(av_malloc(buffer_size));
-    if (!buffer)
-        return nullptr;
-    m_ioContext = avio_alloc_context(buffer,
-                                     buffer_size,
-                                     0,
-                                     const_cast<LMCustomSource *>(this),
-                                     readPacketCallback,
-                                     nullptr,
-                                     seekCallback);
-    if (!m_ioContext) {
-        av_free(buffer);
-        return nullptr;
-    }
-    m_ioContext->max_packet_size = buffer_size;
+    m_ioContext = makeReadContext(
+        buffer_size, const_cast<LMCustomSource *>(this), readPacketCallback, seekCallback);
     return m_ioContext;
 }
 

@@ -188,21 +188,8 @@ AVIOContext *LMDVDSource::avio_context() const
         qCWarning(lcDvd) << "no title VOBs for" << name();
         return nullptr;
     }
-    auto *buffer = static_cast<unsigned char *>(av_malloc(kIOBufferSize));
-    if (!buffer)
-        return nullptr;
-    m_ioContext = avio_alloc_context(buffer,
-                                     kIOBufferSize,
-                                     0,
-                                     const_cast<LMDVDSource *>(this),
-                                     readPacketCallback,
-                                     nullptr,
-                                     seekCallback);
-    if (!m_ioContext) {
-        av_free(buffer);
-        return nullptr;
-    }
-    m_ioContext->max_packet_size = kIOBufferSize;
+    m_ioContext = makeReadContext(
+        kIOBufferSize, const_cast<LMDVDSource *>(this), readPacketCallback, seekCallback);
     return m_ioContext;
 }
 

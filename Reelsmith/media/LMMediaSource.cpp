@@ -36,6 +36,23 @@ LMMediaSource::LMMediaSource(const QString &path)
     Reelsmith::detail::ensureLibrarySetUp();
 }
 
+AVIOContext *LMMediaSource::makeReadContext(int bufferSize,
+                                            void *opaque,
+                                            int (*read)(void *, uint8_t *, int),
+                                            int64_t (*seek)(void *, int64_t, int))
+{
+    auto *buffer = static_cast<unsigned char *>(av_malloc(size_t(bufferSize)));
+    if (!buffer)
+        return nullptr;
+    AVIOContext *context = avio_alloc_context(buffer, bufferSize, 0, opaque, read, nullptr, seek);
+    if (!context) {
+        av_free(buffer);
+        return nullptr;
+    }
+    context->max_packet_size = bufferSize;
+    return context;
+}
+
 void LMMediaSource::closeDemuxer()
 {
     m_formatContext.reset();

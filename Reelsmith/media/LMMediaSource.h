@@ -146,6 +146,15 @@ protected:
      * destructor before freeing that context, which the demuxer still points into.
      */
     void closeDemuxer();
+    /**
+     * A read-only I/O context over opaque's callbacks with a buffer of bufferSize bytes, which is
+     * also the largest packet it hands the demuxer; null when out of memory. The caller frees it
+     * (buffer first) after closeDemuxer().
+     */
+    static AVIOContext *makeReadContext(int bufferSize,
+                                        void *opaque,
+                                        int (*read)(void *, uint8_t *, int),
+                                        int64_t (*seek)(void *, int64_t, int));
 
 private:
     mutable std::mutex m_pathLock;
