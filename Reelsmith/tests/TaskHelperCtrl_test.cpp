@@ -2,7 +2,6 @@
 #include "Reelsmith/helpers/TaskHelperCtrl.h"
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <gtest/gtest.h>
@@ -101,12 +100,11 @@ TEST(TaskHelperCtrl, PublishesAUserOnlySocketInThePrivateRoot)
 TEST(TaskHelperCtrl, TaskhandConnectsAndAnswers)
 {
     std::shared_ptr<TaskHelperCtrl> controller = TaskHelperCtrl::helper();
-    QElapsedTimer timer;
-    timer.start();
     controller->runHelper();
     ASSERT_TRUE(controller->isStarted());
-    ASSERT_TRUE(controller->waitForConnected(5000));
-    EXPECT_LT(timer.elapsed(), 5000);
+    // How fast it connects belongs to a benchmark, not here: a loaded test machine starting a
+    // sanitized helper can take longer than a person's machine ever would.
+    ASSERT_TRUE(controller->waitForConnected(60000));
     EXPECT_TRUE(controller->isConnected());
     EXPECT_FALSE(controller->isDisConnected());
 
