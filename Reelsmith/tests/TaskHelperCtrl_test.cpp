@@ -139,7 +139,7 @@ TEST(TaskHelperCtrl, ModeFlagsReachTheHelper)
     std::shared_ptr<TaskHelperCtrl> controller = TaskHelperCtrl::helper();
     controller->updateHelperApp(true, true);
     controller->runHelper();
-    ASSERT_TRUE(controller->waitForConnected(5000));
+    ASSERT_TRUE(controller->waitForConnected(60000));
     const QStringList arguments
         = controller->helperTaskName(QStringLiteral("arguments")).toStringList();
     ASSERT_EQ(arguments.size(), 4);
