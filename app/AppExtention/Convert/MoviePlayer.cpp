@@ -238,14 +238,11 @@ void MoviePlayer::updateCurrentImage()
             QCoreApplication *app = QCoreApplication::instance();
             if (!app)
                 return;
-            QMetaObject::invokeMethod(
-                app,
-                [weak] {
-                    const auto frame = weak.lock();
-                    if (frame && frame->player)
-                        frame->player->imageDidFlushInPlayer();
-                },
-                Qt::QueuedConnection);
+            platform::postToMainThread(app, [weak] {
+                const auto frame = weak.lock();
+                if (frame && frame->player)
+                    frame->player->imageDidFlushInPlayer();
+            });
         });
 }
 
