@@ -79,6 +79,8 @@ bool MoviePlayer::clipHasVideo() const
 {
     if (const auto decoder = clipDecoder())
         return decoder->hasVideo();
+    if (const auto clip = vcMovie())
+        return clip->hasVideo();
     const auto movie = ffmovie();
     return movie && movie->hasVideo();
 }
