@@ -13,9 +13,7 @@ SerialQueue::~SerialQueue()
 bool SerialQueue::isCurrent() const
 {
     std::lock_guard guard(m_lock);
-    // The worker's id, not the thread object: shutdown takes the thread object away before the
-    // worker has drained what was queued, and that work still runs on the queue.
-    return m_workerId != std::thread::id() && std::this_thread::get_id() == m_workerId;
+    return m_worker.joinable() && std::this_thread::get_id() == m_workerId;
 }
 
 void SerialQueue::assertCurrent() const
@@ -108,8 +106,6 @@ void SerialQueue::shutdown()
     }
     if (worker.joinable())
         worker.join();
-    std::lock_guard guard(m_lock);
-    m_workerId = std::thread::id();
 }
 
 } // namespace Reelsmith::detail

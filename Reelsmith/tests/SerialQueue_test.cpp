@@ -102,36 +102,6 @@ TEST(SerialQueue, ShutdownRunsWhatIsQueuedAndRefusesMore)
     EXPECT_EQ(ran.load(), 10);
 }
 
-TEST(SerialQueue, WorkDrainedByShutdownStillRunsOnTheQueue)
-{
-    // A movie destroyed with seeks still queued drains them in its destructor; they check that
-    // they run on the queue and must find that they do.
-    std::atomic<int> onQueue{0};
-    std::atomic<int> ran{0};
-    {
-        SerialQueue queue;
-        std::promise<void> release;
-        std::shared_future<void> released = release.get_future().share();
-        queue.post([released] { released.wait(); });
-        for (int i = 0; i < 5; ++i) {
-            queue.post([&] {
-                ++ran;
-                if (queue.isCurrent())
-                    ++onQueue;
-            });
-        }
-        std::thread releaser([&] {
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
-            release.set_value();
-        });
-        queue.shutdown();
-        releaser.join();
-        EXPECT_FALSE(queue.isCurrent());
-    }
-    EXPECT_EQ(ran.load(), 5);
-    EXPECT_EQ(onQueue.load(), 5);
-}
-
 TEST(SerialQueue, AThrowingOperationDoesNotStopTheQueue)
 {
     SerialQueue queue;
