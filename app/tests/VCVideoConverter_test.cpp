@@ -1,4 +1,5 @@
 #include "Reelsmith/LMFunctions.h"
+#include "Reelsmith/frames/LMMovieImage.h"
 #include "Reelsmith/media/LMMediaSource.h"
 #include "Reelsmith/movie/LMFFMovie.h"
 #include "app/AppExtention/Convert/MovieTrimItem.h"
@@ -14,6 +15,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QObject>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <chrono>
 #include <csignal>
@@ -190,7 +192,7 @@ TEST_F(VCVideoConverterTest, TheCopyTableAcceptsOnlyItsEnabledKeysExactly)
 
 TEST_F(VCVideoConverterTest, StreamsAreCopiedOnlyWhereTheOutputTakesThemUnchanged)
 {
-    const QString other = MediaFixtures::shared().h264AacMp4(2);
+    const QString other = MediaFixtures::shared().h264AacMp4(5);
     ASSERT_FALSE(other.isEmpty());
     struct Row
     {
@@ -231,7 +233,7 @@ TEST_F(VCVideoConverterTest, StreamsAreCopiedOnlyWhereTheOutputTakesThemUnchange
         EXPECT_EQ(converter->skipDecodeAudio(), row.audioCopied);
         EXPECT_TRUE(converter->hasVideo());
         EXPECT_TRUE(converter->hasAudio());
-        EXPECT_EQ(converter->duration(), row.twoSources ? 5 * kSecond : 3 * kSecond);
+        EXPECT_EQ(converter->duration(), row.twoSources ? 8 * kSecond : 3 * kSecond);
     }
 }
 
@@ -413,6 +415,54 @@ TEST_F(VCVideoConverterTest, AnUneditedMp4IsCopiedPacketByPacket)
     EXPECT_EQ(video.value("codec_name").toString(), "h264");
     EXPECT_EQ(countOf(video, "nb_read_frames"), 75);
     EXPECT_EQ(countedStream(path, "a:0").value("codec_name").toString(), "aac");
+}
+
+TEST_F(VCVideoConverterTest, AClipInUseElsewhereIsConvertedFromDecodersOfItsOwn)
+{
+    const auto clip = clipOf(m_clip);
+    ASSERT_TRUE(clip);
+    const QString alone = out("alone.dvd");
+    auto reference = converterFor({clip}, alone, dvdFormat(352, 288));
+    runToEnd(*reference);
+    ASSERT_TRUE(reference->isFinished()) << reference->lastError().toStdString();
+
+    // Two jobs on the same clip at once, while a preview keeps seeking the clip's movie.
+    std::atomic<bool> stop{false};
+    std::thread preview([&] {
+        int64_t t = 0;
+        while (!stop.load()) {
+            clip->movie()->seek(t);
+            clip->movie()->decodeImageAtTimeAction(LMFFMovie::kCurrentTime,
+                                                   [](const std::shared_ptr<LMMovieImage> &) {});
+            t = (t + 700000) % (3 * kSecond);
+        }
+    });
+    const QString first = out("first.dvd");
+    const QString second = out("second.dvd");
+    auto a = converterFor({clip}, first, dvdFormat(352, 288));
+    auto b = converterFor({clip}, second, dvdFormat(352, 288));
+    a->startConvert();
+    b->startConvert();
+    a->waitUntilFinished();
+    b->waitUntilFinished();
+    stop.store(true);
+    preview.join();
+    ASSERT_TRUE(a->isFinished()) << a->lastError().toStdString();
+    ASSERT_TRUE(b->isFinished()) << b->lastError().toStdString();
+
+    // Every picture as the job alone made it: the worst frame's PSNR against that run.
+    for (const QString &path : {first, second}) {
+        SCOPED_TRACE(path.toStdString());
+        QString log;
+        runTool(QStringLiteral("ffmpeg"),
+                {"-hide_banner", "-i", path, "-i", alone, "-lavfi", "psnr", "-f", "null", "-"},
+                &log);
+        const QRegularExpressionMatch worst
+            = QRegularExpression(QStringLiteral("PSNR .* min:([0-9.]+|inf)")).match(log);
+        ASSERT_TRUE(worst.hasMatch()) << log.toStdString();
+        const double min = worst.captured(1) == u"inf" ? 1000.0 : worst.captured(1).toDouble();
+        EXPECT_GT(min, 45.0);
+    }
 }
 
 // --- Failures, cancel, pause -----------------------------------------------------------------

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <memory>
+
+class LMFFMovie;
+
+namespace Discwright {
+
+/**
+ * A new engine movie over the same files as movie, with decoders of its own, carrying every
+ * setting that shapes its pictures and sound: crop, sizes, zoom, flips, rotation, colour,
+ * sharpness, effect, watermark, subtitle file, style and track selections, volume. A conversion
+ * decodes from it so that nothing else that uses the original (a player, another running job)
+ * moves its clock or its decoders under the conversion, and the other way round.
+ *
+ * Null when movie has no medias to copy. Waits for both movies' decode queues: call it from a
+ * worker thread, never the main thread.
+ */
+std::shared_ptr<LMFFMovie> movieWithOwnDecoders(const LMFFMovie &movie);
+
+} // namespace Discwright
