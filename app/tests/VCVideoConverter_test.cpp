@@ -328,6 +328,18 @@ TEST_F(VCVideoConverterTest, AnUneditedClipBecomesADvdTitleBesideItsDestination)
     EXPECT_EQ(audio.value("codec_name").toString(), "ac3");
     EXPECT_EQ(audio.value("sample_rate").toString(), "48000");
     EXPECT_EQ(audio.value("channels").toInt(), 2);
+
+    // The authoring tool takes it as a PAL 16:9 title of 3 s.
+    const QString disc = out("disc");
+    ASSERT_TRUE(QDir().mkpath(disc));
+    QString log;
+    ASSERT_TRUE(authorOneTitle(path, disc, true, &log)) << log.toStdString();
+    ASSERT_EQ(runTool(QStringLiteral("lsdvd"), {"-a", "-v", disc + "/dvd"}, &log), 0)
+        << log.toStdString();
+    EXPECT_TRUE(log.contains("PAL")) << log.toStdString();
+    EXPECT_TRUE(log.contains("16/9")) << log.toStdString();
+    EXPECT_TRUE(log.contains("ac3")) << log.toStdString();
+    EXPECT_TRUE(log.contains("00:00:03")) << log.toStdString();
 }
 
 TEST_F(VCVideoConverterTest, ManyShortPiecesKeepSoundAndPicturesTogether)
@@ -385,18 +397,49 @@ TEST_F(VCVideoConverterTest, AnEditedClipIsDrawnWithItsEdits)
     EXPECT_NEAR(after.green(), 255 - before.green(), 40);
 }
 
-TEST_F(VCVideoConverterTest, AClipWithoutSoundStillGetsADvdSoundTrack)
+TEST_F(VCVideoConverterTest, ADvdStreamAlwaysHasPicturesAndSoundForTheAuthoringTool)
 {
-    const QString silent = MediaFixtures::shared().wide169();
-    ASSERT_FALSE(silent.isEmpty());
-    const QString path = out("silent.dvd");
-    auto converter = converterFor({clipOf(silent)}, path, dvdFormat(352, 288));
-    EXPECT_TRUE(converter->hasAudio());
-    runToEnd(*converter);
-    ASSERT_TRUE(converter->isFinished()) << converter->lastError().toStdString();
-    const QJsonObject audio = countedStream(path, "a:0");
-    EXPECT_EQ(audio.value("codec_name").toString(), "ac3");
-    EXPECT_NEAR(double(countOf(audio, "nb_read_frames")) * 0.032, 1.0, 0.064);
+    struct Row
+    {
+        const char *name;
+        std::function<VCMovieRef()> clip;
+        double seconds;
+    };
+    const Row rows[] = {
+        {"a clip without sound", [] { return clipOf(MediaFixtures::shared().wide169()); }, 1.0},
+        {"a clip without pictures",
+         [] { return clipOf(MediaFixtures::shared().audioOnlyWav()); },
+         2.0},
+        {"the placeholder of an empty title",
+         [] {
+             auto empty = VCMovie::movieWithEmptyFFMovie();
+             empty->setTrimStop(kSecond);
+             return empty;
+         },
+         1.0},
+    };
+    int index = 0;
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
+        const VCMovieRef clip = row.clip();
+        ASSERT_TRUE(clip);
+        const QString path = out(QStringLiteral("title%1.dvd").arg(index++));
+        auto converter = converterFor({clip}, path, dvdFormat(352, 288));
+        EXPECT_TRUE(converter->hasAudio());
+        EXPECT_TRUE(converter->hasVideo());
+        runToEnd(*converter);
+        ASSERT_TRUE(converter->isFinished()) << converter->lastError().toStdString();
+        const QJsonObject video = countedStream(path, "v:0");
+        EXPECT_EQ(video.value("codec_name").toString(), "mpeg2video");
+        EXPECT_EQ(countOf(video, "nb_read_frames"), int64_t(row.seconds * 25));
+        const QJsonObject audio = countedStream(path, "a:0");
+        EXPECT_EQ(audio.value("codec_name").toString(), "ac3");
+        EXPECT_NEAR(double(countOf(audio, "nb_read_frames")) * 0.032, row.seconds, 0.064);
+        const QString disc = out(QStringLiteral("disc%1").arg(index));
+        ASSERT_TRUE(QDir().mkpath(disc));
+        QString log;
+        EXPECT_TRUE(authorOneTitle(path, disc, true, &log)) << log.toStdString();
+    }
 }
 
 TEST_F(VCVideoConverterTest, AnUneditedMp4IsCopiedPacketByPacket)

@@ -354,6 +354,11 @@ void VCVideoConverter::updateConverterContent()
         m_hasAudio = true;
         m_skipDecodeAudio = false;
     }
+    if (!m_hasVideo && extension == u"dvd" && m_format.width >= 1 && m_format.height >= 1) {
+        // A title of nothing but sound (or no clip at all) gets black pictures.
+        m_hasVideo = true;
+        m_skipDecodeImage = false;
+    }
     if (!m_hasVideo && extension == u"dv") {
         m_hasVideo = true;
         m_skipDecodeImage = false;

@@ -112,7 +112,9 @@ public:
     bool skipDecodeAudio() const { return m_skipDecodeAudio; }
     // Asks for stream copy of the video and the audio; updateConverterContent keeps what it can.
     void updateConverterSpeedFast(bool video, bool audio);
-    // Fixes hasAudio, hasVideo, duration and the copy flags from the segments and the path.
+    // Fixes hasAudio, hasVideo, duration and the copy flags from the segments and the path. A
+    // ".dvd" stream always carries sound and pictures (silence, black), since the authoring tool
+    // takes no title without either.
     void updateConverterContent();
     // The last check before the output opens: a stream is copied only when every segment is
     // unedited, and audio only together with video.
@@ -218,12 +220,13 @@ private:
     LMFFMovieFileOutputFormat m_format{};
     VCVideoConverterDelegate *m_delegate = nullptr;
     QPointer<QObject> m_receiver;
-    bool m_copyImage = true;
+    // Fixed by the set-up and the opening of the output; queries may come from any thread.
+    std::atomic<bool> m_copyImage{true};
     bool m_ownDecoders = true;
-    bool m_skipDecodeImage = false;
-    bool m_skipDecodeAudio = false;
-    bool m_hasAudio = false;
-    bool m_hasVideo = false;
+    std::atomic<bool> m_skipDecodeImage{false};
+    std::atomic<bool> m_skipDecodeAudio{false};
+    std::atomic<bool> m_hasAudio{false};
+    std::atomic<bool> m_hasVideo{false};
     std::atomic<int64_t> m_duration{1};
 
     // The segments, fixed by updateConverterContent; the run thread's own once started.
