@@ -114,11 +114,6 @@ int64_t countOf(const QJsonObject &stream, const char *key)
     return stream.value(key).toString().toLongLong();
 }
 
-double secondsOf(const QJsonObject &stream)
-{
-    return stream.value("duration").toString().toDouble();
-}
-
 QJsonObject countedStream(const QString &path, const char *selector)
 {
     const QJsonObject probe
@@ -395,6 +390,60 @@ TEST_F(VCVideoConverterTest, AnEditedClipIsDrawnWithItsEdits)
     const QColor after = written.pixelColor(written.width() / 14, written.height() / 4);
     EXPECT_NEAR(after.red(), 255 - before.red(), 40);
     EXPECT_NEAR(after.green(), 255 - before.green(), 40);
+}
+
+// Pixels of the lower third where two pictures of the same size differ by more than 64 in some
+// channel: the marks of a text drawn on one of them.
+int lowerThirdMarks(const QImage &a, const QImage &b)
+{
+    int marks = 0;
+    for (int y = a.height() * 2 / 3; y < a.height(); ++y) {
+        for (int x = 0; x < a.width(); ++x) {
+            const QColor p = a.pixelColor(x, y);
+            const QColor q = b.pixelColor(x, y);
+            if (std::max({std::abs(p.red() - q.red()),
+                          std::abs(p.green() - q.green()),
+                          std::abs(p.blue() - q.blue())})
+                > 64)
+                ++marks;
+        }
+    }
+    return marks;
+}
+
+TEST_F(VCVideoConverterTest, AClipsSubtitleTextReachesTheTitleFromItsOwnDecoders)
+{
+    // The clip's subtitle is opened from a temporary file that is gone at once, as the editor
+    // does; the run's own movie still shows it.
+    QFile srt(MediaFixtures::shared().srtFile());
+    ASSERT_TRUE(srt.open(QIODevice::ReadOnly));
+    const auto titled = clipOf(m_clip);
+    titled->setSubtitlePath(QStringLiteral("/somewhere/clip.srt"));
+    titled->setSubtitleContent(QString::fromUtf8(srt.readAll()));
+    titled->openSubtitleContent();
+    ASSERT_TRUE(titled->movie()->hasSubtitle());
+
+    const QString withText = out("subtitled.dvd");
+    const QString without = out("plain.dvd");
+    auto a = converterFor({titled}, withText, dvdFormat(352, 288));
+    auto b = converterFor({clipOf(m_clip)}, without, dvdFormat(352, 288));
+    // Both drawn the same way, so that only the text tells them apart.
+    b->setCopyImage(false);
+    runToEnd(*a);
+    runToEnd(*b);
+    ASSERT_TRUE(a->isFinished()) << a->lastError().toStdString();
+    ASSERT_TRUE(b->isFinished()) << b->lastError().toStdString();
+    EXPECT_EQ(a->lastPictureMode(), VCVideoConverter::PictureMode::Composed);
+
+    QImage textFrame, plainFrame, quietFrame, plainQuietFrame;
+    ASSERT_TRUE(ffmpegFrameAt(withText, 1.5, &textFrame));
+    ASSERT_TRUE(ffmpegFrameAt(without, 1.5, &plainFrame));
+    ASSERT_TRUE(ffmpegFrameAt(withText, 2.2, &quietFrame));
+    ASSERT_TRUE(ffmpegFrameAt(without, 2.2, &plainQuietFrame));
+    const int shown = lowerThirdMarks(textFrame, plainFrame);
+    const int quiet = lowerThirdMarks(quietFrame, plainQuietFrame);
+    EXPECT_GT(shown, 100) << "between events: " << quiet;
+    EXPECT_LT(quiet, 10) << "with the text: " << shown;
 }
 
 TEST_F(VCVideoConverterTest, ADvdStreamAlwaysHasPicturesAndSoundForTheAuthoringTool)

@@ -3,10 +3,40 @@
 #include "Reelsmith/media/LMFFMedia.h"
 #include "Reelsmith/media/LMMediaSource.h"
 #include "Reelsmith/movie/LMFFMovie.h"
+#include "app/AppExtention/Function/FileManagerExtention.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
 
 namespace Discwright {
 
-std::shared_ptr<LMFFMovie> movieWithOwnDecoders(const LMFFMovie &movie)
+namespace {
+
+// Opens text as the movie's subtitle through a temporary file with that extension.
+bool openSubtitleText(LMFFMovie &movie, const QString &text, const QString &extension)
+{
+    const QString path
+        = FileManagerExtention::tempFilePath(QStringLiteral("export-Subtitle-Path"), extension);
+    if (path.isEmpty())
+        return false;
+    QFile::remove(path);
+    bool opened = false;
+    QSaveFile file(path);
+    if (file.open(QIODevice::WriteOnly)) {
+        file.write(text.toUtf8());
+        if (file.commit())
+            opened = movie.openSubtitle(path);
+    }
+    QFile::remove(path);
+    return opened;
+}
+
+} // namespace
+
+std::shared_ptr<LMFFMovie> movieWithOwnDecoders(const LMFFMovie &movie,
+                                                const QString &subtitleText,
+                                                const QString &subtitleExtension)
 {
     const auto medias = movie.medias();
     if (medias.isEmpty())
@@ -26,8 +56,14 @@ std::shared_ptr<LMFFMovie> movieWithOwnDecoders(const LMFFMovie &movie)
     auto copy = std::make_shared<LMFFMovie>();
     // The copies carry each media's stream selections into the opening.
     copy->openMedias(copies);
-    if (!subtitlePath.isEmpty())
-        copy->openSubtitle(subtitlePath);
+    if (movie.hasSubtitle()) {
+        const bool opened
+            = (QFileInfo(subtitlePath).isReadable() && copy->openSubtitle(subtitlePath))
+              || (!subtitleText.isEmpty()
+                  && openSubtitleText(*copy, subtitleText, subtitleExtension));
+        if (!opened)
+            return nullptr;
+    }
     copy->setVolume(movie.volume());
 
     // Opening sized the frame image for the file; the settings go on after it.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QString>
 #include <memory>
 
 class LMFFMovie;
@@ -13,9 +14,16 @@ namespace Discwright {
  * decodes from it so that nothing else that uses the original (a player, another running job)
  * moves its clock or its decoders under the conversion, and the other way round.
  *
- * Null when movie has no medias to copy. Waits for both movies' decode queues: call it from a
- * worker thread, never the main thread.
+ * An edited clip's subtitle text is opened from a temporary file that is gone again, so the
+ * clip's subtitleText (with the extension of its subtitle file) is opened into the copy when the
+ * original's file cannot be read.
+ *
+ * Null when movie has no medias to copy, or when it shows a subtitle that the copy cannot: the
+ * caller then keeps the original. Waits for both movies' decode queues: call it from a worker
+ * thread, never the main thread.
  */
-std::shared_ptr<LMFFMovie> movieWithOwnDecoders(const LMFFMovie &movie);
+std::shared_ptr<LMFFMovie> movieWithOwnDecoders(const LMFFMovie &movie,
+                                                const QString &subtitleText = QString(),
+                                                const QString &subtitleExtension = QString());
 
 } // namespace Discwright

@@ -318,7 +318,16 @@ bool VCVideoConverter::isCanCopyImageForMovie(const VCMovie &segment)
 
 void VCVideoConverter::updateConverterContent()
 {
-    m_validMovies = validMovies();
+    m_validMovies.clear();
+    m_segmentClips.clear();
+    for (const auto &clip : m_movies) {
+        if (!clip)
+            continue;
+        for (const auto &piece : clip->validVCMovies()) {
+            m_validMovies.append(piece);
+            m_segmentClips.append(clip);
+        }
+    }
     const VCMovieList &segments = m_validMovies;
     const auto first = segments.isEmpty() ? nullptr : segments.first()->movie();
     int64_t total = 0;
@@ -554,14 +563,20 @@ void VCVideoConverter::run()
 void VCVideoConverter::takeOwnDecoders()
 {
     QHash<LMFFMovie *, std::shared_ptr<LMFFMovie>> copies;
-    for (auto &segment : m_validMovies) {
+    for (qsizetype i = 0; i < m_validMovies.size(); ++i) {
+        VCMovieRef &segment = m_validMovies[i];
         const auto movie = segment->movie();
         if (!movie || shouldStop())
             continue;
         auto found = copies.find(movie.get());
-        if (found == copies.end())
-            found = copies.insert(movie.get(), Discwright::movieWithOwnDecoders(*movie));
-        // A movie without medias has no decoder to share: the segment keeps it.
+        if (found == copies.end()) {
+            const VCMovie &clip = *m_segmentClips.at(i);
+            found = copies.insert(
+                movie.get(),
+                Discwright::movieWithOwnDecoders(
+                    *movie, clip.subtitleContent(), QFileInfo(clip.subtitlePath()).suffix()));
+        }
+        // Without a copy (no medias, or a subtitle it cannot show) the segment keeps its movie.
         if (!found.value())
             continue;
         auto own = std::make_shared<VCMovie>(found.value());

@@ -229,8 +229,10 @@ private:
     std::atomic<bool> m_hasVideo{false};
     std::atomic<int64_t> m_duration{1};
 
-    // The segments, fixed by updateConverterContent; the run thread's own once started.
+    // The segments, fixed by updateConverterContent, and the clip each was cut from; the run
+    // thread's own once started.
     VCMovieList m_validMovies;
+    VCMovieList m_segmentClips;
     QString m_tempPath;
     std::unique_ptr<LMFFMovieFileOutput> m_movieOutput;
     std::unique_ptr<LMCImagePool> m_imagePool;
