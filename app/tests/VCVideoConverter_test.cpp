@@ -14,6 +14,7 @@
 #include "app/production/DVDMenuVideo.h"
 #include "support/MenuFixtures.h"
 #include "testsupport/EventLoop.h"
+#include "testsupport/GuiApplication.h"
 #include "testsupport/MediaFixtures.h"
 #include "testsupport/ProbeFixtures.h"
 
@@ -154,6 +155,9 @@ protected:
     void SetUp() override
     {
         application();
+        // Links the support's sanitizer settings: the subtitle text is laid out with fontconfig,
+        // whose process-long allocations are not leaks.
+        ensureGuiApplication();
         ASSERT_TRUE(m_dir.isValid());
         m_clip = MediaFixtures::shared().h264AacMp4(3);
         ASSERT_FALSE(m_clip.isEmpty()) << MediaFixtures::shared().lastError().toStdString();
