@@ -14,6 +14,7 @@
 #include <mutex>
 #include <thread>
 
+struct AVFrame;
 class LMCImagePool;
 class LMFFMovie;
 class LMFFMovieFileOutput;
@@ -24,6 +25,11 @@ namespace Discwright {
 // discwright.app.convert: the clip converter.
 Q_DECLARE_LOGGING_CATEGORY(lcClipConvert)
 } // namespace Discwright
+
+namespace Reelsmith::detail {
+class ConvertHandOver;
+struct ConvertItem;
+} // namespace Reelsmith::detail
 
 /**
  * Turns one ordered list of edited clips (a title's clips, a menu page's video or its music) into
@@ -117,7 +123,7 @@ public:
     bool hasAudio() const { return m_hasAudio; }
     bool hasVideo() const { return m_hasVideo; }
     // Sum of the segments' trim durations (engine time); 1 before updateConverterContent.
-    int64_t duration() const { return m_duration; }
+    int64_t duration() const { return m_duration.load(); }
 
     // --- The run ----------------------------------------------------------------------------
     // A new run from ready (or ready and paused); a paused run continues. A converter that has
@@ -187,8 +193,12 @@ private:
     void convertSegment(const VCMovieRef &segment, Timeline &timeline);
     void produce(const std::shared_ptr<SegmentRun> &run);
     bool produceOne(SegmentRun &run);
+    // The decoded picture scaled (bicubic) to the encoder's size and format, a frame of its own
+    // (or a new reference when it already fits); null without a picture. Decode queue.
+    static AVFrame *scaledFrame(SegmentRun &run, const AVFrame *decoded);
     bool canProduce(const SegmentRun &run) const;
     void schedule(const std::shared_ptr<SegmentRun> &run);
+    void write(Reelsmith::detail::ConvertItem &item, int64_t offset);
     void stopMovieOutput();
     void endRun();
     void updateConverterStatus();
@@ -206,13 +216,14 @@ private:
     bool m_skipDecodeAudio = false;
     bool m_hasAudio = false;
     bool m_hasVideo = false;
-    int64_t m_duration = 1;
+    std::atomic<int64_t> m_duration{1};
 
     // The run thread's own once started.
     VCMovieList m_validMovies;
     QString m_tempPath;
     std::unique_ptr<LMFFMovieFileOutput> m_movieOutput;
     std::unique_ptr<LMCImagePool> m_imagePool;
+    std::unique_ptr<Reelsmith::detail::ConvertHandOver> m_handOver;
     int m_channels = 2;
     int32_t m_sampleRate = 0; // of the samples handed to the output
     std::thread m_thread;
