@@ -42,8 +42,8 @@ public:
     bool makeDVDVideoTo(const DVDLibraryRef &dvd, const QString &workFolder);
 
     // (finished weights + each running job's weight x its fraction) / max(total weight, 1): a
-    // title weighs its playing time, a page twice its duration. Never falls and stays below 1
-    // while the run lasts; 1 once it has succeeded.
+    // title weighs its playing time, a page twice its duration. Never falls and stays below 1,
+    // also at the end: the folder step counts its own steps after this one.
     double progress() const override;
     // Stops every running job (its converter, spumux) and starts nothing new; makeDVDVideoTo
     // then returns false. A cancel before the run keeps it from starting.
