@@ -3,12 +3,18 @@
 // one at a time, progress that never falls, and cancels and failures that leave nothing behind.
 
 #include "Platterkit/model/DVDLibrary.h"
+#include "Platterkit/subpicture/SubpictureStreamScan.h"
 #include "Reelsmith/LMFunctions.h"
 #include "app/AppExtention/Convert/DVDTitleData.h"
 #include "app/AppExtention/Convert/MediaData.h"
+#include "app/AppExtention/DVDLibraryExtention.h"
+#include "app/AppExtention/DVDLibraryResourceExtention.h"
+#include "app/AppExtention/DVDMenuExtention.h"
 #include "app/production/MakeDVDVideo.h"
+#include "app/production/ProductionDiscModel.h"
 #include "support/AppFakes.h"
 #include "support/ClipFixtures.h"
+#include "support/MenuFixtures.h"
 #include "testsupport/ProbeFixtures.h"
 
 #include <QDir>
@@ -25,6 +31,20 @@ namespace {
 using namespace app_testing;
 
 constexpr int64_t kSecond = 1000000;
+
+const QString kResourcesFolder = QStringLiteral(DW_BINARY_DIR "/resources");
+
+// The application's library operations and the shipped templates, as at start-up.
+class ApplicationEnvironment : public ::testing::Environment
+{
+public:
+    void SetUp() override
+    {
+        application();
+        DVDLibraryExtention::install(kResourcesFolder);
+    }
+};
+const auto *const environment = ::testing::AddGlobalTestEnvironment(new ApplicationEnvironment);
 
 // A title of clips, each trimmed to [start, stop) seconds.
 struct ClipSpec
@@ -358,4 +378,140 @@ TEST_F(MakeDVDVideoTest, FailedTitleStopsTheRunAndSaysWhy)
     EXPECT_EQ(filesIn(work.path()), QStringList({"notes.txt"}));
     EXPECT_TRUE(QFileInfo(work.filePath("title1.dvd")).isDir());
     EXPECT_LT(make.progress(), 1.0);
+}
+
+namespace {
+
+// The project of the menu cases: titles placed on a shipped 16:9 template page whose music lasts
+// musicSeconds, PAL, 4000 kbit/s; the production disc is built from it as the shell builds it.
+struct MenuProject
+{
+    MenuProject(const QList<DVDTitleDataRef> &titles, double musicSeconds)
+    {
+        const DVDMenuRef shipped = DVDLibraryResourceExtention::defaultMenuForAspectType(1);
+        EXPECT_TRUE(shipped);
+        if (!shipped)
+            return;
+        auto editing = std::make_shared<DVDLibrary>();
+        editing->setFormat(1);
+        editing->setAspectType(1);
+        editing->setDvdBitrate(4000);
+        editing->setCurrentMenu(shipped->copyMenu());
+        editing->setMenus({std::make_shared<DVDMenu>()});
+        ObjectList records;
+        for (const auto &title : titles)
+            records.append(title);
+        DVDLibraryExtention::updateDVDTitles(*editing, records);
+        page = editing->menus().value(0);
+        EXPECT_TRUE(page);
+        if (!page)
+            return;
+        const auto titleSlots = DVDMenuExtention::titleItems(*page);
+        EXPECT_GE(titleSlots.size(), titles.size());
+        for (qsizetype i = 0; i < titles.size() && i < titleSlots.size(); ++i)
+            titleSlots[i]->setJump(titles[i]);
+        if (musicSeconds > 0) {
+            music = MediaData::mediaDataWithPath(sineMusic(musicSeconds));
+            EXPECT_TRUE(music->movie());
+            page->setMusic(music);
+        }
+        editing->updateDVDMenu();
+        window->setDvd(editing);
+        disc = Discwright::ProductionDiscModel::getDVDObj(*window);
+    }
+
+    ScopedMainWindow window;
+    DVDMenuRef page;
+    MediaDataRef music;
+    DVDLibraryRef disc;
+};
+
+} // namespace
+
+// The case the folder step depends on: two titles (one trimmed across three chapters) on a 16:9
+// page with 20 s of music leave exactly the two title streams and the menu stream, the menu
+// with its buttons laid in and its music's length.
+TEST_F(MakeDVDVideoTest, TwoTitlesOnAPageWithMusicLeaveExactlyTheirStreams)
+{
+    const QString chaptered = ClipFixtures::shared().chaptered20s();
+    ASSERT_FALSE(chaptered.isEmpty());
+    MenuProject project({makeTitleOf({{chaptered, 5.0, 16.0}}), makeTitleOf({{red, 0.0, 3.0}})},
+                        20.0);
+    ASSERT_TRUE(project.disc);
+    ASSERT_EQ(project.disc->titles().size(), 2);
+    ASSERT_EQ(project.disc->menus().size(), 1);
+    EXPECT_DOUBLE_EQ(project.page->duration(), 20.0);
+
+    MakeDVDVideo make;
+    ASSERT_TRUE(runConversion(make, project.disc, work.path())) << qPrintable(make.lastError());
+    EXPECT_EQ(filesIn(work.path()), QStringList({"menu0.dvd", "title0.dvd", "title1.dvd"}));
+    EXPECT_DOUBLE_EQ(make.totalLength(), 11.0 + 3.0 + 40.0);
+
+    const StreamCounts title0 = countStreams(work.filePath("title0.dvd"));
+    EXPECT_EQ(title0.videoFrames, 11 * 25);
+    EXPECT_NEAR(title0.audioFrames * 1536.0 / 48000.0, 11.0, 1536.0 / 48000.0);
+    const StreamCounts title1 = countStreams(work.filePath("title1.dvd"));
+    EXPECT_EQ(title1.videoFrames, 3 * 25);
+
+    const QString menu = work.filePath("menu0.dvd");
+    const StreamCounts counts = countStreams(menu);
+    EXPECT_EQ(counts.videoCodec, "mpeg2video");
+    EXPECT_EQ(counts.width, 720);
+    EXPECT_EQ(counts.height, 576);
+    EXPECT_EQ(counts.aspect, "16:9");
+    EXPECT_EQ(counts.videoFrames, 20 * 25);
+    EXPECT_EQ(counts.audioCodec, "ac3");
+    // The music is encoded twice (on its own, then under the page), so its encoder's lead-in may
+    // cost one more AC-3 frame than a title's sound.
+    EXPECT_NEAR(counts.audioFrames * 1536.0 / 48000.0, 20.0, 2 * 1536.0 / 48000.0);
+    EXPECT_TRUE(Platterkit::programStreamHasSubpicture(menu));
+}
+
+// A page without music gets silence of its length, not the sound of a file never written.
+TEST_F(MakeDVDVideoTest, PageWithoutMusicGetsSilenceOfItsLength)
+{
+    MenuProject project({makeTitleOf({{blue, 0.0, 1.0}})}, 0.0);
+    ASSERT_TRUE(project.disc);
+    project.page->setDuration(2.0);
+    MakeDVDVideo make;
+    ASSERT_TRUE(runConversion(make, project.disc, work.path())) << qPrintable(make.lastError());
+    EXPECT_EQ(filesIn(work.path()), QStringList({"menu0.dvd", "title0.dvd"}));
+    const StreamCounts counts = countStreams(work.filePath("menu0.dvd"));
+    EXPECT_EQ(counts.videoFrames, 50);
+    EXPECT_EQ(counts.audioCodec, "ac3");
+    EXPECT_NEAR(counts.audioFrames * 1536.0 / 48000.0, 2.0, 1536.0 / 48000.0);
+}
+
+// Menus off: the pages are not converted and do not count.
+TEST_F(MakeDVDVideoTest, NoMenuDiscConvertsItsTitlesOnly)
+{
+    MenuProject project({makeTitleOf({{blue, 0.0, 1.0}})}, 3.0);
+    ASSERT_TRUE(project.disc);
+    project.disc->setNoMenu(true);
+    MakeDVDVideo make;
+    ASSERT_TRUE(runConversion(make, project.disc, work.path())) << qPrintable(make.lastError());
+    EXPECT_EQ(filesIn(work.path()), QStringList({"title0.dvd"}));
+    EXPECT_DOUBLE_EQ(make.totalLength(), 1.0);
+}
+
+// Cancel while the page is being made (its music or its video): nothing is left.
+TEST_F(MakeDVDVideoTest, CancelInAMenuLeavesNoWorkFile)
+{
+    MenuProject project({makeTitleOf({{blue, 0.0, 1.0}})}, 20.0);
+    ASSERT_TRUE(project.disc);
+    MakeDVDVideo make;
+    bool cancelled = false;
+    const bool succeeded = runConversion(make, project.disc, work.path(), [&] {
+        const QStringList files = filesIn(work.path());
+        const bool inMenu = std::any_of(
+            files.begin(), files.end(), [](const QString &name) { return name.contains("menu"); });
+        if (!cancelled && inMenu && make.convertedLength() >= 1.0) {
+            make.cancel();
+            cancelled = true;
+        }
+    });
+    EXPECT_TRUE(cancelled);
+    EXPECT_FALSE(succeeded);
+    EXPECT_EQ(make.lastError(), "cancelled");
+    EXPECT_TRUE(filesIn(work.path()).isEmpty()) << qPrintable(filesIn(work.path()).join(' '));
 }
