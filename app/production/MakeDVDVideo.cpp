@@ -8,7 +8,6 @@
 #include "app/AppExtention/Convert/VCVideoConverter.h"
 #include "app/production/DVDMenuVideo.h"
 #include "app/production/DVDTitleVideo.h"
-#include "app/production/OwnDecoderMovies.h"
 #include "app/production/ProductionLog.h"
 #include "platform/KeyValue.h"
 #include "platform/Object.h"
@@ -29,20 +28,6 @@
 namespace {
 
 const QString kCancelled = QStringLiteral("cancelled");
-
-// The stand-in for a title or page without clips: one second of black picture and silence. It
-// says it has both, so that the stream dvdauthor gets is a whole DVD stream.
-class PlaceholderClip : public VCMovie, public std::enable_shared_from_this<PlaceholderClip>
-{
-public:
-    explicit PlaceholderClip(std::shared_ptr<LMFFMovie> movie)
-        : VCMovie(std::move(movie))
-    {}
-    bool hasAudio() const override { return true; }
-    bool hasVideo() const override { return true; }
-    // One piece: itself, so that the converter sees what it says.
-    VCMovieList validVCMovies() override { return {shared_from_this()}; }
-};
 
 // The video that shows the page (the last of its video objects); null when it gives none.
 DVDMenuVideoRef menuVideoForPage(const DVDMenuRef &page)
@@ -92,13 +77,14 @@ private:
 
     void workerLoop();
     Job *takeJob();
-    void endJob(Job &job, bool succeeded, const QString &why);
+    void endJob(Job &job, bool succeeded);
     bool stopping() const;
 
     bool runTitle(Job &job);
     bool runMenu(Job &job);
     // Converts movies to path with the run's format, counting for the job's progress when counts;
-    // with ownDecoders the movies are first given decoders of their own. False with *why when the
+    // with ownDecoders the run decodes from copies of the movies' decoders, so that no other job
+    // or player moves them under it. False with *why when the
     // conversion failed or was stopped.
     bool convert(Job &job,
                  const VCMovieList &movies,
@@ -249,7 +235,7 @@ void MakeDVDVideoRun::workerLoop()
 {
     while (Job *job = takeJob()) {
         const bool succeeded = job->kind == Kind::Title ? runTitle(*job) : runMenu(*job);
-        endJob(*job, succeeded, QString());
+        endJob(*job, succeeded);
     }
 }
 
@@ -285,7 +271,7 @@ MakeDVDVideoRun::Job *MakeDVDVideoRun::takeJob()
     }
 }
 
-void MakeDVDVideoRun::endJob(Job &job, bool succeeded, const QString &)
+void MakeDVDVideoRun::endJob(Job &job, bool succeeded)
 {
     QList<VCVideoConverterRef> converters;
     {
@@ -356,7 +342,8 @@ bool MakeDVDVideoRun::runMenu(Job &job)
             audio = VCMovie::movieWithEmptyFFMovie();
         }
         menuVideo->setAudioMovie(audio);
-        // The page video decodes only the music file just written: it is its own already.
+        // The page draws its own pictures and decodes only the music file just written, which
+        // nothing else uses: a copy of its decoders would be a clip without the page.
         if (!convert(job, MakeDVDVideo::getMoviesFromTitle(menuVideo), video, true, false, &why))
             break;
         if (!runSpumux(job, video, output, &why))
@@ -380,10 +367,9 @@ bool MakeDVDVideoRun::convert(Job &job,
                               bool ownDecoders,
                               QString *why)
 {
-    // The copies decode for this conversion alone; they close with it.
-    const VCMovieList own
-        = ownDecoders ? Discwright::OwnDecoderMovies::moviesWithOwnDecoders(movies) : movies;
-    const VCVideoConverterRef converter = MakeDVDVideo::convertMoviesToFormat(own, path, m_format);
+    const VCVideoConverterRef converter
+        = MakeDVDVideo::convertMoviesToFormat(movies, path, m_format);
+    converter->setUsesOwnDecoders(ownDecoders);
     {
         std::lock_guard guard(m_lock);
         if (m_stopped) {
@@ -574,8 +560,7 @@ VCMovieList MakeDVDVideo::getMoviesFromTitle(const ObjectRef &object)
             movies.append(movie);
     }
     if (movies.isEmpty()) {
-        auto placeholder
-            = std::make_shared<PlaceholderClip>(VCMovie::movieWithEmptyFFMovie()->movie());
+        auto placeholder = VCMovie::movieWithEmptyFFMovie();
         placeholder->setTrimStart(0);
         placeholder->setTrimStop(lm_default_time_base());
         movies.append(placeholder);

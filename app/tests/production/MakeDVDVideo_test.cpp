@@ -15,6 +15,7 @@
 #include "support/AppFakes.h"
 #include "support/ClipFixtures.h"
 #include "support/MenuFixtures.h"
+#include "testsupport/DiscFixtures.h"
 #include "testsupport/ProbeFixtures.h"
 
 #include <QDir>
@@ -465,6 +466,14 @@ TEST_F(MakeDVDVideoTest, TwoTitlesOnAPageWithMusicLeaveExactlyTheirStreams)
     // cost one more AC-3 frame than a title's sound.
     EXPECT_NEAR(counts.audioFrames * 1536.0 / 48000.0, 20.0, 2 * 1536.0 / 48000.0);
     EXPECT_TRUE(Platterkit::programStreamHasSubpicture(menu));
+    // The page itself is in the stream, not the black picture of its music file.
+    const QImage picture = testing_support::firstPictureOfStream(menu, QSize(90, 72));
+    ASSERT_FALSE(picture.isNull());
+    int brightest = 0;
+    for (int y = 0; y < picture.height(); ++y)
+        for (int x = 0; x < picture.width(); ++x)
+            brightest = std::max(brightest, qGray(picture.pixel(x, y)));
+    EXPECT_GT(brightest, 60);
 }
 
 // A page without music gets silence of its length, not the sound of a file never written.
