@@ -208,6 +208,24 @@ QString MediaFixtures::h264AacMp4(int seconds)
          "-shortest"});
 }
 
+QString MediaFixtures::testsrc2SineMp4(int seconds)
+{
+    const QString duration = QString::number(seconds);
+    return make(
+        QStringLiteral("testsrc2_%1s.mp4").arg(seconds),
+        {"-f",       "lavfi",
+         "-i",       QStringLiteral("testsrc2=size=160x120:rate=25:duration=%1").arg(duration),
+         "-f",       "lavfi",
+         "-i",       QStringLiteral("sine=frequency=440:duration=%1").arg(duration),
+         "-c:v",     "libx264",
+         "-preset",  "veryfast",
+         "-g",       "25",
+         "-pix_fmt", "yuv420p",
+         "-c:a",     "aac",
+         "-ac",      "2",
+         "-shortest"});
+}
+
 QString MediaFixtures::srtFile()
 {
     return writeText(QStringLiteral("subs.srt"), kSrt.toUtf8());
@@ -476,6 +494,8 @@ bool MediaFixtures::makeAll()
         mpeg2Ps(),
         h264AacMp4(3),
         h264AacMp4(5),
+        testsrc2SineMp4(4),
+        testsrc2SineMp4(6),
         mkvWithChaptersAndSubtitle(),
         audioOnlyWav(),
         twoAudioMka(),

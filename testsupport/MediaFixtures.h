@@ -46,6 +46,9 @@ public:
     QString mpeg2Ps();
     // seconds of 320x240 25 fps H.264 (testsrc) with 440 Hz AAC stereo in MP4; GOP of 25.
     QString h264AacMp4(int seconds = 3);
+    // seconds of 160x120 25 fps H.264 (testsrc2) with 440 Hz AAC stereo in MP4; GOP of 25. The
+    // players' clips.
+    QString testsrc2SineMp4(int seconds);
     // 4 s H.264/AAC Matroska with two chapters ("Opening" at 0-2 s, then one without a title)
     // and a SubRip subtitle track.
     QString mkvWithChaptersAndSubtitle();

@@ -53,6 +53,9 @@ void LMAudioGraph::stop()
     std::lock_guard guard(m_lock);
     if (m_output)
         m_output->setPlaying(false);
+    // The render callback never takes m_lock, so closing (which waits for a running cycle) under
+    // it cannot deadlock.
+    m_output.reset();
 }
 
 bool LMAudioGraph::isStart() const

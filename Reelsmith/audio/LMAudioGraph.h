@@ -12,9 +12,9 @@ class SdlAudioOutput;
 
 /**
  * The base of the engine's audio outputs: a pull-model output of interleaved 32-bit float stereo
- * at 44100 Hz whose callback thread is the render thread. The device opens at the first start();
- * when no sound device can be opened the process falls back to a silent output that still pulls
- * in real time, so playback clocks advance on a machine without sound.
+ * at 44100 Hz whose callback thread is the render thread. The device is open from start() to
+ * stop(); when no sound device can be opened the process falls back to a silent output that still
+ * pulls in real time, so playback clocks advance on a machine without sound.
  *
  * The render callback asks streamReadSampleNumberFrames (bus 0) for each period and plays silence
  * when that answers false. Subclasses set themselves up in createNode/configNode, which run from
@@ -41,7 +41,11 @@ public:
 
     /** Opens the output if needed and starts pulling. A failure is logged; isStart() is then false. */
     bool start();
-    /** Stops pulling; the device stays open for the next start(). */
+    /**
+     * Stops pulling and gives the device back; the next start() opens it again. A driver may offer
+     * one device at a time (the silent one does), so a paused output must not keep the next movie
+     * from playing. Returns after a running render cycle has finished.
+     */
     void stop();
     bool isStart() const;
 

@@ -237,6 +237,34 @@ TEST(OutputAudioGraph, PlaybackClockFollowsWallTimeEvenWithoutASoundDevice)
     graph.setDelegate(nullptr);
 }
 
+// The silent driver offers one device at a time: an output that was paused used to keep it, and
+// the next movie to play got "Audio device already open" and no clock.
+TEST(OutputAudioGraph, APausedOutputLetsTheNextOneStart)
+{
+    LMOutputAudioGraph first;
+    LMOutputAudioGraph second;
+    RefillingSource firstSource(first);
+    RefillingSource secondSource(second);
+    first.setDelegate(&firstSource);
+    second.setDelegate(&secondSource);
+    for (int round = 0; round < 2; ++round) {
+        SCOPED_TRACE(round);
+        ASSERT_TRUE(first.start()) << first.lastError().toStdString();
+        first.stop();
+        ASSERT_TRUE(second.start()) << second.lastError().toStdString();
+        QElapsedTimer wait;
+        wait.start();
+        const int64_t before = second.renderedFrames();
+        while (second.renderedFrames() == before && wait.elapsed() < 5000)
+            QThread::msleep(5);
+        EXPECT_GT(second.renderedFrames(), before) << "the second output never pulled";
+        second.stop();
+        EXPECT_FALSE(second.isStart());
+    }
+    first.setDelegate(nullptr);
+    second.setDelegate(nullptr);
+}
+
 TEST(OutputAudioGraph, GraphGoesAwayWhilePlaying)
 {
     auto graph = std::make_unique<LMOutputAudioGraph>();

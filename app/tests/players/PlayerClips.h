@@ -1,0 +1,69 @@
+#pragma once
+
+// Clips for the players' tests: each call opens a new engine movie over a file the ffmpeg program
+// made (testsrc2 with a sine tone), so that no two tests share a clock. Sound goes to SDL's silent
+// "dummy" driver, which still pulls samples in real time, so playback clocks advance as on a
+// machine with a sound card.
+
+#include "Reelsmith/media/LMMediaSource.h"
+#include "Reelsmith/movie/LMFFMovie.h"
+#include "app/AppExtention/Convert/VCMovie.h"
+#include "testsupport/EventLoop.h"
+#include "testsupport/MediaFixtures.h"
+
+#include <QtGlobal>
+#include <cstdint>
+#include <gtest/gtest.h>
+
+namespace players_testing {
+
+inline constexpr int64_t kSecond = 1000000;
+// Generous: decoding under the sanitizers on a busy machine is slow.
+inline constexpr int kPlaybackTimeoutMs = 20000;
+
+// The event loop and the silent audio driver; call first in every test.
+inline void setUpPlayerTest()
+{
+    qputenv("SDL_AUDIODRIVER", "dummy");
+    fixtures::application();
+}
+
+inline VCMovieRef openClip(const QString &path)
+{
+    if (path.isEmpty()) {
+        ADD_FAILURE() << fixtures::MediaFixtures::shared().lastError().toStdString();
+        return nullptr;
+    }
+    VCMovieRef clip = VCMovie::movieWithSource(LMMediaSource::mediaWithPath(path));
+    EXPECT_TRUE(clip && clip->movie()) << path.toStdString();
+    return clip;
+}
+
+// A new clip over seconds (4 or 6) of testsrc2 with a tone, its window trimmed to [start, stop]
+// seconds when given.
+inline VCMovieRef testClip(int seconds, double start = -1.0, double stop = -1.0)
+{
+    VCMovieRef clip = openClip(fixtures::MediaFixtures::shared().testsrc2SineMp4(seconds));
+    if (clip && start >= 0.0) {
+        clip->setTrimStart(int64_t(start * kSecond));
+        clip->setTrimStop(int64_t(stop * kSecond));
+    }
+    return clip;
+}
+
+// A clip of 2 s of a tone and no picture.
+inline VCMovieRef audioOnlyClip()
+{
+    return openClip(fixtures::MediaFixtures::shared().audioOnlyWav());
+}
+
+// Stops a clip's engine movie and lets its queue drain, so that a test leaves nothing running.
+inline void settle(const VCMovieRef &clip)
+{
+    if (clip && clip->movie()) {
+        clip->movie()->pause();
+        clip->movie()->flushOperation();
+    }
+}
+
+} // namespace players_testing
