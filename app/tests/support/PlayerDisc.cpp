@@ -1,75 +1,50 @@
 #include "PlayerDisc.h"
 
-#include "Platterkit/model/DVDChapterVideo.h"
-#include "Platterkit/model/DVDTitleVideo.h"
 #include "app/AppExtention/Convert/DVDTitleData.h"
 #include "app/AppExtention/DVDLibraryResourceExtention.h"
 #include "app/AppExtention/DVDMenuExtention.h"
+#include "app/production/DVDChapterVideo.h"
+#include "app/production/DVDTitleVideo.h"
 
 namespace player_testing {
 namespace {
 
-// Stand-ins for the production title and chapter until the pipeline's own classes are linked.
-class LengthChapter : public QObject, public DVDChapterVideo
+using Discwright::DVDChapterVideo;
+using Discwright::DVDTitleVideo;
+
+VCMovieList silentClips(double seconds)
 {
-public:
-    explicit LengthChapter(double seconds)
-        : m_seconds(seconds)
-    {}
-    ObjectList titles() const override { return m_titles; }
-    double duration() const override { return m_seconds; }
-    void addTitle(const ObjectRef &item) { m_titles.append(item); }
-
-private:
-    double m_seconds;
-    ObjectList m_titles;
-};
-
-class ChapterTitle : public QObject, public DVDTitleVideo
-{
-public:
-    ChapterTitle(ObjectList chapters, bool warning)
-        : m_chapters(std::move(chapters))
-        , m_warning(warning)
-    {}
-    bool isWarningVideo() const override { return m_warning; }
-    ObjectList chapters() const override { return m_chapters; }
-    double duration() const override
-    {
-        double sum = 0.0;
-        for (const ObjectRef &chapter : m_chapters)
-            sum += platform::conformsTo<DVDChapterVideo>(chapter)->duration();
-        return sum;
-    }
-
-private:
-    ObjectList m_chapters;
-    bool m_warning;
-};
+    VCMovieRef clip = VCMovie::movieWithEmptyFFMovie();
+    clip->setTrimStop(int64_t(seconds * 1000000.0));
+    return {clip};
+}
 
 void leadTo(const DVDMenuItemRef &item, const ObjectRef &title, const ObjectRef &editingTitle)
 {
     item->setJump(editingTitle);
     for (const ObjectRef &chapter : chaptersOf(title)) {
-        if (auto *length = dynamic_cast<LengthChapter *>(chapter.get()))
-            length->addTitle(item);
+        if (auto video = platform::objectCast<DVDChapterVideo>(chapter)) {
+            ObjectList items = video->titles();
+            items.append(item);
+            video->setTitles(items);
+        }
     }
 }
 
 } // namespace
 
-ObjectRef
-makeDiscTitle(const QList<double> &chapterSeconds, bool warning, const ChapterMaker &chapter)
+ObjectRef makeDiscTitle(const QList<double> &chapterSeconds, bool warning, const ClipMaker &clips)
 {
-    ObjectList chapters;
+    Discwright::DVDChapterVideoList chapters;
     for (double seconds : chapterSeconds)
-        chapters.append(chapter ? chapter(seconds) : std::make_shared<LengthChapter>(seconds));
-    return std::make_shared<ChapterTitle>(chapters, warning);
+        chapters.append(
+            DVDChapterVideo::chapterWithMovies(clips ? clips(seconds) : silentClips(seconds)));
+    return DVDTitleVideo::titleWithChapters(chapters, warning);
 }
 
 ObjectList chaptersOf(const ObjectRef &title)
 {
-    const DVDTitleVideo *video = platform::conformsTo<DVDTitleVideo>(title);
+    const ::DVDTitleVideo *video = platform::conformsTo<::DVDTitleVideo>(title);
     return video ? video->chapters() : ObjectList{};
 }
 
@@ -79,7 +54,7 @@ ObjectRef chapterOf(const ObjectRef &title, qsizetype index)
     return index < chapters.size() ? chapters.at(index) : nullptr;
 }
 
-PlayerDisc makePlayerDisc(const DiscOptions &options, const ChapterMaker &chapter)
+PlayerDisc makePlayerDisc(const DiscOptions &options, const ClipMaker &clips)
 {
     PlayerDisc disc;
     disc.dvd = std::make_shared<DVDLibrary>();
@@ -88,13 +63,15 @@ PlayerDisc makePlayerDisc(const DiscOptions &options, const ChapterMaker &chapte
     disc.dvd->setNoMenu(options.noMenu);
     disc.dvd->setAspectType(options.aspectType);
 
-    for (const QList<double> &seconds : {QList<double>{10.0, 10.0, 10.0}, {5.0}, {8.0}}) {
-        disc.titles.append(makeDiscTitle(seconds, false, chapter));
+    for (const QList<double> &seconds : options.titleSeconds) {
+        disc.titles.append(makeDiscTitle(seconds, false, clips));
         disc.editingTitles.append(std::make_shared<DVDTitleData>());
     }
+    if (disc.titles.size() < 3)
+        return disc;
     ObjectList titles(disc.titles.begin(), disc.titles.end());
     if (options.warning) {
-        disc.warning = makeDiscTitle({3.0}, true, chapter);
+        disc.warning = makeDiscTitle({options.warningSeconds}, true, clips);
         titles.append(disc.warning);
     }
     disc.dvd->setTitles(titles);
