@@ -13,9 +13,7 @@ SerialQueue::~SerialQueue()
 bool SerialQueue::isCurrent() const
 {
     std::lock_guard guard(m_lock);
-    // Not m_worker.joinable(): a shutdown from another thread takes the worker over to join it
-    // while the worker still drains what was queued, and that work runs on the queue too.
-    return m_workerId != std::thread::id() && std::this_thread::get_id() == m_workerId;
+    return m_worker.joinable() && std::this_thread::get_id() == m_workerId;
 }
 
 void SerialQueue::assertCurrent() const
@@ -106,12 +104,8 @@ void SerialQueue::shutdown()
             return; // from inside an operation: the worker ends after it
         worker = std::move(m_worker);
     }
-    if (worker.joinable()) {
+    if (worker.joinable())
         worker.join();
-        // The worker is gone; its id may be given to a new thread.
-        std::lock_guard guard(m_lock);
-        m_workerId = std::thread::id();
-    }
 }
 
 } // namespace Reelsmith::detail

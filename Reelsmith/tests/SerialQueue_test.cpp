@@ -102,33 +102,6 @@ TEST(SerialQueue, ShutdownRunsWhatIsQueuedAndRefusesMore)
     EXPECT_EQ(ran.load(), 10);
 }
 
-// A movie that goes while a frame is still being decoded shuts its queue down from another thread;
-// the operations drained then must still find themselves on their queue, or every owner check in
-// them fails (and aborts a test run).
-TEST(SerialQueue, OperationsDrainedByAShutdownStillRunOnTheQueue)
-{
-    std::vector<bool> current;
-    std::mutex lock;
-    std::promise<void> release;
-    std::shared_future<void> gate = release.get_future().share();
-    SerialQueue queue;
-    for (int i = 0; i < 3; ++i) {
-        queue.post([&, gate] {
-            gate.wait();
-            std::lock_guard guard(lock);
-            current.push_back(queue.isCurrent());
-        });
-    }
-    std::thread closer([&] { queue.shutdown(); });
-    // The queue refuses work once the shutdown has taken its worker over to wait for it.
-    while (queue.post([] {}))
-        std::this_thread::yield();
-    release.set_value();
-    closer.join();
-    EXPECT_EQ(current, (std::vector<bool>{true, true, true}));
-    EXPECT_FALSE(queue.isCurrent());
-}
-
 TEST(SerialQueue, AThrowingOperationDoesNotStopTheQueue)
 {
     SerialQueue queue;
