@@ -8,7 +8,12 @@
 
 using Discwright::DVDPlayerNavigation;
 
-DVDPlayer::DVDPlayer() = default;
+DVDPlayer::DVDPlayer()
+{
+    // A target ends where its last clip's window ends, so the player always plays in preview
+    // mode: outside it the engine would run each clip on to its movie's end and start it over.
+    setIsPreview(true);
+}
 
 DVDPlayer::~DVDPlayer() = default;
 

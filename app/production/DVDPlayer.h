@@ -18,7 +18,7 @@
  * target becomes a list of clips played back to back (a page as its page video, a chapter as the
  * clips of its whole title from the chapter's start, nothing as a one-second placeholder).
  *
- * Owned by the preview window, which sets preview mode, and is its delegate. Main thread only:
+ * Always in preview mode. Owned by the preview window, which is its delegate. Main thread only:
  * the window's mouse and button events and the player's 0.05 s timer both run there.
  */
 class DVDPlayer : public MultiMoviePlayer
@@ -27,6 +27,7 @@ public:
     // The length of the silent clip that stands for a target with nothing to play.
     static constexpr int64_t kPlaceholderUs = 1000000;
 
+    // Starts in preview mode.
     DVDPlayer();
     ~DVDPlayer() override;
 

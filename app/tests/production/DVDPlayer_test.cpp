@@ -1,13 +1,22 @@
 // The simulated DVD player playing a production copy built from pages of the shipped templates, on
 // the Qt event loop with SDL's silent audio driver: the warning, the first-play target, clicks,
 // chapter steps, the return to the page a title was started from, the placeholder of a target
-// with nothing to play and the end of a disc without menus.
+// with nothing to play, the end of a disc without menus, a page's music, and the production copy
+// of an editing project.
 
 #include "Reelsmith/media/LMMediaSource.h"
+#include "Reelsmith/movie/LMFFMovie.h"
+#include "app/AppExtention/Convert/DVDTitleData.h"
+#include "app/AppExtention/Convert/MediaData.h"
 #include "app/AppExtention/DVDLibraryExtention.h"
+#include "app/AppExtention/DVDLibraryResourceExtention.h"
+#include "app/AppExtention/DVDMenuExtention.h"
 #include "app/production/DVDMenuVideoClip.h"
 #include "app/production/DVDPlayer.h"
+#include "app/production/ProductionDiscModel.h"
 #include "app/tests/support/AppFakes.h"
+#include "support/ClipFixtures.h"
+#include "support/MenuFixtures.h"
 #include "support/PlayerDisc.h"
 #include "testsupport/MediaFixtures.h"
 
@@ -235,6 +244,108 @@ TEST_F(DVDPlayerTest, TheHighlightFollowsTheMouseOverThePlayingPage)
 
     player.playDVDItem(disc.mainSlots[0]);
     EXPECT_TRUE(player.getDVDHighlightImage().isNull()) << "a title shows no highlight";
+}
+
+// The player passes its ticks to the page, which keeps its looping music under the page clock.
+// SDL's silent driver opens one output at a time, so the music cannot sound beside the page clock
+// here; its position still follows the page, which is what the ticks keep in step.
+TEST_F(DVDPlayerTest, APlayingPageKeepsItsMusicInStep)
+{
+    const PlayerDisc disc = makePlayerDisc(DiscOptions{.warning = false});
+    const auto music = MediaData::mediaDataWithPath(app_testing::sineMusic(1.0));
+    ASSERT_TRUE(music && music->movie() && music->movie()->movie());
+    disc.main->setMusic(music);
+    const auto sound = music->movie()->movie();
+    const int64_t length = music->movie()->trimDuration();
+    ASSERT_GT(length, 900000);
+
+    start(disc);
+    ASSERT_EQ(player.current_play(), disc.main);
+    ASSERT_TRUE(playsUntil([&] { return player.currentTime() > length * 5 / 2; }))
+        << "the page clock runs";
+    const int64_t page = player.currentTime();
+    const int64_t drift
+        = std::abs(sound->currentTime() - music->movie()->trimStart() - page % length);
+    EXPECT_LT(std::min(drift, length - drift), 300000)
+        << "the music has looped with the page: page " << page << ", music "
+        << sound->currentTime();
+}
+
+// The preview's own way: the production copy of an editing project (pages of the shipped template,
+// titles of real clips, a warning video) made by getDVDObj, played from the start.
+TEST_F(DVDPlayerTest, ThePreviewPlaysTheProductionCopyOfAnEditingProject)
+{
+    app_testing::ScopedMainWindow window;
+    auto &clips = app_testing::ClipFixtures::shared();
+    const auto clipOf = [](const QString &path) {
+        auto media = MediaData::mediaDataWithPath(path);
+        EXPECT_TRUE(media && media->movie()) << path.toStdString();
+        return media;
+    };
+    const auto titleOf = [](const MediaDataRef &media) {
+        auto title = std::make_shared<DVDTitleData>();
+        title->setMediaArray({media});
+        media->setSuperData(title);
+        return title;
+    };
+    // A: 20 s in chapters at 0, 7 and 14 s; B: 2 s; the warning: 1 s.
+    const auto a = titleOf(clipOf(clips.chaptered20s()));
+    const auto b = titleOf(clipOf(clips.colour(QStringLiteral("red"), 2)));
+    const auto warning = clipOf(clips.colour(QStringLiteral("blue"), 1));
+    ASSERT_TRUE(a->mediaArray().first()->movie() && b->mediaArray().first()->movie()
+                && warning->movie());
+
+    const DVDMenuRef shipped = DVDLibraryResourceExtention::defaultMenuForAspectType(0);
+    ASSERT_TRUE(shipped);
+    const DVDMenuRef page = shipped->copyMenu();
+    const DVDMenuItemList titleSlots = DVDMenuExtention::titleItems(*page);
+    ASSERT_GE(titleSlots.size(), 2);
+    titleSlots[0]->setJump(a);
+    titleSlots[1]->setJump(b);
+    auto editing = std::make_shared<DVDLibrary>();
+    editing->setTitles({a, b});
+    editing->setMenus({page});
+    editing->updateDVDMenu();
+    window->setDvd(editing);
+    window->tempDvdData()->setDvdHasWarningMedia(true);
+    window->tempDvdData()->setDvdWarningMedia(warning);
+
+    const DVDLibraryRef disc = Discwright::ProductionDiscModel::getDVDObj(*window);
+    ASSERT_TRUE(disc);
+    player.setIsPreview(true);
+    player.clearPlayer();
+    player.setDvd(disc);
+    player.playDVDItem(nullptr);
+    ASSERT_TRUE(player.getWarnDVDTitle());
+    EXPECT_EQ(player.currentPlayTitle(), player.getWarnDVDTitle());
+    ASSERT_TRUE(playsUntil([&] { return player.current_play() == page; }));
+
+    const QSizeF size = page->menuSize();
+    const auto centre = [&](const DVDMenuItemRef &item) {
+        const QPointF c = item->frame().center();
+        return QPointF(c.x() / size.width(), c.y() / size.height());
+    };
+    player.clickPoint(centre(titleSlots[1]));
+    const ObjectRef titleB = player.currentPlayTitle();
+    ASSERT_TRUE(titleB) << "the button leads to the production chapter of its title";
+    EXPECT_EQ(player.duration(), b->mediaArray().first()->movie()->trimDuration());
+    ASSERT_TRUE(playsUntil([&] { return player.current_play() == page; }))
+        << "the title's end returns to the page";
+
+    player.clickPoint(centre(titleSlots[0]));
+    ASSERT_EQ(chaptersOf(player.currentPlayTitle()).size(), 3);
+    player.seek(8 * kSecond);
+    player.playNext();
+    EXPECT_EQ(player.current_play(), chapterOf(player.currentPlayTitle(), 2));
+    EXPECT_GE(player.currentTime(), 14 * kSecond);
+    EXPECT_LT(player.currentTime(), 15 * kSecond);
+
+    // The authored disc follows the same rules: the buttons lead to the chapters, the titles
+    // return to the page last shown.
+    const QString author = disc->authorContent();
+    EXPECT_TRUE(author.contains("g4=0;jump title 1 chapter 1;")) << author.toStdString();
+    EXPECT_TRUE(author.contains("g4=0;jump title 2 chapter 1;"));
+    EXPECT_TRUE(author.contains("<post>g4=0;g2=1;call menu entry root;</post>"));
 }
 
 } // namespace
