@@ -238,17 +238,14 @@ void LMMoviePlayer::imageDidFlushInPlayerInDecodeQueue(const std::shared_ptr<Sha
     QCoreApplication *app = QCoreApplication::instance();
     DW_ASSERT(app, shared->flushPending.store(false); return );
     std::weak_ptr<Shared> weak = shared;
-    QMetaObject::invokeMethod(
-        app,
-        [weak] {
-            const auto shared = weak.lock();
-            if (!shared)
-                return;
-            shared->flushPending.store(false);
-            if (shared->player)
-                shared->player->imageDidFlushInPlayer();
-        },
-        Qt::QueuedConnection);
+    platform::postToMainThread(app, [weak] {
+        const auto shared = weak.lock();
+        if (!shared)
+            return;
+        shared->flushPending.store(false);
+        if (shared->player)
+            shared->player->imageDidFlushInPlayer();
+    });
 }
 
 void LMMoviePlayer::timerUpdateImageMethod()

@@ -143,14 +143,11 @@ void AudioPlayer::updatePlayerPlayLoop()
         QCoreApplication *app = QCoreApplication::instance();
         DW_ASSERT(app, return );
         std::weak_ptr<Guard> weak = m_guard;
-        QMetaObject::invokeMethod(
-            app,
-            [weak] {
-                const auto guard = weak.lock();
-                if (guard && guard->player)
-                    guard->player->updatePlayerPlayLoop();
-            },
-            Qt::QueuedConnection);
+        platform::postToMainThread(app, [weak] {
+            const auto guard = weak.lock();
+            if (guard && guard->player)
+                guard->player->updatePlayerPlayLoop();
+        });
         return;
     }
     updatePlayerPlaySegment();

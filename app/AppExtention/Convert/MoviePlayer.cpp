@@ -79,6 +79,8 @@ bool MoviePlayer::clipHasVideo() const
 {
     if (const auto decoder = clipDecoder())
         return decoder->hasVideo();
+    if (const auto clip = vcMovie())
+        return clip->hasVideo();
     const auto movie = ffmovie();
     return movie && movie->hasVideo();
 }
@@ -238,14 +240,11 @@ void MoviePlayer::updateCurrentImage()
             QCoreApplication *app = QCoreApplication::instance();
             if (!app)
                 return;
-            QMetaObject::invokeMethod(
-                app,
-                [weak] {
-                    const auto frame = weak.lock();
-                    if (frame && frame->player)
-                        frame->player->imageDidFlushInPlayer();
-                },
-                Qt::QueuedConnection);
+            platform::postToMainThread(app, [weak] {
+                const auto frame = weak.lock();
+                if (frame && frame->player)
+                    frame->player->imageDidFlushInPlayer();
+            });
         });
 }
 
