@@ -8,10 +8,12 @@
 #include "Reelsmith/movie/LMFFMovie.h"
 #include "app/AppExtention/Convert/BackPictureItem.h"
 #include "app/AppExtention/Convert/BackgroundRenderData.h"
+#include "app/AppExtention/Convert/DVDTitleData.h"
 #include "app/AppExtention/Convert/MediaData.h"
 #include "app/Transition/TransitionManager.h"
 #include "app/production/DVDMenuVideo.h"
 #include "support/AppFakes.h"
+#include "support/ClipFixtures.h"
 #include "support/MenuFixtures.h"
 
 #include <QPainter>
@@ -259,6 +261,29 @@ TEST(DVDMenuVideoClip, EncodingTakesTheSoundOfTheAudioMovieSetForIt)
     for (float s : samples)
         peak = std::max(peak, std::fabs(s));
     EXPECT_GT(peak, 0.05f) << "the sine reaches the encoder";
+}
+
+TEST(DVDMenuVideoClip, MovingThePageClockRestartsTheTitlePictures)
+{
+    application();
+    const auto clip = MediaData::mediaDataWithPath(ClipFixtures::shared().colour("red", 4));
+    ASSERT_TRUE(clip && clip->movie());
+    auto title = std::make_shared<DVDTitleData>();
+    title->setMediaArray({clip});
+    clip->setSuperData(title);
+    auto slot = makeTitleSlot();
+    slot->setJump(title);
+    auto menu = page(10, nullptr);
+    menu->setItems({slot});
+    const auto video = DVDMenuVideo::menuVideoWithMenu(menu);
+
+    // Drawing the page at a time starts the title's moving picture...
+    ASSERT_TRUE(video->frameImageAtTime(us(1))->currentCIImage().isNull() == false);
+    EXPECT_TRUE(title->item_segment_movie());
+    // ... and a jump of the page clock starts it again from its image time.
+    video->setCurrentTime(0);
+    EXPECT_FALSE(title->item_segment_movie());
+    EXPECT_EQ(video->currentTime(), 0);
 }
 
 // --- Frames -------------------------------------------------------------------------------------
