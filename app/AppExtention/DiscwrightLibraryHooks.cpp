@@ -1,7 +1,7 @@
 #include "app/AppExtention/DiscwrightLibraryHooks.h"
 
 #include "app/AppExtention/DVDMenuDrawCustomItem.h"
-#include "app/production/DVDMenuImageGeneratorCustomImage.h"
+#include "app/AppExtention/DVDMenuImageGeneratorCustomImage.h"
 
 #include <QDir>
 #include <QFileInfo>

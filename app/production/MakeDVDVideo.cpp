@@ -383,12 +383,7 @@ bool MakeDVDVideoRun::convert(Job &job,
     // The copies decode for this conversion alone; they close with it.
     const VCMovieList own
         = ownDecoders ? Discwright::OwnDecoderMovies::moviesWithOwnDecoders(movies) : movies;
-    auto converter = std::make_shared<VCVideoConverter>();
-    converter->setMovies(own);
-    converter->setPath(path);
-    QFile::remove(path);
-    converter->setMovieOutputFormat(m_format);
-    converter->updateConverterContent();
+    const VCVideoConverterRef converter = MakeDVDVideo::convertMoviesToFormat(own, path, m_format);
     {
         std::lock_guard guard(m_lock);
         if (m_stopped) {
@@ -596,6 +591,19 @@ double MakeDVDVideo::lengthFromMovies(const VCMovieList &movies)
             seconds += lm_ff_time_to_double(movie->trimDuration());
     }
     return seconds;
+}
+
+VCVideoConverterRef MakeDVDVideo::convertMoviesToFormat(const VCMovieList &movies,
+                                                        const QString &path,
+                                                        const LMFFMovieFileOutputFormat &format)
+{
+    auto converter = std::make_shared<VCVideoConverter>();
+    converter->setMovies(movies);
+    converter->setPath(path);
+    QFile::remove(path);
+    converter->setMovieOutputFormat(format);
+    converter->updateConverterContent();
+    return converter;
 }
 
 QString MakeDVDVideo::titleFileName(qsizetype index)

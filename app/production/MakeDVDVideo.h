@@ -11,6 +11,7 @@
 #include <memory>
 
 class MakeDVDVideoRun;
+class VCVideoConverter;
 
 /**
  * The first step of a production folder: turns every title of the production disc model into
@@ -71,6 +72,10 @@ public:
     static VCMovieList getMoviesFromTitle(const ObjectRef &title);
     // Seconds: the sum of the clips' trimDuration.
     static double lengthFromMovies(const VCMovieList &movies);
+    // A prepared, not started converter of movies to path in format; whatever was at path is
+    // removed first (the converter never replaces a file).
+    static std::shared_ptr<VCVideoConverter> convertMoviesToFormat(
+        const VCMovieList &movies, const QString &path, const LMFFMovieFileOutputFormat &format);
 
     // The work files, by index.
     static QString titleFileName(qsizetype index);

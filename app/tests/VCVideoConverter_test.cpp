@@ -1,4 +1,5 @@
 #include "Reelsmith/LMFunctions.h"
+#include "Reelsmith/frames/LMMovieImage.h"
 #include "Reelsmith/media/LMMediaSource.h"
 #include "Reelsmith/movie/LMFFMovie.h"
 #include "app/AppExtention/Convert/MovieTrimItem.h"
@@ -14,6 +15,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QObject>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <chrono>
 #include <csignal>
@@ -112,11 +114,6 @@ int64_t countOf(const QJsonObject &stream, const char *key)
     return stream.value(key).toString().toLongLong();
 }
 
-double secondsOf(const QJsonObject &stream)
-{
-    return stream.value("duration").toString().toDouble();
-}
-
 QJsonObject countedStream(const QString &path, const char *selector)
 {
     const QJsonObject probe
@@ -190,7 +187,7 @@ TEST_F(VCVideoConverterTest, TheCopyTableAcceptsOnlyItsEnabledKeysExactly)
 
 TEST_F(VCVideoConverterTest, StreamsAreCopiedOnlyWhereTheOutputTakesThemUnchanged)
 {
-    const QString other = MediaFixtures::shared().h264AacMp4(2);
+    const QString other = MediaFixtures::shared().h264AacMp4(5);
     ASSERT_FALSE(other.isEmpty());
     struct Row
     {
@@ -231,7 +228,7 @@ TEST_F(VCVideoConverterTest, StreamsAreCopiedOnlyWhereTheOutputTakesThemUnchange
         EXPECT_EQ(converter->skipDecodeAudio(), row.audioCopied);
         EXPECT_TRUE(converter->hasVideo());
         EXPECT_TRUE(converter->hasAudio());
-        EXPECT_EQ(converter->duration(), row.twoSources ? 5 * kSecond : 3 * kSecond);
+        EXPECT_EQ(converter->duration(), row.twoSources ? 8 * kSecond : 3 * kSecond);
     }
 }
 
@@ -326,6 +323,18 @@ TEST_F(VCVideoConverterTest, AnUneditedClipBecomesADvdTitleBesideItsDestination)
     EXPECT_EQ(audio.value("codec_name").toString(), "ac3");
     EXPECT_EQ(audio.value("sample_rate").toString(), "48000");
     EXPECT_EQ(audio.value("channels").toInt(), 2);
+
+    // The authoring tool takes it as a PAL 16:9 title of 3 s.
+    const QString disc = out("disc");
+    ASSERT_TRUE(QDir().mkpath(disc));
+    QString log;
+    ASSERT_TRUE(authorOneTitle(path, disc, true, &log)) << log.toStdString();
+    ASSERT_EQ(runTool(QStringLiteral("lsdvd"), {"-a", "-v", disc + "/dvd"}, &log), 0)
+        << log.toStdString();
+    EXPECT_TRUE(log.contains("PAL")) << log.toStdString();
+    EXPECT_TRUE(log.contains("16/9")) << log.toStdString();
+    EXPECT_TRUE(log.contains("ac3")) << log.toStdString();
+    EXPECT_TRUE(log.contains("00:00:03")) << log.toStdString();
 }
 
 TEST_F(VCVideoConverterTest, ManyShortPiecesKeepSoundAndPicturesTogether)
@@ -383,18 +392,103 @@ TEST_F(VCVideoConverterTest, AnEditedClipIsDrawnWithItsEdits)
     EXPECT_NEAR(after.green(), 255 - before.green(), 40);
 }
 
-TEST_F(VCVideoConverterTest, AClipWithoutSoundStillGetsADvdSoundTrack)
+// Pixels of the lower third where two pictures of the same size differ by more than 64 in some
+// channel: the marks of a text drawn on one of them.
+int lowerThirdMarks(const QImage &a, const QImage &b)
 {
-    const QString silent = MediaFixtures::shared().wide169();
-    ASSERT_FALSE(silent.isEmpty());
-    const QString path = out("silent.dvd");
-    auto converter = converterFor({clipOf(silent)}, path, dvdFormat(352, 288));
-    EXPECT_TRUE(converter->hasAudio());
-    runToEnd(*converter);
-    ASSERT_TRUE(converter->isFinished()) << converter->lastError().toStdString();
-    const QJsonObject audio = countedStream(path, "a:0");
-    EXPECT_EQ(audio.value("codec_name").toString(), "ac3");
-    EXPECT_NEAR(double(countOf(audio, "nb_read_frames")) * 0.032, 1.0, 0.064);
+    int marks = 0;
+    for (int y = a.height() * 2 / 3; y < a.height(); ++y) {
+        for (int x = 0; x < a.width(); ++x) {
+            const QColor p = a.pixelColor(x, y);
+            const QColor q = b.pixelColor(x, y);
+            if (std::max({std::abs(p.red() - q.red()),
+                          std::abs(p.green() - q.green()),
+                          std::abs(p.blue() - q.blue())})
+                > 64)
+                ++marks;
+        }
+    }
+    return marks;
+}
+
+TEST_F(VCVideoConverterTest, AClipsSubtitleTextReachesTheTitleFromItsOwnDecoders)
+{
+    // The clip's subtitle is opened from a temporary file that is gone at once, as the editor
+    // does; the run's own movie still shows it.
+    QFile srt(MediaFixtures::shared().srtFile());
+    ASSERT_TRUE(srt.open(QIODevice::ReadOnly));
+    const auto titled = clipOf(m_clip);
+    titled->setSubtitlePath(QStringLiteral("/somewhere/clip.srt"));
+    titled->setSubtitleContent(QString::fromUtf8(srt.readAll()));
+    titled->openSubtitleContent();
+    ASSERT_TRUE(titled->movie()->hasSubtitle());
+
+    const QString withText = out("subtitled.dvd");
+    const QString without = out("plain.dvd");
+    auto a = converterFor({titled}, withText, dvdFormat(352, 288));
+    auto b = converterFor({clipOf(m_clip)}, without, dvdFormat(352, 288));
+    // Both drawn the same way, so that only the text tells them apart.
+    b->setCopyImage(false);
+    runToEnd(*a);
+    runToEnd(*b);
+    ASSERT_TRUE(a->isFinished()) << a->lastError().toStdString();
+    ASSERT_TRUE(b->isFinished()) << b->lastError().toStdString();
+    EXPECT_EQ(a->lastPictureMode(), VCVideoConverter::PictureMode::Composed);
+
+    QImage textFrame, plainFrame, quietFrame, plainQuietFrame;
+    ASSERT_TRUE(ffmpegFrameAt(withText, 1.5, &textFrame));
+    ASSERT_TRUE(ffmpegFrameAt(without, 1.5, &plainFrame));
+    ASSERT_TRUE(ffmpegFrameAt(withText, 2.2, &quietFrame));
+    ASSERT_TRUE(ffmpegFrameAt(without, 2.2, &plainQuietFrame));
+    const int shown = lowerThirdMarks(textFrame, plainFrame);
+    const int quiet = lowerThirdMarks(quietFrame, plainQuietFrame);
+    EXPECT_GT(shown, 100) << "between events: " << quiet;
+    EXPECT_LT(quiet, 10) << "with the text: " << shown;
+}
+
+TEST_F(VCVideoConverterTest, ADvdStreamAlwaysHasPicturesAndSoundForTheAuthoringTool)
+{
+    struct Row
+    {
+        const char *name;
+        std::function<VCMovieRef()> clip;
+        double seconds;
+    };
+    const Row rows[] = {
+        {"a clip without sound", [] { return clipOf(MediaFixtures::shared().wide169()); }, 1.0},
+        {"a clip without pictures",
+         [] { return clipOf(MediaFixtures::shared().audioOnlyWav()); },
+         2.0},
+        {"the placeholder of an empty title",
+         [] {
+             auto empty = VCMovie::movieWithEmptyFFMovie();
+             empty->setTrimStop(kSecond);
+             return empty;
+         },
+         1.0},
+    };
+    int index = 0;
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
+        const VCMovieRef clip = row.clip();
+        ASSERT_TRUE(clip);
+        const QString path = out(QStringLiteral("title%1.dvd").arg(index++));
+        auto converter = converterFor({clip}, path, dvdFormat(352, 288));
+        EXPECT_TRUE(converter->hasAudio());
+        EXPECT_TRUE(converter->hasVideo());
+        runToEnd(*converter);
+        ASSERT_TRUE(converter->isFinished()) << converter->lastError().toStdString();
+        const QJsonObject video = countedStream(path, "v:0");
+        EXPECT_EQ(video.value("codec_name").toString(), "mpeg2video");
+        EXPECT_EQ(countOf(video, "nb_read_frames"), int64_t(row.seconds * 25));
+        const QJsonObject audio = countedStream(path, "a:0");
+        EXPECT_EQ(audio.value("codec_name").toString(), "ac3");
+        EXPECT_NEAR(double(countOf(audio, "nb_read_frames")) * 0.032, row.seconds, 0.064);
+        const QString disc = out(QStringLiteral("disc%1").arg(index));
+        ASSERT_TRUE(QDir().mkpath(disc));
+        QString log;
+        EXPECT_TRUE(authorOneTitle(path, disc, true, &log)) << log.toStdString();
+    }
 }
 
 TEST_F(VCVideoConverterTest, AnUneditedMp4IsCopiedPacketByPacket)
@@ -413,6 +507,54 @@ TEST_F(VCVideoConverterTest, AnUneditedMp4IsCopiedPacketByPacket)
     EXPECT_EQ(video.value("codec_name").toString(), "h264");
     EXPECT_EQ(countOf(video, "nb_read_frames"), 75);
     EXPECT_EQ(countedStream(path, "a:0").value("codec_name").toString(), "aac");
+}
+
+TEST_F(VCVideoConverterTest, AClipInUseElsewhereIsConvertedFromDecodersOfItsOwn)
+{
+    const auto clip = clipOf(m_clip);
+    ASSERT_TRUE(clip);
+    const QString alone = out("alone.dvd");
+    auto reference = converterFor({clip}, alone, dvdFormat(352, 288));
+    runToEnd(*reference);
+    ASSERT_TRUE(reference->isFinished()) << reference->lastError().toStdString();
+
+    // Two jobs on the same clip at once, while a preview keeps seeking the clip's movie.
+    std::atomic<bool> stop{false};
+    std::thread preview([&] {
+        int64_t t = 0;
+        while (!stop.load()) {
+            clip->movie()->seek(t);
+            clip->movie()->decodeImageAtTimeAction(LMFFMovie::kCurrentTime,
+                                                   [](const std::shared_ptr<LMMovieImage> &) {});
+            t = (t + 700000) % (3 * kSecond);
+        }
+    });
+    const QString first = out("first.dvd");
+    const QString second = out("second.dvd");
+    auto a = converterFor({clip}, first, dvdFormat(352, 288));
+    auto b = converterFor({clip}, second, dvdFormat(352, 288));
+    a->startConvert();
+    b->startConvert();
+    a->waitUntilFinished();
+    b->waitUntilFinished();
+    stop.store(true);
+    preview.join();
+    ASSERT_TRUE(a->isFinished()) << a->lastError().toStdString();
+    ASSERT_TRUE(b->isFinished()) << b->lastError().toStdString();
+
+    // Every picture as the job alone made it: the worst frame's PSNR against that run.
+    for (const QString &path : {first, second}) {
+        SCOPED_TRACE(path.toStdString());
+        QString log;
+        runTool(QStringLiteral("ffmpeg"),
+                {"-hide_banner", "-i", path, "-i", alone, "-lavfi", "psnr", "-f", "null", "-"},
+                &log);
+        const QRegularExpressionMatch worst
+            = QRegularExpression(QStringLiteral("PSNR .* min:([0-9.]+|inf)")).match(log);
+        ASSERT_TRUE(worst.hasMatch()) << log.toStdString();
+        const double min = worst.captured(1) == u"inf" ? 1000.0 : worst.captured(1).toDouble();
+        EXPECT_GT(min, 45.0);
+    }
 }
 
 // --- Failures, cancel, pause -----------------------------------------------------------------

@@ -11,10 +11,12 @@
 #include "Reelsmith/media/LMFFPacket.h"
 #include "Reelsmith/media/LMMediaSource.h"
 #include "Reelsmith/movie/LMFFMovie.h"
+#include "app/AppExtention/Convert/MovieDecoderCopy.h"
 #include "app/AppExtention/Convert/VCVideoConverterDelegate.h"
 
 #include <QDir>
 #include <QFileInfo>
+#include <QHash>
 #include <QMetaObject>
 #include <QObject>
 #include <QPainter>
@@ -29,7 +31,9 @@
 #include <unistd.h>
 
 extern "C" {
+#include <libavutil/buffer.h>
 #include <libavutil/frame.h>
+#include <libavutil/imgutils.h>
 #include <libswscale/swscale.h>
 }
 
@@ -53,6 +57,8 @@ constexpr std::chrono::milliseconds kPopWait{50};
 constexpr std::chrono::milliseconds kPausedWait{50};
 // The sound clock's rate when the output has no sound: it still paces the run and the progress.
 constexpr int32_t kSilentClockRate = 10000;
+// Row alignment of the scaled pictures, for the scaler's and the encoder's vector code.
+constexpr int kPictureAlign = 64;
 
 // Output timeline arithmetic. Frame g starts at g * ft / fr seconds; a time falls in the frame or
 // sample frame nearest to it, so every boundary is placed within half a unit.
@@ -143,6 +149,7 @@ struct VCVideoConverter::SegmentRun
     int64_t fadeInSamples = 0;
     int64_t fadeOutSamples = 0;
     LMFFVideoFormat picture{-1, 0, 0};
+    AVBufferPool *framePool = nullptr;
 
     std::atomic<bool> producing{false};
     std::atomic<bool> needPicture{false};
@@ -311,7 +318,16 @@ bool VCVideoConverter::isCanCopyImageForMovie(const VCMovie &segment)
 
 void VCVideoConverter::updateConverterContent()
 {
-    m_validMovies = validMovies();
+    m_validMovies.clear();
+    m_segmentClips.clear();
+    for (const auto &clip : m_movies) {
+        if (!clip)
+            continue;
+        for (const auto &piece : clip->validVCMovies()) {
+            m_validMovies.append(piece);
+            m_segmentClips.append(clip);
+        }
+    }
     const VCMovieList &segments = m_validMovies;
     const auto first = segments.isEmpty() ? nullptr : segments.first()->movie();
     int64_t total = 0;
@@ -346,6 +362,11 @@ void VCVideoConverter::updateConverterContent()
         // A DVD stream always carries sound: silence when the clips have none.
         m_hasAudio = true;
         m_skipDecodeAudio = false;
+    }
+    if (!m_hasVideo && extension == u"dvd" && m_format.width >= 1 && m_format.height >= 1) {
+        // A title of nothing but sound (or no clip at all) gets black pictures.
+        m_hasVideo = true;
+        m_skipDecodeImage = false;
     }
     if (!m_hasVideo && extension == u"dv") {
         m_hasVideo = true;
@@ -530,11 +551,42 @@ void VCVideoConverter::updateConverterStatus()
 
 void VCVideoConverter::run()
 {
-    if (startMovieOutput() && !shouldStop())
+    if (m_ownDecoders)
+        takeOwnDecoders();
+    if (!shouldStop() && startMovieOutput() && !shouldStop())
         startConverting();
     m_imagePool->clearPool();
     stopMovieOutput();
     endRun();
+}
+
+void VCVideoConverter::takeOwnDecoders()
+{
+    QHash<LMFFMovie *, std::shared_ptr<LMFFMovie>> copies;
+    for (qsizetype i = 0; i < m_validMovies.size(); ++i) {
+        VCMovieRef &segment = m_validMovies[i];
+        const auto movie = segment->movie();
+        if (!movie || shouldStop())
+            continue;
+        auto found = copies.find(movie.get());
+        if (found == copies.end()) {
+            const VCMovie &clip = *m_segmentClips.at(i);
+            found = copies.insert(
+                movie.get(),
+                Discwright::movieWithOwnDecoders(
+                    *movie, clip.subtitleContent(), QFileInfo(clip.subtitlePath()).suffix()));
+        }
+        // Without a copy (no medias, or a subtitle it cannot show) the segment keeps its movie.
+        if (!found.value())
+            continue;
+        auto own = std::make_shared<VCMovie>(found.value());
+        own->setTrimStart(segment->trimStart());
+        own->setTrimStop(segment->trimStop());
+        own->setFadeIn(segment->fadeIn());
+        own->setFadeOut(segment->fadeOut());
+        own->setAudioFades(segment->audioFades());
+        segment = own;
+    }
 }
 
 bool VCVideoConverter::startMovieOutput()
@@ -637,6 +689,15 @@ bool VCVideoConverter::startMovieOutput()
             m_imagePool->appendFreeImageContext(
                 LMBitmapImage::imageWithSize(QSizeF(video.width, video.height)));
     }
+    if (m_hasVideo) {
+        const LMFFVideoFormat video = m_movieOutput->outputVideoFormat();
+        const int bytes
+            = video.width > 0 && video.height > 0 ? av_image_get_buffer_size(
+                  AVPixelFormat(video.pix_fmt), video.width, video.height, kPictureAlign)
+                                                  : 0;
+        if (bytes > 0)
+            m_framePool = av_buffer_pool_init(size_t(bytes), nullptr);
+    }
     m_handOver = std::make_unique<ConvertHandOver>(kImagePoolSize, kHandOverItems);
     return true;
 }
@@ -684,6 +745,7 @@ void VCVideoConverter::convertSegment(const VCMovieRef &segment, Timeline &timel
     run->ft = m_hasVideo ? std::max(1, m_format.frameTime) : 1;
     if (m_hasVideo)
         run->picture = m_movieOutput->outputVideoFormat();
+    run->framePool = m_framePool;
 
     // The segment covers the output timeline from its offset to its end, so its share of frames
     // and sample frames makes up for whatever the segments before it left over.
@@ -937,7 +999,16 @@ AVFrame *VCVideoConverter::scaledFrame(SegmentRun &run, const AVFrame *decoded)
     frame->format = to;
     frame->width = run.picture.width;
     frame->height = run.picture.height;
-    if (av_frame_get_buffer(frame, 0) < 0) {
+    frame->buf[0] = run.framePool ? av_buffer_pool_get(run.framePool) : nullptr;
+    if (!frame->buf[0]
+        || av_image_fill_arrays(frame->data,
+                                frame->linesize,
+                                frame->buf[0]->data,
+                                to,
+                                frame->width,
+                                frame->height,
+                                kPictureAlign)
+               < 0) {
         av_frame_free(&frame);
         return nullptr;
     }
@@ -1009,6 +1080,8 @@ void VCVideoConverter::stopMovieOutput()
         m_movieOutput.reset();
     }
     m_handOver.reset();
+    // Buffers still referenced elsewhere free themselves when let go.
+    av_buffer_pool_uninit(&m_framePool);
 }
 
 void VCVideoConverter::endRun()

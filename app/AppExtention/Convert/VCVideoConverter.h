@@ -14,6 +14,7 @@
 #include <mutex>
 #include <thread>
 
+struct AVBufferPool;
 struct AVFrame;
 class LMCImagePool;
 class LMFFMovie;
@@ -61,9 +62,8 @@ struct ConvertItem;
  * the delegate by a queued call on the receiver's thread.
  *
  * Held by std::shared_ptr; the run thread keeps the converter alive while it works. A converter
- * makes one run. The segments' engine movies are used exclusively by the run while it lasts: the
- * owner gives each running converter movies of its own (a player or a second converter decoding
- * the same movie at once would move its clock).
+ * makes one run. By default the run decodes from copies of the clips' engine movies with decoders
+ * of their own (usesOwnDecoders), so jobs and players never share a decoder.
  */
 class VCVideoConverter : public std::enable_shared_from_this<VCVideoConverter>
 {
@@ -97,6 +97,12 @@ public:
     void setMovieOutputFormat(const LMFFMovieFileOutputFormat &format) { m_format = format; }
     // The segments: moviesFromTrimMovies of movies.
     VCMovieList validMovies() const;
+    // The run decodes from movies of its own (movieWithOwnDecoders), one per distinct engine
+    // movie, so that a player or another job using the same clips never shares its decoders
+    // (true at creation). Off, the run decodes from the clips' own movies, which nothing else
+    // may use while it lasts.
+    bool usesOwnDecoders() const { return m_ownDecoders; }
+    void setUsesOwnDecoders(bool on) { m_ownDecoders = on; }
 
     // --- Stream copy and pass-through --------------------------------------------------------
     // Unedited segments may pass decoded frames straight to the encoder (true at creation).
@@ -106,7 +112,9 @@ public:
     bool skipDecodeAudio() const { return m_skipDecodeAudio; }
     // Asks for stream copy of the video and the audio; updateConverterContent keeps what it can.
     void updateConverterSpeedFast(bool video, bool audio);
-    // Fixes hasAudio, hasVideo, duration and the copy flags from the segments and the path.
+    // Fixes hasAudio, hasVideo, duration and the copy flags from the segments and the path. A
+    // ".dvd" stream always carries sound and pictures (silence, black), since the authoring tool
+    // takes no title without either.
     void updateConverterContent();
     // The last check before the output opens: a stream is copied only when every segment is
     // unedited, and audio only together with video.
@@ -188,6 +196,7 @@ private:
     struct Timeline;
 
     void run();
+    void takeOwnDecoders();
     bool startMovieOutput();
     void startConverting();
     void convertSegment(const VCMovieRef &segment, Timeline &timeline);
@@ -211,19 +220,26 @@ private:
     LMFFMovieFileOutputFormat m_format{};
     VCVideoConverterDelegate *m_delegate = nullptr;
     QPointer<QObject> m_receiver;
-    bool m_copyImage = true;
-    bool m_skipDecodeImage = false;
-    bool m_skipDecodeAudio = false;
-    bool m_hasAudio = false;
-    bool m_hasVideo = false;
+    // Fixed by the set-up and the opening of the output; queries may come from any thread.
+    std::atomic<bool> m_copyImage{true};
+    bool m_ownDecoders = true;
+    std::atomic<bool> m_skipDecodeImage{false};
+    std::atomic<bool> m_skipDecodeAudio{false};
+    std::atomic<bool> m_hasAudio{false};
+    std::atomic<bool> m_hasVideo{false};
     std::atomic<int64_t> m_duration{1};
 
-    // The run thread's own once started.
+    // The segments, fixed by updateConverterContent, and the clip each was cut from; the run
+    // thread's own once started.
     VCMovieList m_validMovies;
+    VCMovieList m_segmentClips;
     QString m_tempPath;
     std::unique_ptr<LMFFMovieFileOutput> m_movieOutput;
     std::unique_ptr<LMCImagePool> m_imagePool;
     std::unique_ptr<Reelsmith::detail::ConvertHandOver> m_handOver;
+    // Buffers of the scaled pass-through pictures, reused: a fresh allocation per frame costs
+    // more in page faults than the scaling itself.
+    AVBufferPool *m_framePool = nullptr;
     int m_channels = 2;
     int32_t m_sampleRate = 0; // of the samples handed to the output
     std::thread m_thread;

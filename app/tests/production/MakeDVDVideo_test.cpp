@@ -515,3 +515,39 @@ TEST_F(MakeDVDVideoTest, CancelInAMenuLeavesNoWorkFile)
     EXPECT_EQ(make.lastError(), "cancelled");
     EXPECT_TRUE(filesIn(work.path()).isEmpty()) << qPrintable(filesIn(work.path()).join(' '));
 }
+
+// Cancel while spumux runs: the tool is stopped at once rather than waited for, and nothing of
+// the run is left. A stand-in spumux marks that it started and then only waits.
+TEST_F(MakeDVDVideoTest, CancelDuringSpumuxStopsItAndLeavesNoWorkFile)
+{
+    QTemporaryDir tools;
+    const QString marker = tools.filePath("spumux-started");
+    {
+        QFile script(tools.filePath("spumux"));
+        ASSERT_TRUE(script.open(QIODevice::WriteOnly));
+        script.write(
+            QStringLiteral("#!/bin/sh\ntouch '%1'\nexec sleep 120\n").arg(marker).toUtf8());
+        script.close();
+        script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
+    qputenv("DISCWRIGHT_TOOLS_DIR", tools.path().toUtf8());
+    MenuProject project({makeTitleOf({{blue, 0.0, 1.0}})}, 0.0);
+    ASSERT_TRUE(project.disc);
+    project.page->setDuration(2.0);
+    MakeDVDVideo make;
+    std::chrono::steady_clock::time_point cancelledAt;
+    bool cancelled = false;
+    const bool succeeded = runConversion(make, project.disc, work.path(), [&] {
+        if (!cancelled && QFile::exists(marker)) {
+            make.cancel();
+            cancelled = true;
+            cancelledAt = std::chrono::steady_clock::now();
+        }
+    });
+    qunsetenv("DISCWRIGHT_TOOLS_DIR");
+    ASSERT_TRUE(cancelled);
+    EXPECT_LT(std::chrono::steady_clock::now() - cancelledAt, std::chrono::seconds(30));
+    EXPECT_FALSE(succeeded);
+    EXPECT_EQ(make.lastError(), "cancelled");
+    EXPECT_TRUE(filesIn(work.path()).isEmpty()) << qPrintable(filesIn(work.path()).join(' '));
+}

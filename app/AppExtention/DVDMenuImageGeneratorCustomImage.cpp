@@ -1,4 +1,4 @@
-#include "app/production/DVDMenuImageGeneratorCustomImage.h"
+#include "app/AppExtention/DVDMenuImageGeneratorCustomImage.h"
 
 #include "Platterkit/model/DVDMenu.h"
 #include "Platterkit/model/DVDMenuItem.h"

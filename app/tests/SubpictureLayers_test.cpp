@@ -10,7 +10,7 @@
 #include "app/AppExtention/DVDLibraryExtention.h"
 #include "app/AppExtention/DVDLibraryResourceExtention.h"
 #include "app/AppExtention/DVDMenuExtention.h"
-#include "app/production/DVDMenuImageGeneratorCustomImage.h"
+#include "app/AppExtention/DVDMenuImageGeneratorCustomImage.h"
 #include "support/AppFakes.h"
 #include "testsupport/DiscFixtures.h"
 
