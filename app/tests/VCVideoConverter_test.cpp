@@ -1,12 +1,20 @@
+#include "Platterkit/model/DVDMenu.h"
 #include "Reelsmith/LMFunctions.h"
 #include "Reelsmith/frames/LMMovieImage.h"
 #include "Reelsmith/media/LMMediaSource.h"
 #include "Reelsmith/movie/LMFFMovie.h"
+#include "app/AppExtention/Convert/BackPictureItem.h"
+#include "app/AppExtention/Convert/BackgroundRenderData.h"
+#include "app/AppExtention/Convert/MediaData.h"
 #include "app/AppExtention/Convert/MovieTrimItem.h"
 #include "app/AppExtention/Convert/VCMovie.h"
 #include "app/AppExtention/Convert/VCVideoConverter.h"
 #include "app/AppExtention/Convert/VCVideoConverterDelegate.h"
+#include "app/Transition/TransitionManager.h"
+#include "app/production/DVDMenuVideo.h"
+#include "support/MenuFixtures.h"
 #include "testsupport/EventLoop.h"
+#include "testsupport/GuiApplication.h"
 #include "testsupport/MediaFixtures.h"
 #include "testsupport/ProbeFixtures.h"
 
@@ -147,6 +155,9 @@ protected:
     void SetUp() override
     {
         application();
+        // Links the support's sanitizer settings: the subtitle text is laid out with fontconfig,
+        // whose process-long allocations are not leaks.
+        ensureGuiApplication();
         ASSERT_TRUE(m_dir.isValid());
         m_clip = MediaFixtures::shared().h264AacMp4(3);
         ASSERT_FALSE(m_clip.isEmpty()) << MediaFixtures::shared().lastError().toStdString();
@@ -444,6 +455,65 @@ TEST_F(VCVideoConverterTest, AClipsSubtitleTextReachesTheTitleFromItsOwnDecoders
     const int quiet = lowerThirdMarks(quietFrame, plainQuietFrame);
     EXPECT_GT(shown, 100) << "between events: " << quiet;
     EXPECT_LT(quiet, 10) << "with the text: " << shown;
+}
+
+class ShippedTransitions : public TransitionManager
+{
+public:
+    ShippedTransitions() { init(); }
+    QString quartzRenderBundleForResource() const override
+    {
+        return QStringLiteral(DW_BINARY_DIR "/resources");
+    }
+};
+
+TEST_F(VCVideoConverterTest, AMenuPageIsDrawnByThePageAndCarriesItsMusic)
+{
+    // A 2 s page showing one red picture, with 5 s of music: the music is converted first and
+    // becomes the page's sound, as production does it.
+    static const ShippedTransitions transitions;
+    const QImage red(app_testing::colourPicture(QStringLiteral("red")));
+    ASSERT_FALSE(red.isNull());
+    auto picture = std::make_shared<BackPictureItem>();
+    picture->setPreviewImage4_3(red.scaled(640, 480));
+    picture->setPreviewImage16_9(red.scaled(854, 480));
+    auto drawer = std::make_shared<BackgroundRenderData>();
+    drawer->setTransitionCatalogue(&transitions);
+    drawer->setRenderName(QStringLiteral("Dissolve"));
+    drawer->setEveryImageDuration(2.0);
+    drawer->setEveryRenderDuration(0.5);
+    drawer->setImageItemArray({picture});
+    auto menu = std::make_shared<DVDMenu>();
+    menu->setMenuSize(QSizeF(640, 480));
+    menu->setDuration(2.0);
+    menu->setMenu_drawer(drawer);
+    menu->setUse_menu_drawer(true);
+    const auto music = MediaData::mediaDataWithPath(app_testing::sineMusic(5.0));
+    ASSERT_TRUE(music && music->movie() && music->movie()->hasAudio());
+    menu->setMusic(music);
+    const auto page = DVDMenuVideo::menuVideoWithMenu(menu);
+
+    const QString musicPath = out("menu-music-temp-0.dvd");
+    auto musicConverter = converterFor(page->musicVcMovies(), musicPath, dvdFormat(352, 288));
+    runToEnd(*musicConverter);
+    ASSERT_TRUE(musicConverter->isFinished()) << musicConverter->lastError().toStdString();
+    page->setAudioMovie(clipOf(musicPath));
+
+    const QString path = out("menu-temp-0.dvd");
+    auto converter = converterFor({page}, path, dvdFormat(352, 288));
+    runToEnd(*converter);
+    ASSERT_TRUE(converter->isFinished()) << converter->lastError().toStdString();
+    EXPECT_EQ(converter->lastPictureMode(), VCVideoConverter::PictureMode::Composed);
+    EXPECT_EQ(countOf(countedStream(path, "v:0"), "nb_read_frames"), 50);
+    const QJsonObject audio = countedStream(path, "a:0");
+    EXPECT_EQ(audio.value("codec_name").toString(), "ac3");
+    EXPECT_NEAR(double(countOf(audio, "nb_read_frames")) * 0.032, 2.0, 0.064);
+    QImage frame;
+    ASSERT_TRUE(ffmpegFrameAt(path, 1.0, &frame));
+    const QColor centre = frame.pixelColor(frame.width() / 2, frame.height() / 2);
+    EXPECT_GT(centre.red(), 180);
+    EXPECT_LT(centre.green(), 60);
+    EXPECT_LT(centre.blue(), 60);
 }
 
 TEST_F(VCVideoConverterTest, ADvdStreamAlwaysHasPicturesAndSoundForTheAuthoringTool)

@@ -28,6 +28,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <typeinfo>
 #include <unistd.h>
 
 extern "C" {
@@ -48,6 +49,14 @@ using Reelsmith::detail::ConvertItem;
 namespace {
 
 constexpr int64_t kSecondUs = 1000000;
+
+// A clip of a subclass (a menu page video) draws its own pictures rather than decoding its
+// engine movie's: it is always drawn through the clip, never passed through or copied, and keeps
+// its movie.
+bool drawsOwnPictures(const VCMovie &segment)
+{
+    return typeid(segment) != typeid(VCMovie);
+}
 // Pieces waiting between the decode queue and the writer besides the pictures: about 1.5 s of
 // audio blocks, enough to cover a picture that is slow to decode.
 constexpr int kHandOverItems = 64;
@@ -305,6 +314,8 @@ bool VCVideoConverter::isNoneEditWithMovie(const LMFFMovie &movie)
 
 bool VCVideoConverter::isCanCopyImageForMovie(const VCMovie &segment)
 {
+    if (drawsOwnPictures(segment))
+        return false;
     const auto movie = segment.movie();
     if (!movie || !isNoneEditWithMovie(*movie))
         return false;
@@ -566,7 +577,7 @@ void VCVideoConverter::takeOwnDecoders()
     for (qsizetype i = 0; i < m_validMovies.size(); ++i) {
         VCMovieRef &segment = m_validMovies[i];
         const auto movie = segment->movie();
-        if (!movie || shouldStop())
+        if (!movie || drawsOwnPictures(*segment) || shouldStop())
             continue;
         auto found = copies.find(movie.get());
         if (found == copies.end()) {
@@ -761,7 +772,8 @@ void VCVideoConverter::convertSegment(const VCMovieRef &segment, Timeline &timel
 
     segment->updateMovieWatermarkImageIfNeeded();
     LMFFMovie &movie = *run->movie;
-    movie.setDisableVideo(!m_hasVideo);
+    // A clip drawing its own pictures only takes its sound from its movie.
+    movie.setDisableVideo(!m_hasVideo || drawsOwnPictures(*segment));
     movie.setExportMovie(true);
     movie.setCopyAudioStream(run->copyAudio);
     movie.setCopyVideoStream(run->mode == PictureMode::CopyPackets);
@@ -955,7 +967,8 @@ bool VCVideoConverter::produceOne(SegmentRun &run)
             if (!bitmap)
                 return false;
             bool drawn = false;
-            movie.decodeImageAtTimeActionWaitUntilDone(
+            // Asked of the clip, so that a clip drawing its own pictures is drawn too.
+            run.segment->decodeImageAtTimeActionWaitUntilDone(
                 sourceTime,
                 [&](const std::shared_ptr<LMMovieImage> &image) {
                     drawn = image && image->drawToBitmapImage(*bitmap);

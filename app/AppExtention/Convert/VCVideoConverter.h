@@ -39,7 +39,9 @@ struct ConvertItem;
  * for its trim duration onto one continuous output timeline. Pictures are passed to the encoder as
  * decoded when the segment has no edits (pass-through), drawn with the clip's edits into pooled
  * bitmaps otherwise; whole streams are copied packet by packet where the output container takes
- * the source codec and nothing would change the pictures.
+ * the source codec and nothing would change the pictures. A clip of a subclass (a menu page video)
+ * draws its own pictures: it is always drawn through the clip and only its sound comes from its
+ * engine movie.
  *
  * Timing: pictures and samples are counted on the output timeline, not per segment, so a title of
  * many short pieces keeps its sound with its pictures: a segment ending at output time E is
