@@ -22,6 +22,8 @@ bool hasClips(const ObjectRef &title)
     if (title->metaObject()->indexOfProperty("vcmovies") < 0)
         return false;
     const QVariant movies = platform::valueForKey(title.get(), QStringLiteral("vcmovies"));
+    if (movies.metaType() == QMetaType::fromType<ObjectList>())
+        return !movies.value<ObjectList>().isEmpty();
     return movies.canConvert<QVariantList>() && !movies.toList().isEmpty();
 }
 

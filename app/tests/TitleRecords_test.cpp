@@ -2,12 +2,16 @@
 // stored edits through a save and a load, offline clips, the subtitle text, the clip strip and
 // the pictures of menu elements that lead to a title or a sub-menu page.
 
+#include "Platterkit/model/DVDChapterVideo.h"
+#include "Platterkit/model/DVDLibrary.h"
 #include "Platterkit/model/DVDMenu.h"
+#include "Platterkit/model/DVDTitleVideo.h"
 #include "Reelsmith/media/LMMediaSource.h"
 #include "Reelsmith/movie/LMFFMovie.h"
 #include "app/AppExtention/Convert/DVDTitleData.h"
 #include "app/AppExtention/Convert/MediaData.h"
 #include "app/AppExtention/Convert/MovieAttributeKeyTable.h"
+#include "app/AppExtention/DVDLibraryExtention.h"
 #include "app/AppExtention/DiscwrightLibraryHooks.h"
 #include "app/AppExtention/Function/ApplicationImage.h"
 #include "app/AppExtention/Function/CommonFunction.h"
@@ -565,6 +569,75 @@ TEST_F(ItemPictures, SetVideoSizeGivesEveryClipItsOutputSize)
     EXPECT_EQ(media->movie()->videoOutputSize(), QSizeF(1024, 576));
     title->setVideoSize(QSizeF(853.9, 480));
     EXPECT_EQ(media->movie()->videoOutputSize(), QSizeF(768, 576));
+}
+
+// A chapter of a production copy, listing the elements that lead to its title.
+class ListedChapter : public QObject, public DVDChapterVideo
+{
+public:
+    explicit ListedChapter(ObjectList items)
+        : m_items(std::move(items))
+    {}
+    ObjectList titles() const override { return m_items; }
+    double duration() const override { return 1.0; }
+
+private:
+    ObjectList m_items;
+};
+
+class ChapterOfListedTitle : public QObject, public DVDTitleVideo
+{
+public:
+    explicit ChapterOfListedTitle(ObjectRef chapter)
+        : m_chapter(std::move(chapter))
+    {}
+    bool isWarningVideo() const override { return false; }
+    ObjectList chapters() const override { return {m_chapter}; }
+    double duration() const override { return 1.0; }
+
+private:
+    ObjectRef m_chapter;
+};
+
+// The elements of a production copy still lead to the editing title. When the title counted as a
+// jump target of its own, every button of the authored disc did nothing ("g3=0;") and the
+// preview's clicks played the editing title instead of the production chapter.
+TEST_F(ItemPictures, AnElementLeadingHereResolvesToTheProductionChapterThatListsIt)
+{
+    auto chapter = std::make_shared<ListedChapter>(ObjectList{item});
+    auto production = std::make_shared<ChapterOfListedTitle>(chapter);
+    auto page = std::make_shared<DVDMenu>();
+    page->setMenuSize(QSizeF(640, 480));
+    page->setItems({item});
+    DVDLibrary dvd;
+    dvd.setMenus({page});
+    dvd.setTitles({production});
+
+    EXPECT_EQ(dvd.jumpForActionItem(item), chapter);
+    const QString author = dvd.authorContent();
+    EXPECT_TRUE(author.contains("<button name=\"b00\"> g4=0;jump title 1 chapter 1; </button>"))
+        << author.toStdString();
+}
+
+TEST_F(ItemPictures, TheLibraryStillReachesTheTitlesMessages)
+{
+    EXPECT_EQ(DVDLibraryExtention::validateTitles({title, std::make_shared<DVDTitleData>()}),
+              ObjectList{title})
+        << "a title with clips counts, one without does not";
+
+    DVDLibrary dvd;
+    dvd.setAspectType(1);
+    dvd.setTitles({title});
+    dvd.updateDVDMenuTitleSize();
+    EXPECT_EQ(media->movie()->videoOutputSize(), QSizeF(1024, 576));
+
+    const QImage drawn = picture(*item, 0);
+    int opaque = 0;
+    for (int y = 0; y < drawn.height(); ++y)
+        for (int x = 0; x < drawn.width(); ++x)
+            opaque += qAlpha(drawn.pixel(x, y)) > 0;
+    EXPECT_GT(opaque, drawn.width() * drawn.height() / 2)
+        << "the element shows the title's picture";
 }
 
 } // namespace

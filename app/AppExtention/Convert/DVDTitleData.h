@@ -1,6 +1,5 @@
 #pragma once
 
-#include "Platterkit/model/DVDTitleResource.h"
 #include "Reelsmith/archiving/CodingBase.h"
 #include "app/AppExtention/Convert/ClipStrip.h"
 #include "app/AppExtention/Convert/MediaData.h"
@@ -12,6 +11,7 @@
 
 class DVDMenuItem;
 class DVDTitleView;
+class QPainter;
 
 /**
  * A title of the editing disc model: an ordered list of clips that plays as one DVD title. The
@@ -22,14 +22,18 @@ class DVDTitleView;
  * loader and by production on their own threads. Item pictures are drawn on the thread that
  * renders a page (the main thread for the canvas, the production thread for menu videos); the
  * cached moving picture is guarded by the title's own lock, so the two may draw at once.
+ *
+ * It answers the title messages of the authoring library (drawing, sizing, clips) without
+ * declaring DVDTitleResource: a declared title counts as a jump target of its own, while the
+ * elements of a production copy still lead here and must resolve to the production chapters that
+ * list them, or the disc's buttons and the preview's clicks would lead nowhere.
  */
-class DVDTitleData : public CodingBase,
-                     public DVDTitleResource,
-                     public std::enable_shared_from_this<DVDTitleData>
+class DVDTitleData : public CodingBase, public std::enable_shared_from_this<DVDTitleData>
 {
     Q_OBJECT
     Q_PROPERTY(QString name READ name WRITE setName)
     Q_PROPERTY(QList<std::shared_ptr<MediaData>> mediaArray READ mediaArray WRITE setMediaArray)
+    Q_PROPERTY(ObjectList vcmovies READ vcmovies)
 public:
     Q_INVOKABLE DVDTitleData();
     ~DVDTitleData() override;
@@ -61,18 +65,17 @@ public:
     // The cached moving picture; null until an element first moves or after setCurrentTime.
     std::shared_ptr<ClipStrip> item_segment_movie() const;
 
-    // DVDTitleResource.
-    ObjectList vcmovies() const override;
-    bool useVideoFrame() const override { return false; }
+    // The title messages of the authoring library.
+    ObjectList vcmovies() const;
+    bool useVideoFrame() const { return false; }
     // Draws the still or moving picture of a title element that leads here.
-    Q_INVOKABLE void
-    itemFillImageAtTimeContext(QObject *item, qint64 timeUs, QPainter *context) override;
-    void setExportMovie(bool) override {}
+    Q_INVOKABLE void itemFillImageAtTimeContext(QObject *item, qint64 timeUs, QPainter *context);
+    void setExportMovie(bool) {}
     // Drops the cached moving picture, so the next moving frame starts from the image time again.
-    void setCurrentTime(qint64 timeUs) override;
-    void flushOperation() override {}
+    void setCurrentTime(qint64 timeUs);
+    void flushOperation() {}
     // Clips get 1024 x 576 for a page 854 wide, else 768 x 576, and their watermark again.
-    Q_INVOKABLE void setVideoSize(QSizeF size) override;
+    Q_INVOKABLE void setVideoSize(QSizeF size);
     // The clip output size for a page size.
     static QSizeF clipSizeForMenuSize(QSizeF menuSize);
 
