@@ -4,7 +4,7 @@
 #include "Platterkit/tools/DVDFSMake.h"
 #include "Platterkit/tools/DVDImageMake.h"
 #include "app/AppExtention/Function/FileManagerExtention.h"
-#include "app/production/MainThreadCall.h"
+#include "app/production/MainThreadQueue.h"
 #include "app/production/ProductionLog.h"
 #include "app/production/WorkFolder.h"
 #include "platform/StringTable.h"
@@ -14,12 +14,10 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
-#include <QMutexLocker>
 #include <algorithm>
 #include <chrono>
 
 using Discwright::lcProduction;
-using Discwright::detail::callOnThreadOf;
 
 namespace {
 
@@ -40,6 +38,7 @@ constexpr int waitSliceMs = 50;
 
 BurnDVDWorkflow::BurnDVDWorkflow(QObject *parent)
     : QObject(parent)
+    , m_main(new Discwright::detail::MainThreadQueue(this))
 {}
 
 BurnDVDWorkflow::~BurnDVDWorkflow() = default;
@@ -61,13 +60,13 @@ void BurnDVDWorkflow::setTiming(const Timing &timing)
 
 void BurnDVDWorkflow::setTempWorkPath(const QString &path)
 {
-    QMutexLocker locker(&m_lock);
+    std::lock_guard locker(m_lock);
     m_tempWorkPath = path;
 }
 
 QString BurnDVDWorkflow::tempWorkPath() const
 {
-    QMutexLocker locker(&m_lock);
+    std::lock_guard locker(m_lock);
     return m_tempWorkPath;
 }
 
@@ -226,8 +225,7 @@ bool BurnDVDWorkflow::runBurnLoop(const QString &isoPath, const std::shared_ptr<
     DVDBurn *drive = burner.get();
     const qint64 imageSize = DVDBurn::fileSizeForFile(isoPath);
     // The burner's disc questions belong to its thread, where its status is polled.
-    bool burnable
-        = callOnThreadOf(drive, [drive] { return drive->mediaWritableSpace(); }) > imageSize;
+    bool burnable = m_main->callFor([drive] { return drive->mediaWritableSpace(); }) > imageSize;
     if (!burnable) {
         setLastError(localized("DVD Disc space is not enough."));
         showAlert({localized("DVD Disc space is not enough."),
@@ -236,26 +234,24 @@ bool BurnDVDWorkflow::runBurnLoop(const QString &isoPath, const std::shared_ptr<
                    QString(),
                    true});
     }
-    callOnThreadOf(drive, [drive] { drive->prepareForBurn(); });
+    m_main->call([drive] { drive->prepareForBurn(); });
 
     while (burnable) {
         pause(m_timing.burnPauseMs);
         // A cancel that came before the burn started must not let it start: the burner forgets
         // a cancel when a new burn begins.
-        const bool started = !isCancelled() && callOnThreadOf(drive, [drive, isoPath] {
+        const bool started = !isCancelled() && m_main->callFor([drive, isoPath] {
             return drive->burnISOPath(isoPath);
         });
         if (started) {
             if (isCancelled())
-                drive->cancel();
+                m_main->post([burner] { burner->cancel(); });
             waitForBurnEnd(burner);
         }
 
         if (drive->isFailed() && !isCancelled()) {
-            callOnThreadOf(drive, [drive] { drive->prepareForBurn(); });
-            QString status;
-            QDebug(&status).nospace().noquote() << burner->status();
-            qCWarning(lcProduction, "failed:%s", qUtf8Printable(status));
+            m_main->call([drive] { drive->prepareForBurn(); });
+            qCWarning(lcProduction, "failed:%s", qUtf8Printable(statusText(burner)));
             if (askRetry(burner, imageSize))
                 continue;
             burnable = false;
@@ -268,14 +264,14 @@ bool BurnDVDWorkflow::runBurnLoop(const QString &isoPath, const std::shared_ptr<
         if (burnSuccess()) {
             showAlert({localized("DVD Burn Success"), QString(), localized("OK"), QString(), true});
             if (m_presenter) {
-                callOnThreadOf(this, [this] { m_presenter->showRateApplicationWindow(); });
+                m_main->call([this] { m_presenter->showRateApplicationWindow(); });
             }
         } else if (started || isCancelled()) {
             // A cancelled run did not fail for the image's sake.
-            setLastError(isCancelled() ? QStringLiteral("cancelled") : drive->lastError());
+            setLastError(isCancelled() ? QStringLiteral("cancelled") : burnerError(burner));
             showAlert({localized("DVD Burn Failed"), QString(), localized("OK"), QString(), true});
         } else {
-            setLastError(drive->lastError());
+            setLastError(burnerError(burner));
             showAlert({localized("DVD Burn Failed"),
                        localized("ISO File Error"),
                        localized("OK"),
@@ -288,15 +284,27 @@ bool BurnDVDWorkflow::runBurnLoop(const QString &isoPath, const std::shared_ptr<
     return burnSuccess();
 }
 
+QString BurnDVDWorkflow::statusText(const std::shared_ptr<DVDBurn> &burner)
+{
+    return m_main->callFor([&burner] {
+        QString text;
+        QDebug(&text).nospace().noquote() << burner->status();
+        return text;
+    });
+}
+
+QString BurnDVDWorkflow::burnerError(const std::shared_ptr<DVDBurn> &burner)
+{
+    return m_main->callFor([&burner] { return burner->lastError(); });
+}
+
 void BurnDVDWorkflow::waitForBurnEnd(const std::shared_ptr<DVDBurn> &burner)
 {
     QElapsedTimer sinceLog;
     bool logged = false;
     while (!burner->isFinished() && !burner->isFailed()) {
         if (!logged || sinceLog.elapsed() >= m_timing.statusLogIntervalMs) {
-            QString status;
-            QDebug(&status).nospace().noquote() << burner->status();
-            qCInfo(lcProduction, "%s", qUtf8Printable(status));
+            qCInfo(lcProduction, "%s", qUtf8Printable(statusText(burner)));
             sinceLog.start();
             logged = true;
         }
@@ -321,20 +329,17 @@ bool BurnDVDWorkflow::askRetry(const std::shared_ptr<DVDBurn> &burner, qint64 im
         qCWarning(lcProduction) << "a failed burn with nobody to ask: not retried";
         return false;
     }
-    QMetaObject::invokeMethod(
-        this,
-        [this, sheet, helper] { m_presenter->beginAlert(sheet, helper); },
-        Qt::QueuedConnection);
+    m_main->post([this, sheet, helper] { m_presenter->beginAlert(sheet, helper); });
     while (!helper->alertReturn()) {
         if (isCancelled()) {
-            callOnThreadOf(this, [this, helper] { m_presenter->dismissAlert(helper); });
+            m_main->call([this, helper] { m_presenter->dismissAlert(helper); });
             helper->alertDidEnd(BurnDVDWorkflowAlertHelper::AlternateReturn);
             break;
         }
-        const bool ready = callOnThreadOf(drive, [drive, imageSize] {
+        const bool ready = m_main->callFor([drive, imageSize] {
             return drive->mediaIsBlank() && drive->mediaWritableSpace() > imageSize;
         });
-        callOnThreadOf(this, [this, helper, text = sheet.informativeText, ready] {
+        m_main->call([this, helper, text = sheet.informativeText, ready] {
             if (!helper->alertReturn())
                 m_presenter->updateAlert(helper, text, ready);
         });
@@ -366,25 +371,25 @@ void BurnDVDWorkflow::cancel()
 
 QString BurnDVDWorkflow::lastError() const
 {
-    QMutexLocker locker(&m_lock);
+    std::lock_guard locker(m_lock);
     return m_lastError;
 }
 
 std::shared_ptr<DVDMakeTask> BurnDVDWorkflow::task() const
 {
-    QMutexLocker locker(&m_lock);
+    std::lock_guard locker(m_lock);
     return m_task;
 }
 
 void BurnDVDWorkflow::setTask(const std::shared_ptr<DVDMakeTask> &task)
 {
-    QMutexLocker locker(&m_lock);
+    std::lock_guard locker(m_lock);
     m_task = task;
 }
 
 void BurnDVDWorkflow::setLastError(const QString &error)
 {
-    QMutexLocker locker(&m_lock);
+    std::lock_guard locker(m_lock);
     m_lastError = error;
 }
 
@@ -401,7 +406,7 @@ qint64 BurnDVDWorkflow::showAlert(const ProductionAlert &alert)
         qCWarning(lcProduction).noquote() << "alert:" << alert.message << alert.informativeText;
         return BurnDVDWorkflowAlertHelper::DefaultReturn;
     }
-    return callOnThreadOf(this, [this, &alert] { return m_presenter->runAlert(alert); });
+    return m_main->callFor([this, &alert] { return m_presenter->runAlert(alert); });
 }
 
 QString BurnDVDWorkflow::volumeNameForName(const QString &name)

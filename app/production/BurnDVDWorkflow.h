@@ -3,7 +3,6 @@
 #include "app/production/ConvertProgressPresenter.h"
 #include "app/production/DVDVideoConversion.h"
 
-#include <QMutex>
 #include <QObject>
 #include <QString>
 #include <atomic>
@@ -14,6 +13,10 @@
 
 class DVDBurn;
 class DVDLibrary;
+
+namespace Discwright::detail {
+class MainThreadQueue;
+}
 
 /**
  * The production steps that the progress window strings together: the disc model to a DVD-Video
@@ -109,12 +112,17 @@ private:
     void waitForBurnEnd(const std::shared_ptr<DVDBurn> &burner);
     // Shows the Retry sheet and waits for its answer; true for "Retry".
     bool askRetry(const std::shared_ptr<DVDBurn> &burner, qint64 imageSize);
+    // The burner's status and failure, asked on its thread.
+    QString statusText(const std::shared_ptr<DVDBurn> &burner);
+    QString burnerError(const std::shared_ptr<DVDBurn> &burner);
 
+    // Everything shown to the user and every call into the burner goes through it.
+    Discwright::detail::MainThreadQueue *m_main;
     ConversionFactory m_conversionFactory;
     std::shared_ptr<ConvertProgressPresenter> m_presenter;
     Timing m_timing;
 
-    mutable QMutex m_lock;
+    mutable std::mutex m_lock;
     QString m_tempWorkPath;
     QString m_lastError;
     std::shared_ptr<DVDMakeTask> m_task;

@@ -2,7 +2,7 @@
 
 #include "Platterkit/burn/DVDBurn.h"
 #include "app/AppExtention/Function/FileManagerExtention.h"
-#include "app/production/MainThreadCall.h"
+#include "app/production/MainThreadQueue.h"
 #include "app/production/ProductionLog.h"
 #include "app/production/WorkFolder.h"
 #include "platform/MainThread.h"
@@ -17,7 +17,6 @@
 #include <thread>
 
 using Discwright::lcProduction;
-using Discwright::detail::callOnThreadOf;
 
 namespace {
 
@@ -34,6 +33,7 @@ constexpr int alertRefreshMs = 1000;
 
 ConvertProgressWindowController::ConvertProgressWindowController(QObject *parent)
     : QObject(parent)
+    , m_main(new Discwright::detail::MainThreadQueue(this))
 {
     m_progressTimer.setInterval(ProgressIntervalMs);
     connect(&m_progressTimer,
@@ -188,8 +188,8 @@ ProductionResult ConvertProgressWindowController::burnCopies(BurnDVDWorkflow &wo
 
     DVDBurn *drive = burner.get();
     const qint64 imageBytes = DVDBurn::fileSizeForFile(image);
-    const auto readiness = [drive, imageBytes] {
-        return callOnThreadOf(drive, [drive, imageBytes] {
+    const auto readiness = [this, drive, imageBytes] {
+        return m_main->callFor([drive, imageBytes] {
             return discReadiness(drive->mediaIsPresent(),
                                  drive->mediaIsBlank(),
                                  drive->mediaWritableSpace(),
@@ -280,14 +280,11 @@ ProductionResult ConvertProgressWindowController::burnDVDWithBlock(const Block &
     std::thread production([this, &block, &result, workflow, &modal] {
         result = block(*workflow);
         // The window closes once everything the run queued before has been shown.
-        QMetaObject::invokeMethod(
-            this,
-            [this, &modal] {
-                if (m_presenter)
-                    m_presenter->closeProgressWindow();
-                modal.quit();
-            },
-            Qt::QueuedConnection);
+        m_main->post([this, &modal] {
+            if (m_presenter)
+                m_presenter->closeProgressWindow();
+            modal.quit();
+        });
     });
     modal.exec();
     production.join();
@@ -326,32 +323,25 @@ void ConvertProgressWindowController::updateBurnProgress()
 
 void ConvertProgressWindowController::updateConvertVideoStatus()
 {
-    QMetaObject::invokeMethod(
-        this,
-        [this] {
-            const QString step
-                = isBurnningDVD() ? localized("Burn DVD") : localized("Convert Video");
-            m_status = localized("%@ ...").replace(QStringLiteral("%@"), step);
-            if (m_presenter)
-                m_presenter->showStatus(m_status);
-        },
-        platform::isMainThread() ? Qt::DirectConnection : Qt::QueuedConnection);
+    m_main->post([this] {
+        const QString step = isBurnningDVD() ? localized("Burn DVD") : localized("Convert Video");
+        m_status = localized("%@ ...").replace(QStringLiteral("%@"), step);
+        if (m_presenter)
+            m_presenter->showStatus(m_status);
+    });
 }
 
 void ConvertProgressWindowController::selectOutputDVDFile(const QString &path)
 {
-    QMetaObject::invokeMethod(
-        this,
-        [this, path] {
-            if (!QFileInfo::exists(path))
-                return;
-            FileManagerExtention::touchFile(path);
-            if (m_presenter) {
-                m_presenter->revealFile(path);
-                m_presenter->showRateApplicationWindow();
-            }
-        },
-        platform::isMainThread() ? Qt::DirectConnection : Qt::QueuedConnection);
+    m_main->post([this, path] {
+        if (!QFileInfo::exists(path))
+            return;
+        FileManagerExtention::touchFile(path);
+        if (m_presenter) {
+            m_presenter->revealFile(path);
+            m_presenter->showRateApplicationWindow();
+        }
+    });
 }
 
 bool ConvertProgressWindowController::runAlertWindow(const ProductionAlert &alert,
@@ -362,18 +352,15 @@ bool ConvertProgressWindowController::runAlertWindow(const ProductionAlert &aler
         qCWarning(lcProduction).noquote() << "nobody to ask:" << alert.message;
         return false;
     }
-    QMetaObject::invokeMethod(
-        this,
-        [this, alert, helper] { m_presenter->beginAlert(alert, helper); },
-        Qt::QueuedConnection);
+    m_main->post([this, alert, helper] { m_presenter->beginAlert(alert, helper); });
     while (!helper->alertReturn()) {
         if (isCancelled()) {
-            callOnThreadOf(this, [this, helper] { m_presenter->dismissAlert(helper); });
+            m_main->call([this, helper] { m_presenter->dismissAlert(helper); });
             helper->alertDidEnd(BurnDVDWorkflowAlertHelper::AlternateReturn);
             break;
         }
         const DiscReadiness now = update();
-        callOnThreadOf(this, [this, helper, now] {
+        m_main->call([this, helper, now] {
             if (!helper->alertReturn())
                 m_presenter->updateAlert(helper, now.text, now.ready);
         });
@@ -391,7 +378,7 @@ qint64 ConvertProgressWindowController::showAlert(const ProductionAlert &alert)
         qCWarning(lcProduction).noquote() << "alert:" << alert.message << alert.informativeText;
         return BurnDVDWorkflowAlertHelper::DefaultReturn;
     }
-    return callOnThreadOf(this, [this, &alert] { return m_presenter->runAlert(alert); });
+    return m_main->callFor([this, &alert] { return m_presenter->runAlert(alert); });
 }
 
 ProductionResult ConvertProgressWindowController::failed(const QString &message,

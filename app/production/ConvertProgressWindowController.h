@@ -13,6 +13,10 @@
 class DVDBurn;
 class DVDLibrary;
 
+namespace Discwright::detail {
+class MainThreadQueue;
+}
+
 // How a production run ended. A failed run says why; the user has been told already.
 struct ProductionResult
 {
@@ -117,6 +121,8 @@ private:
                                 const QString &image);
     void startNewBar(double finished, double weight);
 
+    // Everything the production thread shows or asks goes through it.
+    Discwright::detail::MainThreadQueue *m_main;
     std::shared_ptr<ConvertProgressPresenter> m_presenter;
     BurnDVDWorkflow::ConversionFactory m_conversionFactory;
     BurnDVDWorkflow::Timing m_timing;

@@ -147,6 +147,29 @@ TEST_F(BurnDVDWorkflowTest, TheFolderStepAuthorsTheTitlesAndLeavesNoWorkFolder)
               QStringList{QStringLiteral("Holiday")});
 }
 
+TEST_F(BurnDVDWorkflowTest, AnNtscDiscWithTheWarningVideoAsItsLastTitle)
+{
+    QString error;
+    m_titles = ntscTitles(&error);
+    ASSERT_FALSE(m_titles.isEmpty()) << qPrintable(error);
+    const QString destination = path(QStringLiteral("NTSC"));
+    ASSERT_TRUE(runStep([&] {
+        return m_workflow->makeMedia(discOf(m_titles, false, true), destination);
+    })) << qPrintable(m_workflow->lastError());
+    const testing_support::DiscInfo disc = testing_support::readDisc(destination);
+    ASSERT_TRUE(disc.ok) << qPrintable(disc.error);
+    ASSERT_EQ(disc.titles.size(), 2);
+    const double lengths[] = {2.0, 1.0};
+    for (int i = 0; i < 2; ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(disc.titles[i].format, QStringLiteral("NTSC"));
+        EXPECT_EQ(disc.titles[i].aspect, QStringLiteral("4/3"));
+        EXPECT_EQ(disc.titles[i].width, 720);
+        EXPECT_EQ(disc.titles[i].height, 480);
+        EXPECT_NEAR(disc.titles[i].lengthSeconds, lengths[i], 0.04);
+    }
+}
+
 TEST_F(BurnDVDWorkflowTest, OtherRunsAndUsersFoldersAreNeverTakenOverOrRemoved)
 {
     // Something already at the work path, and another run's folder in the shared fallback place.

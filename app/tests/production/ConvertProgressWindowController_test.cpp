@@ -14,6 +14,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QMutex>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -56,11 +57,14 @@ protected:
         m_controller.setPresenter(m_presenter);
         m_controller.setTempWorkPath(path(QStringLiteral("out/temp")));
         m_controller.setWorkflowTiming({100, 5000, 1000});
+        // Called on the production thread.
         m_controller.setConversionFactory([this] {
-            m_conversion = std::make_shared<PreparedConversion>(m_titles, m_conversionDelayMs);
+            auto conversion = std::make_shared<PreparedConversion>(m_titles, m_conversionDelayMs);
             if (!m_conversionFailure.isEmpty())
-                m_conversion->failAfterFirst(m_conversionFailure);
-            return m_conversion;
+                conversion->failAfterFirst(m_conversionFailure);
+            QMutexLocker locker(&m_conversionLock);
+            m_conversion = conversion;
+            return conversion;
         });
         // Every sample also notes which sub-step was running.
         m_presenter->onProgress = [this](double) {
@@ -126,6 +130,7 @@ protected:
     QList<PreparedTitle> m_titles;
     std::shared_ptr<RecordingPresenter> m_presenter = std::make_shared<RecordingPresenter>();
     ConvertProgressWindowController m_controller;
+    QMutex m_conversionLock;
     std::shared_ptr<PreparedConversion> m_conversion;
     int m_conversionDelayMs = 0;
     QString m_conversionFailure;
@@ -216,8 +221,10 @@ TEST_F(ConvertProgressTest, ACancelAnywhereLeavesNoResultAndNoWorkFile)
             burner = burnerFor(path(QStringLiteral("drive.disc")), {});
         const QString step = QString::fromUtf8(row.cancelIn);
         QTimer *canceller = cancelWhen([&] {
-            if (step == QStringLiteral("convert"))
+            if (step == QStringLiteral("convert")) {
+                QMutexLocker locker(&m_conversionLock);
                 return m_conversion && m_conversion->started();
+            }
             if (step == QStringLiteral("burn"))
                 return burner && burner->burnFileSize() > 0;
             return row.slowTool && tools.started(QString::fromUtf8(row.slowTool));

@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QMap>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QThread>
@@ -44,42 +45,61 @@ double StreamTitle::duration() const
     return total;
 }
 
-QList<PreparedTitle> palTitles(QString *error)
+// Makes the streams once per program and standard.
+QList<PreparedTitle> prepare(bool pal, const QList<QList<double>> &chapters, QString *error)
 {
-    static std::once_flag once;
+    static std::mutex lock;
     static QTemporaryDir *folder = nullptr;
-    static QList<PreparedTitle> titles;
-    static QString failure;
-    std::call_once(once, [] {
+    static QMap<bool, QList<PreparedTitle>> made;
+    static QMap<bool, QString> failures;
+    std::lock_guard guard(lock);
+    if (!folder)
         folder = new QTemporaryDir;
-        const QList<QList<double>> chapters = {{1.0, 1.0, 1.0}, {2.0}};
+    if (!made.contains(pal) && !failures.contains(pal)) {
+        QList<PreparedTitle> titles;
         for (qsizetype i = 0; i < chapters.size(); ++i) {
             double seconds = 0.0;
             for (double chapter : chapters[i])
                 seconds += chapter;
-            const QString path = folder->filePath(QStringLiteral("prepared%1.mpg").arg(i));
-            if (!testing_support::makeDvdStream(path, true, true, seconds, &failure)) {
-                titles.clear();
-                return;
+            const QString path
+                = folder->filePath(QStringLiteral("%1-%2.mpg").arg(pal ? "pal" : "ntsc").arg(i));
+            QString failure;
+            if (!testing_support::makeDvdStream(path, pal, pal, seconds, &failure)) {
+                failures.insert(pal, failure);
+                break;
             }
             titles.append({path, chapters[i]});
         }
-    });
+        if (!failures.contains(pal))
+            made.insert(pal, titles);
+    }
     if (error)
-        *error = failure;
-    return titles;
+        *error = failures.value(pal);
+    return made.value(pal);
 }
 
-std::shared_ptr<DVDLibrary> discOf(const QList<PreparedTitle> &titles)
+QList<PreparedTitle> palTitles(QString *error)
+{
+    return prepare(true, {{1.0, 1.0, 1.0}, {2.0}}, error);
+}
+
+QList<PreparedTitle> ntscTitles(QString *error)
+{
+    return prepare(false, {{2.0}, {1.0}}, error);
+}
+
+std::shared_ptr<DVDLibrary> discOf(const QList<PreparedTitle> &titles, bool pal, bool warningLast)
 {
     auto dvd = std::make_shared<DVDLibrary>();
-    dvd->setFormat(1);
-    dvd->setAspectType(1);
+    dvd->setFormat(pal ? 1 : 0);
+    dvd->setAspectType(pal ? 1 : 0);
     dvd->setNoMenu(true);
     dvd->setDvdBitrate(4000);
     ObjectList list;
-    for (const PreparedTitle &title : titles)
-        list.append(std::make_shared<StreamTitle>(title.chapterSeconds));
+    for (qsizetype i = 0; i < titles.size(); ++i) {
+        const bool warning = warningLast && i == titles.size() - 1;
+        list.append(std::make_shared<StreamTitle>(titles[i].chapterSeconds, warning));
+    }
     dvd->setTitles(list);
     return dvd;
 }

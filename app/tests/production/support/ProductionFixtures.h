@@ -49,9 +49,13 @@ struct PreparedTitle
 // The prepared titles of a PAL 16:9 disc: a 3 s title of three 1 s chapters and a 2 s title.
 // Made once per test program; empty, with the reason in *error, when ffmpeg fails.
 QList<PreparedTitle> palTitles(QString *error = nullptr);
+// The prepared titles of an NTSC 4:3 disc: a 2 s title and a 1 s warning video.
+QList<PreparedTitle> ntscTitles(QString *error = nullptr);
 
-// A disc model without menus of the prepared titles, PAL 16:9 at 4000 kbps.
-std::shared_ptr<DVDLibrary> discOf(const QList<PreparedTitle> &titles);
+// A disc model without menus of the prepared titles at 4000 kbps, PAL 16:9 or NTSC 4:3; the
+// last title is the warning video when asked.
+std::shared_ptr<DVDLibrary>
+discOf(const QList<PreparedTitle> &titles, bool pal = true, bool warningLast = false);
 
 // Lays the prepared streams into the work folder as the conversion would write them, one after
 // the other, waiting delayMs after each (a cancel ends the wait).
