@@ -5,6 +5,7 @@
 #include "Platterkit/tools/DVDImageMake.h"
 #include "app/AppExtention/Function/FileManagerExtention.h"
 #include "app/production/MainThreadQueue.h"
+#include "app/production/MakeDVDVideo.h"
 #include "app/production/ProductionLog.h"
 #include "app/production/WorkFolder.h"
 #include "platform/StringTable.h"
@@ -34,11 +35,30 @@ constexpr int volumeNameBytes = 32;
 // How often a wait looks whether the burn ended or the sheet was answered.
 constexpr int waitSliceMs = 50;
 
+// The conversion of the application: every title and menu page through MakeDVDVideo.
+class TitleAndMenuConversion : public DVDVideoConversion
+{
+public:
+    void makeDVDVideo(const std::shared_ptr<DVDLibrary> &dvd, const QString &workPath) override
+    {
+        m_succeeded = m_make.makeDVDVideoTo(dvd, workPath);
+    }
+    bool succeeded() const override { return m_succeeded.load(); }
+    QString lastError() const override { return m_make.lastError(); }
+    void cancel() override { m_make.cancel(); }
+    double progress() const override { return m_make.progress(); }
+
+private:
+    MakeDVDVideo m_make;
+    std::atomic<bool> m_succeeded{false};
+};
+
 } // namespace
 
 BurnDVDWorkflow::BurnDVDWorkflow(QObject *parent)
     : QObject(parent)
     , m_main(new Discwright::detail::MainThreadQueue(this))
+    , m_conversionFactory([] { return std::make_shared<TitleAndMenuConversion>(); })
 {}
 
 BurnDVDWorkflow::~BurnDVDWorkflow() = default;

@@ -59,6 +59,7 @@ public:
     explicit BurnDVDWorkflow(QObject *parent = nullptr);
     ~BurnDVDWorkflow() override;
 
+    // Replaces the conversion sub-step (the application's converts every title and menu page).
     void setConversionFactory(ConversionFactory factory);
     // Where the alerts go; without one they are logged and answered with the default button.
     void setPresenter(std::shared_ptr<ConvertProgressPresenter> presenter);

@@ -265,7 +265,8 @@ ProductionResult ConvertProgressWindowController::burnDVDWithBlock(const Block &
     workflow->setTempWorkPath(
         tempDVDPathName(m_madeTempPath, QStringLiteral("dvd-flow"), QStringLiteral("dir")));
     workflow->setPresenter(m_presenter);
-    workflow->setConversionFactory(m_conversionFactory);
+    if (m_conversionFactory)
+        workflow->setConversionFactory(m_conversionFactory);
     workflow->setTiming(m_timing);
     m_workflow = workflow;
 

@@ -56,6 +56,7 @@ public:
     ~ConvertProgressWindowController() override;
 
     void setPresenter(std::shared_ptr<ConvertProgressPresenter> presenter);
+    // Replaces the workflow's conversion sub-step; empty keeps the application's.
     void setConversionFactory(BurnDVDWorkflow::ConversionFactory factory);
     void setWorkflowTiming(const BurnDVDWorkflow::Timing &timing);
 
