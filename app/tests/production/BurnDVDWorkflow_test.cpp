@@ -126,7 +126,7 @@ TEST_F(BurnDVDWorkflowTest, TheFolderStepAuthorsTheTitlesAndLeavesNoWorkFolder)
     EXPECT_DOUBLE_EQ(m_workflow->progress(), 0.9);
     EXPECT_EQ(m_workflow->task(), nullptr);
 
-    const testing_support::DiscInfo disc = testing_support::readDisc(destination);
+    const testing_support::DiscInfo disc = readDiscApart(destination);
     ASSERT_TRUE(disc.ok) << qPrintable(disc.error);
     ASSERT_EQ(disc.titles.size(), 2);
     const double lengths[] = {3.0, 2.0};
@@ -156,7 +156,7 @@ TEST_F(BurnDVDWorkflowTest, AnNtscDiscWithTheWarningVideoAsItsLastTitle)
     ASSERT_TRUE(runStep([&] {
         return m_workflow->makeMedia(discOf(m_titles, false, true), destination);
     })) << qPrintable(m_workflow->lastError());
-    const testing_support::DiscInfo disc = testing_support::readDisc(destination);
+    const testing_support::DiscInfo disc = readDiscApart(destination);
     ASSERT_TRUE(disc.ok) << qPrintable(disc.error);
     ASSERT_EQ(disc.titles.size(), 2);
     const double lengths[] = {2.0, 1.0};
@@ -205,7 +205,7 @@ TEST_F(BurnDVDWorkflowTest, OtherRunsAndUsersFoldersAreNeverTakenOverOrRemoved)
         return m_workflow->makeMedia(discOf(m_titles), path(QStringLiteral("two")));
     })) << qPrintable(m_workflow->lastError());
     EXPECT_TRUE(QFileInfo(otherRun).isDir());
-    EXPECT_TRUE(testing_support::readDisc(path(QStringLiteral("two"))).ok);
+    EXPECT_TRUE(readDiscApart(path(QStringLiteral("two"))).ok);
     QDir(otherRun).removeRecursively();
 }
 
@@ -272,7 +272,7 @@ TEST_F(BurnDVDWorkflowTest, TheImageCarriesTheDiscNameAsItsVolumeName)
         SCOPED_TRACE(row.name);
         const QString iso = makeIso(QString::fromUtf8(row.name), row.discName);
         EXPECT_EQ(isoVolumeName(iso), row.volume);
-        const testing_support::DiscInfo disc = testing_support::readDisc(iso);
+        const testing_support::DiscInfo disc = readDiscApart(iso);
         ASSERT_TRUE(disc.ok) << qPrintable(disc.error);
         EXPECT_EQ(disc.titles.size(), 2);
         EXPECT_DOUBLE_EQ(m_workflow->progress(), BurnDVDWorkflow::MaximumProgress);

@@ -152,7 +152,7 @@ TEST_F(ConvertProgressTest, FolderModeWritesRevealsAndKeepsTheUsersOwnTempFolder
     const QString destination = path(QStringLiteral("out/Holiday"));
     const ProductionResult result = m_controller.burnMedia(discOf(m_titles), destination);
     ASSERT_EQ(result.state, State::Done) << qPrintable(result.reason);
-    EXPECT_TRUE(testing_support::readDisc(destination).ok);
+    EXPECT_TRUE(readDiscApart(destination).ok);
     EXPECT_EQ(m_presenter->revealed, QStringList{destination});
     EXPECT_EQ(m_presenter->ratings, 1);
     EXPECT_EQ(m_presenter->opened, 1);
@@ -177,7 +177,7 @@ TEST_F(ConvertProgressTest, IsoModeStandsAtNineTenthsWhenImagingStartsAndNeverPa
         = m_controller.burnIsoName(discOf(m_titles), destination, QStringLiteral("Summer"));
     ASSERT_EQ(result.state, State::Done) << qPrintable(result.reason);
     EXPECT_EQ(isoVolumeName(destination), QStringLiteral("Summer"));
-    EXPECT_EQ(testing_support::readDisc(destination).titles.size(), 2);
+    EXPECT_EQ(readDiscApart(destination).titles.size(), 2);
     EXPECT_EQ(m_presenter->revealed, QStringList{destination});
 
     const qsizetype firstImaging = m_sampleTasks.indexOf(QStringLiteral("image"));
@@ -356,6 +356,22 @@ TEST_F(ConvertProgressTest, DecliningACopyAsksToBeSureAndNoAsksForTheCopyAgain)
               (QStringList{QStringLiteral("DVD Burn Success"),
                            QStringLiteral("Are you sure stop burning DVD ?"),
                            QStringLiteral("Are you sure stop burning DVD ?")}));
+}
+
+TEST_F(ConvertProgressTest, ACancelWhileWaitingForTheNextDiscClosesTheAlert)
+{
+    const auto burner = burnerFor(path(QStringLiteral("drive.disc")), {0, true});
+    m_controller.setBurnDVDTimes(2);
+    m_presenter->onUpdate = [this](const std::shared_ptr<BurnDVDWorkflowAlertHelper> &,
+                                   const RecordingPresenter::Update &) { m_controller.cancel(); };
+    const ProductionResult result = m_controller.burnDvdName(discOf(m_titles), burner, QString());
+    EXPECT_EQ(result.state, State::Cancelled);
+    EXPECT_EQ(result.discsBurned, 1);
+    EXPECT_EQ(m_presenter->begun.size(), 1u);
+    EXPECT_EQ(m_presenter->dismissed, 1);
+    // No confirmation is asked for a cancel.
+    EXPECT_EQ(m_presenter->alertMessages(), QStringList{QStringLiteral("DVD Burn Success")});
+    EXPECT_TRUE(entries(path(QStringLiteral("out"))).isEmpty());
 }
 
 TEST_F(ConvertProgressTest, AFailedFolderRunTellsTheUserWhy)

@@ -131,7 +131,7 @@ TEST_F(ProductionRunTest, AnImageOfTwoTitlesAndTheirMenuPlaysLikeADisc)
     ASSERT_EQ(result.state, State::Done) << qPrintable(result.reason);
     EXPECT_EQ(production_fixtures::isoVolumeName(image), QStringLiteral("My DVD"));
 
-    const testing_support::DiscInfo disc = testing_support::readDisc(image);
+    const testing_support::DiscInfo disc = production_fixtures::readDiscApart(image);
     ASSERT_TRUE(disc.ok) << qPrintable(disc.error);
     ASSERT_EQ(disc.titles.size(), 2);
     const double lengths[] = {3.0, 2.0};

@@ -11,8 +11,13 @@
 #include <QRegularExpression>
 #include <QThread>
 #include <mutex>
+#include <thread>
 
 namespace production_fixtures {
+
+// isoinfo on the calling thread.
+QString isoVolumeNameHere(const QString &image);
+
 namespace {
 
 class StreamChapter : public QObject, public DVDChapterVideo
@@ -56,22 +61,24 @@ QList<PreparedTitle> prepare(bool pal, const QList<QList<double>> &chapters, QSt
     if (!folder)
         folder = new QTemporaryDir;
     if (!made.contains(pal) && !failures.contains(pal)) {
-        QList<PreparedTitle> titles;
-        for (qsizetype i = 0; i < chapters.size(); ++i) {
-            double seconds = 0.0;
-            for (double chapter : chapters[i])
-                seconds += chapter;
-            const QString path
-                = folder->filePath(QStringLiteral("%1-%2.mpg").arg(pal ? "pal" : "ntsc").arg(i));
-            QString failure;
-            if (!testing_support::makeDvdStream(path, pal, pal, seconds, &failure)) {
-                failures.insert(pal, failure);
-                break;
+        apart([&] {
+            QList<PreparedTitle> titles;
+            for (qsizetype i = 0; i < chapters.size(); ++i) {
+                double seconds = 0.0;
+                for (double chapter : chapters[i])
+                    seconds += chapter;
+                const QString path = folder->filePath(
+                    QStringLiteral("%1-%2.mpg").arg(pal ? "pal" : "ntsc").arg(i));
+                QString failure;
+                if (!testing_support::makeDvdStream(path, pal, pal, seconds, &failure)) {
+                    failures.insert(pal, failure);
+                    break;
+                }
+                titles.append({path, chapters[i]});
             }
-            titles.append({path, chapters[i]});
-        }
-        if (!failures.contains(pal))
-            made.insert(pal, titles);
+            if (!failures.contains(pal))
+                made.insert(pal, titles);
+        });
     }
     if (error)
         *error = failures.value(pal);
@@ -244,6 +251,26 @@ bool SlowToolFolder::started(const QString &tool) const
 }
 
 QString isoVolumeName(const QString &image)
+{
+    QString name;
+    apart([&] { name = isoVolumeNameHere(image); });
+    return name;
+}
+
+testing_support::DiscInfo readDiscApart(const QString &path)
+{
+    testing_support::DiscInfo info;
+    apart([&] { info = testing_support::readDisc(path); });
+    return info;
+}
+
+void apart(const std::function<void()> &work)
+{
+    std::thread thread(work);
+    thread.join();
+}
+
+QString isoVolumeNameHere(const QString &image)
 {
     QProcess isoinfo;
     isoinfo.start(QStringLiteral("isoinfo"), {QStringLiteral("-d"), QStringLiteral("-i"), image});

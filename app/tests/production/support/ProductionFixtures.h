@@ -9,6 +9,7 @@
 #include "app/production/ConvertProgressPresenter.h"
 #include "app/production/DVDVideoConversion.h"
 #include "platform/Object.h"
+#include "testsupport/DiscFixtures.h"
 
 #include <QElapsedTimer>
 #include <QList>
@@ -163,7 +164,14 @@ private:
     bool m_hadPrevious = false;
 };
 
+// Runs work on a thread of its own and waits for it. Starting a program forks in a way that
+// leaves ThreadSanitizer blind to the starting thread's later locking, so the fixtures start
+// theirs on threads that end right after.
+void apart(const std::function<void()> &work);
+
 // The volume name isoinfo reads from an image; empty when it cannot.
 QString isoVolumeName(const QString &image);
+// What lsdvd reads from a DVD-Video folder or image.
+testing_support::DiscInfo readDiscApart(const QString &path);
 
 } // namespace production_fixtures
