@@ -5,6 +5,6 @@
 #include <QLoggingCategory>
 
 namespace Discwright {
-// discwright.app.production: title and menu conversion, the tool steps and the burn.
+// discwright.app.production: title and menu conversion, the production steps and the burn.
 Q_DECLARE_LOGGING_CATEGORY(lcProduction)
 } // namespace Discwright
