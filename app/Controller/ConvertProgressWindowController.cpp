@@ -94,9 +94,14 @@ void ConvertProgressWindowController::updateBurnProgress()
 {
     DW_ASSERT_MAIN_THREAD(return);
     double value = m_progressFinished;
-    if (m_workflow)
+    if (m_workflow && m_stepRunning)
         value += m_workflow->progress() * m_currentWeight;
-    m_progress = std::clamp(value, 0.0, 0.99);
+    // Between two steps the finished step's fraction is still read against the next step's
+    // weight; the bar holds its place instead of jumping ahead and back. Only a further copy
+    // starts it again from nothing.
+    if (m_restartBar.exchange(false))
+        m_progress = 0;
+    m_progress = std::max(m_progress, std::clamp(value, 0.0, 0.99));
     m_progressIndicator->setValue(int(m_progress * 1000));
     updateConvertVideoStatus();
 }
@@ -147,12 +152,20 @@ void ConvertProgressWindowController::burnDVDWithBlock(
     emit runFinished();
 }
 
+bool ConvertProgressWindowController::runStep(const std::function<bool()> &step)
+{
+    m_stepRunning = true;
+    const bool done = step();
+    m_stepRunning = false;
+    return done;
+}
+
 void ConvertProgressWindowController::burnMedia(const std::shared_ptr<DVDLibrary> &disc,
                                                 const QString &folder)
 {
     burnDVDWithBlock([this, disc, folder](ConvertProgressWorkflow &workflow) {
         m_currentWeight = 1.0;
-        const bool made = workflow.makeMedia(disc, folder);
+        const bool made = runStep([&] { return workflow.makeMedia(disc, folder); });
         if (!made || m_isCancelled) {
             // A step that failed or was stopped may have left part of a folder.
             if (QFileInfo(folder).isDir() && !QFileInfo(folder).isSymLink())
@@ -171,11 +184,11 @@ void ConvertProgressWindowController::burnIso(const std::shared_ptr<DVDLibrary> 
     const QString media = tempDVDPathName(m_tempWorkPath, "dvd", "dvdmedia");
     burnDVDWithBlock([this, disc, isoPath, name, media](ConvertProgressWorkflow &workflow) {
         m_currentWeight = 0.9;
-        bool made = workflow.makeMedia(disc, media);
+        bool made = runStep([&] { return workflow.makeMedia(disc, media); });
         m_progressFinished = m_currentWeight.load();
         m_currentWeight = 0.1;
         if (made && !m_isCancelled)
-            made = workflow.makeIso(media, isoPath, name);
+            made = runStep([&] { return workflow.makeIso(media, isoPath, name); });
         if (!made || m_isCancelled)
             QFile::remove(isoPath);
         else
@@ -209,11 +222,11 @@ void ConvertProgressWindowController::burnDvd(const std::shared_ptr<DVDLibrary> 
     const QString iso = tempDVDPathName(m_tempWorkPath, "dvd", "iso");
     burnDVDWithBlock([this, disc, burner, name, media, iso](ConvertProgressWorkflow &workflow) {
         m_currentWeight = 0.5;
-        bool made = workflow.makeMedia(disc, media);
+        bool made = runStep([&] { return workflow.makeMedia(disc, media); });
         m_progressFinished = 0.5;
         m_currentWeight = 0.05;
         if (made && !m_isCancelled)
-            made = workflow.makeIso(media, iso, name);
+            made = runStep([&] { return workflow.makeIso(media, iso, name); });
         m_progressFinished = m_progressFinished + m_currentWeight;
         m_currentWeight = 0.45;
         m_isBurnningDVD = true;
@@ -221,7 +234,7 @@ void ConvertProgressWindowController::burnDvd(const std::shared_ptr<DVDLibrary> 
             removeDVDTempFile();
             return;
         }
-        workflow.burnDvd(iso, burner);
+        runStep([&] { return workflow.burnDvd(iso, burner); });
         int remaining = m_burnDVDTimes - 1;
         const qint64 imageBytes = QFileInfo(iso).size();
         const auto state = [this, burner, imageBytes] {
@@ -242,7 +255,8 @@ void ConvertProgressWindowController::burnDvd(const std::shared_ptr<DVDLibrary> 
                 qCInfo(Discwright::lcProduction, "burn %d", remaining);
                 m_progressFinished = 0;
                 m_currentWeight = 0.99;
-                workflow.burnDvd(iso, burner);
+                m_restartBar = true;
+                runStep([&] { return workflow.burnDvd(iso, burner); });
                 remaining -= 1;
             } else if (runAlertWindow(tr_("Are you sure stop burning DVD ?"), QString(), tr_("YES"),
                                       tr_("NO"), true, {})) {

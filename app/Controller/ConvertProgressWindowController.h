@@ -127,6 +127,8 @@ signals:
 private:
     void burnDVDWithBlock(const std::function<void(ConvertProgressWorkflow &)> &block);
     void updateBurnProgress();
+    // Runs one step of the workflow on the production thread; its fraction counts while it runs.
+    bool runStep(const std::function<bool()> &step);
     void updateConvertVideoStatus();
     void selectOutputDVDFile(const QString &path);
     void removeDVDTempFile();
@@ -149,4 +151,8 @@ private:
     std::atomic<double> m_currentWeight = 0;
     std::atomic<bool> m_isCancelled = false;
     std::atomic<bool> m_isBurnningDVD = false;
+    std::atomic<bool> m_restartBar = false;
+    // A step is running: the workflow's fraction is that step's (between steps it still holds the
+    // last one's).
+    std::atomic<bool> m_stepRunning = false;
 };

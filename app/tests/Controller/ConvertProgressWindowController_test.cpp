@@ -67,6 +67,7 @@ public:
 private:
     bool step(const QString &name)
     {
+        m_progress = 0;
         std::function<void(const QString &)> onStep;
         {
             std::lock_guard locker(m_log->lock);
@@ -110,6 +111,7 @@ protected:
         sampler.start();
     }
 
+    QApplication &app = application();
     QMainWindow main;
     ScopedPanels panels;
     QTemporaryDir output;
