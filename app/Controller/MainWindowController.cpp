@@ -17,6 +17,7 @@
 #include "app/Controller/SourceViewController.h"
 #include "app/Transition/TransitionManager.h"
 #include "app/View/MainView/BurnSettingWindow.h"
+#include "app/View/MainView/ConvertProgressWindow.h"
 #include "app/View/MainView/CustomCapacityView.h"
 #include "app/View/MainView/CustomQualityWindow.h"
 #include "app/View/MainView/MenuPageStillView.h"
@@ -42,7 +43,6 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSlider>
-#include <QTemporaryDir>
 #include <QToolButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -111,8 +111,11 @@ MainWindowController::MainWindowController()
     m_dvdModelPopButton->addItems({text("DVD5"), text("DVD9")});
     m_dvdModelPopButton->setCurrentIndex(0);
 
-    m_progressController = new ConvertProgressWindowController(m_window);
-    m_burner = std::make_unique<DVDBurn>();
+    m_progressController = new ConvertProgressWindowController(this);
+    m_progressWindow = std::make_shared<ConvertProgressWindow>(m_window);
+    m_progressWindow->setCancelHandler([this] { m_progressController->cancel(); });
+    m_progressController->setPresenter(m_progressWindow);
+    m_burner = std::make_shared<DVDBurn>();
     m_burnNotification = std::make_unique<DVDBurnNotification>();
     m_burnNotification->setDelegate(this);
 
@@ -125,7 +128,10 @@ MainWindowController::MainWindowController()
 MainWindowController::~MainWindowController()
 {
     m_burnNotification.reset();
+    delete m_progressController;
+    m_progressController = nullptr;
     delete m_window;
+    m_progressWindow.reset();
 }
 
 std::shared_ptr<DVDLibrary> MainWindowController::newEditingDisc(DVDLibraryResource &library,
@@ -401,7 +407,7 @@ bool MainWindowController::isWindowBusy() const
     if (QApplication::activeModalWidget())
         return true;
     return m_customQualityWnd->isVisible() || m_burnSettingWindow->isVisible()
-           || (m_progressController && m_progressController->window()->isVisible());
+           || (m_progressWindow && m_progressWindow->window()->isVisible());
 }
 
 void MainWindowController::setDocumentEdited(bool edited)
@@ -890,7 +896,8 @@ void MainWindowController::startBurnAction()
     const bool disc = kind == OutputNaming::OutputKind::Disc;
     QString outputFolder;
     if (disc) {
-        outputFolder = FileManagerExtention::tempFileDirectory(QStringLiteral("temp-dvd-burn-path"));
+        // The image is made under the temporary root; the free space is asked there.
+        outputFolder = FileManagerExtention::tempRootPath();
         QDir().mkpath(outputFolder);
     } else {
         outputFolder = selectedOutputFolder();
@@ -914,33 +921,34 @@ void MainWindowController::startBurnAction()
                  ProductionStartRules::freeSpaceAlertMessage(free, needed), text("OK"));
         return;
     }
-    // The run's own folder, never one of the user's: a unique name beside the result (the
-    // results are moved out of it), removed on every way out of this function.
-    QTemporaryDir work(QDir(outputFolder).filePath(QStringLiteral(".discwright-work-XXXXXX")));
-    if (!work.isValid()) {
-        runAlert(text("The work folder could not be made."), work.errorString(), text("OK"));
-        return;
-    }
     m_burnSettingWindow->accept();
 
     std::shared_ptr<DVDLibrary> production
         = m_productionDiscFactory ? m_productionDiscFactory() : dvd();
     DW_ASSERT(production, return);
-    production->setFormat(m_burnSettingWindow->tvStandardType()->checkedId() == 0 ? 0 : 1);
-    m_progressController->setBurnDVDTimes(getBurnDVDCopyiedTimes());
-    m_progressController->setTempWorkPath(work.path());
-    const QString output = OutputNaming::outputPath(kind, outputFolder, name);
-    qCInfo(lcShell) << "production" << int(kind) << output;
+    ProductionRequest request;
+    request.kind = kind;
+    request.name = name;
+    request.copies = getBurnDVDCopyiedTimes();
+    request.format = m_burnSettingWindow->tvStandardType()->checkedId() == 0 ? 0 : 1;
+    request.output = OutputNaming::outputPath(kind, outputFolder, name);
+    // The run makes its own work folder there, at a free name when "temp" is the user's.
+    request.workFolder = disc ? QString() : QDir(outputFolder).filePath(QStringLiteral("temp"));
+    production->setFormat(request.format);
+    m_progressController->setBurnDVDTimes(request.copies);
+    m_progressController->setTempWorkPath(request.workFolder);
+    m_lastRequest = request;
+    qCInfo(lcShell) << "production" << int(kind) << request.output;
     switch (kind) {
     case OutputNaming::OutputKind::Disc:
-        m_progressController->burnDvd(production, m_burner.get(), name);
+        m_lastRequest.result = m_progressController->burnDvdName(production, m_burner, name);
         break;
     case OutputNaming::OutputKind::IsoImage:
-        m_progressController->burnIso(production, output, name);
+        m_lastRequest.result = m_progressController->burnIsoName(production, request.output, name);
         break;
     case OutputNaming::OutputKind::VideoFolder:
     case OutputNaming::OutputKind::MediaFolder:
-        m_progressController->burnMedia(production, output);
+        m_lastRequest.result = m_progressController->burnMedia(production, request.output);
         break;
     }
     validateMenuItems();

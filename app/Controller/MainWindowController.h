@@ -12,7 +12,7 @@
 #include "app/AppExtention/Convert/TempDvdData.h"
 #include "app/AppExtention/Convert/TempEditData.h"
 #include "app/AppExtention/Function/MainWindowControllerInterface.h"
-#include "app/Controller/ConvertProgressWindowController.h"
+#include "app/production/ConvertProgressWindowController.h"
 #include "app/production/OutputNaming.h"
 
 #include <QHash>
@@ -23,6 +23,7 @@
 #include <mutex>
 
 class BurnSettingWindow;
+class ConvertProgressWindow;
 class CustomCapacityView;
 class CustomQualityWindow;
 class DVDBurn;
@@ -76,6 +77,7 @@ public:
     {
         return m_progressController;
     }
+    ConvertProgressWindow *progressWindow() const { return m_progressWindow.get(); }
     DVDBurn *burner() const { return m_burner.get(); }
     MenuPageStillView *pageStillView() const { return m_pageStill; }
     CustomCapacityView *capacityView() const { return m_capacityView; }
@@ -153,6 +155,18 @@ public:
     {
         m_productionDiscFactory = std::move(factory);
     }
+    // The last request handed to the production controller.
+    struct ProductionRequest
+    {
+        Discwright::OutputNaming::OutputKind kind = Discwright::OutputNaming::OutputKind::Disc;
+        QString output;
+        QString name;
+        QString workFolder;
+        int copies = 1;
+        qint64 format = -1;
+        ProductionResult result;
+    };
+    ProductionRequest lastProductionRequest() const { return m_lastRequest; }
 
     // --- Commands ---------------------------------------------------------------------------------
     void addVideoAction();
@@ -209,9 +223,11 @@ private:
     QToolButton *m_tipButton = nullptr;
     QHash<QString, QAction *> m_actions;
     ConvertProgressWindowController *m_progressController = nullptr;
-    std::unique_ptr<DVDBurn> m_burner;
+    std::shared_ptr<ConvertProgressWindow> m_progressWindow;
+    std::shared_ptr<DVDBurn> m_burner;
     std::unique_ptr<DVDBurnNotification> m_burnNotification;
     std::function<std::shared_ptr<DVDLibrary>()> m_productionDiscFactory;
+    ProductionRequest m_lastRequest;
 
     int m_changeCount = 0;
     bool m_canBurn = false;

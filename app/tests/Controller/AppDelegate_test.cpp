@@ -3,6 +3,7 @@
 
 #include "support/ShellTesting.h"
 
+#include "Platterkit/model/DVDLibrary.h"
 #include "app/AppDelegate.h"
 #include "app/AppExtention/Function/ApplicationInstanceLock.h"
 #include "app/AppExtention/Function/ControllerFunction.h"

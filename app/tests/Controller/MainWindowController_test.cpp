@@ -4,6 +4,7 @@
 #include "support/ShellTesting.h"
 
 #include "testsupport/MediaFixtures.h"
+#include "Platterkit/model/DVDLibrary.h"
 #include "Platterkit/model/DVDMenu.h"
 #include "Platterkit/templates/DVDLibraryResource.h"
 #include "app/AppExtention/DVDMenuExtention.h"
