@@ -50,25 +50,7 @@ QString DiscwrightDocument::displayName() const
 
 void DiscwrightDocument::updateChangeCount(ChangeType change)
 {
-    if (change == ChangeCleared)
-        m_changeCount = 0;
-    else
-        ++m_changeCount;
-}
-
-void DiscwrightDocument::setDocumentEdited(bool flag)
-{
-    DW_ASSERT_MAIN_THREAD(return );
-    if (flag && !(m_fileURL.isEmpty() && !m_window.projectHasTitles()))
-        updateChangeCount(ChangeDone);
-    else
-        updateChangeCount(ChangeCleared);
-    refreshWindowMark();
-}
-
-void DiscwrightDocument::refreshWindowMark()
-{
-    m_window.setWindowEditedMark(isDocumentEdited());
+    m_window.setDocumentEdited(change == ChangeDone);
 }
 
 void DiscwrightDocument::revertToContentsOfURL(const QString &path, Done done)
@@ -83,7 +65,6 @@ void DiscwrightDocument::revertToContentsOfURL(const QString &path, Done done)
         if (ok) {
             self->m_fileURL = path;
             self->updateChangeCount(ChangeCleared);
-            self->refreshWindowMark();
         } else {
             self->m_panels.showAlert(QStringLiteral("The project could not be opened."), why);
         }
@@ -116,7 +97,6 @@ void DiscwrightDocument::writeTo(const QString &path, ProjectPackage::WriteMode 
               if (ok) {
                   self->m_fileURL = path;
                   self->updateChangeCount(ChangeCleared);
-                  self->refreshWindowMark();
               } else {
                   // The edited mark and the package path stay: nothing was saved.
                   self->m_panels.showAlert(QStringLiteral("The project could not be saved."), why);

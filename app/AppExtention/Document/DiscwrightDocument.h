@@ -11,8 +11,8 @@ class DocumentControllerChain;
 
 /**
  * The document of the one editing project. It stores nothing itself: reading and writing go to
- * the main window controller (DocumentWindowInterface), which keeps the project. The document
- * keeps the package path it belongs to, the count of unsaved changes, and the questions around a
+ * the main window controller (DocumentWindowInterface), which keeps the project and its count of
+ * unsaved changes. The document keeps the package path it belongs to and the questions around a
  * save: the save-changes question, the save panel and the alert when writing fails.
  *
  * A failed save keeps the edited mark and the package path; a failed open or revert keeps the
@@ -43,11 +43,10 @@ public:
     QString displayName() const;
 
     void updateChangeCount(ChangeType change);
-    bool isDocumentEdited() const { return m_changeCount > 0; }
-    // The main window's edited-state rule: an edit of an untitled project without titles does
-    // not count, so that closing it asks nothing; flag false clears the count. Then the window's
-    // mark follows.
-    void setDocumentEdited(bool flag);
+    bool isDocumentEdited() const { return m_window.isDocumentEdited(); }
+    // The main window's edited-state rule (an edit of an untitled project without titles does not
+    // count, so that closing it asks nothing).
+    void setDocumentEdited(bool flag) { m_window.setDocumentEdited(flag); }
 
     // A read or write is running.
     bool isBusy() const { return m_busy; }
@@ -69,11 +68,9 @@ public:
 
 private:
     void writeTo(const QString &path, ProjectPackage::WriteMode mode, Done done);
-    void refreshWindowMark();
 
     DocumentWindowInterface &m_window;
     DocumentPanelsInterface &m_panels;
     QString m_fileURL;
-    int m_changeCount = 0;
     bool m_busy = false;
 };

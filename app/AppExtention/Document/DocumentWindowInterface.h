@@ -1,8 +1,8 @@
 #pragma once
 
 // What the document asks of the main window controller, which holds the one editing project: read
-// a package into it, write it to a package, say whether the window is busy, and show the edited
-// mark. The shell's main window controller implements it; tests use a host of their own. Main
+// a package into it, write it to a package, say whether the window is busy, and keep the edited
+// state (the window's count of unsaved changes and its mark). The shell's main window controller implements it; tests use a host of their own. Main
 // thread only; callbacks also arrive on the main thread.
 
 #include "app/AppExtention/Document/ProjectPackage.h"
@@ -27,8 +27,8 @@ public:
     virtual bool savePath(const QString &path, ProjectPackage::WriteMode mode, Done done) = 0;
     // A sheet is attached, a modal window runs or the preview window is open.
     virtual bool isWindowBusy() const = 0;
-    // Whether the editing disc model has titles, for the edited-state rule.
-    virtual bool projectHasTitles() const = 0;
-    // The window's edited mark.
-    virtual void setWindowEditedMark(bool edited) = 0;
+    // The edited-state rule: true records a change, except for an untitled project without titles,
+    // which never counts as edited; false clears. The window's mark follows.
+    virtual void setDocumentEdited(bool edited) = 0;
+    virtual bool isDocumentEdited() const = 0;
 };

@@ -62,9 +62,15 @@ bool DocumentHost::savePath(const QString &path, ProjectPackage::WriteMode mode,
         });
 }
 
-bool DocumentHost::projectHasTitles() const
+void DocumentHost::setDocumentEdited(bool edited)
 {
-    return project.dvd && !project.dvd->titles().isEmpty();
+    const bool emptyUntitled
+        = (!project.dvd || project.dvd->titles().isEmpty()) && currentPackage.isEmpty();
+    if (edited && !emptyUntitled)
+        ++changeCount;
+    else
+        changeCount = 0;
+    windowEdited = changeCount > 0;
 }
 
 bool DocumentHost::waitIdle()

@@ -28,8 +28,9 @@ public:
     bool openPath(const QString &path, Done done) override;
     bool savePath(const QString &path, ProjectPackage::WriteMode mode, Done done) override;
     bool isWindowBusy() const override { return sheetAttached || jobs.isBusy(); }
-    bool projectHasTitles() const override;
-    void setWindowEditedMark(bool edited) override { windowEdited = edited; }
+    // The main window's rule, over the package the project was last read from or saved to.
+    void setDocumentEdited(bool edited) override;
+    bool isDocumentEdited() const override { return changeCount > 0; }
 
     // Runs the event loop until no job runs.
     bool waitIdle();
@@ -40,6 +41,7 @@ public:
     ProjectPackageJobs jobs;
     bool sheetAttached = false;
     bool windowEdited = false;
+    int changeCount = 0;
     int swaps = 0;
     int saves = 0;
 };
