@@ -3,6 +3,7 @@
 
 #include "app/AppDelegate.h"
 #include "app/AppExtention/DVDLibraryExtention.h"
+#include "app/Controller/MainWindowDocumentHost.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -27,6 +28,11 @@ int main(int argc, char *argv[])
             QMessageBox::information(nullptr, QApplication::applicationName(), message);
         return 1;
     }
+    // The one document: the File menu, the window's close and a package named on the command line.
+    MainWindowDocumentHost documents(*delegate.mainWndController());
+    documents.install(&delegate);
+    if (QApplication::arguments().size() > 1)
+        documents.setStartupPackage(QApplication::arguments().at(1));
     QTimer::singleShot(0, &delegate, &AppDelegate::applicationDidFinishLaunching);
     return application.exec();
 }
