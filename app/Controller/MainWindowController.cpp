@@ -10,6 +10,7 @@
 #include "app/AppExtention/DVDLibraryExtention.h"
 #include "app/AppExtention/DVDLibraryResourceExtention.h"
 #include "app/AppExtention/DVDMenuExtention.h"
+#include "app/AppExtention/MenuTitleItems.h"
 #include "app/AppExtention/Function/AppLog.h"
 #include "app/AppExtention/Function/ControllerFunction.h"
 #include "app/AppExtention/Function/FileManagerExtention.h"
@@ -169,6 +170,33 @@ void MainWindowController::newDocumentProject()
     setDocumentEdited(false);
 }
 
+std::shared_ptr<DVDMenuItem> MainWindowController::aNewMenuTitleItem() const
+{
+    const qint64 aspect = dvd()->aspectType();
+    QList<std::shared_ptr<DVDMenu>> pages;
+    for (const auto &page : m_dvdLibSource->menus())
+        if (page->aspectType() == aspect)
+            pages << page;
+    if (pages.size() <= 15)
+        return nullptr;
+    for (const auto &item : DVDMenuExtention::titleItems(*pages[15]))
+        if (!item->isTextItem())
+            return item;
+    return nullptr;
+}
+
+void MainWindowController::placeImportedTitles(const QList<DVDTitleDataRef> &titles)
+{
+    DW_ASSERT_MAIN_THREAD(return);
+    const auto page = currentPage();
+    if (!page || dvd()->noMenu())
+        return;
+    const auto prototype = aNewMenuTitleItem();
+    std::lock_guard locker(m_projectLock);
+    for (const DVDTitleDataRef &title : titles)
+        MenuTitleItems::importTitle(*page, title, prototype.get(), m_tempDataArray);
+}
+
 // --- The project -------------------------------------------------------------------------------
 
 std::shared_ptr<DVDLibrary> MainWindowController::dvd() const
@@ -252,6 +280,8 @@ void MainWindowController::buildWindow()
 
     m_sourceController = new SourceViewController(central);
     m_sourceController->setReloadHandler([this] { sourceMediaHasReload(); });
+    m_sourceController->setImportHandler(
+        [this](const QList<DVDTitleDataRef> &titles) { placeImportedTitles(titles); });
     connect(m_sourceController->tableView(), &QTreeWidget::itemSelectionChanged, this,
             [this] { validateMenuItems(); });
 

@@ -30,6 +30,8 @@ class DVDBurn;
 class DVDBurnNotification;
 class DVDLibraryResource;
 class DVDMenu;
+class DVDMenuItem;
+class DVDTitleData;
 class MenuPageStillView;
 class QAction;
 class QComboBox;
@@ -70,6 +72,13 @@ public:
                                                       qint64 bitrateKbps = 8000);
     // The project of a new document: a fresh disc at 4000 kbps, no titles, no file.
     void newDocumentProject();
+
+    // The first frame-title item of template page 15 of the current aspect: the prototype of new
+    // title items. Null when the page has none.
+    std::shared_ptr<DVDMenuItem> aNewMenuTitleItem() const;
+    // Each imported title gets an item on the current page (an empty slot first, then the default
+    // places), with its style record.
+    void placeImportedTitles(const QList<std::shared_ptr<DVDTitleData>> &titles);
 
     // --- Sub-controllers and parts ----------------------------------------------------------------
     SourceViewController *sourceController() const { return m_sourceController; }

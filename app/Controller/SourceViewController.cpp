@@ -16,6 +16,7 @@
 SourceViewController::SourceViewController(QWidget *parent)
     : QObject(parent)
     , m_table(new QTreeWidget(parent))
+    , m_import(new TitleImport(this))
 {
     m_table->setObjectName(QStringLiteral("sourceTableView"));
     m_table->setColumnCount(2);
@@ -63,38 +64,23 @@ void SourceViewController::addFilesToSourceButtonAction()
         importFiles(paths);
 }
 
-void SourceViewController::importFiles(const QStringList &paths, std::function<void()> done)
+bool SourceViewController::isImporting() const
 {
-    DW_ASSERT_MAIN_THREAD(return);
-    ++m_importing;
-    QPointer<SourceViewController> self(this);
-    std::thread([self, paths, done = std::move(done)] {
-        QList<DVDTitleDataRef> titles;
-        for (const QString &path : paths) {
-            const MediaDataRef media = MediaData::mediaDataWithPath(path);
-            if (!media || !media->movie())
-                continue;
-            auto title = std::make_shared<DVDTitleData>();
-            title->setName(media->name().isEmpty() ? QFileInfo(path).completeBaseName()
-                                                   : media->name());
-            media->setSuperData(title);
-            title->setMediaArray({media});
-            titles << title;
-        }
-        QCoreApplication *app = QCoreApplication::instance();
-        QMetaObject::invokeMethod(
-            app,
-            [self, titles, done] {
-                if (!self)
-                    return;
-                --self->m_importing;
-                self->m_titles += titles;
-                self->sourceMediaHasReload();
-                if (done)
-                    done();
-            },
-            Qt::QueuedConnection);
-    }).detach();
+    return m_import->isRunning();
+}
+
+bool SourceViewController::importFiles(const QStringList &paths, std::function<void()> done)
+{
+    DW_ASSERT_MAIN_THREAD(return false);
+    return m_import->start(paths, {}, [this, done](QList<DVDTitleDataRef> titles, bool) {
+        m_titles += titles;
+        reloadRows();
+        if (m_imported && !titles.isEmpty())
+            m_imported(titles);
+        sourceMediaHasReload();
+        if (done)
+            done();
+    });
 }
 
 void SourceViewController::deleteAction()

@@ -142,6 +142,15 @@ TEST_F(MainWindow, AddVideoListsTitlesWithNameAndTimeAndDeleteRemovesThem)
     EXPECT_EQ(table->topLevelItem(1)->text(0), "City Lights");
     EXPECT_EQ(controller->dvd()->titles().size(), 2);
     EXPECT_EQ(panels.panel->titles, QStringList({"Add Video"}));
+    // Each title lands on the page at its default slot, with a style record.
+    const auto page = controller->dvd()->menus().first();
+    const auto items = DVDMenuExtention::titleItems(*page);
+    ASSERT_EQ(items.size(), 2);
+    EXPECT_EQ(items[0]->frame().topLeft(), QPointF(76, 276));
+    EXPECT_EQ(items[1]->frame().topLeft(), QPointF(336, 276));
+    EXPECT_EQ(items[0]->jump(), controller->sourceController()->titleArray()[0]);
+    EXPECT_EQ(controller->tempDataArray().size(), 2);
+    EXPECT_TRUE(controller->hasTitleUsed());
     // The first title of an untitled project marks it edited; the page still is redrawn.
     EXPECT_TRUE(controller->window()->isWindowModified());
     EXPECT_GT(controller->pageStillView()->imageCount(), stills);
@@ -166,14 +175,27 @@ TEST_F(MainWindow, TheGaugeFollowsTheTitlesOnlyWhenTheyAreOnTheDiscAndTheDiscTyp
 {
     addTitles(twoClips());
     const auto dvd = controller->dvd();
+    const auto page = dvd->menus().first();
+    const double pages = page->duration();
+    const auto near = [&](double seconds) {
+        const double expected = double(Discwright::DiscSizeEstimate::estimatedBytes(seconds, 4000));
+        EXPECT_NEAR(double(controller->totalUsedSpace()), expected, expected * 0.01) << seconds;
+    };
+    // Both titles are on the page: their 12 s and the page's own time.
+    near(pages + 12.0);
     // Titles that are on no page count nothing while the disc has menus.
-    const double pages = dvd->menus().first()->duration();
-    EXPECT_EQ(controller->totalUsedSpace(), Discwright::DiscSizeEstimate::estimatedBytes(pages, 4000));
+    QList<std::shared_ptr<DVDMenuItem>> kept;
+    for (const auto &item : page->items())
+        if (!DVDMenuExtention::titleItems(*page).contains(item))
+            kept << item;
+    page->setItems(kept);
+    controller->changeCapacityValue();
+    EXPECT_EQ(controller->totalUsedSpace(),
+              Discwright::DiscSizeEstimate::estimatedBytes(pages, 4000));
+    // Without menus every title counts, and no page.
     dvd->setNoMenu(true);
     controller->changeCapacityValue();
-    const qint64 twelveSeconds = Discwright::DiscSizeEstimate::estimatedBytes(12.0, 4000);
-    EXPECT_NEAR(double(controller->totalUsedSpace()), double(twelveSeconds),
-                double(twelveSeconds) * 0.01);
+    near(12.0);
     controller->dvdModelPopButton()->setCurrentIndex(1);
     controller->dvdModelChangedAction();
     EXPECT_TRUE(controller->capacityLabel()->text().endsWith("/ 8300 MB on D9"))
