@@ -5,6 +5,6 @@
 #include <QLoggingCategory>
 
 namespace Discwright {
-// discwright.app.production: production runs, their steps and the burns.
+// discwright.app.production: production runs and their steps: conversion, tools and burns.
 Q_DECLARE_LOGGING_CATEGORY(lcProduction)
 } // namespace Discwright
