@@ -89,6 +89,7 @@ std::shared_ptr<LMMovieImage> DVDMenuVideoFrameImage::movieImage() const
     const QSizeF size(picture.width(), picture.height());
     image->setOriginSize(size);
     image->setDisplaySize(size);
+    image->setCropRect(QRectF(QPointF(0, 0), size));
     image->setOutputSize(m_imageSize.isEmpty() ? size : m_imageSize);
     return image;
 }
