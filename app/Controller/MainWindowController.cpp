@@ -24,6 +24,8 @@
 #include "app/View/MainView/MenuPageStillView.h"
 #include "app/production/DiscQuality.h"
 #include "app/production/DiscSizeEstimate.h"
+#include "app/production/MakeDVDVideoConversion.h"
+#include "app/production/ProductionDiscModel.h"
 #include "app/production/ProductionStartRules.h"
 #include "platform/MainThread.h"
 #include "platform/StringTable.h"
@@ -116,6 +118,8 @@ MainWindowController::MainWindowController()
     m_progressWindow = std::make_shared<ConvertProgressWindow>(m_window);
     m_progressWindow->setCancelHandler([this] { m_progressController->cancel(); });
     m_progressController->setPresenter(m_progressWindow);
+    m_progressController->setConversionFactory(
+        [] { return std::make_shared<MakeDVDVideoConversion>(); });
     m_burner = std::make_shared<DVDBurn>();
     m_burnNotification = std::make_unique<DVDBurnNotification>();
     m_burnNotification->setDelegate(this);
@@ -953,8 +957,9 @@ void MainWindowController::startBurnAction()
     }
     m_burnSettingWindow->accept();
 
-    std::shared_ptr<DVDLibrary> production
-        = m_productionDiscFactory ? m_productionDiscFactory() : dvd();
+    std::shared_ptr<DVDLibrary> production = m_productionDiscFactory
+                                                 ? m_productionDiscFactory()
+                                                 : ProductionDiscModel::getDVDObj(*this);
     DW_ASSERT(production, return);
     ProductionRequest request;
     request.kind = kind;

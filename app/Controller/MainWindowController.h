@@ -158,8 +158,7 @@ public:
     QString selectedOutputFolder() const;
     void setSelectedOutputFolder(const QString &folder);
 
-    // Makes the production copy of the editing disc; until one is installed the editing disc
-    // itself is produced.
+    // Makes the production copy of the editing disc (getDVDObj unless one is installed).
     void setProductionDiscFactory(std::function<std::shared_ptr<DVDLibrary>()> factory)
     {
         m_productionDiscFactory = std::move(factory);
