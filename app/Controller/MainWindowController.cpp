@@ -10,10 +10,10 @@
 #include "app/AppExtention/DVDLibraryExtention.h"
 #include "app/AppExtention/DVDLibraryResourceExtention.h"
 #include "app/AppExtention/DVDMenuExtention.h"
-#include "app/AppExtention/MenuTitleItems.h"
 #include "app/AppExtention/Function/AppLog.h"
 #include "app/AppExtention/Function/ControllerFunction.h"
 #include "app/AppExtention/Function/FileManagerExtention.h"
+#include "app/AppExtention/MenuTitleItems.h"
 #include "app/Controller/Panels/OpenPanel.h"
 #include "app/Controller/SourceViewController.h"
 #include "app/Transition/TransitionManager.h"
@@ -41,9 +41,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMainWindow>
-#include <QMetaMethod>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QMetaMethod>
 #include <QPushButton>
 #include <QSlider>
 #include <QToolButton>
@@ -191,7 +191,7 @@ std::shared_ptr<DVDMenuItem> MainWindowController::aNewMenuTitleItem() const
 
 void MainWindowController::placeImportedTitles(const QList<DVDTitleDataRef> &titles)
 {
-    DW_ASSERT_MAIN_THREAD(return);
+    DW_ASSERT_MAIN_THREAD(return );
     const auto page = currentPage();
     if (!page || dvd()->noMenu())
         return;
@@ -235,14 +235,14 @@ QString MainWindowController::packagePath() const
 
 void MainWindowController::setPackagePath(const QString &path)
 {
-    DW_ASSERT_MAIN_THREAD(return);
+    DW_ASSERT_MAIN_THREAD(return );
     {
         std::lock_guard locker(m_projectLock);
         m_packagePath = path;
     }
-    const QString name
-        = path.isEmpty() ? text("Untitled") : QFileInfo(path).completeBaseName();
-    m_window->setWindowTitle(QStringLiteral("%1 - %2[*]").arg(name, QApplication::applicationName()));
+    const QString name = path.isEmpty() ? text("Untitled") : QFileInfo(path).completeBaseName();
+    m_window->setWindowTitle(
+        QStringLiteral("%1 - %2[*]").arg(name, QApplication::applicationName()));
 }
 
 MenuEditControllerInterface *MainWindowController::menuEditController() const
@@ -254,8 +254,8 @@ void MainWindowController::setProject(const std::shared_ptr<DVDLibrary> &dvd,
                                       const QList<std::shared_ptr<TempEditData>> &tempData,
                                       const std::shared_ptr<TempDvdData> &tempDvdData)
 {
-    DW_ASSERT_MAIN_THREAD(return);
-    DW_ASSERT(dvd && tempDvdData, return);
+    DW_ASSERT_MAIN_THREAD(return );
+    DW_ASSERT(dvd && tempDvdData, return );
     {
         std::lock_guard locker(m_projectLock);
         m_dvd = dvd;
@@ -277,8 +277,8 @@ void MainWindowController::buildWindow()
 {
     m_window = new MainWindowView([this] { emit windowWillClose(); });
     m_window->setObjectName(QStringLiteral("MainWindowController"));
-    m_window->setWindowTitle(QStringLiteral("%1 - %2[*]").arg(
-        text("Untitled"), QApplication::applicationName()));
+    m_window->setWindowTitle(
+        QStringLiteral("%1 - %2[*]").arg(text("Untitled"), QApplication::applicationName()));
     auto *central = new QWidget(m_window);
     m_window->setCentralWidget(central);
 
@@ -286,8 +286,9 @@ void MainWindowController::buildWindow()
     m_sourceController->setReloadHandler([this] { sourceMediaHasReload(); });
     m_sourceController->setImportHandler(
         [this](const QList<DVDTitleDataRef> &titles) { placeImportedTitles(titles); });
-    connect(m_sourceController->tableView(), &QTreeWidget::itemSelectionChanged, this,
-            [this] { validateMenuItems(); });
+    connect(m_sourceController->tableView(), &QTreeWidget::itemSelectionChanged, this, [this] {
+        validateMenuItems();
+    });
 
     m_addVideoButton = new QPushButton(text("Add Video"), central);
     m_addVideoButton->setObjectName(QStringLiteral("addVideoButton"));
@@ -301,7 +302,9 @@ void MainWindowController::buildWindow()
 
     m_dvdModelPopButton = new QComboBox(central);
     m_dvdModelPopButton->setObjectName(QStringLiteral("dvdModelPopButton"));
-    connect(m_dvdModelPopButton, &QComboBox::activated, this,
+    connect(m_dvdModelPopButton,
+            &QComboBox::activated,
+            this,
             &MainWindowController::dvdModelChangedAction);
     m_qualityMenu = new QMenu(m_window);
     m_dvdQualityPopBtn = new QPushButton(central);
@@ -344,29 +347,47 @@ void MainWindowController::buildWindow()
     m_window->resize(900, 520);
 
     m_customQualityWnd = new CustomQualityWindow(m_window);
-    connect(m_customQualityWnd->slider(), &QSlider::valueChanged, this,
+    connect(m_customQualityWnd->slider(),
+            &QSlider::valueChanged,
+            this,
             &MainWindowController::customQualitySliderAction);
-    connect(m_customQualityWnd->field(), &QLineEdit::editingFinished, this,
+    connect(m_customQualityWnd->field(),
+            &QLineEdit::editingFinished,
+            this,
             &MainWindowController::customQualityFieldAction);
-    connect(m_customQualityWnd->okButton(), &QPushButton::clicked, this,
+    connect(m_customQualityWnd->okButton(),
+            &QPushButton::clicked,
+            this,
             &MainWindowController::finishCustomQualityWindow);
 
     m_burnSettingWindow = new BurnSettingWindow(m_window);
-    connect(m_burnSettingWindow->burnType(), &QButtonGroup::idClicked, this,
+    connect(m_burnSettingWindow->burnType(),
+            &QButtonGroup::idClicked,
+            this,
             &MainWindowController::burnTypeChangedAction);
-    connect(m_burnSettingWindow->devicePopButton(), &QComboBox::activated, this,
+    connect(m_burnSettingWindow->devicePopButton(),
+            &QComboBox::activated,
+            this,
             &MainWindowController::deviceChangedAction);
-    connect(m_burnSettingWindow->chooseFolderButton(), &QPushButton::clicked, this,
+    connect(m_burnSettingWindow->chooseFolderButton(),
+            &QPushButton::clicked,
+            this,
             &MainWindowController::chooseFolderAction);
-    connect(m_burnSettingWindow->burnDVDNumberTextField(), &QLineEdit::editingFinished, this,
+    connect(m_burnSettingWindow->burnDVDNumberTextField(),
+            &QLineEdit::editingFinished,
+            this,
             &MainWindowController::changeBurnDVDNumberAction);
-    connect(m_burnSettingWindow->cancelButton(), &QPushButton::clicked, this,
+    connect(m_burnSettingWindow->cancelButton(),
+            &QPushButton::clicked,
+            this,
             &MainWindowController::cancelBurnAction);
-    connect(m_burnSettingWindow->startButton(), &QPushButton::clicked, this,
+    connect(m_burnSettingWindow->startButton(),
+            &QPushButton::clicked,
+            this,
             &MainWindowController::startBurnAction);
     // Sheets and the progress window take the commands away while they are up.
-    for (QDialog *sheet : {static_cast<QDialog *>(m_customQualityWnd),
-                           static_cast<QDialog *>(m_burnSettingWindow)})
+    for (QDialog *sheet :
+         {static_cast<QDialog *>(m_customQualityWnd), static_cast<QDialog *>(m_burnSettingWindow)})
         connect(sheet, &QDialog::finished, this, [this] { validateMenuItems(); });
 }
 
@@ -400,17 +421,25 @@ void MainWindowController::buildMenus()
         return [this, name] { emit documentCommand(QString::fromUtf8(name)); };
     };
     addAction(file, "newDocument:", text("New"), QKeySequence::New, document("newDocument:"));
-    addAction(file, "openDocument:", text("Open..."), QKeySequence::Open,
-              document("openDocument:"));
+    addAction(
+        file, "openDocument:", text("Open..."), QKeySequence::Open, document("openDocument:"));
     file->addSeparator();
     addAction(file, "saveDocument:", text("Save"), QKeySequence::Save, document("saveDocument:"));
-    addAction(file, "saveDocumentAs:", text("Save As..."), QKeySequence::SaveAs,
+    addAction(file,
+              "saveDocumentAs:",
+              text("Save As..."),
+              QKeySequence::SaveAs,
               document("saveDocumentAs:"));
-    addAction(file, "revertDocumentToSaved:", text("Revert to Saved"), {},
+    addAction(file,
+              "revertDocumentToSaved:",
+              text("Revert to Saved"),
+              {},
               document("revertDocumentToSaved:"));
     file->addSeparator();
-    addAction(file, "addVideoAction:", text("Add Video..."), QKeySequence(Qt::CTRL | Qt::Key_I),
-              [this] { addVideoAction(); });
+    addAction(
+        file, "addVideoAction:", text("Add Video..."), QKeySequence(Qt::CTRL | Qt::Key_I), [this] {
+            addVideoAction();
+        });
 
     QMenu *edit = bar->addMenu(text("Edit"));
     addAction(edit, "delete:", text("Delete"), QKeySequence::Delete, [this] { deleteAction(); });
@@ -422,16 +451,19 @@ void MainWindowController::buildMenus()
 
 void MainWindowController::validateMenuItems()
 {
-    DW_ASSERT_MAIN_THREAD(return);
+    DW_ASSERT_MAIN_THREAD(return );
     const bool busy = isWindowBusy();
-    const bool documents = isSignalConnected(
-        QMetaMethod::fromSignal(&MainWindowController::documentCommand));
-    for (const char *name : {"newDocument:", "openDocument:", "saveDocument:", "saveDocumentAs:",
+    const bool documents
+        = isSignalConnected(QMetaMethod::fromSignal(&MainWindowController::documentCommand));
+    for (const char *name : {"newDocument:",
+                             "openDocument:",
+                             "saveDocument:",
+                             "saveDocumentAs:",
                              "revertDocumentToSaved:"})
         m_actions.value(QString::fromUtf8(name))->setEnabled(documents && !busy);
     m_actions.value("addVideoAction:")->setEnabled(!busy);
-    m_actions.value("delete:")->setEnabled(
-        !busy && m_sourceController->selectionMode() != 0 && m_firstResponderInSource);
+    m_actions.value("delete:")->setEnabled(!busy && m_sourceController->selectionMode() != 0
+                                           && m_firstResponderInSource);
     m_addVideoButton->setEnabled(!busy);
     m_burnButton->setEnabled(!busy && hasDVDTitles());
 }
@@ -446,7 +478,7 @@ bool MainWindowController::isWindowBusy() const
 
 void MainWindowController::setDocumentEdited(bool edited)
 {
-    DW_ASSERT_MAIN_THREAD(return);
+    DW_ASSERT_MAIN_THREAD(return );
     if (edited) {
         if (dvd()->titles().isEmpty() && packagePath().isEmpty())
             m_changeCount = 0;
@@ -487,7 +519,7 @@ void MainWindowController::updateDVDEditInterface()
 
 void MainWindowController::updateDVDMenuInEdit(const std::shared_ptr<DVDMenu> &page)
 {
-    DW_ASSERT_MAIN_THREAD(return);
+    DW_ASSERT_MAIN_THREAD(return );
     changeCapacityValue();
     dvd()->updateDVDMenu();
     if (page)
@@ -519,7 +551,7 @@ void MainWindowController::p_initMenuDrawerInDvd()
 
 void MainWindowController::displayCanvasView()
 {
-    DW_ASSERT_MAIN_THREAD(return);
+    DW_ASSERT_MAIN_THREAD(return );
     const auto page = currentPage();
     m_pageStill->setImage(page && !dvd()->noMenu() ? page->imageAtTime(0) : QImage());
 }
@@ -538,7 +570,7 @@ void MainWindowController::sourceMediaHasReload()
 
 void MainWindowController::addVideoAction()
 {
-    DW_ASSERT_MAIN_THREAD(return);
+    DW_ASSERT_MAIN_THREAD(return );
     if (isWindowBusy())
         return;
     m_sourceController->addFilesToSourceButtonAction();
@@ -546,7 +578,7 @@ void MainWindowController::addVideoAction()
 
 void MainWindowController::deleteAction()
 {
-    DW_ASSERT_MAIN_THREAD(return);
+    DW_ASSERT_MAIN_THREAD(return );
     if (m_sourceController->selectionMode() != 0 && m_firstResponderInSource) {
         m_sourceController->deleteAction();
         ControllerFunction::updateDvdMenu();
@@ -596,7 +628,7 @@ void MainWindowController::initQualityPopBtn()
 
 void MainWindowController::initDVD()
 {
-    DW_ASSERT_MAIN_THREAD(return);
+    DW_ASSERT_MAIN_THREAD(return );
     updateDVDEditInterface();
     // The custom item shows the opened project's own rate, not the last one typed.
     m_customDvdBitrate = dvd()->dvdBitrate();
@@ -608,7 +640,7 @@ void MainWindowController::initDVD()
 void MainWindowController::chooseExistQualityAction(int tag)
 {
     const qint64 rate = DiscQuality::bitrateForQualityTag(tag);
-    DW_ASSERT(rate > 0, return);
+    DW_ASSERT(rate > 0, return );
     dvd()->setDvdBitrate(rate);
     m_selectedQualityTag = tag;
     initQualityPopBtn();
@@ -686,7 +718,7 @@ bool MainWindowController::hasTitleUsed() const
 
 void MainWindowController::changeCapacityValue()
 {
-    DW_ASSERT_MAIN_THREAD(return);
+    DW_ASSERT_MAIN_THREAD(return );
     const auto disc = dvd();
     DiscSizeEstimate::DiscContent content;
     content.noMenu = disc->noMenu();
@@ -723,10 +755,13 @@ bool MainWindowController::runAlert(const QString &message,
                                     const QString &defaultButton,
                                     const QString &alternateButton)
 {
-    QWidget *parent = m_burnSettingWindow->isVisible() ? static_cast<QWidget *>(m_burnSettingWindow)
-                                                       : m_window;
-    QMessageBox box(QMessageBox::Warning, QApplication::applicationName(), message,
-                    QMessageBox::NoButton, parent);
+    QWidget *parent
+        = m_burnSettingWindow->isVisible() ? static_cast<QWidget *>(m_burnSettingWindow) : m_window;
+    QMessageBox box(QMessageBox::Warning,
+                    QApplication::applicationName(),
+                    message,
+                    QMessageBox::NoButton,
+                    parent);
     box.setObjectName(QStringLiteral("mainAlert"));
     box.setWindowModality(Qt::WindowModal);
     box.setInformativeText(informative);
@@ -740,21 +775,24 @@ bool MainWindowController::runAlert(const QString &message,
 
 void MainWindowController::burnButtonAction()
 {
-    DW_ASSERT_MAIN_THREAD(return);
+    DW_ASSERT_MAIN_THREAD(return );
     if (!hasTitleUsed()) {
         runAlert(text("Please import video to DVD menu area , you need drag and drop video to menu "
                       "edit area ."),
-                 QString(), text("OK"));
+                 QString(),
+                 text("OK"));
         return;
     }
     qsizetype fullest = 0;
     for (const auto &page : dvd()->menus())
         fullest = std::max(fullest, DVDMenuExtention::titleItems(*page).size());
     const auto aspect = dvd()->aspectType();
-    if (ProductionStartRules::menuPageOverLimit(fullest, tempDvdData()->dvdShowPlayButton(),
-                                                aspect)) {
-        if (!runAlert(ProductionStartRules::menuPageLimitMessage(aspect), QString(),
-                      text("Continue Burn"), text("Cancel")))
+    if (ProductionStartRules::menuPageOverLimit(
+            fullest, tempDvdData()->dvdShowPlayButton(), aspect)) {
+        if (!runAlert(ProductionStartRules::menuPageLimitMessage(aspect),
+                      QString(),
+                      text("Continue Burn"),
+                      text("Cancel")))
             return;
     }
     p_doExportFunction();
@@ -922,7 +960,7 @@ void MainWindowController::changeBurnDVDNumberAction()
 
 void MainWindowController::startBurnAction()
 {
-    DW_ASSERT_MAIN_THREAD(return);
+    DW_ASSERT_MAIN_THREAD(return );
     // Ends any field edit, so what was typed counts.
     m_burnSettingWindow->setFocus();
     changeBurnDVDNumberAction();
@@ -944,7 +982,8 @@ void MainWindowController::startBurnAction()
         = ProductionStartRules::discNameFromField(m_burnSettingWindow->dvdNameField()->text());
     if (ProductionStartRules::isDiscNameTooLong(name)) {
         runAlert(ProductionStartRules::discNameTooLongTitle(),
-                 ProductionStartRules::discNameTooLongMessage(name), text("OK"));
+                 ProductionStartRules::discNameTooLongMessage(name),
+                 text("OK"));
         return;
     }
     // The space is checked before anything is made, so a refused start leaves nothing behind.
@@ -952,7 +991,8 @@ void MainWindowController::startBurnAction()
     const qint64 free = ProductionStartRules::freeBytesAtPath(outputFolder);
     if (!ProductionStartRules::hasEnoughFreeSpace(free, m_totalUsedSpace)) {
         runAlert(ProductionStartRules::freeSpaceAlertTitle(),
-                 ProductionStartRules::freeSpaceAlertMessage(free, needed), text("OK"));
+                 ProductionStartRules::freeSpaceAlertMessage(free, needed),
+                 text("OK"));
         return;
     }
     m_burnSettingWindow->accept();
@@ -960,7 +1000,7 @@ void MainWindowController::startBurnAction()
     std::shared_ptr<DVDLibrary> production = m_productionDiscFactory
                                                  ? m_productionDiscFactory()
                                                  : ProductionDiscModel::getDVDObj(*this);
-    DW_ASSERT(production, return);
+    DW_ASSERT(production, return );
     ProductionRequest request;
     request.kind = kind;
     request.name = name;

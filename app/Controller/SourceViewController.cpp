@@ -57,7 +57,7 @@ DVDTitleDataRef SourceViewController::selectedTitle() const
 
 void SourceViewController::addFilesToSourceButtonAction()
 {
-    DW_ASSERT_MAIN_THREAD(return);
+    DW_ASSERT_MAIN_THREAD(return );
     const QStringList paths = OpenPanel::shared().chooseFiles(
         m_table->window(), platform::localizedString("Add Video"));
     if (!paths.isEmpty())
@@ -85,7 +85,7 @@ bool SourceViewController::importFiles(const QStringList &paths, std::function<v
 
 void SourceViewController::deleteAction()
 {
-    DW_ASSERT_MAIN_THREAD(return);
+    DW_ASSERT_MAIN_THREAD(return );
     const DVDTitleDataRef title = selectedTitle();
     if (!title)
         return;

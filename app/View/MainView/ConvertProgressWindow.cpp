@@ -67,14 +67,14 @@ ConvertProgressWindow::~ConvertProgressWindow() = default;
 
 void ConvertProgressWindow::openProgressWindow()
 {
-    DW_ASSERT_MAIN_THREAD(return);
+    DW_ASSERT_MAIN_THREAD(return );
     m_progressIndicator->setValue(0);
     m_window->open();
 }
 
 void ConvertProgressWindow::closeProgressWindow()
 {
-    DW_ASSERT_MAIN_THREAD(return);
+    DW_ASSERT_MAIN_THREAD(return );
     m_window->hide();
 }
 
@@ -96,8 +96,8 @@ QWidget *ConvertProgressWindow::alertParent() const
 QMessageBox *ConvertProgressWindow::makeAlert(const ProductionAlert &alert,
                                               QPushButton **defaultButton)
 {
-    auto *box = new QMessageBox(QMessageBox::NoIcon, alert.message, alert.message,
-                                QMessageBox::NoButton, alertParent());
+    auto *box = new QMessageBox(
+        QMessageBox::NoIcon, alert.message, alert.message, QMessageBox::NoButton, alertParent());
     box->setObjectName(QStringLiteral("productionAlert"));
     box->setWindowModality(Qt::WindowModal);
     box->setInformativeText(alert.informativeText);
@@ -126,7 +126,7 @@ qint64 ConvertProgressWindow::runAlert(const ProductionAlert &alert)
 void ConvertProgressWindow::beginAlert(const ProductionAlert &alert,
                                        const std::shared_ptr<BurnDVDWorkflowAlertHelper> &helper)
 {
-    DW_ASSERT_MAIN_THREAD(return);
+    DW_ASSERT_MAIN_THREAD(return );
     QPushButton *accept = nullptr;
     QMessageBox *box = makeAlert(alert, &accept);
     box->setAttribute(Qt::WA_DeleteOnClose);

@@ -13,9 +13,9 @@
 
 #include <QHash>
 #include <QMessageBox>
-#include <QPushButton>
 #include <QObject>
 #include <QPointer>
+#include <QPushButton>
 #include <functional>
 #include <memory>
 

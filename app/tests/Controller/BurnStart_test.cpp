@@ -2,20 +2,19 @@
 // each output kind, the disc status of a drive, the disc name and copies, the output names, and
 // the work folder of a run.
 
-#include "support/ShellTesting.h"
-
-#include "Platterkit/model/DVDLibrary.h"
 #include "Platterkit/burn/DVDBurn.h"
+#include "Platterkit/model/DVDLibrary.h"
 #include "Platterkit/model/DVDMenu.h"
 #include "Platterkit/templates/DVDLibraryResource.h"
-#include "testsupport/MediaFixtures.h"
 #include "app/AppExtention/DVDMenuExtention.h"
 #include "app/AppExtention/Function/ControllerFunction.h"
-#include "app/production/ConvertProgressWindowController.h"
-#include "app/production/DVDVideoConversion.h"
 #include "app/Controller/MainWindowController.h"
 #include "app/Controller/SourceViewController.h"
 #include "app/View/MainView/BurnSettingWindow.h"
+#include "app/production/ConvertProgressWindowController.h"
+#include "app/production/DVDVideoConversion.h"
+#include "support/ShellTesting.h"
+#include "testsupport/MediaFixtures.h"
 
 #include <QButtonGroup>
 #include <QComboBox>
@@ -102,10 +101,7 @@ protected:
         ASSERT_TRUE(sheet->isVisible());
     }
 
-    void chooseKind(int tag)
-    {
-        sheet->burnType()->button(tag)->click();
-    }
+    void chooseKind(int tag) { sheet->burnType()->button(tag)->click(); }
 
     ScopedPanels panels;
     std::shared_ptr<RecordingConversion::Log> log = std::make_shared<RecordingConversion::Log>();
@@ -134,8 +130,8 @@ TEST_F(BurnStart, TheSheetOfEachKindShowsItsOwnOptions)
     EXPECT_NE(sheet->tvStandardType()->checkedId(), -1);
     EXPECT_TRUE(controller->isWindowBusy());
     EXPECT_FALSE(controller->menuAction("addVideoAction:")->isEnabled());
-    const char *names[] = {"burn-sheet-disc", "burn-sheet-folder", "burn-sheet-dvdmedia",
-                           "burn-sheet-iso"};
+    const char *names[]
+        = {"burn-sheet-disc", "burn-sheet-folder", "burn-sheet-dvdmedia", "burn-sheet-iso"};
     controller->setSelectedOutputFolder(output.path());
     for (int tag = 0; tag < 4; ++tag) {
         SCOPED_TRACE(tag);
@@ -230,7 +226,8 @@ TEST_F(BurnStart, ALongNameIsRefusedWithTheSheetOpenAndNothingMade)
     EXPECT_TRUE(seen.contains("is too long"));
     EXPECT_TRUE(sheet->isVisible());
     EXPECT_EQ(log->runs, 0);
-    EXPECT_TRUE(QDir(output.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden)
+    EXPECT_TRUE(QDir(output.path())
+                    .entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden)
                     .isEmpty());
 
     // 31 ASCII characters pass.
@@ -260,7 +257,8 @@ TEST_F(BurnStart, OutputsTakeTheFirstFreeNameAndTheUsersOwnTempFolderIsLeftAlone
         int kind;
         const char *expected;
     };
-    for (const Row &row : {Row{1, "My Disc_2"}, Row{2, "My Disc.dvdmedia"}, Row{3, "My Disc.iso"}}) {
+    for (const Row &row :
+         {Row{1, "My Disc_2"}, Row{2, "My Disc.dvdmedia"}, Row{3, "My Disc.iso"}}) {
         SCOPED_TRACE(row.expected);
         openSheet();
         controller->setSelectedOutputFolder(output.path());

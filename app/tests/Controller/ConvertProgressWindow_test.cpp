@@ -1,9 +1,8 @@
 // The progress window as the production run drives it: the sheet, its bar and status line, the
 // alerts waited for and those answered later, and Cancel.
 
-#include "support/ShellTesting.h"
-
 #include "app/View/MainView/ConvertProgressWindow.h"
+#include "support/ShellTesting.h"
 
 #include <QDialog>
 #include <QLabel>
@@ -62,11 +61,13 @@ TEST_F(ProgressWindow, AnAlertWaitedForAnswersTheButtonChosen)
     window.openProgressWindow();
     QString seen;
     answerNextAlert("OK", &seen);
-    EXPECT_EQ(window.runAlert({"The DVD folder could not be made.", "dvdauthor failed", "OK", {}, true}),
-              1);
+    EXPECT_EQ(
+        window.runAlert({"The DVD folder could not be made.", "dvdauthor failed", "OK", {}, true}),
+        1);
     EXPECT_EQ(seen, "The DVD folder could not be made.\ndvdauthor failed");
     answerNextAlert("Cancel");
-    EXPECT_EQ(window.runAlert({"DVD Disc space is not enough.", {}, "Continue", "Cancel", true}), 0);
+    EXPECT_EQ(window.runAlert({"DVD Disc space is not enough.", {}, "Continue", "Cancel", true}),
+              0);
     window.closeProgressWindow();
 }
 
@@ -79,8 +80,8 @@ TEST_F(ProgressWindow, AnAlertAnsweredLaterFollowsItsUpdatesAndCanBeDismissed)
     QMessageBox *box = window.currentAlert();
     ASSERT_TRUE(box);
     EXPECT_TRUE(box->isVisible());
-    QAbstractButton *burn = box->buttons().first()->text() == "Burn" ? box->buttons().first()
-                                                                      : box->buttons().last();
+    QAbstractButton *burn
+        = box->buttons().first()->text() == "Burn" ? box->buttons().first() : box->buttons().last();
     EXPECT_FALSE(burn->isEnabled());
     window.updateAlert(helper, "Ready to Burn", true);
     EXPECT_EQ(box->informativeText(), "Ready to Burn");

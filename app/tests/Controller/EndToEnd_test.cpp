@@ -2,8 +2,6 @@
 // opens the settings sheet, a DVD folder and an ISO image are produced behind the progress window
 // and shown in the file viewer, and the results read back as DVD-Video.
 
-#include "support/ShellTesting.h"
-
 #include "Platterkit/model/DVDLibrary.h"
 #include "Platterkit/model/DVDMenu.h"
 #include "app/AppExtention/DVDMenuExtention.h"
@@ -12,6 +10,7 @@
 #include "app/Controller/SourceViewController.h"
 #include "app/View/MainView/BurnSettingWindow.h"
 #include "app/View/MainView/ConvertProgressWindow.h"
+#include "support/ShellTesting.h"
 #include "testsupport/DiscFixtures.h"
 #include "testsupport/MediaFixtures.h"
 #include "testsupport/ProbeFixtures.h"

@@ -1,9 +1,6 @@
 // The main window through its widgets: the new project it shows, titles added and removed through
 // the open panel, the quality menu and its custom sheet, the disc type and the capacity gauge.
 
-#include "support/ShellTesting.h"
-
-#include "testsupport/MediaFixtures.h"
 #include "Platterkit/model/DVDLibrary.h"
 #include "Platterkit/model/DVDMenu.h"
 #include "Platterkit/templates/DVDLibraryResource.h"
@@ -15,6 +12,8 @@
 #include "app/View/MainView/CustomQualityWindow.h"
 #include "app/View/MainView/MenuPageStillView.h"
 #include "app/production/DiscSizeEstimate.h"
+#include "support/ShellTesting.h"
+#include "testsupport/MediaFixtures.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -121,9 +120,15 @@ TEST_F(MainWindow, MenusHoldTheCommandsOfTheShell)
     for (QAction *menu : controller->window()->menuBar()->actions())
         menus << menu->text();
     EXPECT_EQ(menus, QStringList({"Discwright", "File", "Edit", "Help"}));
-    for (const char *name : {"orderFrontStandardAboutPanel:", "terminate:", "newDocument:",
-                             "openDocument:", "saveDocument:", "saveDocumentAs:",
-                             "revertDocumentToSaved:", "addVideoAction:", "delete:",
+    for (const char *name : {"orderFrontStandardAboutPanel:",
+                             "terminate:",
+                             "newDocument:",
+                             "openDocument:",
+                             "saveDocument:",
+                             "saveDocumentAs:",
+                             "revertDocumentToSaved:",
+                             "addVideoAction:",
+                             "delete:",
                              "discwrightHelp:"})
         EXPECT_TRUE(controller->menuAction(QString::fromUtf8(name))) << name;
     // Nothing selected: nothing to delete.
@@ -211,8 +216,10 @@ TEST_F(MainWindow, QualityMenuSetsTheRateAndTheCustomSheetClampsWhatIsTyped)
     for (QAction *item : menu->actions())
         if (!item->isSeparator())
             titles << item->text();
-    EXPECT_EQ(titles, QStringList({"Best Quality", "High Quality", "Standard", "General",
-                                   "Custom Quality - (4000)"}));
+    EXPECT_EQ(
+        titles,
+        QStringList(
+            {"Best Quality", "High Quality", "Standard", "General", "Custom Quality - (4000)"}));
     menu->actions()[0]->trigger();
     EXPECT_EQ(controller->dvd()->dvdBitrate(), 7000);
     EXPECT_EQ(controller->dvdQualityPopBtn()->text(), "Best Quality");
@@ -232,8 +239,10 @@ TEST_F(MainWindow, QualityMenuSetsTheRateAndTheCustomSheetClampsWhatIsTyped)
         const char *shown;
         qint64 stored;
     };
-    for (const Row &row : {Row{"9000", "9000", 7000}, Row{"200", "200", 1000},
-                           Row{"12345", "1234", 1234}, Row{"12a5", "125", 1000}}) {
+    for (const Row &row : {Row{"9000", "9000", 7000},
+                           Row{"200", "200", 1000},
+                           Row{"12345", "1234", 1234},
+                           Row{"12a5", "125", 1000}}) {
         SCOPED_TRACE(row.typed);
         sheet->field()->clear();
         sheet->field()->setFocus();
