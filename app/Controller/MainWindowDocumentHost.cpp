@@ -1,7 +1,7 @@
 #include "app/Controller/MainWindowDocumentHost.h"
 
-#include "app/AppDelegate.h"
 #include "app/AppExtention/Document/DocumentLog.h"
+#include "app/Controller/AppDelegate.h"
 #include "app/Controller/MainWindowController.h"
 #include "app/Controller/Panels/DocumentPanels.h"
 #include "platform/MainThread.h"

@@ -2,10 +2,10 @@
 // application menu, the first project and the Help menu; and the real program started twice.
 
 #include "Platterkit/model/DVDLibrary.h"
-#include "app/AppDelegate.h"
 #include "app/AppExtention/Function/ApplicationInstanceLock.h"
 #include "app/AppExtention/Function/ControllerFunction.h"
 #include "app/AppExtention/Function/FileManagerExtention.h"
+#include "app/Controller/AppDelegate.h"
 #include "app/Controller/MainWindowController.h"
 #include "app/View/MainView/CustomQualityWindow.h"
 #include "support/ShellTesting.h"

@@ -1,4 +1,4 @@
-#include "app/AppDelegate.h"
+#include "app/Controller/AppDelegate.h"
 
 #include "app/AppExtention/Function/AppLog.h"
 #include "app/AppExtention/Function/ApplicationInstanceLock.h"
