@@ -43,9 +43,12 @@ configure-run: setup
 build-run: configure-run
 	cmake --build $(BUILD_RUN) -j $(JOBS)
 
+# Builds the release configuration, installs it into $(BUILD_RUN)/install (the program, its helper
+# programs, libraries and resources, in the shape of an installed tree) and starts the program.
+INSTALL_RUN ?= $(BUILD_RUN)/install
 run: build-run
-	@if [ -x $(BUILD_RUN)/app/Discwright ]; then $(BUILD_RUN)/app/Discwright; \
-	else echo "The libraries are built in $(BUILD_RUN); there is no application program to start."; fi
+	cmake --install $(BUILD_RUN) --prefix $(INSTALL_RUN)
+	$(INSTALL_RUN)/bin/Discwright
 
 bench: build-run
 	$(BUILD_RUN)/bench/discwright-bench

@@ -115,4 +115,25 @@ QString freeSpaceAlertMessage(std::int64_t freeBytes, std::int64_t neededBytes)
     return text;
 }
 
+int menuPageTitleLimit(qint64 aspectType)
+{
+    return aspectType == 0 ? 18 : 12;
+}
+
+bool menuPageOverLimit(qsizetype fullestPageTitleItems, bool playButtonShown, qint64 aspectType)
+{
+    return fullestPageTitleItems + (playButtonShown ? 1 : 0) > menuPageTitleLimit(aspectType);
+}
+
+QString menuPageLimitMessage(qint64 aspectType)
+{
+    return platform::localizedString(
+        aspectType == 0
+            ? QStringLiteral("One 4:3 DVD menu page only support max 18 video titles (contain play "
+                             "button), please delete some video titles from your menu page .")
+            : QStringLiteral(
+                "One 16:9 DVD menu page only support max 12 video titles (contain "
+                "play button), please delete some video titles from your menu page ."));
+}
+
 } // namespace Discwright::ProductionStartRules

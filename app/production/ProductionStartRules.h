@@ -33,4 +33,11 @@ std::int64_t freeBytesAtPath(const QString &path);
 QString freeSpaceAlertTitle();
 QString freeSpaceAlertMessage(std::int64_t freeBytes, std::int64_t neededBytes);
 
+// A menu page holds at most 12 title items at 16:9 (aspectType 1) and 18 at 4:3 (0), the shown
+// play button counting as one more.
+int menuPageTitleLimit(qint64 aspectType);
+bool menuPageOverLimit(qsizetype fullestPageTitleItems, bool playButtonShown, qint64 aspectType);
+// The question asked before producing a page over the limit.
+QString menuPageLimitMessage(qint64 aspectType);
+
 } // namespace Discwright::ProductionStartRules

@@ -141,8 +141,28 @@ QString MediaData::resourcePath() const
     return QStringLiteral("/resource/%1/%2").arg(m_resourceName, QFileInfo(m_path).fileName());
 }
 
+namespace {
+thread_local QString t_packageBeingRead;
+} // namespace
+
+MediaData::PackageReadScope::PackageReadScope(const QString &packagePath)
+    : m_previous(t_packageBeingRead)
+{
+    t_packageBeingRead = packagePath;
+}
+
+MediaData::PackageReadScope::~PackageReadScope()
+{
+    t_packageBeingRead = m_previous;
+}
+
 QString MediaData::fullResourcePath() const
 {
+    if (!t_packageBeingRead.isEmpty()) {
+        if (m_resourceName.isEmpty() || m_path.isEmpty())
+            return QString();
+        return t_packageBeingRead + resourcePath();
+    }
     const auto controller = ControllerFunction::mainWndController();
     if (!controller || m_resourceName.isEmpty() || m_path.isEmpty())
         return QString();

@@ -11,4 +11,6 @@ Q_DECLARE_LOGGING_CATEGORY(lcFiles)
 Q_DECLARE_LOGGING_CATEGORY(lcRecords)
 // discwright.app.kit: timing and background helpers of the common kit.
 Q_DECLARE_LOGGING_CATEGORY(lcKit)
+// discwright.app.shell: start-up, the main window and the production start.
+Q_DECLARE_LOGGING_CATEGORY(lcShell)
 } // namespace Discwright

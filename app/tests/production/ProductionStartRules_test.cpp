@@ -104,4 +104,31 @@ TEST_F(ProductionStartRulesTest, FreeBytesOfAFolderNotMadeYet)
     EXPECT_GT(freeBytesAtPath(dir.filePath("temp/deeper")), 0);
 }
 
+TEST_F(ProductionStartRulesTest, MenuPagesHoldTwelveTitlesWideAndEighteenNarrow)
+{
+    struct Row
+    {
+        const char *name;
+        qsizetype titles;
+        bool play;
+        qint64 aspect;
+        bool over;
+    };
+    const Row rows[] = {
+        {"16:9, 11 titles and the play button", 11, true, 1, false},
+        {"16:9, 12 titles and the play button", 12, true, 1, true},
+        {"16:9, 12 titles, no play button", 12, false, 1, false},
+        {"16:9, 13 titles, no play button", 13, false, 1, true},
+        {"4:3, 17 titles and the play button", 17, true, 0, false},
+        {"4:3, 18 titles and the play button", 18, true, 0, true},
+        {"4:3, 18 titles, no play button", 18, false, 0, false},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
+        EXPECT_EQ(menuPageOverLimit(row.titles, row.play, row.aspect), row.over);
+    }
+    EXPECT_TRUE(menuPageLimitMessage(1).startsWith("One 16:9 DVD menu page only support max 12"));
+    EXPECT_TRUE(menuPageLimitMessage(0).startsWith("One 4:3 DVD menu page only support max 18"));
+}
+
 } // namespace

@@ -110,6 +110,24 @@ QString ClipFixtures::fullHd10s()
                  "yuv420p"});
 }
 
+QString ClipFixtures::silentColour(const QString &colour, double seconds)
+{
+    return make(
+        QStringLiteral("%1-%2s-silent.mp4").arg(colour).arg(seconds),
+        {"-f",
+         "lavfi",
+         "-i",
+         QStringLiteral("color=c=%1:size=160x120:rate=25:duration=%2").arg(colour).arg(seconds),
+         "-c:v",
+         "libx264",
+         "-preset",
+         "ultrafast",
+         "-g",
+         "25",
+         "-pix_fmt",
+         "yuv420p"});
+}
+
 QString ClipFixtures::colour(const QString &colour, int seconds)
 {
     return make(

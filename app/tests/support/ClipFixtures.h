@@ -19,6 +19,8 @@ public:
     QString fullHd10s();
     // seconds of a plain colour ("red", "blue") at 160x120 25 fps, H.264 with AAC.
     QString colour(const QString &colour, int seconds);
+    // seconds (fractions too) of a plain colour at 160x120 25 fps, H.264 without audio.
+    QString silentColour(const QString &colour, double seconds);
     // A SubRip file of three events.
     QString subtitleSrt();
 

@@ -1,0 +1,76 @@
+#pragma once
+
+// The application's delegate: the start-up of the process (the one-instance lock, the temporary
+// root emptied, the one main window controller made and installed), the renaming of the
+// application menu's standard items, the first document, and the Help menu.
+//
+// One instance for the life of the process, made by main before the event loop; share() reaches
+// it. Main thread.
+
+#include <QObject>
+#include <QString>
+#include <QUrl>
+#include <functional>
+#include <memory>
+
+class ApplicationInstanceLock;
+class MainWindowController;
+class QMenu;
+
+class AppDelegate : public QObject
+{
+    Q_OBJECT
+public:
+    AppDelegate();
+    ~AppDelegate() override;
+
+    // The delegate of the running process; null before it is made or after it is gone.
+    static AppDelegate *share();
+
+    std::shared_ptr<MainWindowController> mainWndController() const { return m_mainWndController; }
+
+    // Takes the one-instance lock (false, with nothing touched, when another process of the user
+    // holds it), then empties the temporary root, makes the main window controller, installs it
+    // and centres its window.
+    bool applicationWillFinishLaunching();
+    // setupApp, then startApp.
+    void applicationDidFinishLaunching();
+    // Titles of the application menu's About, Hide and Quit items with the program's name, and
+    // their handlers; other items keep their titles.
+    void setupApp();
+    void startApp();
+    // Opens the first document when none is open: through the document hooks once installed,
+    // else the main window is shown on its own.
+    void openMainWindowController();
+    // A file handed to the program opens nothing here; answers whether the window is busy.
+    bool applicationOpenFile(const QString &path);
+
+    // The document controller's hooks: whether a document is open, and how to make the first.
+    void setDocumentHooks(std::function<bool()> hasDocument, std::function<void()> newDocument);
+
+    // The folder of the installed resources (the one beside the program unless set).
+    QString resourcesFolder() const { return m_resourcesFolder; }
+    void setResourcesFolder(const QString &folder) { m_resourcesFolder = folder; }
+    // The help document installed with the program.
+    QString helpDocumentPath() const;
+    // Opens the installed help document itself; a missing file is said in an alert.
+    void discwrightHelp();
+    // The support page and the help video, when the build names them; empty otherwise.
+    static QUrl supportURL();
+    static QUrl helpVideoURL();
+    void support();
+    void helpVideo();
+    void about();
+
+    // The message a second start shows before it exits.
+    static QString alreadyRunningMessage();
+
+private:
+    void renameApplicationMenu(QMenu &menu);
+
+    std::unique_ptr<ApplicationInstanceLock> m_lock;
+    std::shared_ptr<MainWindowController> m_mainWndController;
+    std::function<bool()> m_hasDocument;
+    std::function<void()> m_newDocument;
+    QString m_resourcesFolder;
+};

@@ -1,0 +1,179 @@
+#include "app/Controller/MainWindowDocumentHost.h"
+
+#include "app/AppExtention/Document/DocumentLog.h"
+#include "app/Controller/AppDelegate.h"
+#include "app/Controller/MainWindowController.h"
+#include "app/Controller/Panels/DocumentPanels.h"
+#include "platform/MainThread.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QMainWindow>
+#include <QProgressDialog>
+#include <utility>
+
+MainWindowDocumentHost::MainWindowDocumentHost(MainWindowController &controller,
+                                               std::shared_ptr<DocumentPanelsInterface> panels,
+                                               std::function<void()> terminate)
+    : m_controller(controller)
+    , m_panels(panels ? std::move(panels) : std::make_shared<DocumentPanels>(controller.window()))
+    , m_terminate(terminate ? std::move(terminate) : [] { QCoreApplication::quit(); })
+{
+    m_documentController = std::make_unique<DiscwrightDocumentController>(*this, *m_panels);
+}
+
+MainWindowDocumentHost::~MainWindowDocumentHost()
+{
+    if (m_controller.window())
+        m_controller.window()->removeEventFilter(this);
+}
+
+void MainWindowDocumentHost::install(AppDelegate *delegate)
+{
+    DW_ASSERT_MAIN_THREAD(return );
+    connect(&m_controller,
+            &MainWindowController::documentCommand,
+            this,
+            &MainWindowDocumentHost::documentCommand);
+    // The window closes only once the document may: the close itself is held back here.
+    m_controller.window()->installEventFilter(this);
+    m_controller.validateMenuItems();
+    if (delegate) {
+        delegate->setDocumentHooks([this] { return m_documentController->document() != nullptr; },
+                                   [this] {
+                                       if (m_startupPackage.isEmpty())
+                                           m_documentController->openUntitledDocumentAndDisplay();
+                                       else
+                                           openPackage(std::exchange(m_startupPackage, QString()));
+                                   });
+    }
+}
+
+void MainWindowDocumentHost::documentCommand(const QString &action)
+{
+    if (action == QLatin1String("newDocument:"))
+        m_documentController->openUntitledDocumentAndDisplay();
+    else if (action == QLatin1String("openDocument:"))
+        m_documentController->openDocument();
+    else if (action == QLatin1String("saveDocument:"))
+        m_documentController->saveDocument();
+    else if (action == QLatin1String("saveDocumentAs:"))
+        m_documentController->saveDocumentAs();
+    else if (action == QLatin1String("revertDocumentToSaved:"))
+        m_documentController->revertDocumentToSaved();
+    else
+        qCWarning(Discwright::lcDocument) << "unknown document command" << action;
+}
+
+bool MainWindowDocumentHost::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched != m_controller.window() || event->type() != QEvent::Close || m_closing)
+        return QObject::eventFilter(watched, event);
+    event->ignore();
+    // The question runs after this event, not inside the window system's close.
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            m_documentController->closeDocumentThen([this] {
+                m_closing = true;
+                m_controller.window()->close();
+                m_terminate();
+            });
+        },
+        Qt::QueuedConnection);
+    return true;
+}
+
+bool MainWindowDocumentHost::openPackage(const QString &path)
+{
+    return m_documentController->openDocumentWithContentsOfURL(path) != nullptr;
+}
+
+bool MainWindowDocumentHost::openPath(const QString &path, Done done)
+{
+    DW_ASSERT_MAIN_THREAD(return false);
+    const bool started
+        = m_jobs.open(path, [this, path, done](std::optional<ProjectContents> read, QString why) {
+              endProgressBarWindow();
+              if (read)
+                  adoptProject(std::move(*read), path);
+              done(bool(read), why);
+          });
+    if (started)
+        showProgressBarWindow();
+    return started;
+}
+
+void MainWindowDocumentHost::adoptProject(ProjectContents contents, const QString &path)
+{
+    m_controller.setPackagePath(path);
+    m_controller.setProject(contents.dvd, contents.tempDataArray, contents.tempDvdData);
+    m_controller.p_initMenuDrawerInDvd();
+    m_controller.changeCapacityValue();
+    m_controller.displayCanvasView();
+    m_controller.setDocumentEdited(false);
+}
+
+bool MainWindowDocumentHost::savePath(const QString &path,
+                                      ProjectPackage::WriteMode mode,
+                                      Done done)
+{
+    DW_ASSERT_MAIN_THREAD(return false);
+    ProjectContents contents{
+        m_controller.dvd(), m_controller.tempDataArray(), m_controller.tempDvdData()};
+    QString error;
+    const bool started = m_jobs.save(
+        contents,
+        m_controller.packagePath(),
+        path,
+        mode,
+        [this, path, done](bool ok, const QString &why) {
+            endProgressBarWindow();
+            if (ok)
+                m_controller.setPackagePath(path);
+            done(ok, why);
+        },
+        &error);
+    if (!started) {
+        qCWarning(Discwright::lcDocument) << "not saving" << path << ":" << error;
+        return false;
+    }
+    showProgressBarWindow();
+    return true;
+}
+
+bool MainWindowDocumentHost::isWindowBusy() const
+{
+    return m_controller.isWindowBusy();
+}
+
+void MainWindowDocumentHost::setDocumentEdited(bool edited)
+{
+    m_controller.setDocumentEdited(edited);
+}
+
+bool MainWindowDocumentHost::isDocumentEdited() const
+{
+    return m_controller.isDocumentEdited();
+}
+
+void MainWindowDocumentHost::showProgressBarWindow()
+{
+    if (!m_progress) {
+        m_progress = new QProgressDialog(m_controller.window());
+        m_progress->setObjectName(QStringLiteral("openProgressWindow"));
+        m_progress->setWindowModality(Qt::WindowModal);
+        m_progress->setCancelButton(nullptr);
+        m_progress->setRange(0, 0);
+        m_progress->setMinimumDuration(0);
+    }
+    m_progress->show();
+    m_controller.validateMenuItems();
+}
+
+void MainWindowDocumentHost::endProgressBarWindow()
+{
+    if (m_progress)
+        m_progress->hide();
+    m_controller.validateMenuItems();
+}
