@@ -13,6 +13,8 @@
 #include "app/AppExtention/Function/AppLog.h"
 #include "app/AppExtention/Function/ControllerFunction.h"
 #include "app/AppExtention/Function/FileManagerExtention.h"
+#include "app/AppExtention/MenuTitleItems.h"
+#include "app/AppExtention/TitlePageEdits.h"
 #include "app/Controller/Panels/OpenPanel.h"
 #include "app/Controller/SourceViewController.h"
 #include "app/Transition/TransitionManager.h"
@@ -246,6 +248,8 @@ void MainWindowController::buildWindow()
 
     m_sourceController = new SourceViewController(central);
     m_sourceController->setReloadHandler([this] { sourceMediaHasReload(); });
+    m_sourceController->setImportedTitlesHandler(
+        [this](const QList<DVDTitleDataRef> &titles) { importFileCreateMenuItems(titles); });
     connect(m_sourceController->tableView(), &QTreeWidget::itemSelectionChanged, this,
             [this] { validateMenuItems(); });
 
@@ -482,6 +486,23 @@ void MainWindowController::displayCanvasView()
     DW_ASSERT_MAIN_THREAD(return);
     const auto page = currentPage();
     m_pageStill->setImage(page && !dvd()->noMenu() ? page->imageAtTime(0) : QImage());
+}
+
+void MainWindowController::importFileCreateMenuItems(const QList<DVDTitleDataRef> &titles)
+{
+    DW_ASSERT_MAIN_THREAD(return);
+    const auto disc = dvd();
+    const auto page = currentPage();
+    if (!page || disc->noMenu())
+        return;
+    const auto prototype = TitlePageEdits::aNewMenuTitleItem(disc->aspectType() == 0 ? 0 : 1);
+    TempEditDataList records = tempDataArray();
+    for (const auto &title : titles) {
+        if (const auto item = MenuTitleItems::importTitle(*page, title, prototype.get(), records))
+            TitlePageEdits::updateMenuItemTitleImage(*item, records);
+    }
+    std::lock_guard locker(m_projectLock);
+    m_tempDataArray = records;
 }
 
 void MainWindowController::sourceMediaHasReload()

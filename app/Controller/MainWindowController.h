@@ -9,6 +9,7 @@
 // ControllerFunction. Every method runs on the main thread except the four project answers of
 // MainWindowControllerInterface, which hand out the current objects under a lock to any thread.
 
+#include "app/AppExtention/Convert/DVDTitleData.h"
 #include "app/AppExtention/Convert/TempDvdData.h"
 #include "app/AppExtention/Convert/TempEditData.h"
 #include "app/AppExtention/Function/MainWindowControllerInterface.h"
@@ -104,6 +105,9 @@ public:
     void p_initMenuDrawerInDvd();
     // Renders the current page into the still.
     void displayCanvasView();
+    // Gives each imported title an item on the page shown (an empty slot first, else the next
+    // default slot) with its style record, and its picture inside the trimmed clip.
+    void importFileCreateMenuItems(const QList<DVDTitleDataRef> &titles);
     // Enables the commands that follow the selection and the titles.
     void validateMenuItems();
 

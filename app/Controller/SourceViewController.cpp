@@ -2,6 +2,7 @@
 
 #include "app/AppExtention/Convert/MediaData.h"
 #include "app/AppExtention/Function/CommonFunction.h"
+#include "app/AppExtention/TitleImport.h"
 #include "app/Controller/Panels/OpenPanel.h"
 #include "platform/MainThread.h"
 #include "platform/StringTable.h"
@@ -71,15 +72,8 @@ void SourceViewController::importFiles(const QStringList &paths, std::function<v
     std::thread([self, paths, done = std::move(done)] {
         QList<DVDTitleDataRef> titles;
         for (const QString &path : paths) {
-            const MediaDataRef media = MediaData::mediaDataWithPath(path);
-            if (!media || !media->movie())
-                continue;
-            auto title = std::make_shared<DVDTitleData>();
-            title->setName(media->name().isEmpty() ? QFileInfo(path).completeBaseName()
-                                                   : media->name());
-            media->setSuperData(title);
-            title->setMediaArray({media});
-            titles << title;
+            if (auto title = TitleImport::createNewTitleByPath(path))
+                titles << title;
         }
         QCoreApplication *app = QCoreApplication::instance();
         QMetaObject::invokeMethod(
@@ -89,6 +83,8 @@ void SourceViewController::importFiles(const QStringList &paths, std::function<v
                     return;
                 --self->m_importing;
                 self->m_titles += titles;
+                if (self->m_imported)
+                    self->m_imported(titles);
                 self->sourceMediaHasReload();
                 if (done)
                     done();

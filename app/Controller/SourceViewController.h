@@ -31,6 +31,12 @@ public:
 
     // Called on the main thread after every change of the titles.
     void setReloadHandler(std::function<void()> handler) { m_reload = std::move(handler); }
+    // Called on the main thread with the titles of each import, once they are in the list and
+    // before the reload: the menu editor gives each one a menu item.
+    void setImportedTitlesHandler(std::function<void(const QList<DVDTitleDataRef> &)> handler)
+    {
+        m_imported = std::move(handler);
+    }
 
     QList<DVDTitleDataRef> titleArray() const { return m_titles; }
     void setTitleArray(const QList<DVDTitleDataRef> &titles);
@@ -41,8 +47,8 @@ public:
 
     // Asks the open panel for files and imports them, one title per file, at the end of the list.
     void addFilesToSourceButtonAction();
-    // Imports paths on a thread of its own; files that open as no media are skipped. done, when
-    // given, runs on the main thread once the titles are in the list.
+    // Imports paths on a thread of its own, one title per video of at least five seconds; other
+    // files are skipped. done, when given, runs on the main thread once the titles are in the list.
     void importFiles(const QStringList &paths, std::function<void()> done = {});
     bool isImporting() const { return m_importing > 0; }
     // Removes the selected title.
@@ -59,5 +65,6 @@ private:
     QTreeWidget *m_table = nullptr;
     QList<DVDTitleDataRef> m_titles;
     std::function<void()> m_reload;
+    std::function<void(const QList<DVDTitleDataRef> &)> m_imported;
     int m_importing = 0;
 };

@@ -94,7 +94,7 @@ protected:
     // One title, and the disc without menus so that it counts as used.
     void addTitleWithoutMenus()
     {
-        const QString clip = fixtures::MediaFixtures::shared().h264AacMp4(3);
+        const QString clip = fixtures::MediaFixtures::shared().h264AacMp4(6);
         ASSERT_FALSE(clip.isEmpty());
         bool done = false;
         controller->sourceController()->importFiles({clip}, [&] { done = true; });
