@@ -165,7 +165,16 @@ TEST_F(MainWindow, TheGaugeFollowsTheTitlesOnlyWhenTheyAreOnTheDiscAndTheDiscTyp
 {
     addTitles(twoClips());
     const auto dvd = controller->dvd();
-    // Titles that are on no page count nothing while the disc has menus.
+    // The import put both titles on the page; taken off it, they count nothing while the disc
+    // has menus.
+    const auto page = dvd->menus().first();
+    ASSERT_EQ(DVDMenuExtention::titleItems(*page).size(), 2);
+    QList<std::shared_ptr<DVDMenuItem>> others;
+    for (const auto &item : page->items())
+        if (!DVDMenuExtention::titleItems(*page).contains(item))
+            others << item;
+    page->setItems(others);
+    controller->changeCapacityValue();
     const double pages = dvd->menus().first()->duration();
     EXPECT_EQ(controller->totalUsedSpace(), Discwright::DiscSizeEstimate::estimatedBytes(pages, 4000));
     dvd->setNoMenu(true);
