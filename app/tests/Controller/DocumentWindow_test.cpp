@@ -79,7 +79,7 @@ protected:
             ++quits;
             packageAtQuit = QFileInfo(closingPackage + "/project").isFile();
         });
-        host->install(nullptr);
+        host->install();
         host->documentController().openUntitledDocumentAndDisplay();
         ASSERT_TRUE(waitIdle());
         controller->window()->show();
@@ -244,6 +244,18 @@ TEST_F(DocumentWindow, APackageNamedAtStartOpensAndNotWhileTheWindowIsBusy)
     ASSERT_TRUE(waitIdle());
     EXPECT_EQ(controller->dvd()->titles().size(), 2);
     EXPECT_EQ(controller->packagePath(), package);
+
+    // At start-up the first document is read from the package instead of being a new project.
+    auto fresh = std::make_shared<MainWindowController>();
+    MainWindowDocumentHost freshHost(*fresh, panels);
+    freshHost.install();
+    freshHost.setStartupPackage(package);
+    EXPECT_FALSE(freshHost.hasDocument());
+    freshHost.openFirstDocument();
+    EXPECT_TRUE(freshHost.hasDocument());
+    ASSERT_TRUE(runUntil([&] { return !freshHost.isJobRunning(); }));
+    EXPECT_EQ(fresh->dvd()->titles().size(), 2);
+    EXPECT_EQ(freshHost.documentController().document()->fileURL(), package);
 }
 
 } // namespace
