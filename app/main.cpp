@@ -1,8 +1,8 @@
 // The process entry of Discwright: the application object, the library operations the
 // application replaces, the delegate's start-up, then the event loop.
 
-#include "app/AppDelegate.h"
 #include "app/AppExtention/DVDLibraryExtention.h"
+#include "app/Controller/AppDelegate.h"
 #include "app/Controller/MainWindowDocumentHost.h"
 
 #include <QApplication>

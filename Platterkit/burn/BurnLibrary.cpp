@@ -21,6 +21,7 @@ struct Registry
     QMutex mutex;
     bool started = false;
     QStringList pseudoDrives;
+    QMap<QString, PseudoDriveMedia> pseudoMedia;
     QMap<QString, int> held;
     QList<ScannedDrive> lastScan;
 };
@@ -156,12 +157,13 @@ QStringList driveDeviceFiles()
     return files;
 }
 
-void addPseudoDrive(const QString &address)
+void addPseudoDrive(const QString &address, const PseudoDriveMedia &media)
 {
     Registry &r = registry();
     QMutexLocker lock(&r.mutex);
     if (!r.pseudoDrives.contains(address))
         r.pseudoDrives.append(address);
+    r.pseudoMedia.insert(address, media);
 }
 
 void removePseudoDrive(const QString &address)
@@ -169,6 +171,14 @@ void removePseudoDrive(const QString &address)
     Registry &r = registry();
     QMutexLocker lock(&r.mutex);
     r.pseudoDrives.removeAll(address);
+    r.pseudoMedia.remove(address);
+}
+
+PseudoDriveMedia pseudoDriveMedia(const QString &address)
+{
+    Registry &r = registry();
+    QMutexLocker lock(&r.mutex);
+    return r.pseudoMedia.value(address);
 }
 
 QStringList pseudoDrives()

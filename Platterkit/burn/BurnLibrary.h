@@ -42,10 +42,20 @@ QList<ScannedDrive> scanDrives();
 // Device files that look like optical drives right now, without opening them; cheap enough to poll.
 QStringList driveDeviceFiles();
 
+// How a registered pseudo-drive presents its disc (see DVDBurnDevice::PseudoDriveOptions).
+struct PseudoDriveMedia
+{
+    qint64 capacityBytes = 0;
+    bool writeOnce = false;
+};
+
 // Pseudo-drive addresses ("stdio:" and a path) that the program registered, in registration order.
-void addPseudoDrive(const QString &address);
+// Registering an address again keeps its place and replaces its media.
+void addPseudoDrive(const QString &address, const PseudoDriveMedia &media = {});
 void removePseudoDrive(const QString &address);
 QStringList pseudoDrives();
+// The media of a registered address; the defaults for any other.
+PseudoDriveMedia pseudoDriveMedia(const QString &address);
 
 // Drives held by burn objects of this process, with the media state each last saw (libburn's disc
 // status code). A scan waits for none of them: it is refused while any is held.

@@ -16,11 +16,16 @@ QString pseudoPath(const QString &address)
 
 } // namespace
 
-DVDBurnDevice::DVDBurnDevice(QString address, QString vendor, QString product, bool writesDVD)
+DVDBurnDevice::DVDBurnDevice(QString address,
+                             QString vendor,
+                             QString product,
+                             bool writesDVD,
+                             PseudoDriveOptions pseudoOptions)
     : m_address(std::move(address))
     , m_vendor(std::move(vendor))
     , m_product(std::move(product))
     , m_writesDVD(writesDVD)
+    , m_pseudoOptions(pseudoOptions)
 {}
 
 QString DVDBurnDevice::displayName() const
@@ -34,6 +39,11 @@ QString DVDBurnDevice::displayName() const
 bool DVDBurnDevice::isPseudoDrive() const
 {
     return m_address.startsWith(pseudoPrefix);
+}
+
+QString DVDBurnDevice::pseudoDriveFile() const
+{
+    return isPseudoDrive() ? pseudoPath(m_address) : QString();
 }
 
 bool DVDBurnDevice::isValid() const
@@ -62,10 +72,11 @@ QList<DVDBurnDeviceRef> DVDBurnDevice::connectedDevices()
     return devices;
 }
 
-DVDBurnDeviceRef DVDBurnDevice::addPseudoDrive(const QString &filePath)
+DVDBurnDeviceRef DVDBurnDevice::addPseudoDrive(const QString &filePath,
+                                               const PseudoDriveOptions &options)
 {
     const QString address = pseudoPrefix + QFileInfo(filePath).absoluteFilePath();
-    Platterkit::detail::addPseudoDrive(address);
+    Platterkit::detail::addPseudoDrive(address, {options.capacityBytes, options.writeOnce});
     return pseudoDriveForAddress(address);
 }
 
@@ -80,6 +91,12 @@ DVDBurnDeviceRef DVDBurnDevice::pseudoDriveForAddress(const QString &address)
         return nullptr;
     // An empty path is libburn's null drive, which holds no disc and writes nothing.
     const bool writes = !pseudoPath(address).isEmpty();
+    const Platterkit::detail::PseudoDriveMedia media
+        = Platterkit::detail::pseudoDriveMedia(address);
     return std::make_shared<DVDBurnDevice>(
-        address, QStringLiteral("Discwright"), QStringLiteral("Image file"), writes);
+        address,
+        QStringLiteral("Discwright"),
+        QStringLiteral("Image file"),
+        writes,
+        PseudoDriveOptions{media.capacityBytes, media.writeOnce});
 }

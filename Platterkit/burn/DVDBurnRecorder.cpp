@@ -159,8 +159,35 @@ void DVDBurnRecorder::refreshMedia()
         if (burn_get_read_capacity(m_drive, &capacity, 0) > 0 && capacity > 0)
             media.usedSectors = quint32(capacity);
     }
+    applyPseudoDriveOptions(media);
     m_media = media;
     Platterkit::detail::noteDriveHeld(m_device->address(), media.status);
+}
+
+void DVDBurnRecorder::applyPseudoDriveOptions(Media &media) const
+{
+    if (!m_device->isPseudoDrive())
+        return;
+    const DVDBurnDevice::PseudoDriveOptions options = m_device->pseudoDriveOptions();
+    if (options.writeOnce) {
+        // Asked of the file each time: moving it away is how the next disc goes in.
+        const QFileInfo file(m_device->pseudoDriveFile());
+        const qint64 written = file.isFile() ? file.size() : 0;
+        if (written > 0) {
+            media.status = BURN_DISC_FULL;
+            media.freeSectors = 0;
+            media.usedSectors = toSectors(written);
+            media.overwritable = false;
+            return;
+        }
+        if (media.status == BURN_DISC_APPENDABLE || media.status == BURN_DISC_FULL) {
+            media.status = BURN_DISC_BLANK;
+            media.usedSectors = 0;
+            media.freeSectors = toSectors(burn_disc_available_space(m_drive, nullptr));
+        }
+    }
+    if (options.capacityBytes > 0 && media.status == BURN_DISC_BLANK)
+        media.freeSectors = std::min(media.freeSectors, toSectors(options.capacityBytes));
 }
 
 const DVDBurnRecorder::Media &DVDBurnRecorder::media()

@@ -89,6 +89,8 @@ private:
     DVDBurnRecorder(DVDBurnDeviceRef device, burn::burn_drive_info *info);
     const Media &media();
     void refreshMedia();
+    // A pseudo-drive's disc as its options present it (capacity, written once).
+    void applyPseudoDriveOptions(Media &media) const;
     QVariantMap endRun(const QString &phase, const QString &error);
     bool writerThreadEnded() const;
     void verifyDisc(QString imagePath, qint64 size);

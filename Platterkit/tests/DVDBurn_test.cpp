@@ -79,10 +79,11 @@ protected:
         return file.fileName();
     }
 
-    DVDBurnDeviceRef pseudoDrive(const QString &name)
+    DVDBurnDeviceRef pseudoDrive(const QString &name,
+                                 const DVDBurnDevice::PseudoDriveOptions &options = {})
     {
         m_pseudoDrives.append(path(name));
-        return DVDBurnDevice::addPseudoDrive(path(name));
+        return DVDBurnDevice::addPseudoDrive(path(name), options);
     }
 
     QTemporaryDir m_dir;
@@ -154,6 +155,62 @@ TEST_F(DVDBurnTest, BurnsSeveralCopiesWithOneBurner)
         EXPECT_TRUE(burner.isFinished()) << qPrintable(burner.lastError());
         EXPECT_EQ(readAll(path(QStringLiteral("copy.disc"))), readAll(image));
     }
+}
+
+TEST_F(DVDBurnTest, APseudoDriveWithATestCapacityRefusesALargerImage)
+{
+    const DVDBurnDeviceRef drive
+        = pseudoDrive(QStringLiteral("small.disc"), {100 * 2048 + 1000, false});
+    EXPECT_EQ(drive->pseudoDriveOptions().capacityBytes, 100 * 2048 + 1000);
+    DVDBurn burner;
+    burner.setDevice(drive);
+    ASSERT_TRUE(burner.isValid());
+    EXPECT_TRUE(burner.mediaIsBlank());
+    // Whole sectors only.
+    EXPECT_EQ(burner.mediaWritableSpace(), 100 * 2048);
+
+    burner.prepareForBurn();
+    EXPECT_FALSE(burner.burnISOPath(makeImage(QStringLiteral("big.iso"), 101)));
+    EXPECT_FALSE(burner.lastError().isEmpty());
+    EXPECT_FALSE(QFile::exists(path(QStringLiteral("small.disc"))));
+
+    const QString fits = makeImage(QStringLiteral("fits.iso"), 100);
+    ASSERT_TRUE(burner.burnISOPath(fits)) << qPrintable(burner.lastError());
+    ASSERT_TRUE(runUntilEnded(burner));
+    EXPECT_TRUE(burner.isFinished()) << qPrintable(burner.lastError());
+    EXPECT_EQ(readAll(path(QStringLiteral("small.disc"))), readAll(fits));
+}
+
+TEST_F(DVDBurnTest, AWriteOnceDiscIsBlankAgainOnlyOnceTheWrittenFileIsMovedAway)
+{
+    const QString image = makeImage(QStringLiteral("disc.iso"), 200);
+    const DVDBurnDeviceRef drive = pseudoDrive(QStringLiteral("once.disc"), {0, true});
+    DVDBurn burner;
+    burner.setDevice(drive);
+    EXPECT_TRUE(burner.mediaIsBlank());
+    burner.prepareForBurn();
+    ASSERT_TRUE(burner.burnISOPath(image)) << qPrintable(burner.lastError());
+    ASSERT_TRUE(runUntilEnded(burner));
+    ASSERT_TRUE(burner.isFinished()) << qPrintable(burner.lastError());
+
+    // The written disc stays in the drive, also for a fresh hold of it.
+    for (int hold = 0; hold < 2; ++hold) {
+        SCOPED_TRACE(hold);
+        EXPECT_TRUE(burner.mediaIsPresent());
+        EXPECT_FALSE(burner.mediaIsBlank());
+        EXPECT_EQ(burner.mediaWritableSpace(), 0);
+        burner.prepareForBurn();
+    }
+    EXPECT_FALSE(burner.burnISOPath(image));
+    EXPECT_EQ(readAll(path(QStringLiteral("once.disc"))), readAll(image));
+
+    ASSERT_TRUE(QFile::rename(path(QStringLiteral("once.disc")), path(QStringLiteral("disc1"))));
+    EXPECT_TRUE(burner.mediaIsBlank());
+    EXPECT_GT(burner.mediaWritableSpace(), DVDBurn::fileSizeForFile(image));
+    ASSERT_TRUE(burner.burnISOPath(image)) << qPrintable(burner.lastError());
+    ASSERT_TRUE(runUntilEnded(burner));
+    EXPECT_TRUE(burner.isFinished()) << qPrintable(burner.lastError());
+    EXPECT_EQ(readAll(path(QStringLiteral("once.disc"))), readAll(image));
 }
 
 TEST_F(DVDBurnTest, WithoutAWriterNothingIsOfferedAndNothingBurns)

@@ -13,7 +13,9 @@ SerialQueue::~SerialQueue()
 bool SerialQueue::isCurrent() const
 {
     std::lock_guard guard(m_lock);
-    return m_worker.joinable() && std::this_thread::get_id() == m_workerId;
+    // The worker's id, not m_worker: shutdown takes m_worker to join it while the worker still
+    // runs what was queued, and that work is the queue's own.
+    return m_workerId != std::thread::id() && std::this_thread::get_id() == m_workerId;
 }
 
 void SerialQueue::assertCurrent() const
@@ -104,8 +106,12 @@ void SerialQueue::shutdown()
             return; // from inside an operation: the worker ends after it
         worker = std::move(m_worker);
     }
-    if (worker.joinable())
+    if (worker.joinable()) {
         worker.join();
+        // The thread has ended; its id may be given to a new thread.
+        std::lock_guard guard(m_lock);
+        m_workerId = std::thread::id();
+    }
 }
 
 } // namespace Reelsmith::detail

@@ -1,9 +1,11 @@
 #include "Reelsmith/movie/SerialQueue.h"
 
 #include <atomic>
+#include <chrono>
 #include <future>
 #include <gtest/gtest.h>
 #include <mutex>
+#include <thread>
 #include <vector>
 
 using Reelsmith::detail::SerialQueue;
@@ -100,6 +102,33 @@ TEST(SerialQueue, ShutdownRunsWhatIsQueuedAndRefusesMore)
         queue.shutdown();
     }
     EXPECT_EQ(ran.load(), 10);
+}
+
+// A movie destroyed just after a seek drains the seek's work in shutdown; that work asserts that it
+// runs on the queue, which failed once the worker had been taken for joining.
+TEST(SerialQueue, WhatShutdownDrainsStillRunsAsTheQueuesOwn)
+{
+    SerialQueue queue;
+    std::atomic<int> current{0};
+    std::atomic<int> ran{0};
+    std::promise<void> release;
+    std::shared_future<void> released = release.get_future().share();
+    queue.post([released] { released.wait(); });
+    for (int i = 0; i < 5; ++i) {
+        queue.post([&] {
+            ++ran;
+            if (queue.isCurrent())
+                ++current;
+        });
+    }
+    std::thread closer([&] { queue.shutdown(); });
+    // Let the closer take the worker for joining before the queued work runs.
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    release.set_value();
+    closer.join();
+    EXPECT_EQ(ran.load(), 5);
+    EXPECT_EQ(current.load(), 5);
+    EXPECT_FALSE(queue.isCurrent());
 }
 
 TEST(SerialQueue, AThrowingOperationDoesNotStopTheQueue)

@@ -1,6 +1,7 @@
 #include "app/AppExtention/DiscwrightLibraryHooks.h"
 
 #include "app/AppExtention/DVDMenuDrawCustomItem.h"
+#include "app/AppExtention/DVDMenuImageGeneratorCustomImage.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -34,6 +35,15 @@ QString DiscwrightLibraryHooks::resourcePath() const
 bool DiscwrightLibraryHooks::loadNewTemplate() const
 {
     return false;
+}
+
+bool DiscwrightLibraryHooks::drawDVDMenuImageSizeName(const DVDMenuImageGenerator &generator,
+                                                      QSizeF size,
+                                                      const QString &name,
+                                                      QPainter &context) const
+{
+    DVDMenuImageGeneratorCustomImage::drawDVDMenuImageSizeName(generator, size, name, context);
+    return true;
 }
 
 void DiscwrightLibraryHooks::fillPageJumpImage(const DVDMenu &target,

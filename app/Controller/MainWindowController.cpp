@@ -14,16 +14,18 @@
 #include "app/AppExtention/Function/ControllerFunction.h"
 #include "app/AppExtention/Function/FileManagerExtention.h"
 #include "app/AppExtention/MenuTitleItems.h"
-#include "app/AppExtention/TitlePageEdits.h"
 #include "app/Controller/Panels/OpenPanel.h"
 #include "app/Controller/SourceViewController.h"
 #include "app/Transition/TransitionManager.h"
 #include "app/View/MainView/BurnSettingWindow.h"
+#include "app/View/MainView/ConvertProgressWindow.h"
 #include "app/View/MainView/CustomCapacityView.h"
 #include "app/View/MainView/CustomQualityWindow.h"
 #include "app/View/MainView/MenuPageStillView.h"
 #include "app/production/DiscQuality.h"
 #include "app/production/DiscSizeEstimate.h"
+#include "app/production/MakeDVDVideoConversion.h"
+#include "app/production/ProductionDiscModel.h"
 #include "app/production/ProductionStartRules.h"
 #include "platform/MainThread.h"
 #include "platform/StringTable.h"
@@ -39,12 +41,11 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMainWindow>
-#include <QMetaMethod>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QMetaMethod>
 #include <QPushButton>
 #include <QSlider>
-#include <QTemporaryDir>
 #include <QToolButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -113,8 +114,13 @@ MainWindowController::MainWindowController()
     m_dvdModelPopButton->addItems({text("DVD5"), text("DVD9")});
     m_dvdModelPopButton->setCurrentIndex(0);
 
-    m_progressController = new ConvertProgressWindowController(m_window);
-    m_burner = std::make_unique<DVDBurn>();
+    m_progressController = new ConvertProgressWindowController(this);
+    m_progressWindow = std::make_shared<ConvertProgressWindow>(m_window);
+    m_progressWindow->setCancelHandler([this] { m_progressController->cancel(); });
+    m_progressController->setPresenter(m_progressWindow);
+    m_progressController->setConversionFactory(
+        [] { return std::make_shared<MakeDVDVideoConversion>(); });
+    m_burner = std::make_shared<DVDBurn>();
     m_burnNotification = std::make_unique<DVDBurnNotification>();
     m_burnNotification->setDelegate(this);
 
@@ -127,7 +133,10 @@ MainWindowController::MainWindowController()
 MainWindowController::~MainWindowController()
 {
     m_burnNotification.reset();
+    delete m_progressController;
+    m_progressController = nullptr;
     delete m_window;
+    m_progressWindow.reset();
 }
 
 std::shared_ptr<DVDLibrary> MainWindowController::newEditingDisc(DVDLibraryResource &library,
@@ -165,6 +174,33 @@ void MainWindowController::newDocumentProject()
     setDocumentEdited(false);
 }
 
+std::shared_ptr<DVDMenuItem> MainWindowController::aNewMenuTitleItem() const
+{
+    const qint64 aspect = dvd()->aspectType();
+    QList<std::shared_ptr<DVDMenu>> pages;
+    for (const auto &page : m_dvdLibSource->menus())
+        if (page->aspectType() == aspect)
+            pages << page;
+    if (pages.size() <= 15)
+        return nullptr;
+    for (const auto &item : DVDMenuExtention::titleItems(*pages[15]))
+        if (!item->isTextItem())
+            return item;
+    return nullptr;
+}
+
+void MainWindowController::placeImportedTitles(const QList<DVDTitleDataRef> &titles)
+{
+    DW_ASSERT_MAIN_THREAD(return );
+    const auto page = currentPage();
+    if (!page || dvd()->noMenu())
+        return;
+    const auto prototype = aNewMenuTitleItem();
+    std::lock_guard locker(m_projectLock);
+    for (const DVDTitleDataRef &title : titles)
+        MenuTitleItems::importTitle(*page, title, prototype.get(), m_tempDataArray);
+}
+
 // --- The project -------------------------------------------------------------------------------
 
 std::shared_ptr<DVDLibrary> MainWindowController::dvd() const
@@ -199,14 +235,14 @@ QString MainWindowController::packagePath() const
 
 void MainWindowController::setPackagePath(const QString &path)
 {
-    DW_ASSERT_MAIN_THREAD(return);
+    DW_ASSERT_MAIN_THREAD(return );
     {
         std::lock_guard locker(m_projectLock);
         m_packagePath = path;
     }
-    const QString name
-        = path.isEmpty() ? text("Untitled") : QFileInfo(path).completeBaseName();
-    m_window->setWindowTitle(QStringLiteral("%1 - %2[*]").arg(name, QApplication::applicationName()));
+    const QString name = path.isEmpty() ? text("Untitled") : QFileInfo(path).completeBaseName();
+    m_window->setWindowTitle(
+        QStringLiteral("%1 - %2[*]").arg(name, QApplication::applicationName()));
 }
 
 MenuEditControllerInterface *MainWindowController::menuEditController() const
@@ -218,8 +254,8 @@ void MainWindowController::setProject(const std::shared_ptr<DVDLibrary> &dvd,
                                       const QList<std::shared_ptr<TempEditData>> &tempData,
                                       const std::shared_ptr<TempDvdData> &tempDvdData)
 {
-    DW_ASSERT_MAIN_THREAD(return);
-    DW_ASSERT(dvd && tempDvdData, return);
+    DW_ASSERT_MAIN_THREAD(return );
+    DW_ASSERT(dvd && tempDvdData, return );
     {
         std::lock_guard locker(m_projectLock);
         m_dvd = dvd;
@@ -241,17 +277,18 @@ void MainWindowController::buildWindow()
 {
     m_window = new MainWindowView([this] { emit windowWillClose(); });
     m_window->setObjectName(QStringLiteral("MainWindowController"));
-    m_window->setWindowTitle(QStringLiteral("%1 - %2[*]").arg(
-        text("Untitled"), QApplication::applicationName()));
+    m_window->setWindowTitle(
+        QStringLiteral("%1 - %2[*]").arg(text("Untitled"), QApplication::applicationName()));
     auto *central = new QWidget(m_window);
     m_window->setCentralWidget(central);
 
     m_sourceController = new SourceViewController(central);
     m_sourceController->setReloadHandler([this] { sourceMediaHasReload(); });
-    m_sourceController->setImportedTitlesHandler(
-        [this](const QList<DVDTitleDataRef> &titles) { importFileCreateMenuItems(titles); });
-    connect(m_sourceController->tableView(), &QTreeWidget::itemSelectionChanged, this,
-            [this] { validateMenuItems(); });
+    m_sourceController->setImportHandler(
+        [this](const QList<DVDTitleDataRef> &titles) { placeImportedTitles(titles); });
+    connect(m_sourceController->tableView(), &QTreeWidget::itemSelectionChanged, this, [this] {
+        validateMenuItems();
+    });
 
     m_addVideoButton = new QPushButton(text("Add Video"), central);
     m_addVideoButton->setObjectName(QStringLiteral("addVideoButton"));
@@ -265,7 +302,9 @@ void MainWindowController::buildWindow()
 
     m_dvdModelPopButton = new QComboBox(central);
     m_dvdModelPopButton->setObjectName(QStringLiteral("dvdModelPopButton"));
-    connect(m_dvdModelPopButton, &QComboBox::activated, this,
+    connect(m_dvdModelPopButton,
+            &QComboBox::activated,
+            this,
             &MainWindowController::dvdModelChangedAction);
     m_qualityMenu = new QMenu(m_window);
     m_dvdQualityPopBtn = new QPushButton(central);
@@ -308,29 +347,47 @@ void MainWindowController::buildWindow()
     m_window->resize(900, 520);
 
     m_customQualityWnd = new CustomQualityWindow(m_window);
-    connect(m_customQualityWnd->slider(), &QSlider::valueChanged, this,
+    connect(m_customQualityWnd->slider(),
+            &QSlider::valueChanged,
+            this,
             &MainWindowController::customQualitySliderAction);
-    connect(m_customQualityWnd->field(), &QLineEdit::editingFinished, this,
+    connect(m_customQualityWnd->field(),
+            &QLineEdit::editingFinished,
+            this,
             &MainWindowController::customQualityFieldAction);
-    connect(m_customQualityWnd->okButton(), &QPushButton::clicked, this,
+    connect(m_customQualityWnd->okButton(),
+            &QPushButton::clicked,
+            this,
             &MainWindowController::finishCustomQualityWindow);
 
     m_burnSettingWindow = new BurnSettingWindow(m_window);
-    connect(m_burnSettingWindow->burnType(), &QButtonGroup::idClicked, this,
+    connect(m_burnSettingWindow->burnType(),
+            &QButtonGroup::idClicked,
+            this,
             &MainWindowController::burnTypeChangedAction);
-    connect(m_burnSettingWindow->devicePopButton(), &QComboBox::activated, this,
+    connect(m_burnSettingWindow->devicePopButton(),
+            &QComboBox::activated,
+            this,
             &MainWindowController::deviceChangedAction);
-    connect(m_burnSettingWindow->chooseFolderButton(), &QPushButton::clicked, this,
+    connect(m_burnSettingWindow->chooseFolderButton(),
+            &QPushButton::clicked,
+            this,
             &MainWindowController::chooseFolderAction);
-    connect(m_burnSettingWindow->burnDVDNumberTextField(), &QLineEdit::editingFinished, this,
+    connect(m_burnSettingWindow->burnDVDNumberTextField(),
+            &QLineEdit::editingFinished,
+            this,
             &MainWindowController::changeBurnDVDNumberAction);
-    connect(m_burnSettingWindow->cancelButton(), &QPushButton::clicked, this,
+    connect(m_burnSettingWindow->cancelButton(),
+            &QPushButton::clicked,
+            this,
             &MainWindowController::cancelBurnAction);
-    connect(m_burnSettingWindow->startButton(), &QPushButton::clicked, this,
+    connect(m_burnSettingWindow->startButton(),
+            &QPushButton::clicked,
+            this,
             &MainWindowController::startBurnAction);
     // Sheets and the progress window take the commands away while they are up.
-    for (QDialog *sheet : {static_cast<QDialog *>(m_customQualityWnd),
-                           static_cast<QDialog *>(m_burnSettingWindow)})
+    for (QDialog *sheet :
+         {static_cast<QDialog *>(m_customQualityWnd), static_cast<QDialog *>(m_burnSettingWindow)})
         connect(sheet, &QDialog::finished, this, [this] { validateMenuItems(); });
 }
 
@@ -364,17 +421,25 @@ void MainWindowController::buildMenus()
         return [this, name] { emit documentCommand(QString::fromUtf8(name)); };
     };
     addAction(file, "newDocument:", text("New"), QKeySequence::New, document("newDocument:"));
-    addAction(file, "openDocument:", text("Open..."), QKeySequence::Open,
-              document("openDocument:"));
+    addAction(
+        file, "openDocument:", text("Open..."), QKeySequence::Open, document("openDocument:"));
     file->addSeparator();
     addAction(file, "saveDocument:", text("Save"), QKeySequence::Save, document("saveDocument:"));
-    addAction(file, "saveDocumentAs:", text("Save As..."), QKeySequence::SaveAs,
+    addAction(file,
+              "saveDocumentAs:",
+              text("Save As..."),
+              QKeySequence::SaveAs,
               document("saveDocumentAs:"));
-    addAction(file, "revertDocumentToSaved:", text("Revert to Saved"), {},
+    addAction(file,
+              "revertDocumentToSaved:",
+              text("Revert to Saved"),
+              {},
               document("revertDocumentToSaved:"));
     file->addSeparator();
-    addAction(file, "addVideoAction:", text("Add Video..."), QKeySequence(Qt::CTRL | Qt::Key_I),
-              [this] { addVideoAction(); });
+    addAction(
+        file, "addVideoAction:", text("Add Video..."), QKeySequence(Qt::CTRL | Qt::Key_I), [this] {
+            addVideoAction();
+        });
 
     QMenu *edit = bar->addMenu(text("Edit"));
     addAction(edit, "delete:", text("Delete"), QKeySequence::Delete, [this] { deleteAction(); });
@@ -386,16 +451,19 @@ void MainWindowController::buildMenus()
 
 void MainWindowController::validateMenuItems()
 {
-    DW_ASSERT_MAIN_THREAD(return);
+    DW_ASSERT_MAIN_THREAD(return );
     const bool busy = isWindowBusy();
-    const bool documents = isSignalConnected(
-        QMetaMethod::fromSignal(&MainWindowController::documentCommand));
-    for (const char *name : {"newDocument:", "openDocument:", "saveDocument:", "saveDocumentAs:",
+    const bool documents
+        = isSignalConnected(QMetaMethod::fromSignal(&MainWindowController::documentCommand));
+    for (const char *name : {"newDocument:",
+                             "openDocument:",
+                             "saveDocument:",
+                             "saveDocumentAs:",
                              "revertDocumentToSaved:"})
         m_actions.value(QString::fromUtf8(name))->setEnabled(documents && !busy);
     m_actions.value("addVideoAction:")->setEnabled(!busy);
-    m_actions.value("delete:")->setEnabled(
-        !busy && m_sourceController->selectionMode() != 0 && m_firstResponderInSource);
+    m_actions.value("delete:")->setEnabled(!busy && m_sourceController->selectionMode() != 0
+                                           && m_firstResponderInSource);
     m_addVideoButton->setEnabled(!busy);
     m_burnButton->setEnabled(!busy && hasDVDTitles());
 }
@@ -405,12 +473,12 @@ bool MainWindowController::isWindowBusy() const
     if (QApplication::activeModalWidget())
         return true;
     return m_customQualityWnd->isVisible() || m_burnSettingWindow->isVisible()
-           || (m_progressController && m_progressController->window()->isVisible());
+           || (m_progressWindow && m_progressWindow->window()->isVisible());
 }
 
 void MainWindowController::setDocumentEdited(bool edited)
 {
-    DW_ASSERT_MAIN_THREAD(return);
+    DW_ASSERT_MAIN_THREAD(return );
     if (edited) {
         if (dvd()->titles().isEmpty() && packagePath().isEmpty())
             m_changeCount = 0;
@@ -451,7 +519,7 @@ void MainWindowController::updateDVDEditInterface()
 
 void MainWindowController::updateDVDMenuInEdit(const std::shared_ptr<DVDMenu> &page)
 {
-    DW_ASSERT_MAIN_THREAD(return);
+    DW_ASSERT_MAIN_THREAD(return );
     changeCapacityValue();
     dvd()->updateDVDMenu();
     if (page)
@@ -483,26 +551,9 @@ void MainWindowController::p_initMenuDrawerInDvd()
 
 void MainWindowController::displayCanvasView()
 {
-    DW_ASSERT_MAIN_THREAD(return);
+    DW_ASSERT_MAIN_THREAD(return );
     const auto page = currentPage();
     m_pageStill->setImage(page && !dvd()->noMenu() ? page->imageAtTime(0) : QImage());
-}
-
-void MainWindowController::importFileCreateMenuItems(const QList<DVDTitleDataRef> &titles)
-{
-    DW_ASSERT_MAIN_THREAD(return);
-    const auto disc = dvd();
-    const auto page = currentPage();
-    if (!page || disc->noMenu())
-        return;
-    const auto prototype = TitlePageEdits::aNewMenuTitleItem(disc->aspectType() == 0 ? 0 : 1);
-    TempEditDataList records = tempDataArray();
-    for (const auto &title : titles) {
-        if (const auto item = MenuTitleItems::importTitle(*page, title, prototype.get(), records))
-            TitlePageEdits::updateMenuItemTitleImage(*item, records);
-    }
-    std::lock_guard locker(m_projectLock);
-    m_tempDataArray = records;
 }
 
 void MainWindowController::sourceMediaHasReload()
@@ -519,7 +570,7 @@ void MainWindowController::sourceMediaHasReload()
 
 void MainWindowController::addVideoAction()
 {
-    DW_ASSERT_MAIN_THREAD(return);
+    DW_ASSERT_MAIN_THREAD(return );
     if (isWindowBusy())
         return;
     m_sourceController->addFilesToSourceButtonAction();
@@ -527,7 +578,7 @@ void MainWindowController::addVideoAction()
 
 void MainWindowController::deleteAction()
 {
-    DW_ASSERT_MAIN_THREAD(return);
+    DW_ASSERT_MAIN_THREAD(return );
     if (m_sourceController->selectionMode() != 0 && m_firstResponderInSource) {
         m_sourceController->deleteAction();
         ControllerFunction::updateDvdMenu();
@@ -577,7 +628,7 @@ void MainWindowController::initQualityPopBtn()
 
 void MainWindowController::initDVD()
 {
-    DW_ASSERT_MAIN_THREAD(return);
+    DW_ASSERT_MAIN_THREAD(return );
     updateDVDEditInterface();
     // The custom item shows the opened project's own rate, not the last one typed.
     m_customDvdBitrate = dvd()->dvdBitrate();
@@ -589,7 +640,7 @@ void MainWindowController::initDVD()
 void MainWindowController::chooseExistQualityAction(int tag)
 {
     const qint64 rate = DiscQuality::bitrateForQualityTag(tag);
-    DW_ASSERT(rate > 0, return);
+    DW_ASSERT(rate > 0, return );
     dvd()->setDvdBitrate(rate);
     m_selectedQualityTag = tag;
     initQualityPopBtn();
@@ -667,7 +718,7 @@ bool MainWindowController::hasTitleUsed() const
 
 void MainWindowController::changeCapacityValue()
 {
-    DW_ASSERT_MAIN_THREAD(return);
+    DW_ASSERT_MAIN_THREAD(return );
     const auto disc = dvd();
     DiscSizeEstimate::DiscContent content;
     content.noMenu = disc->noMenu();
@@ -704,10 +755,13 @@ bool MainWindowController::runAlert(const QString &message,
                                     const QString &defaultButton,
                                     const QString &alternateButton)
 {
-    QWidget *parent = m_burnSettingWindow->isVisible() ? static_cast<QWidget *>(m_burnSettingWindow)
-                                                       : m_window;
-    QMessageBox box(QMessageBox::Warning, QApplication::applicationName(), message,
-                    QMessageBox::NoButton, parent);
+    QWidget *parent
+        = m_burnSettingWindow->isVisible() ? static_cast<QWidget *>(m_burnSettingWindow) : m_window;
+    QMessageBox box(QMessageBox::Warning,
+                    QApplication::applicationName(),
+                    message,
+                    QMessageBox::NoButton,
+                    parent);
     box.setObjectName(QStringLiteral("mainAlert"));
     box.setWindowModality(Qt::WindowModal);
     box.setInformativeText(informative);
@@ -721,21 +775,24 @@ bool MainWindowController::runAlert(const QString &message,
 
 void MainWindowController::burnButtonAction()
 {
-    DW_ASSERT_MAIN_THREAD(return);
+    DW_ASSERT_MAIN_THREAD(return );
     if (!hasTitleUsed()) {
         runAlert(text("Please import video to DVD menu area , you need drag and drop video to menu "
                       "edit area ."),
-                 QString(), text("OK"));
+                 QString(),
+                 text("OK"));
         return;
     }
     qsizetype fullest = 0;
     for (const auto &page : dvd()->menus())
         fullest = std::max(fullest, DVDMenuExtention::titleItems(*page).size());
     const auto aspect = dvd()->aspectType();
-    if (ProductionStartRules::menuPageOverLimit(fullest, tempDvdData()->dvdShowPlayButton(),
-                                                aspect)) {
-        if (!runAlert(ProductionStartRules::menuPageLimitMessage(aspect), QString(),
-                      text("Continue Burn"), text("Cancel")))
+    if (ProductionStartRules::menuPageOverLimit(
+            fullest, tempDvdData()->dvdShowPlayButton(), aspect)) {
+        if (!runAlert(ProductionStartRules::menuPageLimitMessage(aspect),
+                      QString(),
+                      text("Continue Burn"),
+                      text("Cancel")))
             return;
     }
     p_doExportFunction();
@@ -903,7 +960,7 @@ void MainWindowController::changeBurnDVDNumberAction()
 
 void MainWindowController::startBurnAction()
 {
-    DW_ASSERT_MAIN_THREAD(return);
+    DW_ASSERT_MAIN_THREAD(return );
     // Ends any field edit, so what was typed counts.
     m_burnSettingWindow->setFocus();
     changeBurnDVDNumberAction();
@@ -911,7 +968,8 @@ void MainWindowController::startBurnAction()
     const bool disc = kind == OutputNaming::OutputKind::Disc;
     QString outputFolder;
     if (disc) {
-        outputFolder = FileManagerExtention::tempFileDirectory(QStringLiteral("temp-dvd-burn-path"));
+        // The image is made under the temporary root; the free space is asked there.
+        outputFolder = FileManagerExtention::tempRootPath();
         QDir().mkpath(outputFolder);
     } else {
         outputFolder = selectedOutputFolder();
@@ -924,7 +982,8 @@ void MainWindowController::startBurnAction()
         = ProductionStartRules::discNameFromField(m_burnSettingWindow->dvdNameField()->text());
     if (ProductionStartRules::isDiscNameTooLong(name)) {
         runAlert(ProductionStartRules::discNameTooLongTitle(),
-                 ProductionStartRules::discNameTooLongMessage(name), text("OK"));
+                 ProductionStartRules::discNameTooLongMessage(name),
+                 text("OK"));
         return;
     }
     // The space is checked before anything is made, so a refused start leaves nothing behind.
@@ -932,36 +991,39 @@ void MainWindowController::startBurnAction()
     const qint64 free = ProductionStartRules::freeBytesAtPath(outputFolder);
     if (!ProductionStartRules::hasEnoughFreeSpace(free, m_totalUsedSpace)) {
         runAlert(ProductionStartRules::freeSpaceAlertTitle(),
-                 ProductionStartRules::freeSpaceAlertMessage(free, needed), text("OK"));
-        return;
-    }
-    // The run's own folder, never one of the user's: a unique name beside the result (the
-    // results are moved out of it), removed on every way out of this function.
-    QTemporaryDir work(QDir(outputFolder).filePath(QStringLiteral(".discwright-work-XXXXXX")));
-    if (!work.isValid()) {
-        runAlert(text("The work folder could not be made."), work.errorString(), text("OK"));
+                 ProductionStartRules::freeSpaceAlertMessage(free, needed),
+                 text("OK"));
         return;
     }
     m_burnSettingWindow->accept();
 
-    std::shared_ptr<DVDLibrary> production
-        = m_productionDiscFactory ? m_productionDiscFactory() : dvd();
-    DW_ASSERT(production, return);
-    production->setFormat(m_burnSettingWindow->tvStandardType()->checkedId() == 0 ? 0 : 1);
-    m_progressController->setBurnDVDTimes(getBurnDVDCopyiedTimes());
-    m_progressController->setTempWorkPath(work.path());
-    const QString output = OutputNaming::outputPath(kind, outputFolder, name);
-    qCInfo(lcShell) << "production" << int(kind) << output;
+    std::shared_ptr<DVDLibrary> production = m_productionDiscFactory
+                                                 ? m_productionDiscFactory()
+                                                 : ProductionDiscModel::getDVDObj(*this);
+    DW_ASSERT(production, return );
+    ProductionRequest request;
+    request.kind = kind;
+    request.name = name;
+    request.copies = getBurnDVDCopyiedTimes();
+    request.format = m_burnSettingWindow->tvStandardType()->checkedId() == 0 ? 0 : 1;
+    request.output = OutputNaming::outputPath(kind, outputFolder, name);
+    // The run makes its own work folder there, at a free name when "temp" is the user's.
+    request.workFolder = disc ? QString() : QDir(outputFolder).filePath(QStringLiteral("temp"));
+    production->setFormat(request.format);
+    m_progressController->setBurnDVDTimes(request.copies);
+    m_progressController->setTempWorkPath(request.workFolder);
+    m_lastRequest = request;
+    qCInfo(lcShell) << "production" << int(kind) << request.output;
     switch (kind) {
     case OutputNaming::OutputKind::Disc:
-        m_progressController->burnDvd(production, m_burner.get(), name);
+        m_lastRequest.result = m_progressController->burnDvdName(production, m_burner, name);
         break;
     case OutputNaming::OutputKind::IsoImage:
-        m_progressController->burnIso(production, output, name);
+        m_lastRequest.result = m_progressController->burnIsoName(production, request.output, name);
         break;
     case OutputNaming::OutputKind::VideoFolder:
     case OutputNaming::OutputKind::MediaFolder:
-        m_progressController->burnMedia(production, output);
+        m_lastRequest.result = m_progressController->burnMedia(production, request.output);
         break;
     }
     validateMenuItems();

@@ -9,11 +9,10 @@
 // ControllerFunction. Every method runs on the main thread except the four project answers of
 // MainWindowControllerInterface, which hand out the current objects under a lock to any thread.
 
-#include "app/AppExtention/Convert/DVDTitleData.h"
 #include "app/AppExtention/Convert/TempDvdData.h"
 #include "app/AppExtention/Convert/TempEditData.h"
 #include "app/AppExtention/Function/MainWindowControllerInterface.h"
-#include "app/Controller/ConvertProgressWindowController.h"
+#include "app/production/ConvertProgressWindowController.h"
 #include "app/production/OutputNaming.h"
 
 #include <QHash>
@@ -24,12 +23,15 @@
 #include <mutex>
 
 class BurnSettingWindow;
+class ConvertProgressWindow;
 class CustomCapacityView;
 class CustomQualityWindow;
 class DVDBurn;
 class DVDBurnNotification;
 class DVDLibraryResource;
 class DVDMenu;
+class DVDMenuItem;
+class DVDTitleData;
 class MenuPageStillView;
 class QAction;
 class QComboBox;
@@ -71,12 +73,20 @@ public:
     // The project of a new document: a fresh disc at 4000 kbps, no titles, no file.
     void newDocumentProject();
 
+    // The first frame-title item of template page 15 of the current aspect: the prototype of new
+    // title items. Null when the page has none.
+    std::shared_ptr<DVDMenuItem> aNewMenuTitleItem() const;
+    // Each imported title gets an item on the current page (an empty slot first, then the default
+    // places), with its style record.
+    void placeImportedTitles(const QList<std::shared_ptr<DVDTitleData>> &titles);
+
     // --- Sub-controllers and parts ----------------------------------------------------------------
     SourceViewController *sourceController() const { return m_sourceController; }
     ConvertProgressWindowController *convertProgressWindowController() const
     {
         return m_progressController;
     }
+    ConvertProgressWindow *progressWindow() const { return m_progressWindow.get(); }
     DVDBurn *burner() const { return m_burner.get(); }
     MenuPageStillView *pageStillView() const { return m_pageStill; }
     CustomCapacityView *capacityView() const { return m_capacityView; }
@@ -105,9 +115,6 @@ public:
     void p_initMenuDrawerInDvd();
     // Renders the current page into the still.
     void displayCanvasView();
-    // Gives each imported title an item on the page shown (an empty slot first, else the next
-    // default slot) with its style record, and its picture inside the trimmed clip.
-    void importFileCreateMenuItems(const QList<DVDTitleDataRef> &titles);
     // Enables the commands that follow the selection and the titles.
     void validateMenuItems();
 
@@ -151,12 +158,23 @@ public:
     QString selectedOutputFolder() const;
     void setSelectedOutputFolder(const QString &folder);
 
-    // Makes the production copy of the editing disc; until one is installed the editing disc
-    // itself is produced.
+    // Makes the production copy of the editing disc (getDVDObj unless one is installed).
     void setProductionDiscFactory(std::function<std::shared_ptr<DVDLibrary>()> factory)
     {
         m_productionDiscFactory = std::move(factory);
     }
+    // The last request handed to the production controller.
+    struct ProductionRequest
+    {
+        Discwright::OutputNaming::OutputKind kind = Discwright::OutputNaming::OutputKind::Disc;
+        QString output;
+        QString name;
+        QString workFolder;
+        int copies = 1;
+        qint64 format = -1;
+        ProductionResult result;
+    };
+    ProductionRequest lastProductionRequest() const { return m_lastRequest; }
 
     // --- Commands ---------------------------------------------------------------------------------
     void addVideoAction();
@@ -213,9 +231,11 @@ private:
     QToolButton *m_tipButton = nullptr;
     QHash<QString, QAction *> m_actions;
     ConvertProgressWindowController *m_progressController = nullptr;
-    std::unique_ptr<DVDBurn> m_burner;
+    std::shared_ptr<ConvertProgressWindow> m_progressWindow;
+    std::shared_ptr<DVDBurn> m_burner;
     std::unique_ptr<DVDBurnNotification> m_burnNotification;
     std::function<std::shared_ptr<DVDLibrary>()> m_productionDiscFactory;
+    ProductionRequest m_lastRequest;
 
     int m_changeCount = 0;
     bool m_canBurn = false;

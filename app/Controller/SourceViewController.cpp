@@ -2,7 +2,6 @@
 
 #include "app/AppExtention/Convert/MediaData.h"
 #include "app/AppExtention/Function/CommonFunction.h"
-#include "app/AppExtention/TitleImport.h"
 #include "app/Controller/Panels/OpenPanel.h"
 #include "platform/MainThread.h"
 #include "platform/StringTable.h"
@@ -17,6 +16,7 @@
 SourceViewController::SourceViewController(QWidget *parent)
     : QObject(parent)
     , m_table(new QTreeWidget(parent))
+    , m_import(new TitleImport(this))
 {
     m_table->setObjectName(QStringLiteral("sourceTableView"));
     m_table->setColumnCount(2);
@@ -57,45 +57,35 @@ DVDTitleDataRef SourceViewController::selectedTitle() const
 
 void SourceViewController::addFilesToSourceButtonAction()
 {
-    DW_ASSERT_MAIN_THREAD(return);
+    DW_ASSERT_MAIN_THREAD(return );
     const QStringList paths = OpenPanel::shared().chooseFiles(
         m_table->window(), platform::localizedString("Add Video"));
     if (!paths.isEmpty())
         importFiles(paths);
 }
 
-void SourceViewController::importFiles(const QStringList &paths, std::function<void()> done)
+bool SourceViewController::isImporting() const
 {
-    DW_ASSERT_MAIN_THREAD(return);
-    ++m_importing;
-    QPointer<SourceViewController> self(this);
-    std::thread([self, paths, done = std::move(done)] {
-        QList<DVDTitleDataRef> titles;
-        for (const QString &path : paths) {
-            if (auto title = TitleImport::createNewTitleByPath(path))
-                titles << title;
-        }
-        QCoreApplication *app = QCoreApplication::instance();
-        QMetaObject::invokeMethod(
-            app,
-            [self, titles, done] {
-                if (!self)
-                    return;
-                --self->m_importing;
-                self->m_titles += titles;
-                if (self->m_imported)
-                    self->m_imported(titles);
-                self->sourceMediaHasReload();
-                if (done)
-                    done();
-            },
-            Qt::QueuedConnection);
-    }).detach();
+    return m_import->isRunning();
+}
+
+bool SourceViewController::importFiles(const QStringList &paths, std::function<void()> done)
+{
+    DW_ASSERT_MAIN_THREAD(return false);
+    return m_import->start(paths, {}, [this, done](QList<DVDTitleDataRef> titles, bool) {
+        m_titles += titles;
+        reloadRows();
+        if (m_imported && !titles.isEmpty())
+            m_imported(titles);
+        sourceMediaHasReload();
+        if (done)
+            done();
+    });
 }
 
 void SourceViewController::deleteAction()
 {
-    DW_ASSERT_MAIN_THREAD(return);
+    DW_ASSERT_MAIN_THREAD(return );
     const DVDTitleDataRef title = selectedTitle();
     if (!title)
         return;

@@ -10,6 +10,7 @@
 // titles back to the main thread.
 
 #include "app/AppExtention/Convert/DVDTitleData.h"
+#include "app/AppExtention/TitleImport.h"
 
 #include <QObject>
 #include <QPointer>
@@ -32,8 +33,8 @@ public:
     // Called on the main thread after every change of the titles.
     void setReloadHandler(std::function<void()> handler) { m_reload = std::move(handler); }
     // Called on the main thread with the titles of each import, once they are in the list and
-    // before the reload: the menu editor gives each one a menu item.
-    void setImportedTitlesHandler(std::function<void(const QList<DVDTitleDataRef> &)> handler)
+    // before the reload: the main window gives each an item on the menu page.
+    void setImportHandler(std::function<void(const QList<DVDTitleDataRef> &)> handler)
     {
         m_imported = std::move(handler);
     }
@@ -47,10 +48,11 @@ public:
 
     // Asks the open panel for files and imports them, one title per file, at the end of the list.
     void addFilesToSourceButtonAction();
-    // Imports paths on a thread of its own, one title per video of at least five seconds; other
-    // files are skipped. done, when given, runs on the main thread once the titles are in the list.
-    void importFiles(const QStringList &paths, std::function<void()> done = {});
-    bool isImporting() const { return m_importing > 0; }
+    // Imports paths on a worker (TitleImport: video files of at least five seconds, others
+    // skipped); done, when given, runs on the main thread once the titles are in the list. False
+    // while an import runs.
+    bool importFiles(const QStringList &paths, std::function<void()> done = {});
+    bool isImporting() const;
     // Removes the selected title.
     void deleteAction();
     // The rows again from titleArray, then the reload callback.
@@ -66,5 +68,5 @@ private:
     QList<DVDTitleDataRef> m_titles;
     std::function<void()> m_reload;
     std::function<void(const QList<DVDTitleDataRef> &)> m_imported;
-    int m_importing = 0;
+    TitleImport *m_import = nullptr;
 };

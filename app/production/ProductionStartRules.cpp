@@ -131,8 +131,9 @@ QString menuPageLimitMessage(qint64 aspectType)
         aspectType == 0
             ? QStringLiteral("One 4:3 DVD menu page only support max 18 video titles (contain play "
                              "button), please delete some video titles from your menu page .")
-            : QStringLiteral("One 16:9 DVD menu page only support max 12 video titles (contain "
-                             "play button), please delete some video titles from your menu page ."));
+            : QStringLiteral(
+                "One 16:9 DVD menu page only support max 12 video titles (contain "
+                "play button), please delete some video titles from your menu page ."));
 }
 
 } // namespace Discwright::ProductionStartRules

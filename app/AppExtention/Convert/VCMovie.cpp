@@ -176,6 +176,19 @@ bool VCMovie::hasVideo() const
     return engine && engine->hasVideo();
 }
 
+void VCMovie::decodeImageAtTimeActionWaitUntilDone(int64_t t,
+                                                   const MovieImageAction &action,
+                                                   bool wait)
+{
+    const auto engine = movie();
+    if (!engine) {
+        if (action)
+            action(nullptr);
+        return;
+    }
+    engine->decodeImageAtTimeActionWaitUntilDone(t, action, wait);
+}
+
 // --- Watermark geometry ------------------------------------------------------------------------
 
 QRectF VCMovie::watermarkRect() const

@@ -12,10 +12,12 @@
 #include <QRectF>
 #include <QSizeF>
 #include <QVariantMap>
+#include <functional>
 #include <memory>
 #include <mutex>
 
 class LMFFMovie;
+class LMMovieImage;
 class QTimer;
 
 /**
@@ -103,11 +105,22 @@ public:
     MovieTrimItemList validTrimArray() const;
     // base + durationTime of the last kept segment: the edited clip's length.
     int64_t trimArrayDuration() const;
-    // One new piece per kept segment, sharing this clip's engine movie.
-    QList<std::shared_ptr<VCMovie>> validVCMovies();
+    // One new piece per kept segment, sharing this clip's engine movie. A clip that is not cut
+    // from a file (a menu page video) answers itself.
+    virtual QList<std::shared_ptr<VCMovie>> validVCMovies();
 
-    bool hasAudio() const;
-    bool hasVideo() const;
+    virtual bool hasAudio() const;
+    virtual bool hasVideo() const;
+
+    // --- Frames ------------------------------------------------------------------------------
+    using MovieImageAction = std::function<void(const std::shared_ptr<LMMovieImage> &)>;
+    // The frame at t on the engine movie's timeline (LMFFMovie::kCurrentTime: at its clock) handed
+    // to action, as LMFFMovie::decodeImageAtTimeActionWaitUntilDone does it (on the decode queue;
+    // with wait, done when this returns); without a movie, action gets null at once. Players and
+    // converters ask the clip rather than its movie, so that a clip drawing its own pictures (a
+    // menu page video, which draws on the calling thread) plays and encodes like any other.
+    virtual void
+    decodeImageAtTimeActionWaitUntilDone(int64_t t, const MovieImageAction &action, bool wait);
 
     // --- Watermark --------------------------------------------------------------------------
     bool enableWatermark() const { return m_enableWatermark; }
@@ -140,8 +153,8 @@ public:
     QString watermarkTextSizeString() const;
     void setWatermarkTextSizeString(const QString &text);
 
-    // The movie's output size; zero without a movie.
-    QSizeF videoOutputSize() const;
+    // The movie's output size; zero without a movie. A menu page video answers its page's size.
+    virtual QSizeF videoOutputSize() const;
     // Sets the movie's output size and drops the rendered watermark (also the movie's).
     void setVideoOutputSize(const QSizeF &size);
     QRectF maxWatermarkRect() const;

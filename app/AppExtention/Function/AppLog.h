@@ -13,6 +13,4 @@ Q_DECLARE_LOGGING_CATEGORY(lcRecords)
 Q_DECLARE_LOGGING_CATEGORY(lcKit)
 // discwright.app.shell: start-up, the main window and the production start.
 Q_DECLARE_LOGGING_CATEGORY(lcShell)
-// discwright.app.production: the production runs.
-Q_DECLARE_LOGGING_CATEGORY(lcProduction)
 } // namespace Discwright

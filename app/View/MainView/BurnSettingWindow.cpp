@@ -60,12 +60,12 @@ BurnSettingWindow::BurnSettingWindow(QWidget *parent)
     auto *options = new QFormLayout(m_dvdOptionView);
     m_devicePopButton = new QComboBox(m_dvdOptionView);
     m_devicePopButton->setMinimumWidth(240);
-    m_statusLabel = new QLabel(m_dvdOptionView);
+    // The status speaks for every kind (a missing folder too), so it stays below the options.
+    m_statusLabel = new QLabel(this);
     m_statusLabel->setObjectName(QStringLiteral("statusLabel"));
     m_burnDVDNumberTextField = new QLineEdit(m_dvdOptionView);
     m_burnDVDNumberTextField->setFixedWidth(60);
     options->addRow(text("Device:"), m_devicePopButton);
-    options->addRow(text("Status:"), m_statusLabel);
     options->addRow(text("Copies:"), m_burnDVDNumberTextField);
 
     m_chooseFolderView = new QWidget(m_dvdOptionBox);
@@ -94,7 +94,8 @@ BurnSettingWindow::BurnSettingWindow(QWidget *parent)
     layout->addLayout(form);
     layout->addWidget(m_dvdOptionBox);
     auto *buttons = new QHBoxLayout;
-    buttons->addStretch();
+    buttons->addWidget(new QLabel(text("Status:"), this));
+    buttons->addWidget(m_statusLabel, 1);
     buttons->addWidget(m_cancelButton);
     buttons->addWidget(m_startButton);
     layout->addLayout(buttons);

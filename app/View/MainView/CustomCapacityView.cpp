@@ -10,8 +10,10 @@ CustomCapacityView::CustomCapacityView(QWidget *parent)
         colour.setAlphaF(0.8);
         return QGradientStop(at, colour);
     };
-    m_gradient = {stop(0.0, QColor(0, 255, 0)), stop(0.33, QColor(255, 255, 0)),
-                  stop(0.66, QColor(255, 128, 0)), stop(1.0, QColor(255, 0, 0))};
+    m_gradient = {stop(0.0, QColor(0, 255, 0)),
+                  stop(0.33, QColor(255, 255, 0)),
+                  stop(0.66, QColor(255, 128, 0)),
+                  stop(1.0, QColor(255, 0, 0))};
     setMinimumSize(60, 16);
 }
 

@@ -1,14 +1,14 @@
 // The start of the process: the one-instance lock, the temporary root emptied at launch, the
 // application menu, the first project and the Help menu; and the real program started twice.
 
-#include "support/ShellTesting.h"
-
-#include "app/AppDelegate.h"
+#include "Platterkit/model/DVDLibrary.h"
 #include "app/AppExtention/Function/ApplicationInstanceLock.h"
 #include "app/AppExtention/Function/ControllerFunction.h"
 #include "app/AppExtention/Function/FileManagerExtention.h"
+#include "app/Controller/AppDelegate.h"
 #include "app/Controller/MainWindowController.h"
 #include "app/View/MainView/CustomQualityWindow.h"
+#include "support/ShellTesting.h"
 
 #include <QDir>
 #include <QFile>

@@ -2,18 +2,19 @@
 // each output kind, the disc status of a drive, the disc name and copies, the output names, and
 // the work folder of a run.
 
-#include "support/ShellTesting.h"
-
 #include "Platterkit/burn/DVDBurn.h"
+#include "Platterkit/model/DVDLibrary.h"
 #include "Platterkit/model/DVDMenu.h"
 #include "Platterkit/templates/DVDLibraryResource.h"
-#include "testsupport/MediaFixtures.h"
 #include "app/AppExtention/DVDMenuExtention.h"
 #include "app/AppExtention/Function/ControllerFunction.h"
-#include "app/Controller/ConvertProgressWindowController.h"
 #include "app/Controller/MainWindowController.h"
 #include "app/Controller/SourceViewController.h"
 #include "app/View/MainView/BurnSettingWindow.h"
+#include "app/production/ConvertProgressWindowController.h"
+#include "app/production/DVDVideoConversion.h"
+#include "support/ShellTesting.h"
+#include "testsupport/MediaFixtures.h"
 
 #include <QButtonGroup>
 #include <QComboBox>
@@ -31,39 +32,30 @@ using namespace shell_testing;
 
 namespace {
 
-// Records the requests and makes a result the way a run would.
-class RecordingWorkflow : public ConvertProgressWorkflow
+// The conversion of a run: records what it was handed and stops the run there, so the sheet's
+// side of the start is seen without converting anything.
+class RecordingConversion : public DVDVideoConversion
 {
 public:
     struct Log
     {
-        QStringList calls;
-        QString workPath;
+        int runs = 0;
         qint64 format = -1;
+        QString workPath;
     };
-    explicit RecordingWorkflow(std::shared_ptr<Log> log)
+    explicit RecordingConversion(std::shared_ptr<Log> log)
         : m_log(std::move(log))
     {}
-    void setTempWorkPath(const QString &path) override { m_log->workPath = path; }
-    bool makeMedia(const std::shared_ptr<DVDLibrary> &disc, const QString &folder) override
+    void makeDVDVideo(const std::shared_ptr<DVDLibrary> &dvd, const QString &workPath) override
     {
-        m_log->calls << "media " + folder;
-        m_log->format = disc->format();
-        return QDir().mkpath(folder + "/VIDEO_TS");
+        ++m_log->runs;
+        m_log->format = dvd->format();
+        m_log->workPath = workPath;
     }
-    bool makeIso(const QString &, const QString &iso, const QString &name) override
-    {
-        m_log->calls << "iso " + iso + " " + name;
-        QFile file(iso);
-        return file.open(QIODevice::WriteOnly) && file.write("iso") == 3;
-    }
-    bool burnDvd(const QString &, DVDBurn *) override
-    {
-        m_log->calls << "burn";
-        return true;
-    }
-    double progress() const override { return 1; }
+    bool succeeded() const override { return false; }
+    QString lastError() const override { return QStringLiteral("stopped by the test"); }
     void cancel() override {}
+    double progress() const override { return 0; }
 
 private:
     std::shared_ptr<Log> m_log;
@@ -79,8 +71,8 @@ protected:
         ControllerFunction::setMainWndController(controller);
         controller->newDocumentProject();
         controller->window()->show();
-        controller->convertProgressWindowController()->setWorkflowFactory(
-            [this] { return std::make_unique<RecordingWorkflow>(log); });
+        controller->convertProgressWindowController()->setConversionFactory(
+            [this] { return std::make_shared<RecordingConversion>(log); });
         sheet = controller->burnSettingWindow();
     }
     void TearDown() override
@@ -109,13 +101,10 @@ protected:
         ASSERT_TRUE(sheet->isVisible());
     }
 
-    void chooseKind(int tag)
-    {
-        sheet->burnType()->button(tag)->click();
-    }
+    void chooseKind(int tag) { sheet->burnType()->button(tag)->click(); }
 
     ScopedPanels panels;
-    std::shared_ptr<RecordingWorkflow::Log> log = std::make_shared<RecordingWorkflow::Log>();
+    std::shared_ptr<RecordingConversion::Log> log = std::make_shared<RecordingConversion::Log>();
     std::shared_ptr<MainWindowController> controller;
     BurnSettingWindow *sheet = nullptr;
     QTemporaryDir output;
@@ -141,8 +130,8 @@ TEST_F(BurnStart, TheSheetOfEachKindShowsItsOwnOptions)
     EXPECT_NE(sheet->tvStandardType()->checkedId(), -1);
     EXPECT_TRUE(controller->isWindowBusy());
     EXPECT_FALSE(controller->menuAction("addVideoAction:")->isEnabled());
-    const char *names[] = {"burn-sheet-disc", "burn-sheet-folder", "burn-sheet-dvdmedia",
-                           "burn-sheet-iso"};
+    const char *names[]
+        = {"burn-sheet-disc", "burn-sheet-folder", "burn-sheet-dvdmedia", "burn-sheet-iso"};
     controller->setSelectedOutputFolder(output.path());
     for (int tag = 0; tag < 4; ++tag) {
         SCOPED_TRACE(tag);
@@ -169,7 +158,7 @@ TEST_F(BurnStart, TheSheetOfEachKindShowsItsOwnOptions)
     EXPECT_TRUE(controller->canBurn());
     QTest::mouseClick(sheet->cancelButton(), Qt::LeftButton);
     EXPECT_FALSE(sheet->isVisible());
-    EXPECT_TRUE(log->calls.isEmpty());
+    EXPECT_EQ(log->runs, 0);
 }
 
 TEST_F(BurnStart, TheDiscStatusFollowsTheTitlesAndTheDrive)
@@ -236,16 +225,22 @@ TEST_F(BurnStart, ALongNameIsRefusedWithTheSheetOpenAndNothingMade)
     EXPECT_TRUE(seen.startsWith("DVD Name is too long , the max length is 31 chars ."));
     EXPECT_TRUE(seen.contains("is too long"));
     EXPECT_TRUE(sheet->isVisible());
-    EXPECT_TRUE(log->calls.isEmpty());
-    EXPECT_TRUE(QDir(output.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden)
+    EXPECT_EQ(log->runs, 0);
+    EXPECT_TRUE(QDir(output.path())
+                    .entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden)
                     .isEmpty());
 
     // 31 ASCII characters pass.
     const QString name(31, QChar('a'));
     sheet->dvdNameField()->setText(name);
+    answerNextAlert("OK", &seen);
     QTest::mouseClick(sheet->startButton(), Qt::LeftButton);
     EXPECT_FALSE(sheet->isVisible());
-    EXPECT_EQ(log->calls, QStringList({"media " + output.filePath(name)}));
+    EXPECT_EQ(log->runs, 1);
+    EXPECT_EQ(controller->lastProductionRequest().output, output.filePath(name));
+    EXPECT_EQ(controller->lastProductionRequest().name, name);
+    // The run stopped at the conversion and said so.
+    EXPECT_TRUE(seen.startsWith("The DVD folder could not be made.")) << seen.toStdString();
 }
 
 TEST_F(BurnStart, OutputsTakeTheFirstFreeNameAndTheUsersOwnTempFolderIsLeftAlone)
@@ -262,32 +257,42 @@ TEST_F(BurnStart, OutputsTakeTheFirstFreeNameAndTheUsersOwnTempFolderIsLeftAlone
         int kind;
         const char *expected;
     };
-    for (const Row &row : {Row{1, "media %1/My Disc_2"}, Row{2, "media %1/My Disc.dvdmedia"},
-                           Row{3, "iso %1/My Disc.iso My Disc"}, Row{3, "iso %1/My Disc_1.iso My Disc"}}) {
+    for (const Row &row :
+         {Row{1, "My Disc_2"}, Row{2, "My Disc.dvdmedia"}, Row{3, "My Disc.iso"}}) {
         SCOPED_TRACE(row.expected);
-        log->calls.clear();
         openSheet();
         controller->setSelectedOutputFolder(output.path());
         chooseKind(row.kind);
-        sheet->tvStandardType()->button(1)->click();
+        sheet->tvStandardType()->button(0)->click();
         // An empty name is the default name.
         sheet->dvdNameField()->clear();
+        answerNextAlert("OK");
         QTest::mouseClick(sheet->startButton(), Qt::LeftButton);
-        ASSERT_FALSE(log->calls.isEmpty());
-        EXPECT_TRUE(log->calls.last().startsWith(
-            QString::fromUtf8(row.expected).arg(output.path())))
-            << log->calls.last().toStdString();
-        EXPECT_EQ(log->format, 1);
-        // The run's work folder was its own and is gone.
-        EXPECT_TRUE(log->workPath.startsWith(output.path() + "/.discwright-work-"));
-        EXPECT_FALSE(QFileInfo::exists(QFileInfo(log->workPath).absolutePath()));
+        const auto request = controller->lastProductionRequest();
+        EXPECT_EQ(request.output, output.filePath(QString::fromUtf8(row.expected)));
+        EXPECT_EQ(request.name, "My Disc");
+        EXPECT_EQ(request.result.state, ProductionResult::State::Failed);
+        // The production copy gets the standard of the sheet.
+        EXPECT_EQ(log->format, 0);
+        // The run worked in a folder of its own beside the user's "temp", and removed it.
+        EXPECT_FALSE(log->workPath.isEmpty());
+        EXPECT_FALSE(log->workPath.startsWith(output.filePath("temp") + "/"));
+        EXPECT_FALSE(QFileInfo::exists(log->workPath));
     }
+    QFile(output.filePath("My Disc.iso")).open(QIODevice::WriteOnly);
+    openSheet();
+    controller->setSelectedOutputFolder(output.path());
+    chooseKind(3);
+    sheet->dvdNameField()->clear();
+    answerNextAlert("OK");
+    QTest::mouseClick(sheet->startButton(), Qt::LeftButton);
+    EXPECT_EQ(controller->lastProductionRequest().output, output.filePath("My Disc_1.iso"));
     EXPECT_TRUE(QFileInfo(output.filePath("temp/keep")).isDir());
-    const QStringList hidden = QDir(output.path()).entryList({".discwright-work-*"},
-                                                             QDir::AllEntries | QDir::Hidden);
-    EXPECT_TRUE(hidden.isEmpty()) << hidden.join(", ").toStdString();
-    // The finished results were shown to the user.
-    EXPECT_EQ(panels.workspace->selectedFiles.size(), 4);
+    // Nothing of the runs is left beside what the user keeps.
+    EXPECT_EQ(QDir(output.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+              QStringList({"My Disc", "My Disc.iso", "My Disc_1", "temp"}));
+    EXPECT_EQ(QDir(output.filePath("temp")).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+              QStringList({"keep"}));
 }
 
 // A 16:9 page holds 12 title items with the play button counted; one more asks first.

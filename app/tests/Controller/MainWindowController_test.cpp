@@ -1,9 +1,7 @@
 // The main window through its widgets: the new project it shows, titles added and removed through
 // the open panel, the quality menu and its custom sheet, the disc type and the capacity gauge.
 
-#include "support/ShellTesting.h"
-
-#include "testsupport/MediaFixtures.h"
+#include "Platterkit/model/DVDLibrary.h"
 #include "Platterkit/model/DVDMenu.h"
 #include "Platterkit/templates/DVDLibraryResource.h"
 #include "app/AppExtention/DVDMenuExtention.h"
@@ -14,6 +12,8 @@
 #include "app/View/MainView/CustomQualityWindow.h"
 #include "app/View/MainView/MenuPageStillView.h"
 #include "app/production/DiscSizeEstimate.h"
+#include "support/ShellTesting.h"
+#include "testsupport/MediaFixtures.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -120,9 +120,15 @@ TEST_F(MainWindow, MenusHoldTheCommandsOfTheShell)
     for (QAction *menu : controller->window()->menuBar()->actions())
         menus << menu->text();
     EXPECT_EQ(menus, QStringList({"Discwright", "File", "Edit", "Help"}));
-    for (const char *name : {"orderFrontStandardAboutPanel:", "terminate:", "newDocument:",
-                             "openDocument:", "saveDocument:", "saveDocumentAs:",
-                             "revertDocumentToSaved:", "addVideoAction:", "delete:",
+    for (const char *name : {"orderFrontStandardAboutPanel:",
+                             "terminate:",
+                             "newDocument:",
+                             "openDocument:",
+                             "saveDocument:",
+                             "saveDocumentAs:",
+                             "revertDocumentToSaved:",
+                             "addVideoAction:",
+                             "delete:",
                              "discwrightHelp:"})
         EXPECT_TRUE(controller->menuAction(QString::fromUtf8(name))) << name;
     // Nothing selected: nothing to delete.
@@ -141,6 +147,15 @@ TEST_F(MainWindow, AddVideoListsTitlesWithNameAndTimeAndDeleteRemovesThem)
     EXPECT_EQ(table->topLevelItem(1)->text(0), "City Lights");
     EXPECT_EQ(controller->dvd()->titles().size(), 2);
     EXPECT_EQ(panels.panel->titles, QStringList({"Add Video"}));
+    // Each title lands on the page at its default slot, with a style record.
+    const auto page = controller->dvd()->menus().first();
+    const auto items = DVDMenuExtention::titleItems(*page);
+    ASSERT_EQ(items.size(), 2);
+    EXPECT_EQ(items[0]->frame().topLeft(), QPointF(76, 276));
+    EXPECT_EQ(items[1]->frame().topLeft(), QPointF(336, 276));
+    EXPECT_EQ(items[0]->jump(), controller->sourceController()->titleArray()[0]);
+    EXPECT_EQ(controller->tempDataArray().size(), 2);
+    EXPECT_TRUE(controller->hasTitleUsed());
     // The first title of an untitled project marks it edited; the page still is redrawn.
     EXPECT_TRUE(controller->window()->isWindowModified());
     EXPECT_GT(controller->pageStillView()->imageCount(), stills);
@@ -165,23 +180,27 @@ TEST_F(MainWindow, TheGaugeFollowsTheTitlesOnlyWhenTheyAreOnTheDiscAndTheDiscTyp
 {
     addTitles(twoClips());
     const auto dvd = controller->dvd();
-    // The import put both titles on the page; taken off it, they count nothing while the disc
-    // has menus.
     const auto page = dvd->menus().first();
-    ASSERT_EQ(DVDMenuExtention::titleItems(*page).size(), 2);
-    QList<std::shared_ptr<DVDMenuItem>> others;
+    const double pages = page->duration();
+    const auto near = [&](double seconds) {
+        const double expected = double(Discwright::DiscSizeEstimate::estimatedBytes(seconds, 4000));
+        EXPECT_NEAR(double(controller->totalUsedSpace()), expected, expected * 0.01) << seconds;
+    };
+    // Both titles are on the page: their 12 s and the page's own time.
+    near(pages + 12.0);
+    // Titles that are on no page count nothing while the disc has menus.
+    QList<std::shared_ptr<DVDMenuItem>> kept;
     for (const auto &item : page->items())
         if (!DVDMenuExtention::titleItems(*page).contains(item))
-            others << item;
-    page->setItems(others);
+            kept << item;
+    page->setItems(kept);
     controller->changeCapacityValue();
-    const double pages = dvd->menus().first()->duration();
-    EXPECT_EQ(controller->totalUsedSpace(), Discwright::DiscSizeEstimate::estimatedBytes(pages, 4000));
+    EXPECT_EQ(controller->totalUsedSpace(),
+              Discwright::DiscSizeEstimate::estimatedBytes(pages, 4000));
+    // Without menus every title counts, and no page.
     dvd->setNoMenu(true);
     controller->changeCapacityValue();
-    const qint64 twelveSeconds = Discwright::DiscSizeEstimate::estimatedBytes(12.0, 4000);
-    EXPECT_NEAR(double(controller->totalUsedSpace()), double(twelveSeconds),
-                double(twelveSeconds) * 0.01);
+    near(12.0);
     controller->dvdModelPopButton()->setCurrentIndex(1);
     controller->dvdModelChangedAction();
     EXPECT_TRUE(controller->capacityLabel()->text().endsWith("/ 8300 MB on D9"))
@@ -197,8 +216,10 @@ TEST_F(MainWindow, QualityMenuSetsTheRateAndTheCustomSheetClampsWhatIsTyped)
     for (QAction *item : menu->actions())
         if (!item->isSeparator())
             titles << item->text();
-    EXPECT_EQ(titles, QStringList({"Best Quality", "High Quality", "Standard", "General",
-                                   "Custom Quality - (4000)"}));
+    EXPECT_EQ(
+        titles,
+        QStringList(
+            {"Best Quality", "High Quality", "Standard", "General", "Custom Quality - (4000)"}));
     menu->actions()[0]->trigger();
     EXPECT_EQ(controller->dvd()->dvdBitrate(), 7000);
     EXPECT_EQ(controller->dvdQualityPopBtn()->text(), "Best Quality");
@@ -218,8 +239,10 @@ TEST_F(MainWindow, QualityMenuSetsTheRateAndTheCustomSheetClampsWhatIsTyped)
         const char *shown;
         qint64 stored;
     };
-    for (const Row &row : {Row{"9000", "9000", 7000}, Row{"200", "200", 1000},
-                           Row{"12345", "1234", 1234}, Row{"12a5", "125", 1000}}) {
+    for (const Row &row : {Row{"9000", "9000", 7000},
+                           Row{"200", "200", 1000},
+                           Row{"12345", "1234", 1234},
+                           Row{"12a5", "125", 1000}}) {
         SCOPED_TRACE(row.typed);
         sheet->field()->clear();
         sheet->field()->setFocus();

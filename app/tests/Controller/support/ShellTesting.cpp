@@ -4,7 +4,6 @@
 #include "platform/StringTable.h"
 
 #include <QAbstractButton>
-#include <gtest/gtest.h>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QMessageBox>
@@ -13,6 +12,7 @@
 #include <QTemporaryDir>
 #include <QThread>
 #include <QTimer>
+#include <gtest/gtest.h>
 #include <memory>
 
 namespace shell_testing {
@@ -25,8 +25,9 @@ QApplication &application()
         static QTemporaryDir temp(QDir::tempPath() + "/dw-shell-test-XXXXXX");
         QDir(temp.path()).mkpath("tmp");
         QDir(temp.path()).mkpath("run");
-        QFile::setPermissions(temp.path() + "/run", QFileDevice::ReadOwner | QFileDevice::WriteOwner
-                                                        | QFileDevice::ExeOwner);
+        QFile::setPermissions(temp.path() + "/run",
+                              QFileDevice::ReadOwner | QFileDevice::WriteOwner
+                                  | QFileDevice::ExeOwner);
         qputenv("TMPDIR", (temp.path() + "/tmp").toUtf8());
         qputenv("XDG_RUNTIME_DIR", (temp.path() + "/run").toUtf8());
         qputenv("HOME", temp.path().toUtf8());
@@ -140,7 +141,8 @@ void answerNextAlert(const QString &button, QString *seen, int limitMs, const QS
                 return;
             }
         }
-        ADD_FAILURE() << "no button " << button.toStdString() << " on " << box->text().toStdString();
+        ADD_FAILURE() << "no button " << button.toStdString() << " on "
+                      << box->text().toStdString();
         box->reject();
     });
     timer->start();

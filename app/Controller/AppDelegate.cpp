@@ -1,4 +1,4 @@
-#include "app/AppDelegate.h"
+#include "app/Controller/AppDelegate.h"
 
 #include "app/AppExtention/Function/AppLog.h"
 #include "app/AppExtention/Function/ApplicationInstanceLock.h"
@@ -63,9 +63,9 @@ bool AppDelegate::applicationWillFinishLaunching()
     // process that holds the lock.
     m_lock = std::make_unique<ApplicationInstanceLock>();
     if (!m_lock->tryLock()) {
-        qCWarning(Discwright::lcShell).noquote() << alreadyRunningMessage() << "(process"
-                                     << m_lock->holderProcessId() << "holds"
-                                     << m_lock->lockPath() << ")";
+        qCWarning(Discwright::lcShell).noquote()
+            << alreadyRunningMessage() << "(process" << m_lock->holderProcessId() << "holds"
+            << m_lock->lockPath() << ")";
         m_lock.reset();
         return false;
     }
@@ -74,8 +74,11 @@ bool AppDelegate::applicationWillFinishLaunching()
     m_mainWndController = std::make_shared<MainWindowController>();
     ControllerFunction::setMainWndController(m_mainWndController);
     QMainWindow *window = m_mainWndController->window();
-    connect(m_mainWndController.get(), &MainWindowController::windowWillClose, qApp,
-            &QCoreApplication::quit, Qt::QueuedConnection);
+    connect(m_mainWndController.get(),
+            &MainWindowController::windowWillClose,
+            qApp,
+            &QCoreApplication::quit,
+            Qt::QueuedConnection);
     if (const QScreen *screen = window->screen()) {
         QRect frame = window->frameGeometry();
         frame.moveCenter(screen->availableGeometry().center());
@@ -106,24 +109,29 @@ void AppDelegate::renameApplicationMenu(QMenu &menu)
 
 void AppDelegate::setupApp()
 {
-    DW_ASSERT(m_mainWndController, return);
+    DW_ASSERT(m_mainWndController, return );
     MainWindowController &main = *m_mainWndController;
     QMenuBar *bar = main.window()->menuBar();
     if (!bar->actions().isEmpty())
         if (QMenu *application = bar->actions().first()->menu())
             renameApplicationMenu(*application);
-    connect(main.menuAction("orderFrontStandardAboutPanel:"), &QAction::triggered, this,
+    connect(main.menuAction("orderFrontStandardAboutPanel:"),
+            &QAction::triggered,
+            this,
             &AppDelegate::about);
-    connect(main.menuAction("terminate:"), &QAction::triggered, main.window(),
-            &QWidget::close);
-    connect(main.menuAction("discwrightHelp:"), &QAction::triggered, this,
+    connect(main.menuAction("terminate:"), &QAction::triggered, main.window(), &QWidget::close);
+    connect(main.menuAction("discwrightHelp:"),
+            &QAction::triggered,
+            this,
             &AppDelegate::discwrightHelp);
     // Support and the help video exist only where the build names their addresses.
     QMenu *help = main.window()->menuBar()->findChild<QMenu *>(QStringLiteral("helpMenu"));
     if (help && supportURL().isValid())
         connect(help->addAction(text("Support")), &QAction::triggered, this, &AppDelegate::support);
     if (help && helpVideoURL().isValid())
-        connect(help->addAction(text("Help Video")), &QAction::triggered, this,
+        connect(help->addAction(text("Help Video")),
+                &QAction::triggered,
+                this,
                 &AppDelegate::helpVideo);
 }
 
@@ -141,7 +149,7 @@ void AppDelegate::setDocumentHooks(std::function<bool()> hasDocument,
 
 void AppDelegate::openMainWindowController()
 {
-    DW_ASSERT(m_mainWndController, return);
+    DW_ASSERT(m_mainWndController, return );
     if (m_hasDocument && m_newDocument) {
         if (!m_hasDocument())
             m_newDocument();
@@ -203,9 +211,9 @@ void AppDelegate::helpVideo()
 
 void AppDelegate::about()
 {
-    QMessageBox::about(m_mainWndController ? m_mainWndController->window() : nullptr,
-                       text("About %@").replace(QLatin1String("%@"),
-                                                QApplication::applicationName()),
-                       QStringLiteral("%1 %2").arg(QApplication::applicationName(),
-                                                   QApplication::applicationVersion()));
+    QMessageBox::about(
+        m_mainWndController ? m_mainWndController->window() : nullptr,
+        text("About %@").replace(QLatin1String("%@"), QApplication::applicationName()),
+        QStringLiteral("%1 %2").arg(QApplication::applicationName(),
+                                    QApplication::applicationVersion()));
 }

@@ -1,0 +1,1073 @@
+#include "app/AppExtention/Convert/VCVideoConverter.h"
+
+#include "Reelsmith/LMFunctions.h"
+#include "Reelsmith/convert/LMConvertHandOver.h"
+#include "Reelsmith/encode/LMFFMovieFileOutput.h"
+#include "Reelsmith/frames/LMBitmapImage.h"
+#include "Reelsmith/frames/LMCImagePool.h"
+#include "Reelsmith/frames/LMFFImage.h"
+#include "Reelsmith/frames/LMMovieImage.h"
+#include "Reelsmith/media/LMFFMedia.h"
+#include "Reelsmith/media/LMFFPacket.h"
+#include "Reelsmith/media/LMMediaSource.h"
+#include "Reelsmith/movie/LMFFMovie.h"
+#include "app/AppExtention/Convert/VCVideoConverterDelegate.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QMetaObject>
+#include <QObject>
+#include <QPainter>
+#include <QTemporaryFile>
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
+
+extern "C" {
+#include <libavutil/frame.h>
+#include <libswscale/swscale.h>
+}
+
+namespace Discwright {
+Q_LOGGING_CATEGORY(lcClipConvert, "discwright.app.convert", QtWarningMsg)
+} // namespace Discwright
+
+using Discwright::lcClipConvert;
+using Reelsmith::detail::ConvertHandOver;
+using Reelsmith::detail::ConvertItem;
+
+namespace {
+
+constexpr int64_t kSecondUs = 1000000;
+// Pieces waiting between the decode queue and the writer besides the pictures: about 1.5 s of
+// audio blocks, enough to cover a picture that is slow to decode.
+constexpr int kHandOverItems = 64;
+// Copied packets: this many reads without a packet end the picture stream of a segment.
+constexpr int kStallLimit = 50;
+constexpr std::chrono::milliseconds kPopWait{50};
+constexpr std::chrono::milliseconds kPausedWait{50};
+// The sound clock's rate when the output has no sound: it still paces the run and the progress.
+constexpr int32_t kSilentClockRate = 10000;
+
+// Output timeline arithmetic. Frame g starts at g * ft / fr seconds; a time falls in the frame or
+// sample frame nearest to it, so every boundary is placed within half a unit.
+int64_t frameIndexAt(int64_t timeUs, int32_t fr, int32_t ft)
+{
+    const int64_t unit = int64_t(ft) * kSecondUs;
+    return (2 * std::max<int64_t>(timeUs, 0) * fr + unit) / (2 * unit);
+}
+
+int64_t frameTimeUs(int64_t index, int32_t fr, int32_t ft)
+{
+    return index * ft * kSecondUs / fr;
+}
+
+int64_t sampleIndexAt(int64_t timeUs, int32_t rate)
+{
+    return (2 * std::max<int64_t>(timeUs, 0) * rate + kSecondUs) / (2 * kSecondUs);
+}
+
+int64_t sampleTimeUs(int64_t index, int32_t rate)
+{
+    return index * kSecondUs / rate;
+}
+
+double steadySeconds()
+{
+    using namespace std::chrono;
+    return duration<double>(steady_clock::now().time_since_epoch()).count();
+}
+
+// Renames from to to unless something (a file, a link, a folder) is at to already.
+bool renameNoReplace(const QString &from, const QString &to, QString *why)
+{
+    const QByteArray source = QFile::encodeName(from);
+    const QByteArray target = QFile::encodeName(to);
+    if (::renameat2(AT_FDCWD, source.constData(), AT_FDCWD, target.constData(), RENAME_NOREPLACE)
+        == 0)
+        return true;
+    int error = errno;
+    if (error == EINVAL || error == ENOSYS) {
+        // A file system without the no-replace rename: a hard link fails the same way on an
+        // existing name, and the temporary name then goes.
+        if (::link(source.constData(), target.constData()) == 0) {
+            ::unlink(source.constData());
+            return true;
+        }
+        error = errno;
+    }
+    *why = error == EEXIST ? QStringLiteral("a file is already at %1").arg(to)
+                           : QStringLiteral("cannot move the result to %1: %2")
+                                 .arg(to, QString::fromLocal8Bit(std::strerror(error)));
+    return false;
+}
+
+bool existsAtPath(const QString &path)
+{
+    // A dangling link counts: it would be replaced as well.
+    const QFileInfo info(path);
+    return info.exists() || info.isSymLink();
+}
+
+} // namespace
+
+// One segment being converted. The set-up fields are written before the producing starts; the
+// producing side (the movie's decode queue) owns the clocks below the line; the two sides meet
+// only in the atomics and the hand-over.
+struct VCVideoConverter::SegmentRun
+{
+    VCMovieRef segment;
+    std::shared_ptr<LMFFMovie> movie;
+    int64_t start = 0;
+    int64_t duration = 0;
+    int64_t offset = 0;
+    PictureMode mode = PictureMode::None;
+    bool copyAudio = false;
+    bool hasVideo = false;
+    bool hasAudio = false;
+    bool sourceHasAudio = false;
+    int32_t fr = 1;
+    int32_t ft = 1;
+    int32_t rate = kSilentClockRate;
+    int channels = 2;
+    // The segment's share of the output timeline: global frame and sample frame indices.
+    int64_t videoBegin = 0;
+    int64_t videoEnd = 0;
+    int64_t audioBegin = 0;
+    int64_t audioEnd = 0;
+    int64_t fadeInSamples = 0;
+    int64_t fadeOutSamples = 0;
+    LMFFVideoFormat picture{-1, 0, 0};
+
+    std::atomic<bool> producing{false};
+    std::atomic<bool> needPicture{false};
+    std::atomic<bool> finished{false};
+
+    // Decode queue only.
+    int64_t g = 0;  // next frame on the output timeline
+    int64_t a = 0;  // next sample frame on the output timeline
+    int64_t tv = 0; // copied packets: the latest picture time within the segment
+    int64_t ta = 0; // copied packets: the latest sound time within the segment
+    bool videoDone = false;
+    bool audioDone = false;
+    bool keySeen = false;
+    int stall = 0;
+    SwsContext *scaler = nullptr;
+
+    ~SegmentRun() { sws_freeContext(scaler); }
+
+    // Time within the segment of the next picture and of the next sound, for interleaving.
+    int64_t videoTime() const
+    {
+        return mode == PictureMode::CopyPackets ? tv : frameTimeUs(g, fr, ft) - offset;
+    }
+    int64_t audioTime() const { return copyAudio ? ta : sampleTimeUs(a, rate) - offset; }
+};
+
+// Where the next segment starts: its offset (the sum of the segments before it) and the frame
+// and sample frame counts written so far. Run thread only.
+struct VCVideoConverter::Timeline
+{
+    int64_t offset = 0;
+    int64_t videoFrames = 0;
+    int64_t audioFrames = 0;
+};
+
+VCVideoConverter::VCVideoConverter()
+    : m_imagePool(std::make_unique<LMCImagePool>())
+{}
+
+VCVideoConverter::~VCVideoConverter()
+{
+    if (!m_thread.joinable())
+        return;
+    // The run thread holds the converter; when it lets go last, the destructor runs on it.
+    if (m_thread.get_id() == std::this_thread::get_id())
+        m_thread.detach();
+    else
+        m_thread.join();
+}
+
+void VCVideoConverter::setDelegate(VCVideoConverterDelegate *delegate, QObject *receiver)
+{
+    m_delegate = delegate;
+    m_receiver = receiver;
+}
+
+VCMovieList VCVideoConverter::validMovies() const
+{
+    return VCMovie::moviesFromTrimMovies(m_movies);
+}
+
+// --- Stream copy and pass-through ----------------------------------------------------------
+
+void VCVideoConverter::updateConverterSpeedFast(bool video, bool audio)
+{
+    m_skipDecodeImage = video;
+    m_skipDecodeAudio = audio;
+}
+
+bool VCVideoConverter::acceptCodecCopy(const QString &key)
+{
+    // "<container>:<kind>:<codec>"; the entries written with a leading "#" are kept in the list
+    // as known but refused pairs.
+    static const std::array<const char *, 50> table = {
+        "mp4:video:mpeg4",   "mp4:video:h264",        "#mp4:video:mpeg2video",
+        "mp4:audio:ac3",     "mp4:audio:aac",         "#mp4:audio:mp3",
+        "#mp4:audio:vorbis", "m4v:video:mpeg4",       "m4v:video:h264",
+        "m4v:audio:aac",     "m4v:audio:alac",        "mov:video:mpeg4",
+        "mov:video:h264",    "#mov:video:mpeg2video", "#mov:video:flv",
+        "#mov:video:qtrle",  "#mov:video:aic",        "#mov:video:wmv3",
+        "mov:audio:aac",     "mov:audio:alac",        "mov:audio:mp3",
+        "mov:audio:mp2",     "#mov:audio:ac3",        "mkv:video:h264",
+        "mkv:video:mpeg4",   "mkv:audio:vorbis",      "mkv:audio:aac",
+        "mkv:audio:mp3",     "avi:video:h264",        "avi:video:mpeg4",
+        "avi:audio:aac",     "avi:audio:ac3",         "avi:audio:mp3",
+        "flv:video:h264",    "flv:video:flv",         "flv:audio:aac",
+        "flv:audio:mp3",     "wmv:video:wmv3",        "wmv:video:msmpeg4v2",
+        "wmv:video:h264",    "wmv:audio:wmapro",      "wmv:audio:wmav2",
+        "asf:video:wmv3",    "asf:video:msmpeg4v2",   "asf:video:h264",
+        "asf:audio:wmapro",  "asf:audio:wmav2",       "mpg:video:mpeg2video",
+        "#mpg:audio:mp2",    "#mpg:audio:ac3",
+    };
+    // A refused entry never matches, also not for a path whose extension starts with "#".
+    bool accepted = false;
+    if (!key.startsWith(u'#')) {
+        const QByteArray utf8 = key.toUtf8();
+        accepted = std::any_of(
+            table.begin(), table.end(), [&](const char *entry) { return utf8 == entry; });
+    }
+    qCDebug(lcClipConvert, "codec %d %s", int(accepted), qPrintable(key));
+    return accepted;
+}
+
+bool VCVideoConverter::can_copy_codec_id(int32_t codecId, bool isVideo) const
+{
+    const QString key = QStringLiteral("%1:%2:%3")
+                            .arg(QFileInfo(m_path).suffix(),
+                                 isVideo ? QStringLiteral("video") : QStringLiteral("audio"),
+                                 lm_get_codec_name_by_id(codecId));
+    return acceptCodecCopy(key);
+}
+
+bool VCVideoConverter::isNoneEditWithMovie(const LMFFMovie &movie)
+{
+    if (!movie.watermark().isNull() || movie.hasSubtitle())
+        return false;
+    if (const auto subtitles = movie.selectSubtitleStreams(); subtitles && !subtitles->isEmpty())
+        return false;
+    const QSizeF video = movie.videoSize();
+    const QRectF crop = movie.cropRect();
+    if (std::fabs(crop.width() - video.width()) > 1.0
+        || std::fabs(crop.height() - video.height()) > 1.0)
+        return false;
+    const int32_t zoom = movie.zoomType();
+    if (zoom == 6)
+        return false;
+    if (zoom >= 2 && zoom <= 5) {
+        QSizeF reference = movie.displaySize();
+        if (reference.width() <= 0 || reference.height() <= 0)
+            reference = video;
+        if (zoom == 4)
+            reference = QSizeF(960, 720);
+        else if (zoom == 3)
+            reference = QSizeF(1280, 720);
+        const QSizeF out = movie.outputVideoSize();
+        const double outAspect = out.height() / std::max(out.width(), 1.0);
+        const double refAspect = reference.height() / std::max(reference.width(), 1.0);
+        if (std::fabs(outAspect - refAspect) > 0.02)
+            return false;
+    }
+    // Whatever the frame image would change is an edit, the named effect and the sharpness
+    // included: a value within 0.001 of neutral leaves the picture as decoded.
+    const auto changed
+        = [](float value, float neutral) { return std::fabs(value - neutral) > 0.001f; };
+    if (changed(movie.brightness(), 0.5f) || changed(movie.saturation(), 0.5f)
+        || changed(movie.hue(), 0.5f) || changed(movie.contrast(), 0.25f)
+        || changed(movie.sharpness(), 0.5f))
+        return false;
+    if (std::fabs(movie.rotate()) > 0.001f || movie.hflip() || movie.vflip())
+        return false;
+    return movie.effectName().isEmpty();
+}
+
+bool VCVideoConverter::isCanCopyImageForMovie(const VCMovie &segment)
+{
+    const auto movie = segment.movie();
+    if (!movie || !isNoneEditWithMovie(*movie))
+        return false;
+    const auto videos = movie->videos();
+    const auto source = videos.isEmpty() ? nullptr : videos.last()->source();
+    if (!source || !source->isDVD())
+        return true;
+    const auto subtitles = movie->selectSubtitleStreams();
+    return subtitles && subtitles->isEmpty();
+}
+
+void VCVideoConverter::updateConverterContent()
+{
+    m_validMovies = validMovies();
+    const VCMovieList &segments = m_validMovies;
+    const auto first = segments.isEmpty() ? nullptr : segments.first()->movie();
+    int64_t total = 0;
+    for (const auto &segment : segments) {
+        total += std::max<int64_t>(segment->trimDuration(), 0);
+        const auto movie = segment->movie();
+        if (segment->hasAudio())
+            m_hasAudio = true;
+        if (segment->hasVideo())
+            m_hasVideo = true;
+        if (movie != first) {
+            m_skipDecodeAudio = false;
+            m_skipDecodeImage = false;
+        }
+        if (!movie) {
+            m_skipDecodeAudio = false;
+            m_skipDecodeImage = false;
+            continue;
+        }
+        if (m_skipDecodeAudio && !can_copy_codec_id(movie->audioCodec(), false))
+            m_skipDecodeAudio = false;
+        if (m_skipDecodeImage && !can_copy_codec_id(movie->videoCodec(), true))
+            m_skipDecodeImage = false;
+        if (m_skipDecodeAudio) {
+            const auto audios = movie->audios();
+            if (!audios.isEmpty() && audios.last()->audios().size() > 1)
+                m_skipDecodeAudio = false;
+        }
+    }
+    const QString extension = QFileInfo(m_path).suffix().toLower();
+    if (!m_hasAudio && extension == u"dvd") {
+        // A DVD stream always carries sound: silence when the clips have none.
+        m_hasAudio = true;
+        m_skipDecodeAudio = false;
+    }
+    if (!m_hasVideo && extension == u"dv") {
+        m_hasVideo = true;
+        m_skipDecodeImage = false;
+        m_copyImage = false;
+    }
+    if (m_skipDecodeAudio && lm_get_channel_layout_nb_channels(m_format.channel_layout) > 2)
+        m_skipDecodeAudio = false;
+    m_duration.store(total);
+}
+
+void VCVideoConverter::updateConverterSpeedMode()
+{
+    bool allPassThrough = m_copyImage;
+    for (const auto &segment : m_validMovies) {
+        if (!allPassThrough)
+            break;
+        allPassThrough = isCanCopyImageForMovie(*segment);
+    }
+    if (!allPassThrough) {
+        m_skipDecodeImage = false;
+        m_skipDecodeAudio = false;
+    }
+    // Copied sound follows copied pictures, or the two would not line up.
+    if (!m_skipDecodeImage)
+        m_skipDecodeAudio = false;
+    qCDebug(lcClipConvert,
+            "copy %d %d %d",
+            int(allPassThrough),
+            int(m_skipDecodeImage),
+            int(m_skipDecodeAudio));
+}
+
+// --- State ---------------------------------------------------------------------------------
+
+bool VCVideoConverter::isEnded() const
+{
+    const int64_t status = statusType();
+    return status == kCancelled || status == kFinished || status == kFailed;
+}
+
+QString VCVideoConverter::lastError() const
+{
+    std::lock_guard guard(m_endLock);
+    return m_lastError;
+}
+
+double VCVideoConverter::progress() const
+{
+    if (isFinished())
+        return 1.0;
+    const double frames
+        = std::floor(lm_ff_time_to_double(m_duration.load()) * double(m_progressRate.load()));
+    return std::min(double(m_convertFrames.load()) / std::max(frames, 1.0), 0.99);
+}
+
+void VCVideoConverter::startConvert()
+{
+    bool cancelledBeforeStart = false;
+    {
+        std::lock_guard guard(m_endLock);
+        const int64_t status = m_status.load();
+        if (status & kRunning) {
+            // A paused run continues.
+            m_status.store(kRunning);
+            return;
+        }
+        if (m_ended || m_started)
+            return;
+        if (status == kCancelled) {
+            // Cancelled before it began: it ends without writing anything.
+            m_started = true;
+            m_ended = true;
+            cancelledBeforeStart = true;
+        } else {
+            updateConverterContent();
+            m_status.store(kRunning);
+            m_started = true;
+        }
+    }
+    if (cancelledBeforeStart) {
+        m_endChanged.notify_all();
+        notify(&VCVideoConverterDelegate::converterDidFinished);
+        return;
+    }
+    m_thread = std::thread([self = shared_from_this()] { self->run(); });
+}
+
+void VCVideoConverter::pause()
+{
+    {
+        std::lock_guard guard(m_endLock);
+        const int64_t status = m_status.load();
+        if (status & (kReady | kRunning))
+            m_status.store(status | kPaused);
+    }
+    notify(&VCVideoConverterDelegate::converterDidPaused);
+}
+
+void VCVideoConverter::resume()
+{
+    {
+        std::lock_guard guard(m_endLock);
+        const int64_t status = m_status.load();
+        if (status & kPaused)
+            m_status.store(status & ~kPaused);
+    }
+    notify(&VCVideoConverterDelegate::converterDidResume);
+}
+
+void VCVideoConverter::cancel()
+{
+    std::lock_guard guard(m_endLock);
+    if (m_ended)
+        return;
+    m_status.store(kCancelled);
+}
+
+void VCVideoConverter::waitUntilFinished()
+{
+    std::unique_lock lock(m_endLock);
+    m_endChanged.wait(lock, [this] { return !m_started || m_ended; });
+}
+
+bool VCVideoConverter::waitUntilFinished(std::chrono::milliseconds timeout)
+{
+    std::unique_lock lock(m_endLock);
+    return m_endChanged.wait_for(lock, timeout, [this] { return !m_started || m_ended; });
+}
+
+void VCVideoConverter::fail(const QString &why)
+{
+    {
+        std::lock_guard guard(m_endLock);
+        if (m_lastError.isEmpty())
+            m_lastError = why;
+    }
+    m_faulted.store(true);
+    qCWarning(lcClipConvert).noquote() << m_path << why;
+}
+
+bool VCVideoConverter::shouldStop() const
+{
+    return m_faulted.load() || m_status.load() == kCancelled;
+}
+
+void VCVideoConverter::notify(void (VCVideoConverterDelegate::*message)(VCVideoConverter *))
+{
+    QObject *receiver = m_receiver.data();
+    VCVideoConverterDelegate *delegate = m_delegate;
+    if (!receiver || !delegate)
+        return;
+    std::weak_ptr<VCVideoConverter> weak = weak_from_this();
+    QMetaObject::invokeMethod(
+        receiver,
+        [weak, delegate, message] {
+            if (const auto self = weak.lock())
+                (delegate->*message)(self.get());
+        },
+        Qt::QueuedConnection);
+}
+
+void VCVideoConverter::updateConverterStatus()
+{
+    const double now = steadySeconds();
+    if (m_lastCalculateTime == 0) {
+        m_lastCalculateTime = now;
+        m_lastPercentCalculated = progress();
+        return;
+    }
+    if (now - m_lastCalculateTime <= 2.0)
+        return;
+    const double elapsed = now - m_lastCalculateTime;
+    const double current = progress();
+    const double step = current - m_lastPercentCalculated;
+    m_lastCalculateTime = now;
+    m_lastPercentCalculated = current;
+    m_timeNeedUse.store(elapsed / std::max(step, 0.0001) * (1.0 - current));
+}
+
+// --- The run -------------------------------------------------------------------------------
+
+void VCVideoConverter::run()
+{
+    if (startMovieOutput() && !shouldStop())
+        startConverting();
+    m_imagePool->clearPool();
+    stopMovieOutput();
+    endRun();
+}
+
+bool VCVideoConverter::startMovieOutput()
+{
+    updateConverterSpeedMode();
+
+    const QFileInfo target(m_path);
+    if (m_path.isEmpty()) {
+        fail(QStringLiteral("no output path"));
+        return false;
+    }
+    if (existsAtPath(m_path)) {
+        fail(QStringLiteral("a file is already at %1").arg(m_path));
+        return false;
+    }
+    const QString folder = target.absolutePath();
+    if (!QDir().mkpath(folder)) {
+        fail(QStringLiteral("cannot create the folder %1").arg(folder));
+        return false;
+    }
+    // The result is written beside its destination, under a hidden name with the same extension
+    // (the muxer comes from it), and renamed into place only once it is complete.
+    const QString suffix = target.suffix();
+    QTemporaryFile temp(folder + QStringLiteral("/.") + target.completeBaseName()
+                        + QStringLiteral(".XXXXXX")
+                        + (suffix.isEmpty() ? QString() : "." + suffix));
+    temp.setAutoRemove(false);
+    if (!temp.open()) {
+        fail(QStringLiteral("cannot write in %1: %2").arg(folder, temp.errorString()));
+        return false;
+    }
+    m_tempPath = temp.fileName();
+    temp.close();
+
+    m_movieOutput = std::make_unique<LMFFMovieFileOutput>();
+    m_movieOutput->setPath(m_tempPath);
+    m_movieOutput->setMovieFormat(m_format);
+    // The movies deliver their sound in the engine's format; the output resamples it once.
+    m_movieOutput->setAudioInputFormat(lm_get_default_audio_format());
+
+    const auto last = m_validMovies.isEmpty() ? nullptr : m_validMovies.last()->movie();
+    const bool wantVideo = m_hasVideo && m_format.width >= 1 && m_format.height >= 1
+                           && m_format.framerate >= 1 && m_format.frameTime >= 1;
+    if (wantVideo) {
+        const auto videos = last ? last->videos() : QList<std::shared_ptr<LMFFMedia>>();
+        if (m_skipDecodeImage && !videos.isEmpty())
+            m_movieOutput->copyVideoMedia(*videos.last());
+        else
+            m_movieOutput->openVideo();
+        if (!m_movieOutput->isVideoOpen()) {
+            fail(
+                QStringLiteral("cannot open the video stream: %1").arg(m_movieOutput->lastError()));
+            return false;
+        }
+    }
+    m_hasVideo = m_movieOutput->isVideoOpen();
+    if (!m_hasVideo)
+        m_skipDecodeImage = false;
+
+    const bool wantAudio = m_hasAudio && m_format.sample_rate >= 1;
+    if (wantAudio) {
+        const auto audios = last ? last->audios() : QList<std::shared_ptr<LMFFMedia>>();
+        if (m_skipDecodeAudio && !audios.isEmpty())
+            m_movieOutput->copyAudioMedia(*audios.last());
+        else
+            m_movieOutput->openAudio();
+        if (!m_movieOutput->isAudioOpen()) {
+            fail(
+                QStringLiteral("cannot open the audio stream: %1").arg(m_movieOutput->lastError()));
+            return false;
+        }
+    }
+    m_hasAudio = m_movieOutput->isAudioOpen();
+    if (!m_hasAudio)
+        m_skipDecodeAudio = false;
+
+    if (!m_hasVideo && !m_hasAudio) {
+        fail(QStringLiteral("the output has neither video nor audio"));
+        return false;
+    }
+    if (!m_movieOutput->startOutput()) {
+        const QString why = m_movieOutput->lastError();
+        fail(why.isEmpty() ? QStringLiteral("cannot start the output") : why);
+        return false;
+    }
+
+    const LMFFAudioFormat input = m_movieOutput->audioInputFormat();
+    m_channels = std::max(1, lm_get_channel_layout_nb_channels(input.channel_layout));
+    m_sampleRate = m_hasAudio ? input.sample_rate : kSilentClockRate;
+    m_progressRate.store(std::max<int64_t>(kSilentClockRate, m_hasAudio ? input.sample_rate : 0));
+
+    // Bitmaps only when some segment is drawn with its edits.
+    const bool anyComposed
+        = m_hasVideo && std::any_of(m_validMovies.begin(), m_validMovies.end(), [&](const auto &s) {
+              return !(m_copyImage && isCanCopyImageForMovie(*s));
+          });
+    if (anyComposed) {
+        const LMFFVideoFormat video = m_movieOutput->outputVideoFormat();
+        for (int i = 0; i < kImagePoolSize; ++i)
+            m_imagePool->appendFreeImageContext(
+                LMBitmapImage::imageWithSize(QSizeF(video.width, video.height)));
+    }
+    m_handOver = std::make_unique<ConvertHandOver>(kImagePoolSize, kHandOverItems);
+    return true;
+}
+
+void VCVideoConverter::startConverting()
+{
+    m_currentMovieIndex.store(0);
+    Timeline timeline;
+    for (const auto &segment : m_validMovies) {
+        if (shouldStop())
+            break;
+        m_currentMovieIndex.fetch_add(1);
+        // A segment of no length adds nothing and moves nothing.
+        if (segment->trimDuration() <= 0 || !segment->movie())
+            continue;
+        convertSegment(segment, timeline);
+    }
+}
+
+void VCVideoConverter::convertSegment(const VCMovieRef &segment, Timeline &timeline)
+{
+    auto run = std::make_shared<SegmentRun>();
+    run->segment = segment;
+    run->movie = segment->movie();
+    run->start = segment->trimStart();
+    run->duration = segment->trimDuration();
+    run->offset = timeline.offset;
+    run->hasVideo = m_hasVideo;
+    run->hasAudio = m_hasAudio;
+    run->sourceHasAudio = run->movie->hasAudio();
+    run->copyAudio = m_skipDecodeAudio && m_hasAudio;
+    const bool passThrough = m_copyImage && isCanCopyImageForMovie(*segment);
+    if (!m_hasVideo)
+        run->mode = PictureMode::None;
+    else if (passThrough && m_skipDecodeImage)
+        run->mode = PictureMode::CopyPackets;
+    else if (passThrough)
+        run->mode = PictureMode::PassThrough;
+    else
+        run->mode = PictureMode::Composed;
+    m_lastMode.store(run->mode);
+    run->rate = m_sampleRate;
+    run->channels = m_channels;
+    run->fr = m_hasVideo ? std::max(1, m_format.framerate) : 1;
+    run->ft = m_hasVideo ? std::max(1, m_format.frameTime) : 1;
+    if (m_hasVideo)
+        run->picture = m_movieOutput->outputVideoFormat();
+
+    // The segment covers the output timeline from its offset to its end, so its share of frames
+    // and sample frames makes up for whatever the segments before it left over.
+    const int64_t end = timeline.offset + run->duration;
+    run->videoBegin = timeline.videoFrames;
+    run->videoEnd = std::max(run->videoBegin, frameIndexAt(end, run->fr, run->ft));
+    run->audioBegin = timeline.audioFrames;
+    run->audioEnd = std::max(run->audioBegin, sampleIndexAt(end, run->rate));
+    run->g = run->videoBegin;
+    run->a = run->audioBegin;
+    run->fadeInSamples = int64_t(lm_ff_time_to_double(segment->fadeIn()) * run->rate);
+    run->fadeOutSamples = int64_t(lm_ff_time_to_double(segment->fadeOut()) * run->rate);
+
+    segment->updateMovieWatermarkImageIfNeeded();
+    LMFFMovie &movie = *run->movie;
+    movie.setDisableVideo(!m_hasVideo);
+    movie.setExportMovie(true);
+    movie.setCopyAudioStream(run->copyAudio);
+    movie.setCopyVideoStream(run->mode == PictureMode::CopyPackets);
+    movie.setCurrentTime(run->start);
+    movie.flushOperation();
+
+    run->producing.store(true);
+    movie.decodeImageWaitUntilDone([this, run] { produce(run); }, false);
+    for (;;) {
+        if (shouldStop())
+            break;
+        if (isPaused()) {
+            std::this_thread::sleep_for(kPausedWait);
+            continue;
+        }
+        updateConverterStatus();
+        ConvertItem item;
+        if (!m_handOver->pop(&item, kPopWait)) {
+            schedule(run);
+            continue;
+        }
+        if (item.kind == ConvertItem::Kind::SegmentEnd)
+            break;
+        write(item, run->offset);
+        if (m_movieOutput->hasWriteError()) {
+            fail(m_movieOutput->lastError());
+            break;
+        }
+        schedule(run);
+    }
+    // Whatever the queue still does for this segment ends before the movie is handed back.
+    run->finished.store(true);
+    movie.flushOperation();
+    m_handOver->clear();
+
+    timeline.offset = end;
+    timeline.videoFrames = run->videoEnd;
+    timeline.audioFrames = run->audioEnd;
+
+    movie.setDisableVideo(false);
+    movie.setExportMovie(false);
+    movie.setCopyAudioStream(false);
+    movie.setCopyVideoStream(false);
+    movie.setCurrentTime(run->start);
+    movie.flushOperation();
+}
+
+bool VCVideoConverter::canProduce(const SegmentRun &run) const
+{
+    const bool picture = run.needPicture.load();
+    if (!m_handOver->hasRoom(picture))
+        return false;
+    return !(picture && run.mode == PictureMode::Composed && m_imagePool->freeCount() == 0);
+}
+
+void VCVideoConverter::schedule(const std::shared_ptr<SegmentRun> &run)
+{
+    if (run->finished.load() || run->producing.load() || !canProduce(*run))
+        return;
+    if (run->producing.exchange(true))
+        return;
+    run->movie->decodeImageWaitUntilDone([this, run] { produce(run); }, false);
+}
+
+void VCVideoConverter::produce(const std::shared_ptr<SegmentRun> &run)
+{
+    for (;;) {
+        while (!run->finished.load() && !shouldStop()) {
+            const bool audioLeft = run->hasAudio && !run->audioDone;
+            const bool videoLeft = run->hasVideo && !run->videoDone;
+            run->needPicture.store(videoLeft
+                                   && !(audioLeft && run->audioTime() <= run->videoTime()));
+            if (!canProduce(*run) || !produceOne(*run))
+                break;
+            m_maxPicturesAhead.store(
+                std::max(m_maxPicturesAhead.load(), m_handOver->pictureCount()));
+        }
+        run->producing.store(false);
+        if (run->finished.load() || shouldStop())
+            return;
+        // The writer may have made room between the check above and the flag going down.
+        if (!canProduce(*run) || run->producing.exchange(true))
+            return;
+    }
+}
+
+bool VCVideoConverter::produceOne(SegmentRun &run)
+{
+    LMFFMovie &movie = *run.movie;
+    const bool audioLeft = run.hasAudio && !run.audioDone;
+    const bool videoLeft = run.hasVideo && !run.videoDone;
+    ConvertItem item;
+    if (!audioLeft && !videoLeft) {
+        item.kind = ConvertItem::Kind::SegmentEnd;
+        item.time = run.duration;
+        m_handOver->push(std::move(item));
+        run.finished.store(true);
+        return false;
+    }
+
+    if (audioLeft && (!videoLeft || run.audioTime() <= run.videoTime())) {
+        if (run.copyAudio) {
+            const auto packet = movie.readNextAudioPacket();
+            if (!packet) {
+                run.audioDone = true;
+                return true;
+            }
+            auto image = LMFFImage::imageWithFFPacket(*packet);
+            const int64_t t = image->get_image_display_in_movie_time() - run.start;
+            if (t >= run.duration) {
+                run.audioDone = true;
+                return true;
+            }
+            // Before a trimmed start the packets belong to the part cut away; at the file's start
+            // they are the encoder's priming, which the first samples need.
+            if (t < 0 && run.start > 0)
+                return true;
+            image->set_movie_real_start_time(run.start - run.offset);
+            run.ta = std::max(run.ta, t);
+            item.kind = ConvertItem::Kind::AudioPacket;
+            item.time = std::max<int64_t>(0, t);
+            item.packet = std::move(image);
+        } else {
+            const int n = int(std::min<int64_t>(kAudioBlockFrames, run.audioEnd - run.a));
+            item.kind = ConvertItem::Kind::Samples;
+            item.samples.assign(size_t(n) * size_t(run.channels), 0.0f);
+            if (run.sourceHasAudio)
+                readMovie(movie,
+                          item.samples.data(),
+                          n,
+                          run.channels,
+                          run.a - run.audioBegin,
+                          run.audioEnd - run.audioBegin,
+                          run.fadeInSamples,
+                          run.fadeOutSamples);
+            run.a += n;
+            item.time
+                = std::clamp<int64_t>(sampleTimeUs(run.a, run.rate) - run.offset, 0, run.duration);
+            if (run.a >= run.audioEnd)
+                run.audioDone = true;
+        }
+        m_handOver->push(std::move(item));
+        return true;
+    }
+
+    switch (run.mode) {
+    case PictureMode::CopyPackets: {
+        std::shared_ptr<LMFFPacket> packet;
+        movie.decodeImagePacketWithAction(
+            [&](const std::shared_ptr<LMFFPacket> &p) { packet = p; });
+        if (!packet) {
+            if (++run.stall > kStallLimit)
+                run.videoDone = true;
+            return true;
+        }
+        run.stall = 0;
+        auto image = LMFFImage::imageWithFFPacket(*packet);
+        const int64_t t = image->get_image_display_in_movie_time() - run.start;
+        if (t >= run.duration) {
+            run.videoDone = true;
+            return true;
+        }
+        if (!run.keySeen && !image->isKeyPacket())
+            return true;
+        run.keySeen = true;
+        image->set_movie_real_start_time(run.start - run.offset);
+        run.tv = std::max(run.tv, t);
+        item.kind = ConvertItem::Kind::VideoPacket;
+        item.time = std::max<int64_t>(0, t);
+        item.packet = std::move(image);
+        m_handOver->push(std::move(item));
+        return true;
+    }
+    case PictureMode::PassThrough:
+    case PictureMode::Composed: {
+        // The source time of frame g: where its start falls on the output timeline, within the
+        // segment.
+        const int64_t within = std::clamp<int64_t>(frameTimeUs(run.g, run.fr, run.ft) - run.offset,
+                                                   0,
+                                                   std::max<int64_t>(run.duration - 1, 0));
+        const int64_t sourceTime = run.start + within;
+        if (run.mode == PictureMode::PassThrough) {
+            movie.updateCurrentMedias();
+            const auto media = movie.currentVideoMedia();
+            const AVFrame *decoded
+                = media ? media->videoFrameAtTime(sourceTime - media->movie_position) : nullptr;
+            item.kind = ConvertItem::Kind::Picture;
+            item.frame = scaledFrame(run, decoded);
+        } else {
+            auto bitmap = m_imagePool->getFreeImageContext();
+            if (!bitmap)
+                return false;
+            bool drawn = false;
+            movie.decodeImageAtTimeActionWaitUntilDone(
+                sourceTime,
+                [&](const std::shared_ptr<LMMovieImage> &image) {
+                    drawn = image && image->drawToBitmapImage(*bitmap);
+                },
+                true);
+            if (!drawn)
+                bitmap->drawInImage(
+                    [&](QPainter &painter) { painter.fillRect(bitmap->drawRect(), Qt::black); });
+            item.kind = ConvertItem::Kind::Composed;
+            item.bitmap = std::move(bitmap);
+        }
+        ++run.g;
+        item.time
+            = std::clamp<int64_t>(frameTimeUs(run.g, run.fr, run.ft) - run.offset, 0, run.duration);
+        if (run.g >= run.videoEnd)
+            run.videoDone = true;
+        m_handOver->push(std::move(item));
+        return true;
+    }
+    case PictureMode::None:
+        run.videoDone = true;
+        return true;
+    }
+    return true;
+}
+
+AVFrame *VCVideoConverter::scaledFrame(SegmentRun &run, const AVFrame *decoded)
+{
+    if (!decoded || !decoded->data[0] || decoded->width < 1 || decoded->height < 1)
+        return nullptr;
+    const auto from = AVPixelFormat(decoded->format);
+    const auto to = AVPixelFormat(run.picture.pix_fmt);
+    if (from == to && decoded->width == run.picture.width && decoded->height == run.picture.height)
+        return av_frame_clone(decoded);
+    if (run.picture.width < 1 || run.picture.height < 1 || !sws_isSupportedInput(from)
+        || !sws_isSupportedOutput(to))
+        return nullptr;
+    AVFrame *frame = av_frame_alloc();
+    if (!frame)
+        return nullptr;
+    frame->format = to;
+    frame->width = run.picture.width;
+    frame->height = run.picture.height;
+    if (av_frame_get_buffer(frame, 0) < 0) {
+        av_frame_free(&frame);
+        return nullptr;
+    }
+    // Bicubic: a DVD frame is mostly a strong downscale, where bilinear visibly softens.
+    run.scaler = sws_getCachedContext(run.scaler,
+                                      decoded->width,
+                                      decoded->height,
+                                      from,
+                                      frame->width,
+                                      frame->height,
+                                      to,
+                                      SWS_BICUBIC,
+                                      nullptr,
+                                      nullptr,
+                                      nullptr);
+    if (!run.scaler) {
+        av_frame_free(&frame);
+        return nullptr;
+    }
+    sws_scale(run.scaler,
+              decoded->data,
+              decoded->linesize,
+              0,
+              decoded->height,
+              frame->data,
+              frame->linesize);
+    return frame;
+}
+
+void VCVideoConverter::write(ConvertItem &item, int64_t offset)
+{
+    LMFFMovieFileOutput &output = *m_movieOutput;
+    switch (item.kind) {
+    case ConvertItem::Kind::Picture:
+        if (item.frame)
+            output.writeRawVideoFrame(item.frame, output.movieFrameDuration());
+        else
+            output.writeEmptyVideoFrame();
+        break;
+    case ConvertItem::Kind::Composed:
+        output.writeBitmapImage(*item.bitmap);
+        m_imagePool->appendFreeImageContext(item.bitmap);
+        break;
+    case ConvertItem::Kind::Samples:
+        if (!item.samples.empty())
+            output.writeSample(reinterpret_cast<const uint8_t *>(item.samples.data()),
+                               int(item.samples.size() / size_t(m_channels)));
+        break;
+    case ConvertItem::Kind::VideoPacket:
+        output.writeVideoPacket(*item.packet);
+        break;
+    case ConvertItem::Kind::AudioPacket:
+        output.writeAudioPacket(*item.packet);
+        break;
+    case ConvertItem::Kind::SegmentEnd:
+        break;
+    }
+    const int64_t frames = sampleIndexAt(offset + item.time, int32_t(m_progressRate.load()));
+    if (frames > m_convertFrames.load())
+        m_convertFrames.store(frames);
+}
+
+void VCVideoConverter::stopMovieOutput()
+{
+    if (m_movieOutput) {
+        const bool written = m_movieOutput->stopOutput();
+        if (!written && !shouldStop())
+            fail(m_movieOutput->lastError());
+        m_movieOutput.reset();
+    }
+    m_handOver.reset();
+}
+
+void VCVideoConverter::endRun()
+{
+    bool failed = false;
+    {
+        std::lock_guard guard(m_endLock);
+        // Decided under the lock, so that a cancel either comes first (nothing is moved in) or
+        // finds the run ended.
+        const bool cancelled = m_status.load() == kCancelled;
+        if (!cancelled && !m_faulted.load() && !m_tempPath.isEmpty()) {
+            QString why;
+            if (!renameNoReplace(m_tempPath, m_path, &why)) {
+                if (m_lastError.isEmpty())
+                    m_lastError = why;
+                m_faulted.store(true);
+                qCWarning(lcClipConvert).noquote() << m_path << why;
+            }
+        }
+        if (!m_tempPath.isEmpty() && existsAtPath(m_tempPath))
+            QFile::remove(m_tempPath);
+        failed = !cancelled && m_faulted.load();
+        if (!cancelled)
+            m_status.store(failed ? kFailed : kFinished);
+        m_ended = true;
+    }
+    m_endChanged.notify_all();
+    notify(&VCVideoConverterDelegate::converterDidFinished);
+}
+
+// --- Audio ---------------------------------------------------------------------------------
+
+double VCVideoConverter::fadeGain(int64_t hasRead, int64_t total, int64_t fadeIn, int64_t fadeOut)
+{
+    double gain = 1.0;
+    if (hasRead + fadeOut > total)
+        gain = double(total - hasRead) / double(std::max<int64_t>(fadeOut, 1));
+    if (fadeIn > hasRead)
+        gain = double(hasRead) / double(std::max<int64_t>(fadeIn, 1));
+    return std::max(gain, 0.0);
+}
+
+bool VCVideoConverter::readMovie(LMFFMovie &movie,
+                                 float *buffer,
+                                 int n,
+                                 int channels,
+                                 int64_t hasRead,
+                                 int64_t total,
+                                 int64_t fadeIn,
+                                 int64_t fadeOut)
+{
+    if (!movie.readSampleNbStreamFrame(buffer, 0, n))
+        return false;
+    const double gain = fadeGain(hasRead, total, fadeIn, fadeOut);
+    if (gain < 0.99) {
+        const float g = float(gain);
+        const size_t count = size_t(n) * size_t(channels);
+        for (size_t i = 0; i < count; ++i)
+            buffer[i] *= g;
+    }
+    return true;
+}

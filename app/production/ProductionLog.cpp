@@ -1,0 +1,5 @@
+#include "app/production/ProductionLog.h"
+
+namespace Discwright {
+Q_LOGGING_CATEGORY(lcProduction, "discwright.app.production", QtWarningMsg)
+} // namespace Discwright

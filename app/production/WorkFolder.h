@@ -1,0 +1,28 @@
+#pragma once
+
+// The folders a production run works in and how its results reach their destination. A run only
+// ever removes what it made itself: its folders are made fresh (never an existing folder taken
+// over, whoever made it), and a result replaces its destination only once it exists. Any thread;
+// every function touches the disk.
+
+#include <QString>
+
+namespace Discwright::WorkFolder {
+
+// Makes a new, empty folder at preferredPath, or, when anything is there already, at the first free
+// "<preferredPath>-1", "<preferredPath>-2", ... beside it (a name with an extension keeps it last:
+// "work-1.dir"). Missing parent folders are made. Making the folder is what claims the name, so two
+// runs never share one. Empty, with *error set, when no folder could be made.
+QString makeFresh(const QString &preferredPath, QString *error = nullptr);
+
+// Moves the file or folder at from to to, replacing what is at to, with to's parent folder made
+// when missing. Within one file system that is a rename; across file systems the item is copied
+// beside to first and renamed into place, so that to never holds a partial result. Nothing at to
+// is touched when from does not exist or the copy fails. False, with *error set, on failure.
+bool moveReplacing(const QString &from, const QString &to, QString *error = nullptr);
+
+// Removes the file or the folder with everything in it; true when nothing is left at path. A
+// symbolic link is removed itself, never what it points at.
+bool removeItem(const QString &path);
+
+} // namespace Discwright::WorkFolder

@@ -1,0 +1,561 @@
+#include "Reelsmith/LMFunctions.h"
+#include "Reelsmith/media/LMMediaSource.h"
+#include "Reelsmith/movie/LMFFMovie.h"
+#include "app/AppExtention/Convert/MovieTrimItem.h"
+#include "app/AppExtention/Convert/VCMovie.h"
+#include "app/AppExtention/Convert/VCVideoConverter.h"
+#include "app/AppExtention/Convert/VCVideoConverterDelegate.h"
+#include "testsupport/EventLoop.h"
+#include "testsupport/MediaFixtures.h"
+#include "testsupport/ProbeFixtures.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QObject>
+#include <QTemporaryDir>
+#include <chrono>
+#include <csignal>
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <thread>
+
+extern "C" {
+#include <libavutil/channel_layout.h>
+}
+
+using namespace fixtures;
+using namespace std::chrono_literals;
+
+namespace {
+
+constexpr int64_t kSecond = 1000000;
+
+LMFFMovieFileOutputFormat dvdFormat(int width = 720, int height = 576)
+{
+    LMFFMovieFileOutputFormat format = lm_get_default_movie_file_ouput_format();
+    format.width = width;
+    format.height = height;
+    format.video_codec = lm_get_codec_id_by_name("mpeg2");
+    format.video_bitrate = 4000000;
+    format.framerate = 25;
+    format.frameTime = 1;
+    format.aspect = float(16.0 / 9.0);
+    format.sample_rate = 48000;
+    format.audio_codec = lm_get_codec_id_by_name("ac3");
+    format.audio_bitrate = 448000;
+    return format;
+}
+
+LMFFMovieFileOutputFormat mp4Format()
+{
+    LMFFMovieFileOutputFormat format = lm_get_default_movie_file_ouput_format();
+    format.width = 320;
+    format.height = 240;
+    format.framerate = 25;
+    format.frameTime = 1;
+    format.video_codec = lm_get_codec_id_by_name("h264");
+    format.video_bitrate = 1000000;
+    format.audio_codec = lm_get_codec_id_by_name("aac");
+    return format;
+}
+
+VCMovieRef clipOf(const QString &path)
+{
+    return VCMovie::movieWithSource(LMMediaSource::mediaWithPath(path));
+}
+
+// A piece of the clip's movie from start for length (engine time), as the title list cuts them.
+VCMovieRef pieceOf(const VCMovieRef &clip, int64_t start, int64_t length)
+{
+    auto piece = std::make_shared<VCMovie>(clip->movie());
+    piece->setTrimStart(start);
+    piece->setTrimStop(start + length);
+    return piece;
+}
+
+VCVideoConverterRef converterFor(const VCMovieList &movies,
+                                 const QString &path,
+                                 const LMFFMovieFileOutputFormat &format)
+{
+    auto converter = std::make_shared<VCVideoConverter>();
+    converter->setMovies(movies);
+    converter->setPath(path);
+    converter->setMovieOutputFormat(format);
+    converter->updateConverterContent();
+    return converter;
+}
+
+// Starts the run, samples progress from this thread while it runs, and waits for the end.
+double runToEnd(VCVideoConverter &converter)
+{
+    converter.startConvert();
+    double highest = 0;
+    while (!converter.waitUntilFinished(20ms)) {
+        const double progress = converter.progress();
+        EXPECT_LE(progress, 0.99);
+        EXPECT_GE(progress, highest) << "progress fell";
+        highest = std::max(highest, progress);
+    }
+    return highest;
+}
+
+// Every file in folder, hidden ones included.
+QStringList filesIn(const QString &folder)
+{
+    return QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+}
+
+int64_t countOf(const QJsonObject &stream, const char *key)
+{
+    return stream.value(key).toString().toLongLong();
+}
+
+double secondsOf(const QJsonObject &stream)
+{
+    return stream.value("duration").toString().toDouble();
+}
+
+QJsonObject countedStream(const QString &path, const char *selector)
+{
+    const QJsonObject probe
+        = ffprobeJson(path, {"-count_frames", "-select_streams", selector, "-show_streams"});
+    const QJsonArray streams = probe.value("streams").toArray();
+    return streams.isEmpty() ? QJsonObject() : streams.first().toObject();
+}
+
+// Records the delegate's messages on the thread of the object it lives in.
+class RecordingDelegate : public QObject, public VCVideoConverterDelegate
+{
+public:
+    void converterDidFinished(VCVideoConverter *converter) override
+    {
+        ++finished;
+        lastStatus = converter->statusType();
+    }
+    void converterDidPaused(VCVideoConverter *) override { ++paused; }
+    void converterDidResume(VCVideoConverter *) override { ++resumed; }
+
+    int finished = 0;
+    int paused = 0;
+    int resumed = 0;
+    int64_t lastStatus = 0;
+};
+
+class VCVideoConverterTest : public ::testing::Test
+{
+protected:
+    static void SetUpTestSuite() { LMFFMovie::initialize(); }
+    void SetUp() override
+    {
+        application();
+        ASSERT_TRUE(m_dir.isValid());
+        m_clip = MediaFixtures::shared().h264AacMp4(3);
+        ASSERT_FALSE(m_clip.isEmpty()) << MediaFixtures::shared().lastError().toStdString();
+    }
+    QString out(const QString &name) const { return m_dir.filePath(name); }
+
+    QTemporaryDir m_dir;
+    QString m_clip;
+};
+
+// --- Stream copy and pass-through rules ----------------------------------------------------
+
+TEST_F(VCVideoConverterTest, TheCopyTableAcceptsOnlyItsEnabledKeysExactly)
+{
+    struct Row
+    {
+        const char *key;
+        bool accepted;
+    };
+    const Row rows[] = {
+        {"mp4:video:h264", true},
+        {"mp4:audio:aac", true},
+        {"mkv:audio:vorbis", true},
+        {"mpg:video:mpeg2video", true},
+        {"MP4:video:h264", false},        // the extension as written, case counts
+        {"mp4:video:mpeg2video", false},  // listed as refused
+        {"#mp4:video:mpeg2video", false}, // a refused entry itself, as a "#mp4" path builds it
+        {"#mov:audio:ac3", false},
+        {"dvd:video:mpeg2video", false},
+        {"dv:video:dvvideo", false},
+        {"mp4:video:", false},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.key);
+        EXPECT_EQ(VCVideoConverter::acceptCodecCopy(QString::fromLatin1(row.key)), row.accepted);
+    }
+}
+
+TEST_F(VCVideoConverterTest, StreamsAreCopiedOnlyWhereTheOutputTakesThemUnchanged)
+{
+    const QString other = MediaFixtures::shared().h264AacMp4(2);
+    ASSERT_FALSE(other.isEmpty());
+    struct Row
+    {
+        const char *name;
+        const char *file;
+        bool requestVideo;
+        bool requestAudio;
+        bool twoSources;
+        bool surround;
+        bool videoCopied;
+        bool audioCopied;
+    };
+    const Row rows[] = {
+        {"a DVD title is always encoded", "t.dvd", true, true, false, false, false, false},
+        {"H.264 and AAC into mp4", "t.mp4", true, true, false, false, true, true},
+        {"the extension written in capitals", "t.MP4", true, true, false, false, false, false},
+        {"a 5.1 output encodes the sound", "t.mp4", true, true, false, true, true, false},
+        {"two source movies", "t.mp4", true, true, true, false, false, false},
+        {"sound copy without picture copy", "t.mp4", false, true, false, false, false, false},
+        {"nothing asked for", "t.mp4", false, false, false, false, false, false},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
+        VCMovieList movies{clipOf(m_clip)};
+        if (row.twoSources)
+            movies.append(clipOf(other));
+        LMFFMovieFileOutputFormat format = mp4Format();
+        if (row.surround)
+            format.channel_layout = AV_CH_LAYOUT_5POINT1;
+        auto converter = std::make_shared<VCVideoConverter>();
+        converter->setMovies(movies);
+        converter->setPath(out(row.file));
+        converter->setMovieOutputFormat(format);
+        converter->updateConverterSpeedFast(row.requestVideo, row.requestAudio);
+        converter->updateConverterContent();
+        converter->updateConverterSpeedMode();
+        EXPECT_EQ(converter->skipDecodeImage(), row.videoCopied);
+        EXPECT_EQ(converter->skipDecodeAudio(), row.audioCopied);
+        EXPECT_TRUE(converter->hasVideo());
+        EXPECT_TRUE(converter->hasAudio());
+        EXPECT_EQ(converter->duration(), row.twoSources ? 5 * kSecond : 3 * kSecond);
+    }
+}
+
+TEST_F(VCVideoConverterTest, AnythingTheFrameImageChangesCountsAsAnEdit)
+{
+    struct Row
+    {
+        const char *name;
+        std::function<void(LMFFMovie &)> edit;
+        bool unedited;
+    };
+    const Row rows[] = {
+        {"as opened", [](LMFFMovie &) {}, true},
+        {"crop of 2 pixels",
+         [](LMFFMovie &m) { m.setCropRect(QRectF(0, 0, m.videoSize().width() - 2, 240)); },
+         false},
+        {"crop within a pixel",
+         [](LMFFMovie &m) { m.setCropRect(QRectF(0, 0, m.videoSize().width() - 0.5, 240)); },
+         true},
+        {"contrast within 0.001", [](LMFFMovie &m) { m.setContrast(0.2505f); }, true},
+        {"contrast 0.255", [](LMFFMovie &m) { m.setContrast(0.255f); }, false},
+        {"brightness", [](LMFFMovie &m) { m.setBrightness(0.6f); }, false},
+        {"a named effect", [](LMFFMovie &m) { m.setEffectName("Color Invert"); }, false},
+        {"sharpness", [](LMFFMovie &m) { m.setSharpness(0.7f); }, false},
+        {"rotation", [](LMFFMovie &m) { m.setRotate(90); }, false},
+        {"horizontal flip", [](LMFFMovie &m) { m.setHflip(true); }, false},
+        {"zoom type 6", [](LMFFMovie &m) { m.setZoomType(6); }, false},
+        {"subtitle track selected",
+         [](LMFFMovie &m) { m.setSelectSubtitleStreams(QSet<int>{0}); },
+         false},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
+        const auto clip = clipOf(m_clip);
+        ASSERT_TRUE(clip);
+        row.edit(*clip->movie());
+        EXPECT_EQ(VCVideoConverter::isNoneEditWithMovie(*clip->movie()), row.unedited);
+        EXPECT_EQ(VCVideoConverter::isCanCopyImageForMovie(*clip), row.unedited);
+    }
+}
+
+TEST_F(VCVideoConverterTest, FadesMoveInWholeBlocksAndTheFadeInWinsWhereTheyOverlap)
+{
+    struct Row
+    {
+        const char *name;
+        int64_t hasRead, total, fadeIn, fadeOut;
+        double gain;
+    };
+    const Row rows[] = {
+        {"no fades", 4096, 48000, 0, 0, 1.0},
+        {"first block of a 1 s fade-in", 0, 480000, 48000, 0, 0.0},
+        {"block at 24576 of a 1 s fade-in", 24576, 480000, 48000, 0, 0.512},
+        {"inside the fade-out", 470000, 480000, 0, 48000, 10000.0 / 48000.0},
+        {"overlap: the fade-in wins", 1000, 4000, 2000, 4000, 0.5},
+        {"past the end", 5000, 4000, 0, 1000, 0.0},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
+        EXPECT_NEAR(VCVideoConverter::fadeGain(row.hasRead, row.total, row.fadeIn, row.fadeOut),
+                    row.gain,
+                    1e-9);
+    }
+}
+
+// --- Real conversions ----------------------------------------------------------------------
+
+TEST_F(VCVideoConverterTest, AnUneditedClipBecomesADvdTitleBesideItsDestination)
+{
+    const QString path = out("title0.dvd");
+    auto converter = converterFor({clipOf(m_clip)}, path, dvdFormat());
+    // Progress moves while the run lasts.
+    EXPECT_GT(runToEnd(*converter), 0.5);
+
+    ASSERT_TRUE(converter->isFinished()) << converter->lastError().toStdString();
+    EXPECT_TRUE(converter->lastError().isEmpty());
+    EXPECT_EQ(converter->progress(), 1.0);
+    EXPECT_EQ(converter->lastPictureMode(), VCVideoConverter::PictureMode::PassThrough);
+    // Decoding ran ahead of the encoder, never further than the pool.
+    EXPECT_GE(converter->maxPicturesAhead(), 2);
+    EXPECT_LE(converter->maxPicturesAhead(), VCVideoConverter::kImagePoolSize);
+    EXPECT_EQ(filesIn(m_dir.path()), QStringList{"title0.dvd"});
+    EXPECT_EQ(QFileInfo(path).size() % 2048, 0);
+
+    const QJsonObject video = countedStream(path, "v:0");
+    EXPECT_EQ(video.value("codec_name").toString(), "mpeg2video");
+    EXPECT_EQ(video.value("width").toInt(), 720);
+    EXPECT_EQ(video.value("height").toInt(), 576);
+    EXPECT_EQ(video.value("display_aspect_ratio").toString(), "16:9");
+    EXPECT_EQ(countOf(video, "nb_read_frames"), 75);
+    const QJsonObject audio = countedStream(path, "a:0");
+    EXPECT_EQ(audio.value("codec_name").toString(), "ac3");
+    EXPECT_EQ(audio.value("sample_rate").toString(), "48000");
+    EXPECT_EQ(audio.value("channels").toInt(), 2);
+}
+
+TEST_F(VCVideoConverterTest, ManyShortPiecesKeepSoundAndPicturesTogether)
+{
+    // 30 pieces of 1.02 s: counted per piece they would give 780 frames (31.2 s) of pictures.
+    const auto clip = clipOf(m_clip);
+    VCMovieList pieces;
+    for (int i = 0; i < 30; ++i)
+        pieces.append(pieceOf(clip, 0, 1020000));
+    const QString path = out("pieces.dvd");
+    auto converter = converterFor(pieces, path, dvdFormat(352, 288));
+    EXPECT_EQ(converter->duration(), 30600000);
+    runToEnd(*converter);
+    ASSERT_TRUE(converter->isFinished()) << converter->lastError().toStdString();
+
+    const QJsonObject video = countedStream(path, "v:0");
+    EXPECT_NEAR(double(countOf(video, "nb_read_frames")), 765.0, 1.0);
+    const QJsonObject audio = countedStream(path, "a:0");
+    // An AC-3 frame is 1536 samples: 32 ms at 48 kHz.
+    EXPECT_NEAR(double(countOf(audio, "nb_read_frames")) * 0.032, 30.6, 0.032);
+}
+
+TEST_F(VCVideoConverterTest, APieceOfNoLengthAddsNothing)
+{
+    const auto clip = clipOf(m_clip);
+    const QString path = out("gap.dvd");
+    auto converter = converterFor(
+        {pieceOf(clip, 0, kSecond), pieceOf(clip, kSecond, 0), pieceOf(clip, 2 * kSecond, kSecond)},
+        path,
+        dvdFormat(352, 288));
+    runToEnd(*converter);
+    ASSERT_TRUE(converter->isFinished()) << converter->lastError().toStdString();
+    EXPECT_EQ(converter->currentMovieIndex(), 3);
+    EXPECT_EQ(countOf(countedStream(path, "v:0"), "nb_read_frames"), 50);
+}
+
+TEST_F(VCVideoConverterTest, AnEditedClipIsDrawnWithItsEdits)
+{
+    const auto clip = clipOf(m_clip);
+    clip->movie()->setEffectName(QStringLiteral("Color Invert"));
+    const QString path = out("edited.dvd");
+    auto converter = converterFor({clip}, path, dvdFormat(352, 288));
+    runToEnd(*converter);
+    ASSERT_TRUE(converter->isFinished()) << converter->lastError().toStdString();
+    EXPECT_EQ(converter->lastPictureMode(), VCVideoConverter::PictureMode::Composed);
+    EXPECT_EQ(countOf(countedStream(path, "v:0"), "nb_read_frames"), 75);
+
+    // testsrc's top-left colour bar is light; inverted it is dark.
+    QImage source, written;
+    ASSERT_TRUE(ffmpegFrameAt(m_clip, 1.0, &source));
+    ASSERT_TRUE(ffmpegFrameAt(path, 1.0, &written));
+    const QColor before = source.pixelColor(source.width() / 14, source.height() / 4);
+    const QColor after = written.pixelColor(written.width() / 14, written.height() / 4);
+    EXPECT_NEAR(after.red(), 255 - before.red(), 40);
+    EXPECT_NEAR(after.green(), 255 - before.green(), 40);
+}
+
+TEST_F(VCVideoConverterTest, AClipWithoutSoundStillGetsADvdSoundTrack)
+{
+    const QString silent = MediaFixtures::shared().wide169();
+    ASSERT_FALSE(silent.isEmpty());
+    const QString path = out("silent.dvd");
+    auto converter = converterFor({clipOf(silent)}, path, dvdFormat(352, 288));
+    EXPECT_TRUE(converter->hasAudio());
+    runToEnd(*converter);
+    ASSERT_TRUE(converter->isFinished()) << converter->lastError().toStdString();
+    const QJsonObject audio = countedStream(path, "a:0");
+    EXPECT_EQ(audio.value("codec_name").toString(), "ac3");
+    EXPECT_NEAR(double(countOf(audio, "nb_read_frames")) * 0.032, 1.0, 0.064);
+}
+
+TEST_F(VCVideoConverterTest, AnUneditedMp4IsCopiedPacketByPacket)
+{
+    const QString path = out("copy.mp4");
+    auto converter = std::make_shared<VCVideoConverter>();
+    converter->setMovies({clipOf(m_clip)});
+    converter->setPath(path);
+    converter->setMovieOutputFormat(mp4Format());
+    converter->updateConverterSpeedFast(true, true);
+    converter->updateConverterContent();
+    runToEnd(*converter);
+    ASSERT_TRUE(converter->isFinished()) << converter->lastError().toStdString();
+    EXPECT_EQ(converter->lastPictureMode(), VCVideoConverter::PictureMode::CopyPackets);
+    const QJsonObject video = countedStream(path, "v:0");
+    EXPECT_EQ(video.value("codec_name").toString(), "h264");
+    EXPECT_EQ(countOf(video, "nb_read_frames"), 75);
+    EXPECT_EQ(countedStream(path, "a:0").value("codec_name").toString(), "aac");
+}
+
+// --- Failures, cancel, pause -----------------------------------------------------------------
+
+TEST_F(VCVideoConverterTest, AFailedOpenEndsFailedWithAReasonAndLeavesNoFile)
+{
+    QFile existing(out("taken.dvd"));
+    ASSERT_TRUE(existing.open(QIODevice::WriteOnly));
+    existing.write("keep me");
+    existing.close();
+    ASSERT_TRUE(QFile::link("/dev/full", out("full.dvd")));
+    QFile blocker(out("blocker"));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+
+    LMFFMovieFileOutputFormat noEncoder = dvdFormat(352, 288);
+    noEncoder.video_codec = 0x7fff0000;
+    struct Row
+    {
+        const char *name;
+        QString path;
+        LMFFMovieFileOutputFormat format;
+    };
+    const Row rows[] = {
+        {"a file already at the path is kept", out("taken.dvd"), dvdFormat(352, 288)},
+        {"a link to /dev/full at the path", out("full.dvd"), dvdFormat(352, 288)},
+        {"a folder that cannot be made", out("blocker/title.dvd"), dvdFormat(352, 288)},
+        {"a video encoder that does not exist", out("nocodec.dvd"), noEncoder},
+        {"a format without any stream",
+         out("none.dvd"),
+         [] {
+             LMFFMovieFileOutputFormat f = dvdFormat(352, 288);
+             f.width = 0;
+             f.sample_rate = 0;
+             return f;
+         }()},
+    };
+    const QStringList before = filesIn(m_dir.path());
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
+        auto converter = converterFor({clipOf(m_clip)}, row.path, row.format);
+        runToEnd(*converter);
+        EXPECT_TRUE(converter->isFailed());
+        EXPECT_FALSE(converter->isFinished());
+        EXPECT_EQ(converter->statusType(), VCVideoConverter::kFailed);
+        EXPECT_FALSE(converter->lastError().isEmpty());
+        EXPECT_LT(converter->progress(), 1.0);
+        EXPECT_EQ(filesIn(m_dir.path()), before);
+    }
+    ASSERT_TRUE(existing.open(QIODevice::ReadOnly));
+    EXPECT_EQ(existing.readAll(), "keep me");
+    EXPECT_EQ(QFileInfo(out("full.dvd")).symLinkTarget(), "/dev/full");
+}
+
+TEST_F(VCVideoConverterTest, AFullDiskEndsFailedAndLeavesNoPartialFile)
+{
+    // The file size limit makes the kernel refuse writes past 256 KiB, as a full disk would.
+    const auto clip = clipOf(m_clip);
+    const QString path = out("full.dvd");
+    auto converter = converterFor({clip}, path, dvdFormat());
+    struct rlimit saved;
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit limited = saved;
+    limited.rlim_cur = 256 * 1024;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
+    runToEnd(*converter);
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, oldHandler);
+
+    EXPECT_EQ(converter->statusType(), VCVideoConverter::kFailed);
+    EXPECT_FALSE(converter->lastError().isEmpty());
+    EXPECT_TRUE(filesIn(m_dir.path()).isEmpty()) << filesIn(m_dir.path()).join(", ").toStdString();
+}
+
+TEST_F(VCVideoConverterTest, CancelInTheSecondOfThreeSegmentsLeavesNothing)
+{
+    RecordingDelegate delegate;
+    const auto clip = clipOf(m_clip);
+    const QString path = out("cancelled.dvd");
+    auto converter = converterFor(
+        {pieceOf(clip, 0, 1500000), pieceOf(clip, 1500000, 1500000), pieceOf(clip, 0, 3 * kSecond)},
+        path,
+        dvdFormat());
+    converter->setDelegate(&delegate, &delegate);
+    converter->startConvert();
+    while (converter->currentMovieIndex() < 2 && !converter->isEnded())
+        std::this_thread::sleep_for(5ms);
+    converter->cancel();
+    converter->waitUntilFinished();
+    EXPECT_TRUE(converter->isCanceled());
+    EXPECT_EQ(converter->currentMovieIndex(), 2);
+    EXPECT_LE(converter->progress(), 0.99);
+    EXPECT_TRUE(filesIn(m_dir.path()).isEmpty());
+    EXPECT_TRUE(spinUntil([&] { return delegate.finished > 0; }));
+    spinFor(50);
+    EXPECT_EQ(delegate.finished, 1);
+    EXPECT_EQ(delegate.lastStatus, VCVideoConverter::kCancelled);
+    // Once ended it stays ended.
+    converter->startConvert();
+    converter->cancel();
+    EXPECT_TRUE(converter->isCanceled());
+}
+
+TEST_F(VCVideoConverterTest, CancelBeforeTheStartEndsAtOnce)
+{
+    RecordingDelegate delegate;
+    const QString path = out("never.dvd");
+    auto converter = converterFor({clipOf(m_clip)}, path, dvdFormat());
+    converter->setDelegate(&delegate, &delegate);
+    converter->cancel();
+    converter->startConvert();
+    ASSERT_TRUE(converter->waitUntilFinished(1000ms));
+    EXPECT_TRUE(converter->isCanceled());
+    EXPECT_TRUE(filesIn(m_dir.path()).isEmpty());
+    EXPECT_TRUE(spinUntil([&] { return delegate.finished == 1; }));
+}
+
+TEST_F(VCVideoConverterTest, APausedRunStandsStillAndResumesWhereItStopped)
+{
+    RecordingDelegate delegate;
+    const QString path = out("paused.dvd");
+    auto converter = converterFor({clipOf(m_clip)}, path, dvdFormat(352, 288));
+    converter->setDelegate(&delegate, &delegate);
+    converter->startConvert();
+    while (converter->progress() < 0.1 && !converter->isEnded())
+        std::this_thread::sleep_for(2ms);
+    converter->pause();
+    EXPECT_TRUE(converter->isPaused());
+    EXPECT_TRUE(converter->isExecuting());
+    EXPECT_FALSE(converter->isRunning());
+    std::this_thread::sleep_for(150ms);
+    const double held = converter->progress();
+    std::this_thread::sleep_for(300ms);
+    EXPECT_EQ(converter->progress(), held);
+    EXPECT_FALSE(converter->isEnded());
+    converter->resume();
+    converter->waitUntilFinished();
+    ASSERT_TRUE(converter->isFinished()) << converter->lastError().toStdString();
+    EXPECT_EQ(countOf(countedStream(path, "v:0"), "nb_read_frames"), 75);
+    EXPECT_TRUE(spinUntil([&] { return delegate.finished == 1; }));
+    EXPECT_EQ(delegate.paused, 1);
+    EXPECT_EQ(delegate.resumed, 1);
+}
+
+} // namespace

@@ -1,0 +1,239 @@
+#include "ProductionFixtures.h"
+
+#include "Platterkit/model/DVDChapterVideo.h"
+#include "Platterkit/model/DVDLibrary.h"
+#include "testsupport/DiscFixtures.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QThread>
+#include <mutex>
+
+namespace production_fixtures {
+namespace {
+
+class StreamChapter : public QObject, public DVDChapterVideo
+{
+public:
+    explicit StreamChapter(double seconds)
+        : m_seconds(seconds)
+    {}
+    ObjectList titles() const override { return {}; }
+    double duration() const override { return m_seconds; }
+
+private:
+    double m_seconds = 0.0;
+};
+
+} // namespace
+
+StreamTitle::StreamTitle(const QList<double> &chapterSeconds, bool warning)
+    : m_warning(warning)
+{
+    for (double seconds : chapterSeconds)
+        m_chapters.append(std::make_shared<StreamChapter>(seconds));
+}
+
+double StreamTitle::duration() const
+{
+    double total = 0.0;
+    for (const ObjectRef &chapter : m_chapters)
+        total += platform::conformsTo<DVDChapterVideo>(chapter)->duration();
+    return total;
+}
+
+QList<PreparedTitle> palTitles(QString *error)
+{
+    static std::once_flag once;
+    static QTemporaryDir *folder = nullptr;
+    static QList<PreparedTitle> titles;
+    static QString failure;
+    std::call_once(once, [] {
+        folder = new QTemporaryDir;
+        const QList<QList<double>> chapters = {{1.0, 1.0, 1.0}, {2.0}};
+        for (qsizetype i = 0; i < chapters.size(); ++i) {
+            double seconds = 0.0;
+            for (double chapter : chapters[i])
+                seconds += chapter;
+            const QString path = folder->filePath(QStringLiteral("prepared%1.mpg").arg(i));
+            if (!testing_support::makeDvdStream(path, true, true, seconds, &failure)) {
+                titles.clear();
+                return;
+            }
+            titles.append({path, chapters[i]});
+        }
+    });
+    if (error)
+        *error = failure;
+    return titles;
+}
+
+std::shared_ptr<DVDLibrary> discOf(const QList<PreparedTitle> &titles)
+{
+    auto dvd = std::make_shared<DVDLibrary>();
+    dvd->setFormat(1);
+    dvd->setAspectType(1);
+    dvd->setNoMenu(true);
+    dvd->setDvdBitrate(4000);
+    ObjectList list;
+    for (const PreparedTitle &title : titles)
+        list.append(std::make_shared<StreamTitle>(title.chapterSeconds));
+    dvd->setTitles(list);
+    return dvd;
+}
+
+PreparedConversion::PreparedConversion(QList<PreparedTitle> titles, int delayMs)
+    : m_titles(std::move(titles))
+    , m_delayMs(delayMs)
+{}
+
+void PreparedConversion::makeDVDVideo(const std::shared_ptr<DVDLibrary> &, const QString &workPath)
+{
+    m_started = true;
+    bool ok = true;
+    for (qsizetype i = 0; i < m_titles.size() && !m_cancelled; ++i) {
+        if (m_dropLast && i == m_titles.size() - 1)
+            break;
+        const QString target = QDir(workPath).filePath(QStringLiteral("title%1.dvd").arg(i));
+        if (!QFile::copy(m_titles[i].stream, target)) {
+            m_failure = QStringLiteral("cannot write %1").arg(target);
+            ok = false;
+            break;
+        }
+        ++m_written;
+        for (int waited = 0; waited < m_delayMs && !m_cancelled; waited += 10)
+            QThread::msleep(10);
+        if (!m_failure.isEmpty()) {
+            ok = false;
+            break;
+        }
+    }
+    m_succeeded = ok && !m_cancelled;
+}
+
+double PreparedConversion::progress() const
+{
+    return double(m_written.load()) / double(std::max<qsizetype>(1, m_titles.size()));
+}
+
+void RecordingPresenter::openProgressWindow()
+{
+    ++opened;
+    m_clock.start();
+}
+
+void RecordingPresenter::closeProgressWindow()
+{
+    ++closed;
+}
+
+void RecordingPresenter::showProgress(double progress)
+{
+    samples.push_back({m_clock.isValid() ? m_clock.elapsed() : 0, progress});
+    if (onProgress)
+        onProgress(progress);
+}
+
+qint64 RecordingPresenter::runAlert(const ProductionAlert &alert)
+{
+    alerts.push_back(alert);
+    return answerAlert ? answerAlert(alert) : BurnDVDWorkflowAlertHelper::DefaultReturn;
+}
+
+void RecordingPresenter::beginAlert(const ProductionAlert &alert,
+                                    const std::shared_ptr<BurnDVDWorkflowAlertHelper> &helper)
+{
+    begun.push_back(alert);
+    updateAlert(helper, alert.informativeText, alert.defaultButtonEnabled);
+}
+
+void RecordingPresenter::updateAlert(const std::shared_ptr<BurnDVDWorkflowAlertHelper> &helper,
+                                     const QString &informativeText,
+                                     bool defaultButtonEnabled)
+{
+    const Update update{informativeText, defaultButtonEnabled};
+    updates.push_back(update);
+    if (onUpdate)
+        onUpdate(helper, update);
+}
+
+void RecordingPresenter::dismissAlert(const std::shared_ptr<BurnDVDWorkflowAlertHelper> &)
+{
+    ++dismissed;
+}
+
+void RecordingPresenter::clearRecords()
+{
+    opened = closed = ratings = dismissed = 0;
+    statuses.clear();
+    revealed.clear();
+    alerts.clear();
+    begun.clear();
+    updates.clear();
+    samples.clear();
+}
+
+QStringList RecordingPresenter::alertMessages() const
+{
+    QStringList messages;
+    for (const ProductionAlert &alert : alerts)
+        messages << alert.message;
+    return messages;
+}
+
+SlowToolFolder::SlowToolFolder()
+{
+    m_hadPrevious = qEnvironmentVariableIsSet("DISCWRIGHT_TOOLS_DIR");
+    m_previous = qgetenv("DISCWRIGHT_TOOLS_DIR");
+    qputenv("DISCWRIGHT_TOOLS_DIR", QFile::encodeName(m_folder.path()));
+}
+
+SlowToolFolder::~SlowToolFolder()
+{
+    if (m_hadPrevious)
+        qputenv("DISCWRIGHT_TOOLS_DIR", m_previous);
+    else
+        qunsetenv("DISCWRIGHT_TOOLS_DIR");
+}
+
+void SlowToolFolder::install(const QString &tool, double delaySeconds)
+{
+    const QString real = QStringLiteral("/usr/bin/") + tool;
+    const QString mark = m_folder.filePath(tool + QStringLiteral(".started"));
+    QFile::remove(mark);
+    // dvdauthor and spumux get an environment of VIDEO_FORMAT alone: absolute paths only.
+    const QString script = QStringLiteral("#!/bin/sh\n"
+                                          "/usr/bin/touch '%1'\n"
+                                          "/bin/sleep %2\n"
+                                          "exec '%3' \"$@\"\n")
+                               .arg(mark)
+                               .arg(delaySeconds)
+                               .arg(real);
+    QFile file(m_folder.filePath(tool));
+    file.open(QIODevice::WriteOnly | QIODevice::Truncate);
+    file.write(script.toUtf8());
+    file.close();
+    file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+}
+
+bool SlowToolFolder::started(const QString &tool) const
+{
+    return QFile::exists(m_folder.filePath(tool + QStringLiteral(".started")));
+}
+
+QString isoVolumeName(const QString &image)
+{
+    QProcess isoinfo;
+    isoinfo.start(QStringLiteral("isoinfo"), {QStringLiteral("-d"), QStringLiteral("-i"), image});
+    if (!isoinfo.waitForFinished(30000) || isoinfo.exitCode() != 0)
+        return {};
+    const QString text = QString::fromUtf8(isoinfo.readAllStandardOutput());
+    const QRegularExpressionMatch match = QRegularExpression(QStringLiteral("^Volume id: ?(.*)$"),
+                                                             QRegularExpression::MultilineOption)
+                                              .match(text);
+    return match.hasMatch() ? match.captured(1).trimmed() : QString();
+}
+
+} // namespace production_fixtures
