@@ -30,7 +30,9 @@ int main(int argc, char *argv[])
     }
     // The one document: the File menu, the window's close and a package named on the command line.
     MainWindowDocumentHost documents(*delegate.mainWndController());
-    documents.install(&delegate);
+    documents.install();
+    delegate.setDocumentHooks([&documents] { return documents.hasDocument(); },
+                              [&documents] { documents.openFirstDocument(); });
     if (QApplication::arguments().size() > 1)
         documents.setStartupPackage(QApplication::arguments().at(1));
     QTimer::singleShot(0, &delegate, &AppDelegate::applicationDidFinishLaunching);

@@ -1,7 +1,6 @@
 #include "app/Controller/MainWindowDocumentHost.h"
 
 #include "app/AppExtention/Document/DocumentLog.h"
-#include "app/Controller/AppDelegate.h"
 #include "app/Controller/MainWindowController.h"
 #include "app/Controller/Panels/DocumentPanels.h"
 #include "platform/MainThread.h"
@@ -28,7 +27,7 @@ MainWindowDocumentHost::~MainWindowDocumentHost()
         m_controller.window()->removeEventFilter(this);
 }
 
-void MainWindowDocumentHost::install(AppDelegate *delegate)
+void MainWindowDocumentHost::install()
 {
     DW_ASSERT_MAIN_THREAD(return );
     connect(&m_controller,
@@ -38,15 +37,14 @@ void MainWindowDocumentHost::install(AppDelegate *delegate)
     // The window closes only once the document may: the close itself is held back here.
     m_controller.window()->installEventFilter(this);
     m_controller.validateMenuItems();
-    if (delegate) {
-        delegate->setDocumentHooks([this] { return m_documentController->document() != nullptr; },
-                                   [this] {
-                                       if (m_startupPackage.isEmpty())
-                                           m_documentController->openUntitledDocumentAndDisplay();
-                                       else
-                                           openPackage(std::exchange(m_startupPackage, QString()));
-                                   });
-    }
+}
+
+void MainWindowDocumentHost::openFirstDocument()
+{
+    if (m_startupPackage.isEmpty())
+        m_documentController->openUntitledDocumentAndDisplay();
+    else
+        openPackage(std::exchange(m_startupPackage, QString()));
 }
 
 void MainWindowDocumentHost::documentCommand(const QString &action)

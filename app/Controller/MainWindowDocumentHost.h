@@ -9,7 +9,6 @@
 #include <functional>
 #include <memory>
 
-class AppDelegate;
 class MainWindowController;
 class QProgressDialog;
 
@@ -35,8 +34,11 @@ public:
                            std::function<void()> terminate = nullptr);
     ~MainWindowDocumentHost() override;
 
-    // Connects the File menu, the window's close and the delegate's first document.
-    void install(AppDelegate *delegate);
+    // Connects the File menu and the window's close.
+    void install();
+    // The delegate's first document: a new project, or the package named at start.
+    bool hasDocument() const { return m_documentController->document() != nullptr; }
+    void openFirstDocument();
     // A package named on the command line: the first document is read from it instead of being
     // a new project (a package that cannot be read leaves the new window's project and alerts).
     void setStartupPackage(const QString &path) { m_startupPackage = path; }
