@@ -315,6 +315,10 @@ void MainWindowController::buildWindow()
     m_capacityView->setObjectName(QStringLiteral("capacityView"));
     m_capacityLabel = new QLabel(central);
     m_capacityLabel->setObjectName(QStringLiteral("capacityLabel"));
+    // Room for the longest label, so that it is never cut while the gauge gives way.
+    m_capacityLabel->setMinimumWidth(
+        m_capacityLabel->fontMetrics().horizontalAdvance(QStringLiteral("88888 MB / 8300 MB on D9"))
+        + 4);
     m_tipButton = new QToolButton(central);
     m_tipButton->setObjectName(QStringLiteral("tipButton"));
     m_tipButton->setText(QStringLiteral("?"));
