@@ -13,6 +13,7 @@
 #include "Reelsmith/movie/LMFFMovie.h"
 #include "app/AppExtention/Convert/VCMovie.h"
 #include "app/AppExtention/Convert/VCVideoConverter.h"
+#include "bench/BenchClip.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -24,88 +25,9 @@
 
 namespace {
 
-constexpr int kSeconds = 60;
-constexpr int kRate = 25;
-constexpr int kFrames = kSeconds * kRate;
-
-QString benchDir()
-{
-    const QString dir = QStringLiteral(DW_BINARY_DIR "/bench");
-    QDir().mkpath(dir);
-    return dir;
-}
-
-bool runProgram(const QString &program, const QStringList &args, QString *output)
-{
-    QProcess process;
-    process.setProcessChannelMode(QProcess::MergedChannels);
-    process.start(program, args);
-    const bool ok = process.waitForFinished(-1) && process.exitStatus() == QProcess::NormalExit
-                    && process.exitCode() == 0;
-    if (output)
-        *output = QString::fromLocal8Bit(process.readAll());
-    return ok;
-}
-
-// The same clip the engine's title bench makes (and reuses when it is there).
-QString benchFile(QString *error)
-{
-    const QString path = benchDir() + QStringLiteral("/h264_aac_1280x720_60s.mp4");
-    if (QFileInfo::exists(path))
-        return path;
-    std::printf("making %s with the ffmpeg program (libx264, aac)...\n", qPrintable(path));
-    std::fflush(stdout);
-    const QString partial = path + QStringLiteral(".part.mp4");
-    if (!runProgram(
-            QStringLiteral("ffmpeg"),
-            {"-y",
-             "-hide_banner",
-             "-loglevel",
-             "error",
-             "-f",
-             "lavfi",
-             "-i",
-             QStringLiteral("testsrc2=size=1280x720:rate=%1:duration=%2").arg(kRate).arg(kSeconds),
-             "-f",
-             "lavfi",
-             "-i",
-             QStringLiteral("sine=frequency=440:sample_rate=48000:duration=%1").arg(kSeconds),
-             "-c:v",
-             "libx264",
-             "-preset",
-             "veryfast",
-             "-pix_fmt",
-             "yuv420p",
-             "-g",
-             "50",
-             "-c:a",
-             "aac",
-             "-ac",
-             "2",
-             "-shortest",
-             partial},
-            error))
-        return QString();
-    QFile::rename(partial, path);
-    return path;
-}
-
-LMFFMovieFileOutputFormat palWideTitle()
-{
-    // What production asks for: the disc's size and rate, 4000 kbit/s, AC-3 at 448 kbit/s.
-    LMFFMovieFileOutputFormat format = lm_get_default_movie_file_ouput_format();
-    format.width = 720;
-    format.height = 576;
-    format.video_codec = lm_get_codec_id_by_name(QStringLiteral("mpeg2"));
-    format.video_bitrate = 4000000;
-    format.framerate = 25;
-    format.frameTime = 1;
-    format.aspect = float(16.0 / 9.0);
-    format.sample_rate = 48000;
-    format.audio_codec = lm_get_codec_id_by_name(QStringLiteral("ac3"));
-    format.audio_bitrate = 448000;
-    return format;
-}
+using bench::benchDir;
+using bench::runProgram;
+constexpr int kFrames = bench::kClipFrames;
 
 // Seconds for one conversion; -1 when it failed.
 double runOurs(const QString &source, const QString &output)
@@ -117,7 +39,7 @@ double runOurs(const QString &source, const QString &output)
     auto converter = std::make_shared<VCVideoConverter>();
     converter->setMovies({clip});
     converter->setPath(output);
-    converter->setMovieOutputFormat(palWideTitle());
+    converter->setMovieOutputFormat(bench::palWideTitle(4000000));
     converter->updateConverterContent();
     QElapsedTimer timer;
     timer.start();
@@ -191,7 +113,7 @@ int main(int argc, char **argv)
     QCoreApplication app(argc, argv);
     LMFFMovie::initialize();
     QString error;
-    const QString source = argc > 1 ? QString::fromLocal8Bit(argv[1]) : benchFile(&error);
+    const QString source = argc > 1 ? QString::fromLocal8Bit(argv[1]) : bench::benchClip(&error);
     if (source.isEmpty()) {
         std::fprintf(stderr, "cannot make the benchmark file: %s\n", qPrintable(error));
         return 1;

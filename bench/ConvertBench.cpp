@@ -12,6 +12,7 @@
 #include "Reelsmith/convert/LMVideoConverter.h"
 #include "Reelsmith/movie/LMFFMovie.h"
 #include "Reelsmith/segment/LMSegmentMovie.h"
+#include "bench/BenchClip.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -25,87 +26,10 @@
 
 namespace {
 
-constexpr int kSeconds = 60;
-constexpr int kRate = 25;
-constexpr int kFrames = kSeconds * kRate;
+using bench::benchDir;
+using bench::runProgram;
+constexpr int kFrames = bench::kClipFrames;
 const QString kCrop = QStringLiteral("crop=1120:630:80:45");
-
-QString benchDir()
-{
-    const QString dir = QStringLiteral(DW_BINARY_DIR "/bench");
-    QDir().mkpath(dir);
-    return dir;
-}
-
-bool runProgram(const QString &program, const QStringList &args, QString *output)
-{
-    QProcess process;
-    process.setProcessChannelMode(QProcess::MergedChannels);
-    process.start(program, args);
-    const bool ok = process.waitForFinished(-1) && process.exitStatus() == QProcess::NormalExit
-                    && process.exitCode() == 0;
-    if (output)
-        *output = QString::fromLocal8Bit(process.readAll());
-    return ok;
-}
-
-QString benchFile(QString *error)
-{
-    const QString path = benchDir() + QStringLiteral("/h264_aac_1280x720_60s.mp4");
-    if (QFileInfo::exists(path))
-        return path;
-    std::printf("making %s with the ffmpeg program (libx264, aac)...\n", qPrintable(path));
-    std::fflush(stdout);
-    const QString partial = path + QStringLiteral(".part.mp4");
-    if (!runProgram(
-            QStringLiteral("ffmpeg"),
-            {"-y",
-             "-hide_banner",
-             "-loglevel",
-             "error",
-             "-f",
-             "lavfi",
-             "-i",
-             QStringLiteral("testsrc2=size=1280x720:rate=%1:duration=%2").arg(kRate).arg(kSeconds),
-             "-f",
-             "lavfi",
-             "-i",
-             QStringLiteral("sine=frequency=440:sample_rate=48000:duration=%1").arg(kSeconds),
-             "-c:v",
-             "libx264",
-             "-preset",
-             "veryfast",
-             "-pix_fmt",
-             "yuv420p",
-             "-g",
-             "50",
-             "-c:a",
-             "aac",
-             "-ac",
-             "2",
-             "-shortest",
-             partial},
-            error))
-        return QString();
-    QFile::rename(partial, path);
-    return path;
-}
-
-LMFFMovieFileOutputFormat palWideTitle()
-{
-    LMFFMovieFileOutputFormat format = lm_get_default_movie_file_ouput_format();
-    format.width = 720;
-    format.height = 576;
-    format.video_codec = lm_get_codec_id_by_name(QStringLiteral("mpeg2"));
-    format.video_bitrate = 7000000;
-    format.framerate = 25;
-    format.frameTime = 1;
-    format.aspect = float(16.0 / 9.0);
-    format.sample_rate = 48000;
-    format.audio_codec = lm_get_codec_id_by_name(QStringLiteral("ac3"));
-    format.audio_bitrate = 448000;
-    return format;
-}
 
 std::shared_ptr<LMVideoConverter>
 makeConverter(const QString &source, const QString &output, bool crop)
@@ -121,7 +45,7 @@ makeConverter(const QString &source, const QString &output, bool crop)
     auto converter = std::make_shared<LMVideoConverter>();
     converter->setMovies({segment});
     converter->setPath(output);
-    converter->setMovieOutputFormat(palWideTitle());
+    converter->setMovieOutputFormat(bench::palWideTitle(7000000));
     return converter;
 }
 
@@ -220,7 +144,7 @@ int main(int argc, char **argv)
     QCoreApplication app(argc, argv);
     LMFFMovie::initialize();
     QString error;
-    const QString source = argc > 1 ? QString::fromLocal8Bit(argv[1]) : benchFile(&error);
+    const QString source = argc > 1 ? QString::fromLocal8Bit(argv[1]) : bench::benchClip(&error);
     if (source.isEmpty()) {
         std::fprintf(stderr, "cannot make the benchmark file: %s\n", qPrintable(error));
         return 1;
