@@ -291,6 +291,8 @@ LMOutputAudioGraph *LMFFMovie::audioOutputGraph() const
 
 int64_t LMFFMovie::currentTime() const
 {
+    if (m_pendingSeek.load() != 0)
+        return m_seekPoint.load();
     const LMOutputAudioGraph *graph = audioOutputGraph();
     const double buffered = graph ? double(graph->bufferFrames()) : 0.0;
     return m_seekPoint.load()
@@ -591,19 +593,26 @@ void LMFFMovie::forwardAudioDecodeTime(double frames)
 
 void LMFFMovie::seek(int64_t t)
 {
+    // Marked before the clock moves, so no reader sees the new point less the old buffer.
+    m_pendingSeek.store(UINT64_MAX);
     update_current_time_to(t);
     const uint64_t generation = m_clockGeneration.load();
+    m_pendingSeek.store(generation);
     m_decodeQueue.post([this, t, generation] {
         // A later seek (or clock update) supersedes this one: its own work will run.
         m_decodeQueue.assertCurrent();
-        if (m_clockGeneration.load() != generation)
+        uint64_t settled = generation;
+        if (m_clockGeneration.load() != generation) {
+            m_pendingSeek.compare_exchange_strong(settled, 0);
             return;
+        }
         ++m_performedSeeks;
         if (LMOutputAudioGraph *graph = audioOutputGraph())
             graph->clearBuffer();
         // Refills that ran between the seek and now counted audio read at the old position,
         // which has just been dropped from the output.
         m_decodeSamples.store(0);
+        m_pendingSeek.compare_exchange_strong(settled, 0);
         updateCurrentMedias(true);
         if (m_subtitle)
             m_subtitle->seek(0);

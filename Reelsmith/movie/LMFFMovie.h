@@ -380,6 +380,9 @@ private:
     std::atomic<int64_t> m_seekPoint{0};
     std::atomic<double> m_decodeSamples{0};
     std::atomic<uint64_t> m_clockGeneration{0}; // grows with every re-anchoring
+    // The generation of a seek whose old audio is still in the output (0: none). Until the decode
+    // queue drops that audio the clock reads the seek point, not the point less what is buffered.
+    std::atomic<uint64_t> m_pendingSeek{0};
     std::atomic<int64_t> m_duration{0};
     std::atomic<int64_t> m_performedSeeks{0};
     std::atomic<bool> m_refillQueued{false};

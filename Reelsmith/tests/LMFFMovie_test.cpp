@@ -193,6 +193,27 @@ TEST(Movie, RefillQueuedBeforeASeekDoesNotPushTheClockPastTheSeek)
     EXPECT_EQ(movie->currentTime(), kSecond);
 }
 
+TEST(Movie, ClockReadsTheSeekPointWhileTheOldAudioIsStillBuffered)
+{
+    // Audio from before the seek sits in the output until the decode queue drops it; the clock
+    // must not read the seek point less that audio (a player would take it for a time before the
+    // point it just jumped to).
+    auto movie = openMovie(MediaFixtures::shared().h264AacMp4(3));
+    LMOutputAudioGraph *graph = movie->audioOutputGraph();
+    ASSERT_TRUE(graph);
+    std::vector<float> old(size_t(4800) * 2, 0.0f);
+    graph->writeSampleFrame(old.data(), 4800);
+    std::promise<void> release;
+    std::shared_future<void> gate = release.get_future().share();
+    movie->decodeImageWaitUntilDone([gate] { gate.wait(); }, false);
+    movie->seek(2 * kSecond);
+    EXPECT_EQ(movie->currentTime(), 2 * kSecond) << "while the seek waits behind other work";
+    release.set_value();
+    movie->flushOperation();
+    EXPECT_EQ(graph->bufferFrames(), 0);
+    EXPECT_EQ(movie->currentTime(), 2 * kSecond);
+}
+
 TEST(Movie, SplitVideoAndAudioMediasAreBothCurrentAndOnlyAudioIsMixed)
 {
     auto movie = openMovie(MediaFixtures::shared().h264AacMp4(3));
