@@ -170,49 +170,51 @@ bool LMVideoConverter::can_copy_codec_id(int32_t codecId, bool isVideo) const
 bool LMVideoConverter::isNoneEditWithMovie(const LMSegmentMovie &segment) const
 {
     const auto movie = segment.ffmovie();
-    if (!movie)
+    return movie && isNoneEditMovie(*movie);
+}
+
+bool LMVideoConverter::isNoneEditMovie(const LMFFMovie &movie)
+{
+    if (movie.hasSubtitle())
         return false;
-    if (movie->hasSubtitle())
-        return false;
-    const auto subtitles = movie->selectSubtitleStreams();
+    const auto subtitles = movie.selectSubtitleStreams();
     if (subtitles && !subtitles->isEmpty())
         return false;
-    const QSizeF video = movie->videoSize();
-    const QRectF crop = movie->cropRect();
+    const QSizeF video = movie.videoSize();
+    const QRectF crop = movie.cropRect();
     if (std::fabs(crop.width() - video.width()) > 1.0
         || std::fabs(crop.height() - video.height()) > 1.0)
         return false;
     // The movie's own zoom type: the frame image places the picture by it (a DVD segment hands
     // it the one it chose).
-    const int32_t zoom = movie->zoomType();
+    const int32_t zoom = movie.zoomType();
     if (zoom == 6)
         return false;
     if (zoom >= 2 && zoom <= 5) {
-        QSizeF reference = movie->displaySize();
+        QSizeF reference = movie.displaySize();
         if (reference.width() <= 0 || reference.height() <= 0)
             reference = video;
         if (zoom == LMSegmentMovie::kZoom4x3)
             reference = QSizeF(960, 720);
         else if (zoom == LMSegmentMovie::kZoom16x9)
             reference = QSizeF(1280, 720);
-        const QSizeF out = movie->outputVideoSize();
+        const QSizeF out = movie.outputVideoSize();
         const double outAspect = out.height() / std::max(out.width(), 1.0);
         const double refAspect = reference.height() / std::max(reference.width(), 1.0);
         if (std::fabs(outAspect - refAspect) > 0.02)
             return false;
     }
-    // Every other edit the frame image applies; a value within 0.001 of neutral is no edit.
+    // Every other edit the frame image applies, the named effect and the sharpness included; a
+    // value within 0.001 of neutral is no edit.
     const auto changed
         = [](float value, float neutral) { return std::fabs(value - neutral) > 0.001f; };
-    if (changed(movie->saturation(), 0.5f) || changed(movie->brightness(), 0.5f)
-        || changed(movie->contrast(), 0.25f) || changed(movie->hue(), 0.5f)
-        || changed(movie->sharpness(), 0.5f) || changed(movie->rotate(), 0.0f))
+    if (changed(movie.saturation(), 0.5f) || changed(movie.brightness(), 0.5f)
+        || changed(movie.contrast(), 0.25f) || changed(movie.hue(), 0.5f)
+        || changed(movie.sharpness(), 0.5f) || changed(movie.rotate(), 0.0f))
         return false;
-    if (movie->hflip() || movie->vflip())
+    if (movie.hflip() || movie.vflip())
         return false;
-    if (!movie->effectName().isEmpty() || !movie->watermark().isNull())
-        return false;
-    return true;
+    return movie.effectName().isEmpty() && movie.watermark().isNull();
 }
 
 bool LMVideoConverter::isCanCopyImageForMovie(const LMSegmentMovie &segment) const
@@ -228,6 +230,16 @@ bool LMVideoConverter::isCanCopyImageForMovie(const LMSegmentMovie &segment) con
     return subtitles && subtitles->isEmpty();
 }
 
+double LMVideoConverter::fadeGain(int64_t hasRead, int64_t total, int64_t fadeIn, int64_t fadeOut)
+{
+    double gain = 1.0;
+    if (hasRead + fadeOut > total)
+        gain = double(total - hasRead) / double(std::max<int64_t>(fadeOut, 1));
+    if (fadeIn > hasRead)
+        gain = double(hasRead) / double(std::max<int64_t>(fadeIn, 1));
+    return gain >= 0.0 ? gain : 0.0;
+}
+
 bool LMVideoConverter::readMovie(LMFFMovie &movie,
                                  float *buffer,
                                  int n,
@@ -238,13 +250,7 @@ bool LMVideoConverter::readMovie(LMFFMovie &movie,
 {
     if (!movie.readSampleNbStreamFrame(buffer, 0, n))
         return false;
-    double gain = 1.0;
-    if (hasRead + fadeOut > total)
-        gain = double(total - hasRead) / double(std::max<int64_t>(fadeOut, 1));
-    if (fadeIn > hasRead)
-        gain = double(hasRead) / double(std::max<int64_t>(fadeIn, 1));
-    if (!(gain >= 0))
-        gain = 0;
+    const double gain = fadeGain(hasRead, total, fadeIn, fadeOut);
     if (gain < 0.99) {
         const float g = float(gain);
         for (int i = 0; i < n * 2; ++i)

@@ -113,6 +113,12 @@ public:
     static bool acceptCodecCopy(const QString &key);
     /** The movie's pictures need no composing: nothing the frame image would change is set. */
     virtual bool isNoneEditWithMovie(const LMSegmentMovie &segment) const;
+    /**
+     * isNoneEditWithMovie for the movie itself: no watermark or subtitle, no crop, a zoom that
+     * keeps the aspect, and every picture setting within 0.001 of neutral. Any thread that may
+     * read the movie's settings.
+     */
+    static bool isNoneEditMovie(const LMFFMovie &movie);
     /** isNoneEditWithMovie, and a DVD source has no subtitle selected. */
     bool isCanCopyImageForMovie(const LMSegmentMovie &segment) const;
 
@@ -127,6 +133,11 @@ public:
                           int64_t total,
                           int64_t fadeIn,
                           int64_t fadeOut);
+    /**
+     * The gain readMovie applies to the block starting at sample hasRead of total: the fade-out
+     * ramp, then the fade-in ramp in its place where they overlap; never below 0. Pure.
+     */
+    static double fadeGain(int64_t hasRead, int64_t total, int64_t fadeIn, int64_t fadeOut);
 
 protected:
     /**

@@ -160,23 +160,7 @@ bool BurnDVDWorkflow::makeMedia(const std::shared_ptr<DVDLibrary> &dvd, const QS
         }
     }
 
-    if (ok && !isCancelled()) {
-        QString error;
-        if (!Discwright::WorkFolder::moveReplacing(
-                QDir(work).filePath(QStringLiteral("dvd.dvdmedia")), destination, &error)) {
-            setLastError(error);
-            ok = false;
-        }
-    }
-    if (!Discwright::WorkFolder::removeItem(work))
-        qCWarning(lcProduction).noquote() << "cannot remove the work folder" << work;
-    if (isCancelled()) {
-        setLastError(QStringLiteral("cancelled"));
-        return false;
-    }
-    if (!ok)
-        qCWarning(lcProduction).noquote() << "the DVD folder was not made:" << lastError();
-    return ok;
+    return finishStep(work, QStringLiteral("dvd.dvdmedia"), destination, ok, "the DVD folder");
 }
 
 bool BurnDVDWorkflow::makeIsoName(const QString &input,
@@ -201,13 +185,22 @@ bool BurnDVDWorkflow::makeIsoName(const QString &input,
     setTask(nullptr);
     m_convertedLength = m_convertedLength + TotalLength;
 
-    bool ok = imaging->succeeded();
+    const bool ok = imaging->succeeded();
     if (!ok)
         setLastError(QStringLiteral("mkisofs failed: %1").arg(imaging->lastError()));
-    if (ok) {
+    return finishStep(work, QStringLiteral("dvd.iso"), destination, ok, "the ISO image");
+}
+
+bool BurnDVDWorkflow::finishStep(const QString &work,
+                                 const QString &resultName,
+                                 const QString &destination,
+                                 bool ok,
+                                 const char *what)
+{
+    if (ok && !isCancelled()) {
         QString error;
         if (!Discwright::WorkFolder::moveReplacing(
-                QDir(work).filePath(QStringLiteral("dvd.iso")), destination, &error)) {
+                QDir(work).filePath(resultName), destination, &error)) {
             setLastError(error);
             ok = false;
         }
@@ -219,7 +212,7 @@ bool BurnDVDWorkflow::makeIsoName(const QString &input,
         return false;
     }
     if (!ok)
-        qCWarning(lcProduction).noquote() << "the ISO image was not made:" << lastError();
+        qCWarning(lcProduction).noquote() << what << "was not made:" << lastError();
     return ok;
 }
 

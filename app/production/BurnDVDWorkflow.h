@@ -107,6 +107,14 @@ private:
     void setLastError(const QString &error);
     // Waits up to ms, less when the run is cancelled; false when it was.
     bool pause(int ms);
+    // The end of a folder or image step: the result resultName in the work folder moves to
+    // destination when the step went well and was not cancelled, the work folder goes, and the
+    // outcome is logged. False, with lastError() set, for a failure or a cancel.
+    bool finishStep(const QString &work,
+                    const QString &resultName,
+                    const QString &destination,
+                    bool ok,
+                    const char *what);
     qint64 showAlert(const ProductionAlert &alert);
     bool runBurnLoop(const QString &isoPath, const std::shared_ptr<DVDBurn> &burner);
     // Waits for the burn to end, logging the burner's status now and then.

@@ -27,9 +27,10 @@ class LMFFMovie;
  *
  * Made by menuVideoWithMenu (or DVDMenuExtention::vcmovies) and held by std::shared_ptr; it keeps
  * its page and its audio movie alive. Threads: the player operations (play, pause, the music sync,
- * setCurrentTime) run on the main thread; decodeImageAtTime, readSample and musicVcMovies may run
- * on the encoder's thread while the main thread draws the same page elsewhere (the page's
- * slideshow and title pictures guard themselves). setAudioMovie comes before playing or encoding.
+ * setCurrentTime) run on the main thread; decodeImageAtTime, readSample, musicVcMovies and the
+ * converter's setExportMovie, setCurrentTime and flushOperation may run on the encoder's thread
+ * while the main thread draws the same page elsewhere (the page's slideshow and title pictures
+ * guard themselves). setAudioMovie comes before playing or encoding.
  */
 class DVDMenuVideo : public VCMovie, public std::enable_shared_from_this<DVDMenuVideo>
 {
@@ -88,9 +89,9 @@ public:
     int64_t currentTime() const;
     // The audio movie to t, then every element of the page (a title element restarts its moving
     // picture).
-    void setCurrentTime(int64_t t);
+    void setCurrentTime(int64_t t) override;
     // The audio movie and every element of the page.
-    void setExportMovie(bool exportMovie);
+    void setExportMovie(bool exportMovie) override;
     // The audio movie never supplies pictures, whatever is asked.
     void setDisableVideo(bool disable);
     void configOutputFormat(const LMFFAudioFormat &format);
@@ -98,7 +99,7 @@ public:
     // (inline when already there); false without an audio movie.
     bool readSample(float *buffer, int nb_stream, int frame);
     // Waits for the audio movie's queued work, then each element's.
-    void flushOperation();
+    void flushOperation() override;
     // Draws the page at t and calls action with the frame at once, on the calling thread; wait
     // changes nothing.
     void decodeImageAtTime(int64_t t, const FrameAction &action, bool wait = true);

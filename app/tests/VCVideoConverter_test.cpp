@@ -5,6 +5,7 @@
 #include "Reelsmith/movie/LMFFMovie.h"
 #include "app/AppExtention/Convert/BackPictureItem.h"
 #include "app/AppExtention/Convert/BackgroundRenderData.h"
+#include "app/AppExtention/Convert/DVDTitleData.h"
 #include "app/AppExtention/Convert/MediaData.h"
 #include "app/AppExtention/Convert/MovieTrimItem.h"
 #include "app/AppExtention/Convert/VCMovie.h"
@@ -12,6 +13,8 @@
 #include "app/AppExtention/Convert/VCVideoConverterDelegate.h"
 #include "app/Transition/TransitionManager.h"
 #include "app/production/DVDMenuVideo.h"
+#include "support/AppFakes.h"
+#include "support/ClipFixtures.h"
 #include "support/MenuFixtures.h"
 #include "testsupport/EventLoop.h"
 #include "testsupport/GuiApplication.h"
@@ -514,6 +517,47 @@ TEST_F(VCVideoConverterTest, AMenuPageIsDrawnByThePageAndCarriesItsMusic)
     EXPECT_GT(centre.red(), 180);
     EXPECT_LT(centre.green(), 60);
     EXPECT_LT(centre.blue(), 60);
+}
+
+TEST_F(VCVideoConverterTest, APagesMovingTitlePictureIsTheTitleAsItIsWhenConverted)
+{
+    // A 2 s page whose one element, over the whole page, shows its title's clip moving.
+    const auto red = MediaData::mediaDataWithPath(
+        app_testing::ClipFixtures::shared().colour(QStringLiteral("red"), 4));
+    const auto blue = MediaData::mediaDataWithPath(
+        app_testing::ClipFixtures::shared().colour(QStringLiteral("blue"), 4));
+    ASSERT_TRUE(red && red->movie() && blue && blue->movie());
+    auto title = std::make_shared<DVDTitleData>();
+    title->setMediaArray({red});
+    red->setSuperData(title);
+    auto slot = app_testing::makeTitleSlot(QRectF(0, 0, 640, 480));
+    slot->setJump(title);
+    auto menu = std::make_shared<DVDMenu>();
+    menu->setMenuSize(QSizeF(640, 480));
+    menu->setDuration(2.0);
+    menu->setItems({slot});
+    const auto page = DVDMenuVideo::menuVideoWithMenu(menu);
+
+    // The canvas drew the page while the title was red; then the title's clip was replaced.
+    ASSERT_TRUE(page->frameImageAtTime(kSecond));
+    ASSERT_TRUE(title->item_segment_movie());
+    blue->setSuperData(title);
+    title->setMediaArray({blue});
+
+    const QString path = out("menu-temp-0.dvd");
+    auto converter = converterFor({page}, path, dvdFormat(352, 288));
+    runToEnd(*converter);
+    ASSERT_TRUE(converter->isFinished()) << converter->lastError().toStdString();
+    EXPECT_EQ(countOf(countedStream(path, "v:0"), "nb_read_frames"), 50);
+    for (const double seconds : {0.2, 0.6, 1.8}) {
+        SCOPED_TRACE(seconds);
+        QImage frame;
+        ASSERT_TRUE(ffmpegFrameAt(path, seconds, &frame));
+        const QColor centre = frame.pixelColor(frame.width() / 2, frame.height() / 2);
+        EXPECT_LT(centre.red(), 60);
+        EXPECT_GT(centre.blue(), 180);
+    }
+    EXPECT_EQ(page->currentTime(), 0) << "the page is handed back at its start";
 }
 
 TEST_F(VCVideoConverterTest, ADvdStreamAlwaysHasPicturesAndSoundForTheAuthoringTool)

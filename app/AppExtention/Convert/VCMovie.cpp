@@ -189,6 +189,24 @@ void VCMovie::decodeImageAtTimeActionWaitUntilDone(int64_t t,
     engine->decodeImageAtTimeActionWaitUntilDone(t, action, wait);
 }
 
+void VCMovie::setExportMovie(bool exportMovie)
+{
+    if (const auto engine = movie())
+        engine->setExportMovie(exportMovie);
+}
+
+void VCMovie::setCurrentTime(int64_t t)
+{
+    if (const auto engine = movie())
+        engine->setCurrentTime(t);
+}
+
+void VCMovie::flushOperation()
+{
+    if (const auto engine = movie())
+        engine->flushOperation();
+}
+
 // --- Watermark geometry ------------------------------------------------------------------------
 
 QRectF VCMovie::watermarkRect() const

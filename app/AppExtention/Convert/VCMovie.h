@@ -122,6 +122,17 @@ public:
     virtual void
     decodeImageAtTimeActionWaitUntilDone(int64_t t, const MovieImageAction &action, bool wait);
 
+    // --- Driven by a converter ------------------------------------------------------------------
+    // The converter switches, seeks and waits for the clip rather than for its engine movie, so
+    // that a clip drawing its own pictures (a menu page video) moves what it draws with it. These
+    // forward to the engine movie; without one they do nothing. The converter's thread.
+    // Export mode: the engine movie decodes for an encoder rather than for a player.
+    virtual void setExportMovie(bool exportMovie);
+    // Moves the engine movie's clock to t (engine time on its timeline).
+    virtual void setCurrentTime(int64_t t);
+    // Waits until the engine movie's queued work is done.
+    virtual void flushOperation();
+
     // --- Watermark --------------------------------------------------------------------------
     bool enableWatermark() const { return m_enableWatermark; }
     void setEnableWatermark(bool enable) { m_enableWatermark = enable; }

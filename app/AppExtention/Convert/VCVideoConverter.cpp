@@ -2,6 +2,7 @@
 
 #include "Reelsmith/LMFunctions.h"
 #include "Reelsmith/convert/LMConvertHandOver.h"
+#include "Reelsmith/convert/LMVideoConverter.h"
 #include "Reelsmith/encode/LMFFMovieFileOutput.h"
 #include "Reelsmith/frames/LMBitmapImage.h"
 #include "Reelsmith/frames/LMCImagePool.h"
@@ -273,43 +274,7 @@ bool VCVideoConverter::can_copy_codec_id(int32_t codecId, bool isVideo) const
 
 bool VCVideoConverter::isNoneEditWithMovie(const LMFFMovie &movie)
 {
-    if (!movie.watermark().isNull() || movie.hasSubtitle())
-        return false;
-    if (const auto subtitles = movie.selectSubtitleStreams(); subtitles && !subtitles->isEmpty())
-        return false;
-    const QSizeF video = movie.videoSize();
-    const QRectF crop = movie.cropRect();
-    if (std::fabs(crop.width() - video.width()) > 1.0
-        || std::fabs(crop.height() - video.height()) > 1.0)
-        return false;
-    const int32_t zoom = movie.zoomType();
-    if (zoom == 6)
-        return false;
-    if (zoom >= 2 && zoom <= 5) {
-        QSizeF reference = movie.displaySize();
-        if (reference.width() <= 0 || reference.height() <= 0)
-            reference = video;
-        if (zoom == 4)
-            reference = QSizeF(960, 720);
-        else if (zoom == 3)
-            reference = QSizeF(1280, 720);
-        const QSizeF out = movie.outputVideoSize();
-        const double outAspect = out.height() / std::max(out.width(), 1.0);
-        const double refAspect = reference.height() / std::max(reference.width(), 1.0);
-        if (std::fabs(outAspect - refAspect) > 0.02)
-            return false;
-    }
-    // Whatever the frame image would change is an edit, the named effect and the sharpness
-    // included: a value within 0.001 of neutral leaves the picture as decoded.
-    const auto changed
-        = [](float value, float neutral) { return std::fabs(value - neutral) > 0.001f; };
-    if (changed(movie.brightness(), 0.5f) || changed(movie.saturation(), 0.5f)
-        || changed(movie.hue(), 0.5f) || changed(movie.contrast(), 0.25f)
-        || changed(movie.sharpness(), 0.5f))
-        return false;
-    if (std::fabs(movie.rotate()) > 0.001f || movie.hflip() || movie.vflip())
-        return false;
-    return movie.effectName().isEmpty();
+    return LMVideoConverter::isNoneEditMovie(movie);
 }
 
 bool VCVideoConverter::isCanCopyImageForMovie(const VCMovie &segment)
@@ -774,11 +739,12 @@ void VCVideoConverter::convertSegment(const VCMovieRef &segment, Timeline &timel
     LMFFMovie &movie = *run->movie;
     // A clip drawing its own pictures only takes its sound from its movie.
     movie.setDisableVideo(!m_hasVideo || drawsOwnPictures(*segment));
-    movie.setExportMovie(true);
+    // Through the clip: a page moves and flushes the pictures it draws along with its movie.
+    segment->setExportMovie(true);
     movie.setCopyAudioStream(run->copyAudio);
     movie.setCopyVideoStream(run->mode == PictureMode::CopyPackets);
-    movie.setCurrentTime(run->start);
-    movie.flushOperation();
+    segment->setCurrentTime(run->start);
+    segment->flushOperation();
 
     run->producing.store(true);
     movie.decodeImageWaitUntilDone([this, run] { produce(run); }, false);
@@ -806,7 +772,7 @@ void VCVideoConverter::convertSegment(const VCMovieRef &segment, Timeline &timel
     }
     // Whatever the queue still does for this segment ends before the movie is handed back.
     run->finished.store(true);
-    movie.flushOperation();
+    segment->flushOperation();
     m_handOver->clear();
 
     timeline.offset = end;
@@ -814,11 +780,11 @@ void VCVideoConverter::convertSegment(const VCMovieRef &segment, Timeline &timel
     timeline.audioFrames = run->audioEnd;
 
     movie.setDisableVideo(false);
-    movie.setExportMovie(false);
+    segment->setExportMovie(false);
     movie.setCopyAudioStream(false);
     movie.setCopyVideoStream(false);
-    movie.setCurrentTime(run->start);
-    movie.flushOperation();
+    segment->setCurrentTime(run->start);
+    segment->flushOperation();
 }
 
 bool VCVideoConverter::canProduce(const SegmentRun &run) const
@@ -1129,12 +1095,7 @@ void VCVideoConverter::endRun()
 
 double VCVideoConverter::fadeGain(int64_t hasRead, int64_t total, int64_t fadeIn, int64_t fadeOut)
 {
-    double gain = 1.0;
-    if (hasRead + fadeOut > total)
-        gain = double(total - hasRead) / double(std::max<int64_t>(fadeOut, 1));
-    if (fadeIn > hasRead)
-        gain = double(hasRead) / double(std::max<int64_t>(fadeIn, 1));
-    return std::max(gain, 0.0);
+    return LMVideoConverter::fadeGain(hasRead, total, fadeIn, fadeOut);
 }
 
 bool VCVideoConverter::readMovie(LMFFMovie &movie,

@@ -378,3 +378,71 @@ TEST_F(BurnDVDWorkflowTest, AFailedBurnOffersRetryOnlyForABlankDiscWithRoom)
     // "Cancel" ends the step with no further alert.
     EXPECT_TRUE(m_presenter->alerts.empty());
 }
+
+// A drive whose every write fails for want of room: its file is a link to /dev/full. Taking the
+// link away leaves a drive that makes its file afresh, as a blank disc put in its place would.
+class RetryAfterAFailedBurnTest : public BurnDVDWorkflowTest
+{
+protected:
+    void SetUp() override
+    {
+        BurnDVDWorkflowTest::SetUp();
+        if (IsSkipped())
+            return;
+        if (!QFileInfo::exists(QStringLiteral("/dev/full")))
+            GTEST_SKIP() << "/dev/full is missing";
+        m_iso = makeIso(QStringLiteral("disc"));
+        m_driveFile = path(QStringLiteral("drive.disc"));
+        ASSERT_TRUE(QFile::link(QStringLiteral("/dev/full"), m_driveFile));
+        m_burner = burnerFor(m_driveFile, {});
+    }
+
+    QString m_iso;
+    QString m_driveFile;
+    std::shared_ptr<DVDBurn> m_burner;
+};
+
+TEST_F(RetryAfterAFailedBurnTest, ARetryOnceTheDiscIsRightBurnsIt)
+{
+    int sheetRefreshes = 0;
+    m_presenter->onUpdate = [&](const std::shared_ptr<BurnDVDWorkflowAlertHelper> &helper,
+                                const RecordingPresenter::Update &update) {
+        // The first refresh puts the right disc in; "Retry" once the sheet offers it.
+        if (++sheetRefreshes == 1)
+            EXPECT_TRUE(QFile::remove(m_driveFile));
+        else if (update.enabled)
+            helper->alertDidEnd(BurnDVDWorkflowAlertHelper::DefaultReturn);
+        else if (sheetRefreshes > 20)
+            helper->alertDidEnd(BurnDVDWorkflowAlertHelper::AlternateReturn);
+    };
+    ASSERT_TRUE(runStep([&] { return m_workflow->burnDvd(m_iso, m_burner); }))
+        << qPrintable(m_workflow->lastError());
+    EXPECT_TRUE(m_workflow->burnSuccess());
+    EXPECT_TRUE(m_workflow->lastError().isEmpty()) << qPrintable(m_workflow->lastError());
+    ASSERT_EQ(m_presenter->begun.size(), 1u) << "one failure, one Retry sheet";
+    EXPECT_EQ(m_presenter->begun[0].message, QStringLiteral("Burn Failed"));
+    EXPECT_EQ(readAll(m_driveFile), readAll(m_iso));
+    EXPECT_EQ(m_presenter->alertMessages(), QStringList{QStringLiteral("DVD Burn Success")});
+    EXPECT_EQ(m_presenter->ratings, 1);
+    EXPECT_EQ(m_workflow->task(), nullptr);
+}
+
+TEST_F(RetryAfterAFailedBurnTest, ARetryThatFailsAgainIsReportedAsAFailure)
+{
+    // "Retry" on the first sheet with the same disc in; "Cancel" on the second.
+    m_presenter->onUpdate = [&](const std::shared_ptr<BurnDVDWorkflowAlertHelper> &helper,
+                                const RecordingPresenter::Update &) {
+        helper->alertDidEnd(m_presenter->begun.size() == 1
+                                ? BurnDVDWorkflowAlertHelper::DefaultReturn
+                                : BurnDVDWorkflowAlertHelper::AlternateReturn);
+    };
+    EXPECT_FALSE(runStep([&] { return m_workflow->burnDvd(m_iso, m_burner); }));
+    EXPECT_FALSE(m_workflow->burnSuccess());
+    EXPECT_EQ(m_workflow->lastError(), QStringLiteral("Burn Failed"));
+    ASSERT_EQ(m_presenter->begun.size(), 2u) << "the second failure asks again";
+    for (const ProductionAlert &sheet : m_presenter->begun)
+        EXPECT_EQ(sheet.message, QStringLiteral("Burn Failed"));
+    EXPECT_TRUE(m_presenter->alerts.empty()) << "no success alert after a failed Retry";
+    EXPECT_EQ(m_presenter->ratings, 0);
+    EXPECT_EQ(m_workflow->task(), nullptr);
+}

@@ -5,10 +5,12 @@
 #include "Platterkit/burn/DVDBurn.h"
 #include "app/AppExtention/Convert/DVDTitleData.h"
 #include "app/AppExtention/Convert/MediaData.h"
+#include "app/AppExtention/Convert/MovieTrimItem.h"
 #include "app/AppExtention/DVDLibraryExtention.h"
 #include "app/AppExtention/DVDLibraryResourceExtention.h"
 #include "app/AppExtention/DVDMenuExtention.h"
 #include "app/production/ConvertProgressWindowController.h"
+#include "app/production/DVDTitleVideo.h"
 #include "app/production/MakeDVDVideo.h"
 #include "app/production/ProductionDiscModel.h"
 #include "platform/StringTable.h"
@@ -157,6 +159,57 @@ TEST_F(ProductionRunTest, AnImageOfTwoTitlesAndTheirMenuPlaysLikeADisc)
               QStringList{QStringLiteral("My DVD.iso")});
     for (const auto &sample : m_presenter->samples)
         EXPECT_LE(sample.progress, 0.99);
+}
+
+// The chaptered clip (chapters at 7 and 14 s) with two kept segments, 1.5 to 9.5 s and 10.5 to
+// 17.5 s, as the only title of a disc without menus: three chapters of 5.5, 6 and 3.5 s.
+TEST_F(ProductionRunTest, ChapterPointsOfAnEditedClipLandWithinAGroupOfPictures)
+{
+    const auto media = MediaData::mediaDataWithPath(ClipFixtures::shared().chaptered20s());
+    ASSERT_TRUE(media && media->movie());
+    media->movie()->setTrimArray({MovieTrimItem::item(1.5, 8.0), MovieTrimItem::item(10.5, 7.0)});
+    auto title = std::make_shared<DVDTitleData>();
+    title->setMediaArray({media});
+    media->setSuperData(title);
+    auto editing = std::make_shared<DVDLibrary>();
+    editing->setFormat(1);
+    editing->setAspectType(1);
+    editing->setDvdBitrate(4000);
+    editing->setNoMenu(true);
+    DVDLibraryExtention::updateDVDTitles(*editing, {title});
+    ScopedMainWindow window;
+    window->setDvd(editing);
+    const DVDLibraryRef disc = Discwright::ProductionDiscModel::getDVDObj(*window);
+    ASSERT_TRUE(disc);
+    ASSERT_EQ(disc->titles().size(), 1);
+    const auto produced = platform::objectCast<Discwright::DVDTitleVideo>(disc->titles().first());
+    ASSERT_TRUE(produced);
+    // Where the project puts the chapters: each starts where the ones before it end.
+    QList<double> starts;
+    double end = 0.0;
+    for (const auto &chapter : produced->chapterVideos()) {
+        starts.append(end);
+        end += chapter->duration();
+    }
+    ASSERT_EQ(starts, (QList<double>{0.0, 5.5, 11.5}));
+    ASSERT_DOUBLE_EQ(end, 15.0);
+
+    const QString folder = m_dir.filePath(QStringLiteral("out/Chapters"));
+    const ProductionResult result = m_controller.burnMedia(disc, folder);
+    ASSERT_EQ(result.state, State::Done) << qPrintable(result.reason);
+    const testing_support::DiscInfo read = production_fixtures::readDiscApart(folder);
+    ASSERT_TRUE(read.ok) << qPrintable(read.error);
+    ASSERT_EQ(read.titles.size(), 1);
+    const testing_support::DiscTitle &onDisc = read.titles.first();
+    // A PAL frame is 0.04 s; a group of pictures is at most 15 frames.
+    EXPECT_NEAR(onDisc.lengthSeconds, end, 0.04);
+    ASSERT_EQ(onDisc.chapters.size(), starts.size());
+    double start = 0.0;
+    for (qsizetype i = 0; i < starts.size(); ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_NEAR(start, starts[i], 0.6);
+        start += onDisc.chapters[i].lengthSeconds;
+    }
 }
 
 TEST_F(ProductionRunTest, ACancelDuringTheConversionLeavesNothing)
