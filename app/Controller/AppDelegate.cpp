@@ -36,6 +36,7 @@ AppDelegate::AppDelegate()
 {
     DW_ASSERT_MAIN_THREAD();
     g_delegate = this;
+    ControllerFunction::setAppDelegate(this);
 }
 
 AppDelegate::~AppDelegate()
@@ -44,6 +45,8 @@ AppDelegate::~AppDelegate()
     m_mainWndController.reset();
     if (g_delegate == this)
         g_delegate = nullptr;
+    if (ControllerFunction::appDelegate() == this)
+        ControllerFunction::setAppDelegate(nullptr);
 }
 
 AppDelegate *AppDelegate::share()

@@ -16,6 +16,7 @@
 #include "app/AppExtention/MenuTitleItems.h"
 #include "app/Controller/Panels/OpenPanel.h"
 #include "app/Controller/SourceViewController.h"
+#include "app/Controller/TipViewController.h"
 #include "app/Transition/TransitionManager.h"
 #include "app/View/MainView/BurnSettingWindow.h"
 #include "app/View/MainView/ConvertProgressWindow.h"
@@ -81,21 +82,6 @@ private:
 
 } // namespace
 
-// The menu editor's place in the main window until the canvas exists: the still of the current
-// page, redrawn whenever the records ask the canvas to redraw. Main thread.
-class MainWindowController::PageStillEditor : public MenuEditControllerInterface
-{
-public:
-    explicit PageStillEditor(MainWindowController &owner)
-        : m_owner(owner)
-    {}
-    void displayCanvasView() override { m_owner.displayCanvasView(); }
-    void updateHasSubMenuItemImage() override {}
-
-private:
-    MainWindowController &m_owner;
-};
-
 MainWindowController::MainWindowController()
 {
     DW_ASSERT_MAIN_THREAD();
@@ -103,9 +89,11 @@ MainWindowController::MainWindowController()
     DVDLibraryResourceExtention::setupResourceForCustom();
     m_tempDvdData = std::make_shared<TempDvdData>();
     m_dvd = newEditingDisc(*m_dvdLibSource);
-    m_menuEditor = std::make_unique<PageStillEditor>(*this);
+    m_menuEditor = std::make_unique<MenuEditViewController>(*this);
 
     buildWindow();
+    m_menuEditor->setCanvasView(m_pageStill);
+    m_menuEditor->initMenuEditItems();
     buildMenus();
     p_initMenuDrawerInDvd();
 
@@ -126,6 +114,12 @@ MainWindowController::MainWindowController()
 
     awakeDVDBurnSettingWindow();
     initDVD();
+    m_tipPopover = new QWidget(m_window, Qt::Popup);
+    m_tipPopover->setObjectName(QStringLiteral("tipPopover"));
+    m_tipController = std::make_unique<TipViewController>(m_tipPopover);
+    auto *tipLayout = new QVBoxLayout(m_tipPopover);
+    tipLayout->setContentsMargins(0, 0, 0, 0);
+    tipLayout->addWidget(m_tipController->view());
     m_burnSettingWindow->burnDVDNumberTextField()->setText(QStringLiteral("1"));
     validateMenuItems();
 }
@@ -245,11 +239,6 @@ void MainWindowController::setPackagePath(const QString &path)
         QStringLiteral("%1 - %2[*]").arg(name, QApplication::applicationName()));
 }
 
-MenuEditControllerInterface *MainWindowController::menuEditController() const
-{
-    return m_menuEditor.get();
-}
-
 void MainWindowController::setProject(const std::shared_ptr<DVDLibrary> &dvd,
                                       const QList<std::shared_ptr<TempEditData>> &tempData,
                                       const std::shared_ptr<TempDvdData> &tempDvdData)
@@ -267,6 +256,7 @@ void MainWindowController::setProject(const std::shared_ptr<DVDLibrary> &dvd,
         if (auto title = std::dynamic_pointer_cast<DVDTitleData>(object))
             titles << title;
     m_sourceController->setTitleArray(titles);
+    m_menuEditor->initMenuEditItems();
     initDVD();
     validateMenuItems();
 }
@@ -504,12 +494,7 @@ void MainWindowController::updateDVDTitles()
 
 std::shared_ptr<DVDMenu> MainWindowController::currentPage() const
 {
-    const auto disc = dvd();
-    const auto menus = disc->menus();
-    const auto current = disc->currentMenu();
-    if (current && menus.contains(current))
-        return current;
-    return menus.isEmpty() ? nullptr : menus.first();
+    return m_menuEditor->pageInDisc();
 }
 
 void MainWindowController::updateDVDEditInterface()
@@ -533,7 +518,8 @@ void MainWindowController::updateDVDMenuInEdit(const std::shared_ptr<DVDMenu> &p
         if (menu->use_menu_drawer())
             if (auto drawer = std::dynamic_pointer_cast<BackgroundRenderData>(menu->menu_drawer()))
                 drawer->b_updateCurrentRenderWithNameOrSizeChanged();
-    displayCanvasView();
+    // Last, so that the one redraw it makes sees the drawers settled.
+    m_menuEditor->updateMenuPage(page);
 }
 
 void MainWindowController::p_initMenuDrawerInDvd()
@@ -556,8 +542,7 @@ void MainWindowController::p_initMenuDrawerInDvd()
 void MainWindowController::displayCanvasView()
 {
     DW_ASSERT_MAIN_THREAD(return );
-    const auto page = currentPage();
-    m_pageStill->setImage(page && !dvd()->noMenu() ? page->imageAtTime(0) : QImage());
+    m_menuEditor->displayCanvasView();
 }
 
 void MainWindowController::sourceMediaHasReload()
@@ -591,18 +576,11 @@ void MainWindowController::deleteAction()
 
 void MainWindowController::showTipController()
 {
-    auto *tip = new QLabel(m_window, Qt::Popup);
-    tip->setAttribute(Qt::WA_DeleteOnClose);
-    tip->setObjectName(QStringLiteral("tipPopover"));
-    tip->setMargin(10);
-    tip->setWordWrap(true);
-    tip->setFixedWidth(300);
-    tip->setText(text("Add videos with Add Video, pick the disc type and quality until the gauge "
-                      "fits, then press Burn."));
-    tip->adjustSize();
+    DW_ASSERT_MAIN_THREAD(return );
+    m_tipPopover->adjustSize();
     const QPoint below = m_tipButton->mapToGlobal(QPoint(0, m_tipButton->height()));
-    tip->move(below.x() - tip->width() + m_tipButton->width(), below.y());
-    tip->show();
+    m_tipPopover->move(below.x() - m_tipPopover->width() + m_tipButton->width(), below.y());
+    m_tipPopover->show();
 }
 
 // --- Quality and gauge ---------------------------------------------------------------------------

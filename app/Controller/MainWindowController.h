@@ -2,8 +2,8 @@
 
 // The controller of the application's one main window: it owns the project being edited (the
 // editing disc model, the items' style records and the disc-wide settings), creates the window's
-// parts (title list, page still, disc type, quality, capacity gauge, burn sheet, progress window,
-// burner), keeps the window's edited state, enables the menu-bar commands and forwards them.
+// parts (title list, menu editor and its page still, tip popover, disc type, quality, capacity
+// gauge, burn sheet, progress window, burner), keeps the window's edited state, enables the menu-bar commands and forwards them.
 //
 // One instance for the life of the process, made by AppDelegate and installed in
 // ControllerFunction. Every method runs on the main thread except the four project answers of
@@ -12,6 +12,7 @@
 #include "app/AppExtention/Convert/TempDvdData.h"
 #include "app/AppExtention/Convert/TempEditData.h"
 #include "app/AppExtention/Function/MainWindowControllerInterface.h"
+#include "app/Controller/MenuEditViewController.h"
 #include "app/production/ConvertProgressWindowController.h"
 #include "app/production/OutputNaming.h"
 
@@ -41,6 +42,7 @@ class QMenu;
 class QPushButton;
 class QToolButton;
 class SourceViewController;
+class TipViewController;
 
 class MainWindowController : public QObject, public MainWindowControllerInterface
 {
@@ -56,10 +58,11 @@ public:
     QList<std::shared_ptr<TempEditData>> tempDataArray() const override;
     std::shared_ptr<TempDvdData> tempDvdData() const override;
     QString pathForResourcePath(const QString &relativePath) const override;
-    MenuEditControllerInterface *menuEditController() const override;
+    MenuEditViewController *menuEditController() const override { return m_menuEditor.get(); }
     void changeCapacityValue() override;
 
-    // Replaces the editing objects (a project opened or made new), then initDVD.
+    // Replaces the editing objects (a project opened or made new), then the menu editor's
+    // initMenuEditItems and initDVD.
     void setProject(const std::shared_ptr<DVDLibrary> &dvd,
                     const QList<std::shared_ptr<TempEditData>> &tempData,
                     const std::shared_ptr<TempDvdData> &tempDvdData);
@@ -81,7 +84,7 @@ public:
     void placeImportedTitles(const QList<std::shared_ptr<DVDTitleData>> &titles);
 
     // --- Sub-controllers and parts ----------------------------------------------------------------
-    SourceViewController *sourceController() const { return m_sourceController; }
+    SourceViewController *sourceController() const override { return m_sourceController; }
     ConvertProgressWindowController *convertProgressWindowController() const
     {
         return m_progressController;
@@ -99,6 +102,9 @@ public:
     QPushButton *addVideoButton() const { return m_addVideoButton; }
     QPushButton *burnButton() const { return m_burnButton; }
     QToolButton *tipButton() const { return m_tipButton; }
+    TipViewController *tipController() const { return m_tipController.get(); }
+    // The popover that shows the tip controller's view below the tip button.
+    QWidget *tipPopover() const { return m_tipPopover; }
     // The menu-bar command of an action name ("addVideoAction:", "delete:", ...); null if none.
     QAction *menuAction(const QString &name) const { return m_actions.value(name); }
 
@@ -111,9 +117,11 @@ public:
     // The titles of dvd = the title list's titles, in list order.
     void updateDVDTitles();
     void updateDVDEditInterface();
+    // The page refresh: gauge, the disc's pages and jumps, the slideshow drawers, then the menu
+    // editor shows page (and redraws).
     void updateDVDMenuInEdit(const std::shared_ptr<DVDMenu> &page);
     void p_initMenuDrawerInDvd();
-    // Renders the current page into the still.
+    // The menu editor redraws its canvas (the still of its page).
     void displayCanvasView();
     // Enables the commands that follow the selection and the titles.
     void validateMenuItems();
@@ -206,8 +214,6 @@ private:
     Discwright::OutputNaming::OutputKind selectedOutputKind() const;
     void finishBurnAfterSheet();
 
-    class PageStillEditor;
-
     mutable std::mutex m_projectLock;
     std::shared_ptr<DVDLibrary> m_dvd;
     QList<std::shared_ptr<TempEditData>> m_tempDataArray;
@@ -217,7 +223,7 @@ private:
 
     QMainWindow *m_window = nullptr;
     SourceViewController *m_sourceController = nullptr;
-    std::unique_ptr<PageStillEditor> m_menuEditor;
+    std::unique_ptr<MenuEditViewController> m_menuEditor;
     MenuPageStillView *m_pageStill = nullptr;
     CustomCapacityView *m_capacityView = nullptr;
     QLabel *m_capacityLabel = nullptr;
@@ -229,6 +235,8 @@ private:
     QPushButton *m_addVideoButton = nullptr;
     QPushButton *m_burnButton = nullptr;
     QToolButton *m_tipButton = nullptr;
+    std::unique_ptr<TipViewController> m_tipController;
+    QWidget *m_tipPopover = nullptr;
     QHash<QString, QAction *> m_actions;
     ConvertProgressWindowController *m_progressController = nullptr;
     std::shared_ptr<ConvertProgressWindow> m_progressWindow;

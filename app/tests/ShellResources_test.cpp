@@ -15,14 +15,17 @@ const QDir kResources(QStringLiteral(DW_BINARY_DIR "/resources"));
 
 TEST(ShellResources, PicturesOfTheShell)
 {
-    for (const char *name : {"preview_dvd", "preview_dvd 2", "DefaultImage"}) {
+    for (const char *name :
+         {"preview_dvd", "preview_dvd 2", "Previous", "Previous 2", "DefaultImage"}) {
         SCOPED_TRACE(name);
         const QImage image(kResources.filePath(QString::fromUtf8(name) + ".png"));
         EXPECT_FALSE(image.isNull());
     }
-    // The two Preview states must look different.
+    // The two states of each button must look different.
     EXPECT_NE(QImage(kResources.filePath("preview_dvd.png")),
               QImage(kResources.filePath("preview_dvd 2.png")));
+    EXPECT_NE(QImage(kResources.filePath("Previous.png")),
+              QImage(kResources.filePath("Previous 2.png")));
 }
 
 TEST(ShellResources, HelpDocumentIsAPdf)

@@ -43,6 +43,28 @@ QImage drawPreviewButton(bool enabled)
     return image;
 }
 
+QImage drawPreviousButton(bool enabled)
+{
+    QImage image = blank(QSize(48, 48));
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(enabled ? QColor(230, 240, 255) : QColor(150, 150, 150), 2));
+    painter.setBrush(enabled ? QColor(40, 110, 200) : QColor(90, 90, 90));
+    painter.drawRoundedRect(QRectF(3, 3, 42, 42), 8, 8);
+    QPainterPath arrow;
+    arrow.moveTo(30, 12);
+    arrow.lineTo(16, 24);
+    arrow.lineTo(30, 36);
+    painter.setBrush(Qt::NoBrush);
+    painter.setPen(QPen(enabled ? QColor(255, 255, 255) : QColor(170, 170, 170),
+                        5,
+                        Qt::SolidLine,
+                        Qt::RoundCap,
+                        Qt::RoundJoin));
+    painter.drawPath(arrow);
+    return image;
+}
+
 QImage drawDefaultImage()
 {
     QImage image = blank(QSize(320, 240));

@@ -3,7 +3,8 @@
 //
 //   resourcegen <output folder> <FormatData.plist> <FormatInfo.plist>
 //
-// Into the output folder go "preview_dvd.png", "preview_dvd 2.png", "DefaultImage.png", one
+// Into the output folder go "preview_dvd.png", "preview_dvd 2.png", "Previous.png",
+// "Previous 2.png", "DefaultImage.png", one
 // "<ImageName>.png" for every item of the format list, and the help PDF.
 
 #include "HelpDocument.h"
@@ -57,6 +58,8 @@ int main(int argc, char **argv)
 
     if (!save(drawPreviewButton(true), output.filePath("preview_dvd.png"))
         || !save(drawPreviewButton(false), output.filePath("preview_dvd 2.png"))
+        || !save(drawPreviousButton(true), output.filePath("Previous.png"))
+        || !save(drawPreviousButton(false), output.filePath("Previous 2.png"))
         || !save(drawDefaultImage(), output.filePath("DefaultImage.png")))
         return fail(QStringLiteral("cannot write the shell pictures to %1").arg(output.path()));
 

@@ -10,8 +10,11 @@
 #include <QString>
 #include <memory>
 
+class ChapterEditorWindowController;
+class COMVideoEditorWindowController;
 class DVDLibrary;
 class MenuEditControllerInterface;
+class SourceViewController;
 class TempDvdData;
 class TempEditData;
 
@@ -33,4 +36,10 @@ public:
     virtual MenuEditControllerInterface *menuEditController() const = 0;
     // Recomputes the capacity gauge. Main thread.
     virtual void changeCapacityValue() = 0;
+
+    // The window's other sub-controllers, null until they exist (the title editors are not built
+    // yet, so they answer null for now). Main thread.
+    virtual SourceViewController *sourceController() const { return nullptr; }
+    virtual COMVideoEditorWindowController *com_videoEditController() const { return nullptr; }
+    virtual ChapterEditorWindowController *chapterEditController() const { return nullptr; }
 };

@@ -79,6 +79,13 @@ TEST_F(Delegate, LaunchEmptiesTheTemporaryRootAndMakesTheOneMainWindow)
     ASSERT_TRUE(delegate->mainWndController());
     EXPECT_EQ(ControllerFunction::mainWndController(), delegate->mainWndController());
     EXPECT_EQ(AppDelegate::share(), delegate.get());
+    EXPECT_EQ(ControllerFunction::appDelegate(), delegate.get());
+    // The registry reaches the window's own sub-controllers.
+    EXPECT_EQ(ControllerFunction::sourceController(),
+              delegate->mainWndController()->sourceController());
+    EXPECT_EQ(ControllerFunction::menuEditController(),
+              delegate->mainWndController()->menuEditController());
+    EXPECT_NE(ControllerFunction::menuEditController(), nullptr);
 
     delegate->applicationDidFinishLaunching();
     const auto main = delegate->mainWndController();
@@ -99,6 +106,17 @@ TEST_F(Delegate, LaunchEmptiesTheTemporaryRootAndMakesTheOneMainWindow)
     for (QAction *item : help->actions())
         helpItems << item->text();
     EXPECT_EQ(helpItems, QStringList({"Discwright Help"}));
+}
+
+TEST_F(Delegate, TheRegistryAnswersTheDelegateOnlyWhileItLives)
+{
+    EXPECT_EQ(ControllerFunction::appDelegate(), delegate.get());
+    // Before launch there is no main window and nothing below it.
+    EXPECT_EQ(ControllerFunction::mainWndController(), nullptr);
+    EXPECT_EQ(ControllerFunction::sourceController(), nullptr);
+    EXPECT_EQ(ControllerFunction::menuEditController(), nullptr);
+    delegate.reset();
+    EXPECT_EQ(ControllerFunction::appDelegate(), nullptr);
 }
 
 TEST_F(Delegate, ASecondLaunchInTheSameProcessIsRefusedAndTouchesNothing)
