@@ -31,43 +31,54 @@ bool runProgram(const QString &program, const QStringList &args, QString *output
 
 QString benchClip(QString *error)
 {
-    const QString path = benchDir() + QStringLiteral("/h264_aac_1280x720_60s.mp4");
+    return benchClip(kClipSeconds, 0, error);
+}
+
+QString benchClip(int seconds, int variant, QString *error)
+{
+    const QString name
+        = variant == 0 ? QStringLiteral("h264_aac_1280x720_%1s.mp4").arg(seconds)
+                       : QStringLiteral("h264_aac_1280x720_%1s_%2.mp4").arg(seconds).arg(variant);
+    const QString path = benchDir() + u'/' + name;
     if (QFileInfo::exists(path))
         return path;
     std::printf("making %s with the ffmpeg program (libx264, aac)...\n", qPrintable(path));
     std::fflush(stdout);
+    QString picture
+        = QStringLiteral("testsrc2=size=1280x720:rate=%1:duration=%2").arg(kClipRate).arg(seconds);
+    if (variant > 0)
+        picture += QStringLiteral(",hue=h=%1").arg(variant * 120);
     const QString partial = path + QStringLiteral(".part.mp4");
-    if (!runProgram(
-            QStringLiteral("ffmpeg"),
-            {"-y",
-             "-hide_banner",
-             "-loglevel",
-             "error",
-             "-f",
-             "lavfi",
-             "-i",
-             QStringLiteral("testsrc2=size=1280x720:rate=%1:duration=%2")
-                 .arg(kClipRate)
-                 .arg(kClipSeconds),
-             "-f",
-             "lavfi",
-             "-i",
-             QStringLiteral("sine=frequency=440:sample_rate=48000:duration=%1").arg(kClipSeconds),
-             "-c:v",
-             "libx264",
-             "-preset",
-             "veryfast",
-             "-pix_fmt",
-             "yuv420p",
-             "-g",
-             "50",
-             "-c:a",
-             "aac",
-             "-ac",
-             "2",
-             "-shortest",
-             partial},
-            error))
+    if (!runProgram(QStringLiteral("ffmpeg"),
+                    {"-y",
+                     "-hide_banner",
+                     "-loglevel",
+                     "error",
+                     "-f",
+                     "lavfi",
+                     "-i",
+                     picture,
+                     "-f",
+                     "lavfi",
+                     "-i",
+                     QStringLiteral("sine=frequency=%1:sample_rate=48000:duration=%2")
+                         .arg(440 + 110 * variant)
+                         .arg(seconds),
+                     "-c:v",
+                     "libx264",
+                     "-preset",
+                     "veryfast",
+                     "-pix_fmt",
+                     "yuv420p",
+                     "-g",
+                     "50",
+                     "-c:a",
+                     "aac",
+                     "-ac",
+                     "2",
+                     "-shortest",
+                     partial},
+                    error))
         return QString();
     QFile::rename(partial, path);
     return path;

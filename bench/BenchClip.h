@@ -20,6 +20,10 @@ QString benchDir();
 bool runProgram(const QString &program, const QStringList &args, QString *output);
 // The 60 s source clip; empty with *error set when the ffmpeg program failed.
 QString benchClip(QString *error);
+// A source clip of the same kind lasting seconds; variant 1 and up turn the pattern's colours and
+// raise the tone, so that two titles of a disc are two different files. Made once, kept in
+// benchDir().
+QString benchClip(int seconds, int variant, QString *error);
 // A PAL 16:9 DVD title (MPEG-2 at videoBitrate, AC-3 at 448 kbit/s, 48 kHz).
 LMFFMovieFileOutputFormat palWideTitle(int videoBitrate);
 

@@ -13,6 +13,7 @@
 #include "platform/Object.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QMutexLocker>
@@ -234,7 +235,16 @@ QString MakeDVDVideoRun::error() const
 void MakeDVDVideoRun::workerLoop()
 {
     while (Job *job = takeJob()) {
+        QElapsedTimer clock;
+        clock.start();
         const bool succeeded = job->kind == Kind::Title ? runTitle(*job) : runMenu(*job);
+        // One line per job, so that a slow run shows which title or page took the time.
+        qCDebug(Discwright::lcProduction,
+                "%s %lld %s in %.3f s",
+                job->kind == Kind::Title ? "title" : "menu",
+                static_cast<long long>(job->index),
+                succeeded ? "succeeded" : "failed",
+                double(clock.nsecsElapsed()) / 1e9);
         endJob(*job, succeeded);
     }
 }
