@@ -4,16 +4,27 @@
 #include "Reelsmith/imaging/Renderer.h"
 #include "Reelsmith/movie/LMFFMovie.h"
 
+#include <algorithm>
+
 namespace {
 
-// The strip's picture of a decoded frame: the frame with its edits, at the clip's output size, as
-// a straight-alpha RGBA image. Null without a frame.
-QImage stripPicture(const LMMovieImage &frame)
+// The strip's picture of a decoded frame: the frame with its edits, at the clip's output size or
+// scaled down to fit within, as a straight-alpha RGBA image. Null without a frame.
+QImage stripPicture(const LMMovieImage &frame, const QSize &within)
 {
-    const Reelsmith::imaging::Image edited = frame.currentEffectImage();
-    const QSizeF size = frame.outputSize();
+    Reelsmith::imaging::Image edited = frame.currentEffectImage();
+    QSizeF size = frame.outputSize();
     if (edited.isNull() || size.width() < 1 || size.height() < 1)
         return QImage();
+    if (within.width() >= 1 && within.height() >= 1) {
+        const double scale
+            = std::min({1.0, within.width() / size.width(), within.height() / size.height()});
+        if (scale < 1.0) {
+            edited = edited.scaled(scale, scale);
+            size
+                = QSizeF(std::max(1.0, size.width() * scale), std::max(1.0, size.height() * scale));
+        }
+    }
     return Reelsmith::imaging::renderToImage(
                edited, QRect(0, 0, qRound(size.width()), qRound(size.height())))
         .convertToFormat(QImage::Format_RGBA8888);
@@ -62,7 +73,7 @@ VCMovieRef SegmentsMovie::get_cur_movie_at_time(int64_t t, int64_t *baseTime) co
     return nullptr;
 }
 
-QImage SegmentsMovie::ciImageAtTime(int64_t t)
+QImage SegmentsMovie::ciImageAtTime(int64_t t, const QSize &within)
 {
     if (m_vcmovies.isEmpty())
         return QImage();
@@ -76,7 +87,7 @@ QImage SegmentsMovie::ciImageAtTime(int64_t t)
         const VCMovieRef found = get_cur_movie_at_time(t, &base);
         // Past the end (or before the start) no clip holds t: the last frame decoded stays.
         if (!found)
-            return m_frameImage ? stripPicture(*m_frameImage) : QImage();
+            return m_frameImage ? stripPicture(*m_frameImage, within) : QImage();
         m_curMovie = found;
         m_movieBaseTime = base;
         local = t - base;
@@ -91,5 +102,5 @@ QImage SegmentsMovie::ciImageAtTime(int64_t t)
             [this](const std::shared_ptr<LMMovieImage> &image) { m_frameImage = image; },
             true);
     }
-    return m_frameImage ? stripPicture(*m_frameImage) : QImage();
+    return m_frameImage ? stripPicture(*m_frameImage, within) : QImage();
 }

@@ -26,9 +26,11 @@ public:
     // The first clip whose stretch [s, s + trimDuration) holds t (a time at exactly a clip's end
     // belongs to the next); *baseTime gets s, or the whole length when no clip holds t.
     VCMovieRef get_cur_movie_at_time(int64_t t, int64_t *baseTime = nullptr) const;
-    // The picture at t on the strip. Reading forward inside one clip decodes in sequence without
-    // seeking; a time past the end answers the last frame decoded; an empty strip answers null.
-    QImage ciImageAtTime(int64_t t) override;
+    // The picture at t on the strip, no larger than within when it is given. Reading forward
+    // inside one clip decodes in sequence without seeking; a time past the end answers the last
+    // frame decoded; an empty strip answers null.
+    using ClipStrip::ciImageAtTime;
+    QImage ciImageAtTime(int64_t t, const QSize &within) override;
 
     VCMovieRef cur_movie() const { return m_curMovie; }
     int64_t movie_base_time() const { return m_movieBaseTime; }

@@ -3,6 +3,7 @@
 #include "app/AppExtention/Convert/VCMovie.h"
 
 #include <QImage>
+#include <QSize>
 #include <cstdint>
 #include <memory>
 
@@ -20,8 +21,12 @@ public:
     virtual ~ClipStrip() = default;
     // The strip's length, engine time.
     virtual int64_t duration() const = 0;
-    // The picture at t on the strip; null when there is none.
-    virtual QImage ciImageAtTime(int64_t t) = 0;
+    // The picture at t on the strip at the clips' output size; null when there is none.
+    QImage ciImageAtTime(int64_t t) { return ciImageAtTime(t, QSize()); }
+    // The same picture made no larger than within (its aspect kept), for a caller that draws it
+    // smaller: a menu element draws a title in a small slot, and making the whole frame first
+    // costs more than the rest of the page. An empty within gives the output size.
+    virtual QImage ciImageAtTime(int64_t t, const QSize &within) = 0;
 
     // Installs the maker of strips (once, at library load).
     static void setMaker(Maker maker);

@@ -8,6 +8,8 @@
 #include "app/AppExtention/Function/ControllerFunction.h"
 #include "platform/ClassRegistry.h"
 
+#include <QPaintDevice>
+#include <QPainter>
 #include <limits>
 
 DW_REGISTER_CLASS(DVDTitleData)
@@ -152,7 +154,11 @@ void DVDTitleData::itemFillImageAtTimeContext(QObject *itemObject, qint64 timeUs
         if (!m_itemSegmentMovie)
             return;
         const qint64 u = t0 % std::max<qint64>(1, m_itemSegmentMovie->duration());
-        item->drawImageContext(m_itemSegmentMovie->ciImageAtTime(u), context);
+        // Made at twice the element's size at most: enough for the page's own scaling to stay
+        // sharp, and a fraction of a whole frame's work.
+        const QPaintDevice *device = context->device();
+        const QSize within = device ? QSize(device->width(), device->height()) * 2 : QSize();
+        item->drawImageContext(m_itemSegmentMovie->ciImageAtTime(u, within), context);
         return;
     }
     QImage picture = still;
