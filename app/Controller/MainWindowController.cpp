@@ -44,9 +44,9 @@
 #include <QMainWindow>
 #include <QMenuBar>
 #include <QMessageBox>
-#include <QMetaMethod>
 #include <QPushButton>
 #include <QSlider>
+#include <QTimer>
 #include <QToolButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -60,12 +60,15 @@ QString text(const char *key)
     return platform::localizedString(QString::fromUtf8(key));
 }
 
-// The main window: closing it quits the application, after its controller was told.
+// The main window: closing it quits the application, after its controller was told. A sheet or
+// modal window that comes or goes (blocking or freeing the window) has the commands checked
+// again, so that the menus never offer what the window cannot do.
 class MainWindowView : public QMainWindow
 {
 public:
-    explicit MainWindowView(std::function<void()> willClose)
+    MainWindowView(std::function<void()> willClose, std::function<void()> blockingChanged)
         : m_willClose(std::move(willClose))
+        , m_blockingChanged(std::move(blockingChanged))
     {}
 
 protected:
@@ -75,9 +78,17 @@ protected:
         if (m_willClose)
             m_willClose();
     }
+    bool event(QEvent *event) override
+    {
+        if ((event->type() == QEvent::WindowBlocked || event->type() == QEvent::WindowUnblocked)
+            && m_blockingChanged)
+            m_blockingChanged();
+        return QMainWindow::event(event);
+    }
 
 private:
     std::function<void()> m_willClose;
+    std::function<void()> m_blockingChanged;
 };
 
 } // namespace
@@ -265,7 +276,12 @@ void MainWindowController::setProject(const std::shared_ptr<DVDLibrary> &dvd,
 
 void MainWindowController::buildWindow()
 {
-    m_window = new MainWindowView([this] { emit windowWillClose(); });
+    m_window = new MainWindowView([this] { emit windowWillClose(); },
+                                  [this] {
+                                      // The modal window is on or off the modal stack only once
+                                      // its show or hide is done.
+                                      QTimer::singleShot(0, this, [this] { validateMenuItems(); });
+                                  });
     m_window->setObjectName(QStringLiteral("MainWindowController"));
     m_window->setWindowTitle(
         QStringLiteral("%1 - %2[*]").arg(text("Untitled"), QApplication::applicationName()));
@@ -447,14 +463,15 @@ void MainWindowController::validateMenuItems()
 {
     DW_ASSERT_MAIN_THREAD(return );
     const bool busy = isWindowBusy();
-    const bool documents
-        = isSignalConnected(QMetaMethod::fromSignal(&MainWindowController::documentCommand));
     for (const char *name : {"newDocument:",
                              "openDocument:",
                              "saveDocument:",
                              "saveDocumentAs:",
-                             "revertDocumentToSaved:"})
-        m_actions.value(QString::fromUtf8(name))->setEnabled(documents && !busy);
+                             "revertDocumentToSaved:"}) {
+        const QString action = QString::fromUtf8(name);
+        m_actions.value(action)->setEnabled(!busy && m_documentCommandValidator
+                                            && m_documentCommandValidator(action));
+    }
     m_actions.value("addVideoAction:")->setEnabled(!busy);
     m_actions.value("delete:")->setEnabled(!busy && m_sourceController->selectionMode() != 0
                                            && m_firstResponderInSource);

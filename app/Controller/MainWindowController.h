@@ -125,6 +125,13 @@ public:
     void displayCanvasView();
     // Enables the commands that follow the selection and the titles.
     void validateMenuItems();
+    // Whether a document command ("newDocument:", "revertDocumentToSaved:", ...) may run now: the
+    // document controller's answer, installed by the document's host. Without one the document
+    // commands are off.
+    void setDocumentCommandValidator(std::function<bool(const QString &action)> validator)
+    {
+        m_documentCommandValidator = std::move(validator);
+    }
 
     // --- Quality and gauge ------------------------------------------------------------------------
     void initQualityPopBtn();
@@ -243,6 +250,7 @@ private:
     std::shared_ptr<DVDBurn> m_burner;
     std::unique_ptr<DVDBurnNotification> m_burnNotification;
     std::function<std::shared_ptr<DVDLibrary>()> m_productionDiscFactory;
+    std::function<bool(const QString &)> m_documentCommandValidator;
     ProductionRequest m_lastRequest;
 
     int m_changeCount = 0;

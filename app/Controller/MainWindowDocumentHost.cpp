@@ -3,12 +3,13 @@
 #include "app/AppExtention/Document/DocumentLog.h"
 #include "app/Controller/MainWindowController.h"
 #include "app/Controller/Panels/DocumentPanels.h"
+#include "app/View/MainView/OpenProgressWindow.h"
 #include "platform/MainThread.h"
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QHash>
 #include <QMainWindow>
-#include <QProgressDialog>
 #include <utility>
 
 MainWindowDocumentHost::MainWindowDocumentHost(MainWindowController &controller,
@@ -23,6 +24,7 @@ MainWindowDocumentHost::MainWindowDocumentHost(MainWindowController &controller,
 
 MainWindowDocumentHost::~MainWindowDocumentHost()
 {
+    m_controller.setDocumentCommandValidator(nullptr);
     if (m_controller.window())
         m_controller.window()->removeEventFilter(this);
 }
@@ -34,6 +36,19 @@ void MainWindowDocumentHost::install()
             &MainWindowController::documentCommand,
             this,
             &MainWindowDocumentHost::documentCommand);
+    m_controller.setDocumentCommandValidator([this](const QString &action) {
+        using Command = DiscwrightDocumentController::Command;
+        static const QHash<QString, Command> commands = {
+            {QStringLiteral("newDocument:"), Command::New},
+            {QStringLiteral("openDocument:"), Command::Open},
+            {QStringLiteral("saveDocument:"), Command::Save},
+            {QStringLiteral("saveDocumentAs:"), Command::SaveAs},
+            {QStringLiteral("revertDocumentToSaved:"), Command::Revert},
+        };
+        const auto command = commands.constFind(action);
+        return command != commands.constEnd()
+               && m_documentController->validateUserInterfaceItem(*command);
+    });
     // The window closes only once the document may: the close itself is held back here.
     m_controller.window()->installEventFilter(this);
     m_controller.validateMenuItems();
@@ -96,9 +111,11 @@ bool MainWindowDocumentHost::openPath(const QString &path, Done done)
               if (read)
                   adoptProject(std::move(*read), path);
               done(bool(read), why);
+              // The document is no longer busy and may belong to another package now.
+              m_controller.validateMenuItems();
           });
     if (started)
-        showProgressBarWindow();
+        showProgressBarWindow(PackageProgressState::Job::Open, path);
     return started;
 }
 
@@ -130,13 +147,14 @@ bool MainWindowDocumentHost::savePath(const QString &path,
             if (ok)
                 m_controller.setPackagePath(path);
             done(ok, why);
+            m_controller.validateMenuItems();
         },
         &error);
     if (!started) {
         qCWarning(Discwright::lcDocument) << "not saving" << path << ":" << error;
         return false;
     }
-    showProgressBarWindow();
+    showProgressBarWindow(PackageProgressState::Job::Save, path);
     return true;
 }
 
@@ -155,23 +173,21 @@ bool MainWindowDocumentHost::isDocumentEdited() const
     return m_controller.isDocumentEdited();
 }
 
-void MainWindowDocumentHost::showProgressBarWindow()
+void MainWindowDocumentHost::showProgressBarWindow(PackageProgressState::Job job,
+                                                   const QString &path)
 {
-    if (!m_progress) {
-        m_progress = new QProgressDialog(m_controller.window());
-        m_progress->setObjectName(QStringLiteral("openProgressWindow"));
-        m_progress->setWindowModality(Qt::WindowModal);
-        m_progress->setCancelButton(nullptr);
-        m_progress->setRange(0, 0);
-        m_progress->setMinimumDuration(0);
-    }
-    m_progress->show();
+    if (!m_progressState.begin(job, path))
+        return;
+    if (!m_progress)
+        m_progress = new OpenProgressWindow(m_controller.window());
+    m_progress->beginSheet(m_progressState.message());
+    // The sheet takes the window's commands away until the job is over.
     m_controller.validateMenuItems();
 }
 
 void MainWindowDocumentHost::endProgressBarWindow()
 {
-    if (m_progress)
-        m_progress->hide();
+    if (m_progressState.end() && m_progress)
+        m_progress->endSheet();
     m_controller.validateMenuItems();
 }

@@ -2,7 +2,9 @@
 
 #include "app/AppExtention/Document/DiscwrightDocumentController.h"
 #include "app/AppExtention/Document/DocumentWindowInterface.h"
+#include "app/AppExtention/Document/PackageProgressState.h"
 #include "app/AppExtention/Document/ProjectPackageJobs.h"
+#include "app/View/MainView/OpenProgressWindow.h"
 
 #include <QObject>
 #include <QPointer>
@@ -10,11 +12,11 @@
 #include <memory>
 
 class MainWindowController;
-class QProgressDialog;
 
 /**
  * Joins the main window to the document: it reads and writes the main window controller's project
- * through the package jobs, behind a progress sheet on the window; it swaps a read project in on
+ * through the package jobs, behind the open/save sheet on the window (a new project is made
+ * without it); it swaps a read project in on
  * the main thread; it owns the document controller and routes the File menu's commands, the
  * window's close and a package handed to the program through it. Closing the window with unsaved
  * edits asks first and quits only once the document may close (for "Save", once the package is
@@ -45,6 +47,8 @@ public:
 
     DiscwrightDocumentController &documentController() { return *m_documentController; }
     bool isJobRunning() const { return m_jobs.isBusy(); }
+    // The open/save sheet; made on the first job that shows it, null before.
+    OpenProgressWindow *openProgressWindow() const { return m_progress; }
 
     // A package handed to the program: opened by the reuse rule once the first document is there;
     // refused (false) while the window is busy.
@@ -62,7 +66,7 @@ protected:
 
 private:
     void documentCommand(const QString &action);
-    void showProgressBarWindow();
+    void showProgressBarWindow(PackageProgressState::Job job, const QString &path);
     void endProgressBarWindow();
     void adoptProject(ProjectContents contents, const QString &path);
 
@@ -71,7 +75,8 @@ private:
     std::function<void()> m_terminate;
     ProjectPackageJobs m_jobs;
     std::unique_ptr<DiscwrightDocumentController> m_documentController;
-    QPointer<QProgressDialog> m_progress;
+    PackageProgressState m_progressState;
+    QPointer<OpenProgressWindow> m_progress;
     bool m_closing = false;
     QString m_startupPackage;
 };

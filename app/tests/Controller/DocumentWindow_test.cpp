@@ -1,6 +1,8 @@
 // The one document through the main window: titles added with the Add Video button land on the
-// page, the File menu saves, opens and starts new projects by the reuse rule, closing the window
-// asks and quits only once the package is written, and a package named at start opens.
+// page, the File menu saves, opens, reverts and starts new projects by the reuse rule after each
+// answer to the save-changes question, Save As asks before replacing a package, the open/save
+// sheet takes the commands away while a package is written or read, closing the window asks and
+// quits only once the package is written, and a package named at start opens.
 
 #include "app/AppExtention/Convert/DVDTitleData.h"
 #include "app/AppExtention/DVDMenuExtention.h"
@@ -8,18 +10,29 @@
 #include "app/AppExtention/Function/ControllerFunction.h"
 #include "app/Controller/MainWindowController.h"
 #include "app/Controller/MainWindowDocumentHost.h"
+#include "app/Controller/Panels/DocumentPanels.h"
 #include "app/Controller/SourceViewController.h"
 #include "app/View/MainView/BurnSettingWindow.h"
+#include "app/View/MainView/ConvertProgressWindow.h"
+#include "app/View/MainView/CustomQualityWindow.h"
+#include "app/View/MainView/OpenProgressWindow.h"
 #include "support/ShellTesting.h"
 #include "testsupport/MediaFixtures.h"
 
 #include <QAction>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLabel>
 #include <QMainWindow>
+#include <QMessageBox>
+#include <QPainter>
+#include <QPixmap>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTreeWidget>
 #include <deque>
 #include <gtest/gtest.h>
 
@@ -29,13 +42,38 @@ namespace {
 
 using Answer = DocumentPanelsInterface::SaveChanges;
 
-// The user's answers, scripted.
-class Panels : public DocumentPanelsInterface
+// Runs shown each time the watched widget is shown.
+class ShowWatcher : public QObject
 {
 public:
+    explicit ShowWatcher(std::function<void()> shown)
+        : m_shown(std::move(shown))
+    {}
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Show)
+            m_shown();
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    std::function<void()> m_shown;
+};
+
+// The user's answers, scripted; with windowAlerts the save-changes and replace questions are the
+// window's own message boxes, which the test answers as a person would.
+class Panels : public DocumentPanels
+{
+public:
+    using DocumentPanels::DocumentPanels;
+
     SaveChanges askSaveChanges() override
     {
         ++asked;
+        if (windowAlerts)
+            return DocumentPanels::askSaveChanges();
         if (answers.empty()) {
             ADD_FAILURE() << "unexpected save-changes question";
             return SaveChanges::Cancel;
@@ -46,14 +84,20 @@ public:
     }
     QString chooseOpenPath(const QString &) override { return take(openPaths); }
     QString chooseSavePath(const QString &, const QString &) override { return take(savePaths); }
-    bool confirmReplace(const QString &) override { return true; }
+    bool confirmReplace(const QString &path) override
+    {
+        replaceAsked << path;
+        return windowAlerts ? DocumentPanels::confirmReplace(path) : true;
+    }
     void showAlert(const QString &message, const QString &) override { alerts << message; }
 
     std::deque<SaveChanges> answers;
     std::deque<QString> openPaths;
     std::deque<QString> savePaths;
     QStringList alerts;
+    QStringList replaceAsked;
     int asked = 0;
+    bool windowAlerts = false;
 
 private:
     static QString take(std::deque<QString> &queue)
@@ -75,6 +119,7 @@ protected:
         ASSERT_TRUE(work.isValid());
         controller = std::make_shared<MainWindowController>();
         ControllerFunction::setMainWndController(controller);
+        panels = std::make_shared<Panels>(controller->window());
         host = std::make_unique<MainWindowDocumentHost>(*controller, panels, [this] {
             ++quits;
             packageAtQuit = QFileInfo(closingPackage + "/project").isFile();
@@ -98,19 +143,79 @@ protected:
         });
     }
 
-    void addTwoClips()
+    void addTwoClips() { addClips({"Beach", "City Lights"}); }
+
+    // Clips of six seconds under the names given, added with the Add Video button.
+    void addClips(const QStringList &names)
     {
         const QString made = fixtures::MediaFixtures::shared().h264AacMp4(6);
         ASSERT_FALSE(made.isEmpty());
         QStringList paths;
-        for (const char *name : {"Beach.mp4", "City Lights.mp4"}) {
-            const QString path = work.filePath(QString::fromUtf8(name));
+        for (const QString &name : names) {
+            const QString path = work.filePath(name + ".mp4");
             QFile::copy(made, path);
             paths << path;
         }
         scripted.panel->files << paths;
         QTest::mouseClick(controller->addVideoButton(), Qt::LeftButton);
         ASSERT_TRUE(waitIdle());
+    }
+
+    // The title list's rows as the user reads them.
+    QStringList rows() const
+    {
+        QStringList names;
+        QTreeWidget *table = controller->sourceController()->tableView();
+        for (int i = 0; i < table->topLevelItemCount(); ++i)
+            names << table->topLevelItem(i)->text(0);
+        return names;
+    }
+
+    // Selects the row and removes it with the Edit menu's Delete.
+    void deleteRow(int row)
+    {
+        QTreeWidget *table = controller->sourceController()->tableView();
+        ASSERT_LT(row, table->topLevelItemCount());
+        table->setCurrentItem(table->topLevelItem(row));
+        command("delete:");
+    }
+
+    // The document commands and the buttons that start work, as the user finds them.
+    QStringList enabledCommands() const
+    {
+        QStringList enabled;
+        for (const char *name : {"newDocument:",
+                                 "openDocument:",
+                                 "saveDocument:",
+                                 "saveDocumentAs:",
+                                 "revertDocumentToSaved:",
+                                 "addVideoAction:"})
+            if (controller->menuAction(QString::fromUtf8(name))->isEnabled())
+                enabled << QString::fromUtf8(name);
+        if (controller->addVideoButton()->isEnabled())
+            enabled << "Add Video";
+        if (controller->burnButton()->isEnabled())
+            enabled << "Burn";
+        return enabled;
+    }
+
+    // The window with the sheet drawn where it hangs, as a person sees the two.
+    void saveWindowWithSheet(QWidget &sheet, const QString &name)
+    {
+        QPixmap shot = controller->window()->grab();
+        QPainter painter(&shot);
+        const QPoint at = sheet.geometry().topLeft() - controller->window()->geometry().topLeft();
+        painter.drawPixmap(at, sheet.grab());
+        painter.end();
+        const QString folder = QStringLiteral(DW_BINARY_DIR "/screenshots");
+        QDir().mkpath(folder);
+        shot.save(folder + "/" + name + ".png");
+    }
+
+    static QByteArray projectBytes(const QString &package)
+    {
+        QFile file(package + "/project");
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     }
 
     void command(const char *name)
@@ -137,7 +242,7 @@ protected:
     }
 
     ScopedPanels scripted;
-    std::shared_ptr<Panels> panels = std::make_shared<Panels>();
+    std::shared_ptr<Panels> panels;
     QTemporaryDir work;
     std::shared_ptr<MainWindowController> controller;
     std::unique_ptr<MainWindowDocumentHost> host;
@@ -256,6 +361,371 @@ TEST_F(DocumentWindow, APackageNamedAtStartOpensAndNotWhileTheWindowIsBusy)
     ASSERT_TRUE(runUntil([&] { return !freshHost.isJobRunning(); }));
     EXPECT_EQ(fresh->dvd()->titles().size(), 2);
     EXPECT_EQ(freshHost.documentController().document()->fileURL(), package);
+}
+
+// Each command that replaces the project, after each answer to the save-changes question on an
+// edited project: what the window shows after, whether the package was written and the mark.
+TEST_F(DocumentWindow, NewOpenRevertAndAPackageHandedToTheProgramReuseTheDocumentAfterEachAnswer)
+{
+    // The package the project was last saved to holds Beach and City Lights; another holds
+    // Harbour.
+    addClips({"Harbour"});
+    const QString other = work.filePath("Harbour.dwproj");
+    panels->savePaths = {other};
+    command("saveDocumentAs:");
+    ASSERT_TRUE(waitIdle());
+    command("newDocument:");
+    ASSERT_TRUE(waitIdle());
+    addTwoClips();
+    const QString pristine = work.filePath("Holiday.dwproj");
+    panels->savePaths = {pristine};
+    command("saveDocumentAs:");
+    ASSERT_TRUE(waitIdle());
+    ASSERT_EQ(panels->asked, 0);
+    const DiscwrightDocument *document = host->documentController().document();
+
+    enum class Command { New, Open, Revert, Argument };
+    struct Row
+    {
+        const char *name;
+        Command command;
+        Answer answer;
+        QStringList shown;
+        bool written;
+        bool edited;
+        // The package the document belongs to after: "own" (the one edited), "other" or none.
+        const char *package;
+    };
+    const QStringList edited = {"City Lights"};
+    const QStringList harbour = {"Harbour"};
+    const std::vector<Row> table = {
+        {"New, Save", Command::New, Answer::Save, {}, true, false, ""},
+        {"New, Don't Save", Command::New, Answer::DontSave, {}, false, false, ""},
+        {"New, Cancel", Command::New, Answer::Cancel, edited, false, true, "own"},
+        {"Open, Save", Command::Open, Answer::Save, harbour, true, false, "other"},
+        {"Open, Don't Save", Command::Open, Answer::DontSave, harbour, false, false, "other"},
+        {"Open, Cancel", Command::Open, Answer::Cancel, edited, false, true, "own"},
+        {"Revert, Save", Command::Revert, Answer::Save, edited, true, false, "own"},
+        {"Revert, Don't Save",
+         Command::Revert,
+         Answer::DontSave,
+         {"Beach", "City Lights"},
+         false,
+         false,
+         "own"},
+        {"Revert, Cancel", Command::Revert, Answer::Cancel, edited, false, true, "own"},
+        {"argument, Save", Command::Argument, Answer::Save, harbour, true, false, "other"},
+        {"argument, Don't Save",
+         Command::Argument,
+         Answer::DontSave,
+         harbour,
+         false,
+         false,
+         "other"},
+        {"argument, Cancel", Command::Argument, Answer::Cancel, edited, false, true, "own"},
+    };
+    int rowNumber = 0;
+    for (const Row &row : table) {
+        SCOPED_TRACE(row.name);
+        // Each row edits a package of its own, saved from the pristine one: City Lights is left.
+        controller->setDocumentEdited(false);
+        panels->openPaths = {pristine};
+        command("openDocument:");
+        ASSERT_TRUE(waitIdle());
+        ASSERT_EQ(rows(), (QStringList{"Beach", "City Lights"}));
+        const QString own = work.filePath(QString("Row%1.dwproj").arg(++rowNumber));
+        panels->savePaths = {own};
+        command("saveDocumentAs:");
+        ASSERT_TRUE(waitIdle());
+        deleteRow(0);
+        ASSERT_EQ(rows(), edited);
+        ASSERT_TRUE(controller->window()->isWindowModified());
+        const QByteArray before = projectBytes(own);
+        ASSERT_FALSE(before.isEmpty());
+        const int askedBefore = panels->asked;
+
+        panels->answers = {row.answer};
+        switch (row.command) {
+        case Command::New:
+            command("newDocument:");
+            break;
+        case Command::Open:
+            panels->openPaths = {other};
+            command("openDocument:");
+            break;
+        case Command::Revert:
+            command("revertDocumentToSaved:");
+            break;
+        case Command::Argument:
+            EXPECT_TRUE(host->openPackage(other));
+            drainQueued();
+            break;
+        }
+        ASSERT_TRUE(waitIdle());
+        drainQueued();
+
+        EXPECT_EQ(panels->asked, askedBefore + 1);
+        EXPECT_TRUE(panels->answers.empty());
+        EXPECT_EQ(rows(), row.shown);
+        EXPECT_EQ(controller->dvd()->titles().size(), row.shown.size());
+        EXPECT_EQ(projectBytes(own) != before, row.written);
+        EXPECT_EQ(controller->window()->isWindowModified(), row.edited);
+        EXPECT_EQ(controller->isDocumentEdited(), row.edited);
+        const QString package = QString::fromUtf8(row.package) == "own"     ? own
+                                : QString::fromUtf8(row.package) == "other" ? other
+                                                                            : QString();
+        EXPECT_EQ(controller->packagePath(), package);
+        EXPECT_EQ(host->documentController().document()->fileURL(), package);
+        EXPECT_EQ(host->documentController().document(), document) << "one document";
+        EXPECT_FALSE(host->documentController().documentSaveChain());
+        EXPECT_TRUE(panels->alerts.isEmpty()) << panels->alerts.join(", ").toStdString();
+        if (row.answer == Answer::Cancel && row.command == Command::Open) {
+            EXPECT_EQ(panels->openPaths.size(), 1u) << "no open panel after Cancel";
+        }
+        if (row.command == Command::Open && row.answer == Answer::DontSave)
+            saveGrab(*controller->window(), "document_after_open");
+        if (row.command == Command::Revert && row.answer == Answer::DontSave)
+            saveGrab(*controller->window(), "document_after_revert");
+        panels->openPaths.clear();
+    }
+}
+
+TEST_F(DocumentWindow, TheFirstTitleOfAnUntitledProjectMarksItEditedAndRemovingItClears)
+{
+    // A saved project is no longer untitled: removing its last title is an edit to keep.
+    addClips({"Beach"});
+    panels->savePaths = {work.filePath("One.dwproj")};
+    command("saveDocument:");
+    ASSERT_TRUE(waitIdle());
+    EXPECT_FALSE(controller->window()->isWindowModified());
+    deleteRow(0);
+    EXPECT_TRUE(controller->window()->isWindowModified());
+    panels->answers = {Answer::DontSave};
+    command("newDocument:");
+    ASSERT_TRUE(waitIdle());
+    EXPECT_EQ(panels->asked, 1);
+
+    addClips({"Beach"});
+    EXPECT_TRUE(controller->window()->isWindowModified());
+    EXPECT_TRUE(host->documentController().document()->isDocumentEdited());
+    deleteRow(0);
+    EXPECT_TRUE(rows().isEmpty());
+    EXPECT_FALSE(controller->window()->isWindowModified());
+    EXPECT_FALSE(host->documentController().document()->isDocumentEdited());
+    // Nothing to lose: closing asks nothing.
+    controller->window()->close();
+    drainQueued();
+    ASSERT_TRUE(runUntil([&] { return quits > 0; }));
+    EXPECT_EQ(panels->asked, 1);
+}
+
+TEST_F(DocumentWindow, SaveAsOntoAnExistingPackageAsksToReplaceIt)
+{
+    addClips({"Harbour"});
+    const QString existing = work.filePath("Harbour.dwproj");
+    panels->savePaths = {existing};
+    command("saveDocumentAs:");
+    ASSERT_TRUE(waitIdle());
+    EXPECT_TRUE(panels->replaceAsked.isEmpty()) << "a new package asks nothing";
+    command("newDocument:");
+    ASSERT_TRUE(waitIdle());
+    addTwoClips();
+    const QString mine = work.filePath("Holiday.dwproj");
+    panels->savePaths = {mine};
+    command("saveDocumentAs:");
+    ASSERT_TRUE(waitIdle());
+    const QByteArray harbour = projectBytes(existing);
+    panels->windowAlerts = true;
+
+    // Cancel: nothing is written, the document stays with its own package.
+    QString seen;
+    answerNextAlert("Cancel", &seen, 20000, "replace_alert");
+    panels->savePaths = {work.filePath("Harbour")};
+    command("saveDocumentAs:");
+    ASSERT_TRUE(waitIdle());
+    EXPECT_EQ(panels->replaceAsked, QStringList{existing});
+    EXPECT_EQ(seen, "\"Harbour.dwproj\" already exists. Do you want to replace it?\n");
+    EXPECT_EQ(projectBytes(existing), harbour);
+    EXPECT_EQ(controller->packagePath(), mine);
+
+    // Replace: the package holds this project now, and the document belongs to it.
+    answerNextAlert("Replace");
+    panels->savePaths = {existing};
+    command("saveDocumentAs:");
+    ASSERT_TRUE(waitIdle());
+    EXPECT_EQ(panels->replaceAsked.size(), 2);
+    EXPECT_NE(projectBytes(existing), harbour);
+    EXPECT_EQ(controller->packagePath(), existing);
+    EXPECT_TRUE(controller->window()->windowTitle().startsWith("Harbour"));
+    command("newDocument:");
+    ASSERT_TRUE(waitIdle());
+    panels->openPaths = {existing};
+    command("openDocument:");
+    ASSERT_TRUE(waitIdle());
+    EXPECT_EQ(rows(), (QStringList{"Beach", "City Lights"}));
+
+    // Saving onto its own package asks nothing.
+    controller->setDocumentEdited(true);
+    panels->savePaths = {existing};
+    command("saveDocumentAs:");
+    ASSERT_TRUE(waitIdle());
+    EXPECT_EQ(panels->replaceAsked.size(), 2);
+}
+
+TEST_F(DocumentWindow, TheSaveQuestionIsTheWindowsOwnAlert)
+{
+    addTwoClips();
+    panels->windowAlerts = true;
+    QString seen;
+    answerNextAlert("Cancel", &seen, 20000, "save_alert");
+    command("newDocument:");
+    EXPECT_EQ(seen, "Do you want to save the changes you made in the Document?\n");
+    EXPECT_EQ(rows(), (QStringList{"Beach", "City Lights"}));
+    answerNextAlert("Don't Save");
+    command("newDocument:");
+    ASSERT_TRUE(waitIdle());
+    EXPECT_TRUE(rows().isEmpty());
+    EXPECT_FALSE(controller->window()->isWindowModified());
+}
+
+TEST_F(DocumentWindow, TheOpenSaveSheetNamesThePackageAndTakesTheCommandsAwayUntilTheJobIsOver)
+{
+    addTwoClips();
+    const QStringList idle = enabledCommands();
+    ASSERT_TRUE(idle.contains("saveDocument:") && idle.contains("Burn"));
+    EXPECT_FALSE(idle.contains("revertDocumentToSaved:")) << "nothing to revert to yet";
+    const QString package = work.filePath("Holiday.dwproj");
+    panels->savePaths = {package};
+
+    // The job ends on the main thread, so the sheet stays up until the loop runs again.
+    controller->menuAction("saveDocument:")->trigger();
+    OpenProgressWindow *sheet = host->openProgressWindow();
+    ASSERT_TRUE(sheet);
+    EXPECT_TRUE(sheet->isVisible());
+    EXPECT_EQ(sheet->parentWidget(), controller->window());
+    EXPECT_EQ(sheet->windowModality(), Qt::WindowModal);
+    EXPECT_EQ(sheet->messageLabel()->text(), "Saving \"Holiday\" ...");
+    EXPECT_TRUE(sheet->isIndicatorRunning());
+    EXPECT_TRUE(enabledCommands().isEmpty()) << enabledCommands().join(", ").toStdString();
+    EXPECT_FALSE(host->openPackage(package)) << "a package handed to the program waits";
+    saveGrab(*sheet, "open_save_sheet_saving");
+    saveWindowWithSheet(*sheet, "open_save_sheet_saving_window");
+    // Neither Escape nor the close box takes it down.
+    QTest::keyClick(sheet, Qt::Key_Escape);
+    sheet->close();
+    EXPECT_TRUE(sheet->isVisible());
+    ASSERT_TRUE(waitIdle());
+    drainQueued();
+    EXPECT_FALSE(sheet->isVisible());
+    EXPECT_FALSE(sheet->isIndicatorRunning());
+    EXPECT_TRUE(QFileInfo(package + "/project").isFile());
+    // The commands are back, and Revert now has a package to go back to.
+    QStringList after = enabledCommands();
+    EXPECT_TRUE(after.removeOne("revertDocumentToSaved:"));
+    EXPECT_EQ(after, idle);
+
+    // A new project is made without the sheet.
+    command("newDocument:");
+    EXPECT_FALSE(sheet->isVisible());
+    ASSERT_TRUE(waitIdle());
+
+    // The open panel comes after the save question's turn, so the sheet is watched for.
+    QStringList shown;
+    ShowWatcher watcher([&] {
+        shown << sheet->messageLabel()->text();
+        saveGrab(*sheet, "open_save_sheet_opening");
+        saveWindowWithSheet(*sheet, "open_save_sheet_opening_window");
+    });
+    sheet->installEventFilter(&watcher);
+    panels->openPaths = {package};
+    command("openDocument:");
+    ASSERT_TRUE(waitIdle());
+    ASSERT_TRUE(runUntil([&] { return rows().size() == 2; }));
+    drainQueued();
+    sheet->removeEventFilter(&watcher);
+    EXPECT_EQ(shown, QStringList{"Opening \"Holiday\" ..."});
+    EXPECT_FALSE(sheet->isVisible());
+    EXPECT_EQ(rows(), (QStringList{"Beach", "City Lights"}));
+}
+
+// Every sheet and modal window of the main window takes the document commands and the buttons
+// away while it is up, and gives them back when it goes.
+TEST_F(DocumentWindow, CommandsAreOffUnderEverySheet)
+{
+    addTwoClips();
+    panels->savePaths = {work.filePath("Holiday.dwproj")};
+    command("saveDocument:");
+    ASSERT_TRUE(waitIdle());
+    const QStringList idle = enabledCommands();
+    ASSERT_EQ(idle.size(), 8) << idle.join(", ").toStdString();
+
+    struct Row
+    {
+        const char *name;
+        std::function<void()> open;
+        std::function<QWidget *()> sheet;
+        std::function<void()> close;
+    };
+    const std::vector<Row> table = {
+        {"the burn settings",
+         [&] { QTest::mouseClick(controller->burnButton(), Qt::LeftButton); },
+         [&] { return controller->burnSettingWindow(); },
+         [&] {
+             QTest::mouseClick(controller->burnSettingWindow()->cancelButton(), Qt::LeftButton);
+         }},
+        {"the custom quality",
+         [&] { controller->chooseCustomQualityAction(); },
+         [&] { return controller->customQualityWnd(); },
+         [&] { controller->finishCustomQualityWindow(); }},
+        {"the progress window",
+         [&] { controller->progressWindow()->openProgressWindow(); },
+         [&] { return controller->progressWindow()->window(); },
+         [&] {
+             controller->progressWindow()->closeProgressWindow();
+             controller->validateMenuItems();
+         }},
+    };
+    for (const Row &row : table) {
+        SCOPED_TRACE(row.name);
+        row.open();
+        drainQueued();
+        ASSERT_TRUE(row.sheet()->isVisible());
+        controller->validateMenuItems();
+        EXPECT_TRUE(enabledCommands().isEmpty()) << enabledCommands().join(", ").toStdString();
+        EXPECT_FALSE(host->documentController().validateUserInterfaceItem(
+            DiscwrightDocumentController::Command::New));
+        EXPECT_FALSE(host->openPackage(work.filePath("Holiday.dwproj")));
+        row.close();
+        drainQueued();
+        EXPECT_FALSE(row.sheet()->isVisible());
+        EXPECT_EQ(enabledCommands(), idle);
+    }
+
+    // While the save question is up, nothing else starts.
+    controller->setDocumentEdited(true);
+    panels->windowAlerts = true;
+    QStringList underQuestion;
+    bool packageRefused = false;
+    QTimer probe;
+    probe.setInterval(20);
+    QObject::connect(&probe, &QTimer::timeout, [&] {
+        QMessageBox *box = visibleAlert();
+        if (!box)
+            return;
+        probe.stop();
+        underQuestion = enabledCommands();
+        controller->validateMenuItems();
+        underQuestion += enabledCommands();
+        packageRefused = !host->openPackage(work.filePath("Holiday.dwproj"));
+        for (QAbstractButton *button : box->buttons())
+            if (button->text() == "Cancel")
+                button->click();
+    });
+    probe.start();
+    command("newDocument:");
+    EXPECT_TRUE(underQuestion.isEmpty()) << underQuestion.join(", ").toStdString();
+    EXPECT_TRUE(packageRefused);
+    EXPECT_EQ(rows(), (QStringList{"Beach", "City Lights"}));
 }
 
 } // namespace
