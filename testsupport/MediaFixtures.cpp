@@ -192,38 +192,32 @@ QString MediaFixtures::mpeg2Ps()
 
 QString MediaFixtures::h264AacMp4(int seconds)
 {
-    const QString duration = QString::number(seconds);
-    return make(
-        QStringLiteral("h264_%1s.mp4").arg(seconds),
-        {"-f",       "lavfi",
-         "-i",       QStringLiteral("testsrc=size=320x240:rate=25:duration=%1").arg(duration),
-         "-f",       "lavfi",
-         "-i",       QStringLiteral("sine=frequency=440:duration=%1").arg(duration),
-         "-c:v",     "libx264",
-         "-preset",  "veryfast",
-         "-g",       "25",
-         "-pix_fmt", "yuv420p",
-         "-c:a",     "aac",
-         "-ac",      "2",
-         "-shortest"});
+    return toneMovie(QStringLiteral("h264_%1s.mp4").arg(seconds),
+                     QStringLiteral("testsrc=size=320x240:rate=25"),
+                     seconds);
 }
 
 QString MediaFixtures::testsrc2SineMp4(int seconds)
 {
+    return toneMovie(QStringLiteral("testsrc2_%1s.mp4").arg(seconds),
+                     QStringLiteral("testsrc2=size=160x120:rate=25"),
+                     seconds);
+}
+
+QString MediaFixtures::toneMovie(const QString &name, const QString &picture, int seconds)
+{
     const QString duration = QString::number(seconds);
-    return make(
-        QStringLiteral("testsrc2_%1s.mp4").arg(seconds),
-        {"-f",       "lavfi",
-         "-i",       QStringLiteral("testsrc2=size=160x120:rate=25:duration=%1").arg(duration),
-         "-f",       "lavfi",
-         "-i",       QStringLiteral("sine=frequency=440:duration=%1").arg(duration),
-         "-c:v",     "libx264",
-         "-preset",  "veryfast",
-         "-g",       "25",
-         "-pix_fmt", "yuv420p",
-         "-c:a",     "aac",
-         "-ac",      "2",
-         "-shortest"});
+    return make(name, {"-f",       "lavfi",
+                       "-i",       QStringLiteral("%1:duration=%2").arg(picture, duration),
+                       "-f",       "lavfi",
+                       "-i",       QStringLiteral("sine=frequency=440:duration=%1").arg(duration),
+                       "-c:v",     "libx264",
+                       "-preset",  "veryfast",
+                       "-g",       "25",
+                       "-pix_fmt", "yuv420p",
+                       "-c:a",     "aac",
+                       "-ac",      "2",
+                       "-shortest"});
 }
 
 QString MediaFixtures::srtFile()

@@ -92,6 +92,9 @@ public:
 private:
     MediaFixtures();
     QString make(const QString &name, const QStringList &args);
+    // seconds of the lavfi picture source (its options but the duration) as H.264, with a 440 Hz
+    // stereo AAC tone.
+    QString toneMovie(const QString &name, const QString &picture, int seconds);
     QString writeText(const QString &name, const QByteArray &text);
     struct Private;
     Private *d;

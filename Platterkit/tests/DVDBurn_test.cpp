@@ -2,9 +2,8 @@
 
 #include "Platterkit/burn/DVDBurn.h"
 #include "Platterkit/burn/DVDBurnStatus.h"
-#include "support/EventLoop.h"
+#include "testsupport/EventLoop.h"
 
-#include <QCoreApplication>
 #include <QFile>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
@@ -15,23 +14,19 @@
 
 namespace {
 
-using testing_support::runUntil;
+using fixtures::application;
 
-QCoreApplication &application()
-{
-    static int argc = 1;
-    static char name[] = "DVDBurn_test";
-    static char *argv[] = {name, nullptr};
-    static QCoreApplication *app = new QCoreApplication(argc, argv);
-    return *app;
-}
+// A burn that has not ended by then hangs; a slow machine needs far less.
+constexpr int kBurnLimitMs = 60000;
 
 bool runUntilEnded(DVDBurn &burner)
 {
-    return runUntil([&] {
-        burner.progress();
-        return burner.isFinished() || burner.isFailed();
-    });
+    return fixtures::spinUntil(
+        [&] {
+            burner.progress();
+            return burner.isFinished() || burner.isFailed();
+        },
+        kBurnLimitMs);
 }
 
 QByteArray readAll(const QString &path)
@@ -351,12 +346,14 @@ TEST_F(DVDBurnTest, VerificationReadsTheDiscBack)
     burner.prepareForBurn();
     ASSERT_TRUE(burner.burnISOPath(image));
     bool sawVerifying = false;
-    ASSERT_TRUE(runUntil([&] {
-        sawVerifying
-            = sawVerifying
-              || burner.status().value(DVDBurnStatus::StateKey) == DVDBurnStatus::StateVerifying;
-        return burner.isFinished() || burner.isFailed();
-    }));
+    ASSERT_TRUE(fixtures::spinUntil(
+        [&] {
+            sawVerifying = sawVerifying
+                           || burner.status().value(DVDBurnStatus::StateKey)
+                                  == DVDBurnStatus::StateVerifying;
+            return burner.isFinished() || burner.isFailed();
+        },
+        kBurnLimitMs));
     EXPECT_TRUE(burner.isFinished()) << qPrintable(burner.lastError());
     EXPECT_TRUE(sawVerifying);
     EXPECT_EQ(burner.burn()->properties().value(DVDBurnRecorder::VerifyDiscKey), true);
@@ -401,8 +398,8 @@ TEST_F(DVDBurnTest, CallsFromAProductionThreadRunOnTheMainThread)
         while (!burner.isFinished() && !burner.isFailed())
             std::this_thread::sleep_for(std::chrono::milliseconds(5));
     });
-    const bool ended
-        = runUntil([&] { return started != -1 && (burner.isFinished() || burner.isFailed()); });
+    const bool ended = fixtures::spinUntil(
+        [&] { return started != -1 && (burner.isFinished() || burner.isFailed()); }, kBurnLimitMs);
     production.join();
     ASSERT_TRUE(ended);
     EXPECT_EQ(started, 1);

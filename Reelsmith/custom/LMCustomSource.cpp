@@ -1,5 +1,7 @@
 #include "Reelsmith/custom/LMCustomSource.h"
 
+#include "Reelsmith/detail/FFmpegHelpers.h"
+
 extern "C" {
 #include <libavformat/avio.h>
 #include <libavutil/error.h>
@@ -67,20 +69,5 @@ int LMCustomSource::readPacket(uint8_t *buffer, int size)
 
 int64_t LMCustomSource::seekTo(int64_t offset, int whence)
 {
-    if (whence & AVSEEK_SIZE)
-        return filesize();
-    switch (whence & ~AVSEEK_FORCE) {
-    case SEEK_SET:
-        m_readOffset = offset;
-        break;
-    case SEEK_CUR:
-        m_readOffset += offset;
-        break;
-    case SEEK_END:
-        m_readOffset = filesize() + offset;
-        break;
-    default:
-        return AVERROR(ENOSYS);
-    }
-    return m_readOffset;
+    return Reelsmith::detail::answerSeek(m_readOffset, offset, whence, filesize());
 }

@@ -1,6 +1,9 @@
 #include "Reelsmith/detail/FFmpegHelpers.h"
 
+#include <cstdio>
+
 extern "C" {
+#include <libavformat/avio.h>
 #include <libavutil/error.h>
 #include <libavutil/frame.h>
 #include <libswscale/swscale.h>
@@ -40,6 +43,26 @@ bool scaleFrame(SwsContextPtr &context, const AVFrame *src, AVFrame *dst)
         return false;
     sws_scale(context.get(), src->data, src->linesize, 0, src->height, dst->data, dst->linesize);
     return true;
+}
+
+int64_t answerSeek(int64_t &position, int64_t offset, int whence, int64_t size)
+{
+    if (whence & AVSEEK_SIZE)
+        return size;
+    switch (whence & ~AVSEEK_FORCE) {
+    case SEEK_SET:
+        position = offset;
+        break;
+    case SEEK_CUR:
+        position += offset;
+        break;
+    case SEEK_END:
+        position = size + offset;
+        break;
+    default:
+        return AVERROR(ENOSYS);
+    }
+    return position;
 }
 
 } // namespace Reelsmith::detail

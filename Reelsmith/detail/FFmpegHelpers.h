@@ -6,6 +6,7 @@
 #include "Reelsmith/detail/FFmpegPointers.h"
 
 #include <QString>
+#include <cstdint>
 
 extern "C" {
 #include <libavutil/rational.h>
@@ -23,5 +24,10 @@ QString ffmpegErrorText(int code);
 // replaced as the formats require and stays the caller's. False, with dst untouched, when
 // either frame has no pixels or a format the scaler cannot take.
 bool scaleFrame(SwsContextPtr &context, const AVFrame *src, AVFrame *dst);
+
+// Answers an AVIOContext's seek callback over size bytes read at position: size for AVSEEK_SIZE;
+// else moves position as whence says (SEEK_SET, SEEK_CUR or SEEK_END, AVSEEK_FORCE ignored) and
+// answers it; AVERROR(ENOSYS), position unchanged, for any other whence.
+int64_t answerSeek(int64_t &position, int64_t offset, int whence, int64_t size);
 
 } // namespace Reelsmith::detail

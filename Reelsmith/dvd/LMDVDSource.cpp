@@ -1,5 +1,6 @@
 #include "Reelsmith/dvd/LMDVDSource.h"
 
+#include "Reelsmith/detail/FFmpegHelpers.h"
 #include "Reelsmith/media/LMFFMedia.h"
 
 #include <algorithm>
@@ -257,20 +258,5 @@ int LMDVDSource::readPacket(uint8_t *buffer, int size)
 int64_t LMDVDSource::seekTo(int64_t offset, int whence)
 {
     clear_read_error();
-    if (whence & AVSEEK_SIZE)
-        return filesize();
-    switch (whence & ~AVSEEK_FORCE) {
-    case SEEK_SET:
-        m_readOffset = offset;
-        break;
-    case SEEK_CUR:
-        m_readOffset += offset;
-        break;
-    case SEEK_END:
-        m_readOffset = filesize() + offset;
-        break;
-    default:
-        return AVERROR(ENOSYS);
-    }
-    return m_readOffset;
+    return Reelsmith::detail::answerSeek(m_readOffset, offset, whence, filesize());
 }

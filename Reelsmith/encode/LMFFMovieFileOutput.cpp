@@ -11,7 +11,6 @@
 #include "Reelsmith/media/LMFFMedia.h"
 #include "Reelsmith/media/LMFFMediaStream.h"
 
-#include <QFileInfo>
 #include <cstring>
 #include <vector>
 
@@ -27,7 +26,6 @@ Q_LOGGING_CATEGORY(lcEncode, "discwright.reelsmith.encode", QtWarningMsg)
 } // namespace Reelsmith
 
 using Reelsmith::lcEncode;
-using Reelsmith::detail::ffmpegErrorText;
 using Reelsmith::detail::kEngineTimeBase;
 
 namespace {
@@ -38,11 +36,6 @@ constexpr int kDvdPacketSize = 2048;
 constexpr const char *kDvdMuxRate = "10080000";
 constexpr int kDvdBufferBits = 1835008;
 constexpr int kSubtitleBufferSize = 12288;
-
-bool muxerNeedsFile(const AVFormatContext *context)
-{
-    return !(context->oformat->flags & AVFMT_NOFILE);
-}
 
 } // namespace
 
@@ -58,19 +51,13 @@ LMFFMovieFileOutput::~LMFFMovieFileOutput()
 {
     // Releasing an output does not finish the file; it only frees what is still held.
     closeCodecs();
-    if (m_formatContext) {
-        if (m_fileOpen)
-            avio_closep(&m_formatContext->pb);
-        avformat_free_context(m_formatContext);
-    }
     av_frame_free(&m_audioFrame);
     av_packet_free(&m_packet);
 }
 
 void LMFFMovieFileOutput::fail(const QString &why, int code)
 {
-    m_lastError = code ? QStringLiteral("%1: %2").arg(why, ffmpegErrorText(code)) : why;
-    qCWarning(lcEncode).noquote() << m_path << m_lastError;
+    m_file.fail(why, code);
 }
 
 AVRational LMFFMovieFileOutput::movieFrameDuration() const
@@ -116,7 +103,7 @@ int64_t LMFFMovieFileOutput::video_output_time() const
 
 QString LMFFMovieFileOutput::formatName() const
 {
-    return m_formatContext ? QString::fromLatin1(m_formatContext->oformat->name) : QString();
+    return m_file.context() ? QString::fromLatin1(m_file.context()->oformat->name) : QString();
 }
 
 bool LMFFMovieFileOutput::isDVDOutput() const
@@ -126,24 +113,7 @@ bool LMFFMovieFileOutput::isDVDOutput() const
 
 bool LMFFMovieFileOutput::createMovieOutput()
 {
-    if (m_formatContext)
-        return true;
-    const QByteArray path = m_path.toUtf8();
-    const char *name = nullptr;
-    // Ringtones are MPEG-4 audio files under another extension, which FFmpeg does not know.
-    if (QFileInfo(m_path).suffix().toLower() == u"m4r") {
-        if (const AVOutputFormat *guessed = av_guess_format(nullptr, "x.m4a", nullptr))
-            name = guessed->name;
-    }
-    const int result
-        = avformat_alloc_output_context2(&m_formatContext, nullptr, name, path.constData());
-    if (result < 0 || !m_formatContext) {
-        m_formatContext = nullptr;
-        fail(QStringLiteral("no muxer for the path"), result);
-        return false;
-    }
-    m_formatContext->max_delay = 700000;
-    return true;
+    return m_file.create();
 }
 
 AVStream *LMFFMovieFileOutput::openOutputStream(
@@ -161,16 +131,16 @@ AVStream *LMFFMovieFileOutput::openOutputStream(
              0);
         return nullptr;
     }
-    AVStream *stream = avformat_new_stream(m_formatContext, nullptr);
+    AVStream *stream = avformat_new_stream(m_file.context(), nullptr);
     if (!stream) {
         fail(QStringLiteral("cannot add a stream"), 0);
         return nullptr;
     }
-    stream->id = int(m_formatContext->nb_streams);
+    stream->id = int(m_file.context()->nb_streams);
     AVCodecContext *context = avcodec_alloc_context3(codec);
     if (!context)
         return nullptr;
-    if (m_formatContext->oformat->flags & AVFMT_GLOBALHEADER)
+    if (m_file.context()->oformat->flags & AVFMT_GLOBALHEADER)
         context->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
     if (codec->capabilities & AV_CODEC_CAP_EXPERIMENTAL)
         context->strict_std_compliance = FF_COMPLIANCE_EXPERIMENTAL;
@@ -208,7 +178,7 @@ void LMFFMovieFileOutput::openVideo()
     if (codecId == 0 && (muxer == u"matroska" || muxer == u"mov"))
         codecId = lm_get_codec_id_by_name(QStringLiteral("h264"));
     if (codecId == 0)
-        codecId = m_formatContext->oformat->video_codec;
+        codecId = m_file.context()->oformat->video_codec;
     const bool dvd = muxer == u"dvd";
     const LMFFMovieFileOutputFormat format = m_movieFormat;
     const bool ticks = allowUpdateFrameTicks();
@@ -254,13 +224,13 @@ void LMFFMovieFileOutput::openVideo()
                   c->rc_max_rate = c->bit_rate;
                   c->rc_min_rate = c->bit_rate;
                   c->rc_buffer_size = kDvdBufferBits;
-                  m_formatContext->packet_size = kDvdPacketSize;
+                  m_file.context()->packet_size = kDvdPacketSize;
               }
           });
     if (m_videoStream && dvd) {
         // The DVD muxer's own option: without the child search it is "not found" and the muxer
         // derives a rate of its own.
-        av_opt_set(m_formatContext, "muxrate", kDvdMuxRate, AV_OPT_SEARCH_CHILDREN);
+        av_opt_set(m_file.context(), "muxrate", kDvdMuxRate, AV_OPT_SEARCH_CHILDREN);
     }
 }
 
@@ -273,7 +243,7 @@ void LMFFMovieFileOutput::openAudio()
     if (codecId == 0 && isDVDOutput())
         codecId = AV_CODEC_ID_AC3;
     if (codecId == 0)
-        codecId = m_formatContext->oformat->audio_codec;
+        codecId = m_file.context()->oformat->audio_codec;
     const LMFFMovieFileOutputFormat format = m_movieFormat;
     m_audioStream
         = openOutputStream(codecId, &m_audioContext, [&](AVStream *stream, AVCodecContext *c) {
@@ -313,18 +283,9 @@ AVStream *LMFFMovieFileOutput::copyOutputStream(const AVStream *source)
 {
     if (!source || !source->codecpar || !createMovieOutput())
         return nullptr;
-    AVStream *stream = avformat_new_stream(m_formatContext, nullptr);
-    if (!stream) {
-        fail(QStringLiteral("cannot add a copied stream"), 0);
+    AVStream *stream = m_file.addCopiedStream(source);
+    if (!stream)
         return nullptr;
-    }
-    avcodec_parameters_copy(stream->codecpar, source->codecpar);
-    // The source's tag may mean nothing in this container; the muxer chooses its own.
-    stream->codecpar->codec_tag = 0;
-    stream->sample_aspect_ratio = source->sample_aspect_ratio;
-    stream->r_frame_rate = source->r_frame_rate;
-    stream->avg_frame_rate = source->avg_frame_rate;
-    stream->time_base = source->time_base;
     if (source->codecpar->codec_type == AVMEDIA_TYPE_AUDIO) {
         m_audioStream = stream;
         m_copyAudio = true;
@@ -349,47 +310,18 @@ void LMFFMovieFileOutput::copyAudioMedia(const LMFFMedia &media)
 
 bool LMFFMovieFileOutput::startOutput()
 {
-    if (!m_formatContext) {
-        fail(QStringLiteral("no output was opened"), 0);
-        return false;
+    if (m_file.isCreated() && !m_file.isStarted()) {
+        if (m_audioContext)
+            m_resample->convertFormatTo(m_audioInputFormat, outputAudioFormat());
+        if (m_videoContext)
+            m_videoConverter->setOutputFormat(outputVideoFormat());
     }
-    if (m_headerWritten)
-        return true;
-    if (m_audioContext)
-        m_resample->convertFormatTo(m_audioInputFormat, outputAudioFormat());
-    if (m_videoContext)
-        m_videoConverter->setOutputFormat(outputVideoFormat());
-    if (!muxerNeedsFile(m_formatContext)) {
-        fail(QStringLiteral("the muxer writes no file"), 0);
-        return false;
-    }
-    const QByteArray path = m_path.toUtf8();
-    int result = avio_open(&m_formatContext->pb, path.constData(), AVIO_FLAG_WRITE);
-    if (result < 0) {
-        fail(QStringLiteral("cannot open the file"), result);
-        return false;
-    }
-    m_fileOpen = true;
-    result = avformat_write_header(m_formatContext, nullptr);
-    if (result < 0) {
-        fail(QStringLiteral("cannot write the header"), result);
-        m_writeError = true;
-        return false;
-    }
-    m_headerWritten = true;
-    return true;
+    return m_file.start();
 }
 
 void LMFFMovieFileOutput::writePacket(AVPacket *packet, AVStream *stream)
 {
-    if (!m_headerWritten)
-        return;
-    packet->stream_index = stream->index;
-    const int result = av_interleaved_write_frame(m_formatContext, packet);
-    if (result < 0 && !m_writeError) {
-        m_writeError = true;
-        fail(QStringLiteral("cannot write a packet"), result);
-    }
+    m_file.write(packet, stream);
 }
 
 bool LMFFMovieFileOutput::sendAndWrite(AVCodecContext *context,
@@ -596,7 +528,7 @@ void LMFFMovieFileOutput::writeAudioPacket(const LMFFImage &packet)
 void LMFFMovieFileOutput::writeRawPacket(const LMFFImage &image, AVStream *stream)
 {
     AVPacket *source = image.getPacket();
-    if (!stream || !source || !m_headerWritten)
+    if (!stream || !source || !m_file.isStarted())
         return;
     AVPacket *packet = av_packet_clone(source);
     if (!packet)
@@ -676,46 +608,17 @@ void LMFFMovieFileOutput::closeCodecs()
 
 bool LMFFMovieFileOutput::stopOutput()
 {
-    if (!m_formatContext)
-        return !m_writeError && m_headerWritten;
-    if (m_headerWritten) {
+    if (m_file.isCreated() && m_file.isStarted()) {
         // Samples that do not fill an encoder frame are dropped, as the muxer cannot take a short
         // frame from every encoder.
         if (m_audioContext && !m_copyAudio)
             sendAndWrite(m_audioContext, m_audioStream, nullptr);
         if (m_videoContext && !m_copyVideo)
             sendAndWrite(m_videoContext, m_videoStream, nullptr);
-        int result = av_interleaved_write_frame(m_formatContext, nullptr);
-        if (result < 0 && !m_writeError) {
-            m_writeError = true;
-            fail(QStringLiteral("cannot write the last packets"), result);
-        }
-        result = av_write_trailer(m_formatContext);
-        if (result < 0 && !m_writeError) {
-            m_writeError = true;
-            fail(QStringLiteral("cannot write the trailer"), result);
-        }
     }
     closeCodecs();
-    if (m_fileOpen) {
-        // Buffered bytes reach the disk only here, so a full disk may show up only now.
-        avio_flush(m_formatContext->pb);
-        if (m_formatContext->pb->error < 0 && !m_writeError) {
-            m_writeError = true;
-            fail(QStringLiteral("cannot write the file"), m_formatContext->pb->error);
-        }
-        const int result = avio_closep(&m_formatContext->pb);
-        if (result < 0 && !m_writeError) {
-            m_writeError = true;
-            fail(QStringLiteral("cannot close the file"), result);
-        }
-        m_fileOpen = false;
-    }
     m_videoStream = nullptr;
     m_audioStream = nullptr;
     m_subtitleStream = nullptr;
-    avformat_free_context(m_formatContext);
-    m_formatContext = nullptr;
-    const bool ok = m_headerWritten && !m_writeError;
-    return ok;
+    return m_file.finish();
 }

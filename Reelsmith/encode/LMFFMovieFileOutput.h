@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Reelsmith/LMTypes.h"
+#include "Reelsmith/encode/MuxedFile.h"
 
 #include <QByteArray>
 #include <QImage>
@@ -59,8 +60,8 @@ public:
     LMFFMovieFileOutput(const LMFFMovieFileOutput &) = delete;
     LMFFMovieFileOutput &operator=(const LMFFMovieFileOutput &) = delete;
 
-    QString path() const { return m_path; }
-    void setPath(const QString &path) { m_path = path; }
+    QString path() const { return m_file.path(); }
+    void setPath(const QString &path) { m_file.setPath(path); }
     /** What to encode; lm_get_default_movie_file_ouput_format() at creation. */
     LMFFMovieFileOutputFormat movieFormat() const { return m_movieFormat; }
     void setMovieFormat(const LMFFMovieFileOutputFormat &format) { m_movieFormat = format; }
@@ -73,11 +74,11 @@ public:
     virtual bool isAllowRawDataImageFrame() const { return true; }
 
     // Queries.
-    bool isMovieOpen() const { return m_formatContext != nullptr; }
+    bool isMovieOpen() const { return m_file.isCreated(); }
     bool isVideoOpen() const { return m_videoStream != nullptr; }
     bool isAudioOpen() const { return m_audioStream != nullptr; }
     bool isSubtitleOpen() const { return m_subtitleStream != nullptr; }
-    AVFormatContext *formatContext() const { return m_formatContext; }
+    AVFormatContext *formatContext() const { return m_file.context(); }
     AVStream *videoStream() const { return m_videoStream; }
     AVStream *audioStream() const { return m_audioStream; }
     AVStream *subtitleStream() const { return m_subtitleStream; }
@@ -100,8 +101,8 @@ public:
     bool isDVDOutput() const;
 
     /** Some write, the trailer or the close failed; the file is not to be trusted. */
-    bool hasWriteError() const { return m_writeError; }
-    QString lastError() const { return m_lastError; }
+    bool hasWriteError() const { return m_file.hasWriteError(); }
+    QString lastError() const { return m_file.lastError(); }
 
     // Opening.
     /** Makes the file context from the path (once); true when it exists. */
@@ -164,12 +165,11 @@ private:
     void fail(const QString &why, int code);
     void closeCodecs();
 
-    QString m_path;
+    Reelsmith::MuxedFile m_file;
     LMFFMovieFileOutputFormat m_movieFormat;
     LMFFAudioFormat m_audioInputFormat;
     std::unique_ptr<LMFFAudioResample> m_resample;
     std::unique_ptr<LMFFImageColorspaceConverter> m_videoConverter;
-    AVFormatContext *m_formatContext = nullptr;
     AVStream *m_videoStream = nullptr;
     AVStream *m_audioStream = nullptr;
     AVStream *m_subtitleStream = nullptr;
@@ -184,8 +184,4 @@ private:
     bool m_copyAudio = false;
     bool m_videoWriteStarted = false;
     bool m_audioWriteStarted = false;
-    bool m_headerWritten = false;
-    bool m_fileOpen = false;
-    bool m_writeError = false;
-    QString m_lastError;
 };

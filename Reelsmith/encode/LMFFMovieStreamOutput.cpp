@@ -4,15 +4,11 @@
 #include "Reelsmith/encode/LMFFMovieFileOutput.h"
 #include "Reelsmith/frames/LMFFImage.h"
 
-#include <QFileInfo>
-
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
 }
 
-using Reelsmith::lcEncode;
-using Reelsmith::detail::ffmpegErrorText;
 using Reelsmith::detail::kEngineTimeBase;
 
 std::unique_ptr<LMFFMovieStreamOutput> LMFFMovieStreamOutput::outputWithPath(const QString &path)
@@ -22,57 +18,23 @@ std::unique_ptr<LMFFMovieStreamOutput> LMFFMovieStreamOutput::outputWithPath(con
     return output;
 }
 
-LMFFMovieStreamOutput::~LMFFMovieStreamOutput()
-{
-    if (m_formatContext) {
-        if (m_fileOpen)
-            avio_closep(&m_formatContext->pb);
-        avformat_free_context(m_formatContext);
-    }
-}
-
 void LMFFMovieStreamOutput::fail(const QString &why, int code)
 {
-    m_lastError = code ? QStringLiteral("%1: %2").arg(why, ffmpegErrorText(code)) : why;
-    qCWarning(lcEncode).noquote() << m_path << m_lastError;
+    m_file.fail(why, code);
 }
 
 bool LMFFMovieStreamOutput::createMovieOutput()
 {
-    if (m_formatContext)
-        return true;
-    const char *name = nullptr;
-    if (QFileInfo(m_path).suffix().toLower() == u"m4r") {
-        if (const AVOutputFormat *guessed = av_guess_format(nullptr, "x.m4a", nullptr))
-            name = guessed->name;
-    }
-    const QByteArray path = m_path.toUtf8();
-    const int result
-        = avformat_alloc_output_context2(&m_formatContext, nullptr, name, path.constData());
-    if (result < 0 || !m_formatContext) {
-        m_formatContext = nullptr;
-        fail(QStringLiteral("no muxer for the path"), result);
-        return false;
-    }
-    m_formatContext->max_delay = 700000;
-    return true;
+    return m_file.create();
 }
 
 std::shared_ptr<LMFFMovieStream> LMFFMovieStreamOutput::copyOutputStream(const AVStream *source)
 {
     if (!source || !source->codecpar || !createMovieOutput())
         return nullptr;
-    AVStream *stream = avformat_new_stream(m_formatContext, nullptr);
-    if (!stream) {
-        fail(QStringLiteral("cannot add a copied stream"), 0);
+    AVStream *stream = m_file.addCopiedStream(source);
+    if (!stream)
         return nullptr;
-    }
-    avcodec_parameters_copy(stream->codecpar, source->codecpar);
-    stream->codecpar->codec_tag = 0;
-    stream->sample_aspect_ratio = source->sample_aspect_ratio;
-    stream->r_frame_rate = source->r_frame_rate;
-    stream->avg_frame_rate = source->avg_frame_rate;
-    stream->time_base = source->time_base;
     auto result = std::make_shared<LMFFMovieStream>();
     result->stream = stream;
     result->isVideo = source->codecpar->codec_type == AVMEDIA_TYPE_VIDEO;
@@ -81,49 +43,18 @@ std::shared_ptr<LMFFMovieStream> LMFFMovieStreamOutput::copyOutputStream(const A
 
 bool LMFFMovieStreamOutput::startOutput()
 {
-    if (!m_formatContext) {
-        fail(QStringLiteral("no output was opened"), 0);
-        return false;
-    }
-    if (m_headerWritten)
-        return true;
-    if (m_formatContext->oformat->flags & AVFMT_NOFILE) {
-        fail(QStringLiteral("the muxer writes no file"), 0);
-        return false;
-    }
-    const QByteArray path = m_path.toUtf8();
-    int result = avio_open(&m_formatContext->pb, path.constData(), AVIO_FLAG_WRITE);
-    if (result < 0) {
-        fail(QStringLiteral("cannot open the file"), result);
-        return false;
-    }
-    m_fileOpen = true;
-    result = avformat_write_header(m_formatContext, nullptr);
-    if (result < 0) {
-        fail(QStringLiteral("cannot write the header"), result);
-        m_writeError = true;
-        return false;
-    }
-    m_headerWritten = true;
-    return true;
+    return m_file.start();
 }
 
 void LMFFMovieStreamOutput::writePacket(AVPacket *packet, AVStream *stream)
 {
-    if (!m_headerWritten || !packet || !stream)
-        return;
-    packet->stream_index = stream->index;
-    const int result = av_interleaved_write_frame(m_formatContext, packet);
-    if (result < 0 && !m_writeError) {
-        m_writeError = true;
-        fail(QStringLiteral("cannot write a packet"), result);
-    }
+    m_file.write(packet, stream);
 }
 
 void LMFFMovieStreamOutput::writeRawPacket(const LMFFImage &image, LMFFMovieStream &target)
 {
     AVPacket *source = image.getPacket();
-    if (!source || !target.stream || !m_headerWritten)
+    if (!source || !target.stream || !m_file.isStarted())
         return;
     AVPacket *packet = av_packet_clone(source);
     if (!packet)
@@ -164,31 +95,5 @@ void LMFFMovieStreamOutput::writeRawPacket(const LMFFImage &image, LMFFMovieStre
 
 bool LMFFMovieStreamOutput::stopOutput()
 {
-    if (!m_formatContext)
-        return m_headerWritten && !m_writeError;
-    if (m_headerWritten) {
-        if (av_interleaved_write_frame(m_formatContext, nullptr) < 0 && !m_writeError) {
-            m_writeError = true;
-            fail(QStringLiteral("cannot write the last packets"), 0);
-        }
-        if (av_write_trailer(m_formatContext) < 0 && !m_writeError) {
-            m_writeError = true;
-            fail(QStringLiteral("cannot write the trailer"), 0);
-        }
-    }
-    if (m_fileOpen) {
-        avio_flush(m_formatContext->pb);
-        if (m_formatContext->pb->error < 0 && !m_writeError) {
-            m_writeError = true;
-            fail(QStringLiteral("cannot write the file"), m_formatContext->pb->error);
-        }
-        if (avio_closep(&m_formatContext->pb) < 0 && !m_writeError) {
-            m_writeError = true;
-            fail(QStringLiteral("cannot close the file"), 0);
-        }
-        m_fileOpen = false;
-    }
-    avformat_free_context(m_formatContext);
-    m_formatContext = nullptr;
-    return m_headerWritten && !m_writeError;
+    return m_file.finish();
 }

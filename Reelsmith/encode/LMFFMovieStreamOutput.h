@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Reelsmith/encode/MuxedFile.h"
+
 #include <QString>
 #include <cstdint>
 #include <memory>
@@ -38,16 +40,15 @@ public:
     static std::unique_ptr<LMFFMovieStreamOutput> outputWithPath(const QString &path);
 
     LMFFMovieStreamOutput() = default;
-    ~LMFFMovieStreamOutput();
     LMFFMovieStreamOutput(const LMFFMovieStreamOutput &) = delete;
     LMFFMovieStreamOutput &operator=(const LMFFMovieStreamOutput &) = delete;
 
-    QString path() const { return m_path; }
-    void setPath(const QString &path) { m_path = path; }
-    bool isMovieOpen() const { return m_formatContext != nullptr; }
-    AVFormatContext *formatContext() const { return m_formatContext; }
-    bool hasWriteError() const { return m_writeError; }
-    QString lastError() const { return m_lastError; }
+    QString path() const { return m_file.path(); }
+    void setPath(const QString &path) { m_file.setPath(path); }
+    bool isMovieOpen() const { return m_file.isCreated(); }
+    AVFormatContext *formatContext() const { return m_file.context(); }
+    bool hasWriteError() const { return m_file.hasWriteError(); }
+    QString lastError() const { return m_file.lastError(); }
 
     bool createMovieOutput();
     /** A stream copying source's packets (of any type); null when it cannot be added. */
@@ -63,11 +64,6 @@ public:
 private:
     void fail(const QString &why, int code);
 
-    QString m_path;
-    AVFormatContext *m_formatContext = nullptr;
+    Reelsmith::MuxedFile m_file;
     bool m_videoWriteStarted = false;
-    bool m_headerWritten = false;
-    bool m_fileOpen = false;
-    bool m_writeError = false;
-    QString m_lastError;
 };

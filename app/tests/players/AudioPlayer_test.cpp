@@ -2,8 +2,8 @@
 // (the movie that played is paused), real playback from one clip into the next, and its loop
 // asked for from another thread.
 
-#include "PlayerClips.h"
 #include "app/AppExtention/Convert/AudioPlayer.h"
+#include "support/PlayerClips.h"
 
 #include <gtest/gtest.h>
 #include <thread>
@@ -12,23 +12,7 @@ using namespace players_testing;
 
 namespace {
 
-class AudioPlayerTest : public ::testing::Test
-{
-protected:
-    void SetUp() override { setUpPlayerTest(); }
-    void TearDown() override
-    {
-        for (const auto &clip : opened)
-            settle(clip);
-    }
-    VCMovieRef clip(int seconds, double start = -1.0, double stop = -1.0)
-    {
-        VCMovieRef made = testClip(seconds, start, stop);
-        opened.append(made);
-        return made;
-    }
-    VCMovieList opened;
-};
+using AudioPlayerTest = PlayerClipTest;
 
 struct VolumeCase
 {

@@ -2,12 +2,12 @@
 // which is its own decoder (a menu page video) plays through that decoder, also back to back with
 // ordinary clips.
 
-#include "PlayerClips.h"
 #include "Reelsmith/imaging/Renderer.h"
 #include "Reelsmith/player/LMMoviePlayerDelegate.h"
 #include "app/AppExtention/Convert/ClipDecoder.h"
 #include "app/AppExtention/Convert/MoviePlayer.h"
 #include "app/AppExtention/Convert/MultiMoviePlayer.h"
+#include "support/PlayerClips.h"
 
 #include <QElapsedTimer>
 #include <gtest/gtest.h>
@@ -90,23 +90,7 @@ QColor centreColour(const Image &image)
     return pixels.isNull() ? QColor() : pixels.pixelColor(32, 24);
 }
 
-class MoviePlayerTest : public ::testing::Test
-{
-protected:
-    void SetUp() override { setUpPlayerTest(); }
-    void TearDown() override
-    {
-        for (const auto &clip : opened)
-            settle(clip);
-    }
-    VCMovieRef clip(int seconds, double start = -1.0, double stop = -1.0)
-    {
-        VCMovieRef made = testClip(seconds, start, stop);
-        opened.append(made);
-        return made;
-    }
-    VCMovieList opened;
-};
+using MoviePlayerTest = PlayerClipTest;
 
 TEST_F(MoviePlayerTest, ShowsTheClipsFrameWithItsEditsAfterASeek)
 {

@@ -1,9 +1,9 @@
 // The back-to-back player: where a timeline time lands, what happens past the end, the pieces of
 // trimmed clips, and real playback carried from one clip into the next and round the loop.
 
-#include "PlayerClips.h"
 #include "app/AppExtention/Convert/MainMoviePlayer.h"
 #include "app/AppExtention/Convert/MultiMoviePlayer.h"
+#include "support/PlayerClips.h"
 
 #include <gtest/gtest.h>
 
@@ -11,23 +11,7 @@ using namespace players_testing;
 
 namespace {
 
-class MultiMoviePlayerTest : public ::testing::Test
-{
-protected:
-    void SetUp() override { setUpPlayerTest(); }
-    void TearDown() override
-    {
-        for (const auto &clip : opened)
-            settle(clip);
-    }
-    VCMovieRef clip(int seconds, double start = -1.0, double stop = -1.0)
-    {
-        VCMovieRef made = testClip(seconds, start, stop);
-        opened.append(made);
-        return made;
-    }
-    VCMovieList opened;
-};
+using MultiMoviePlayerTest = PlayerClipTest;
 
 struct SeekCase
 {

@@ -1,8 +1,8 @@
 // The video editor's player: its timeline over the clip's window, the jumps over cuts and the loop
 // over the kept trims in preview, and the restart at the window's start otherwise.
 
-#include "PlayerClips.h"
 #include "app/AppExtention/Convert/VideoEditPlayer.h"
+#include "support/PlayerClips.h"
 
 #include <gtest/gtest.h>
 

@@ -6,7 +6,6 @@
 #include "Platterkit/tools/DVDFSMake.h"
 #include "app/AppExtention/Function/FileManagerExtention.h"
 #include "app/production/BurnDVDWorkflow.h"
-#include "platform/StringTable.h"
 #include "support/ProductionFixtures.h"
 #include "testsupport/DiscFixtures.h"
 #include "testsupport/EventLoop.h"
@@ -15,7 +14,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <atomic>
 #include <gtest/gtest.h>
@@ -31,12 +29,10 @@ protected:
     void SetUp() override
     {
         fixtures::application();
-        platform::StringTable::install(platform::StringTable::fromFile(
-            QStringLiteral(DW_BINARY_DIR "/resources/Localizable.plist")));
-        for (const char *tool : {"ffmpeg", "dvdauthor", "mkisofs", "lsdvd", "isoinfo"}) {
-            if (QStandardPaths::findExecutable(QString::fromLatin1(tool)).isEmpty())
-                GTEST_SKIP() << tool << " is missing";
-        }
+        installShippedStrings();
+        const QString missing = missingTool({"ffmpeg", "dvdauthor", "mkisofs", "lsdvd", "isoinfo"});
+        if (!missing.isEmpty())
+            GTEST_SKIP() << qPrintable(missing) << " is missing";
         ASSERT_TRUE(m_dir.isValid());
         QString error;
         m_titles = palTitles(&error);
@@ -128,16 +124,7 @@ TEST_F(BurnDVDWorkflowTest, TheFolderStepAuthorsTheTitlesAndLeavesNoWorkFolder)
 
     const testing_support::DiscInfo disc = readDiscApart(destination);
     ASSERT_TRUE(disc.ok) << qPrintable(disc.error);
-    ASSERT_EQ(disc.titles.size(), 2);
-    const double lengths[] = {3.0, 2.0};
-    for (int i = 0; i < 2; ++i) {
-        SCOPED_TRACE(i);
-        EXPECT_EQ(disc.titles[i].format, QStringLiteral("PAL"));
-        EXPECT_EQ(disc.titles[i].aspect, QStringLiteral("16/9"));
-        EXPECT_EQ(disc.titles[i].width, 720);
-        EXPECT_EQ(disc.titles[i].height, 576);
-        EXPECT_NEAR(disc.titles[i].lengthSeconds, lengths[i], 0.04);
-    }
+    ASSERT_NO_FATAL_FAILURE(expectDiscTitles(disc, true, {3.0, 2.0}));
     EXPECT_EQ(disc.titles[0].chapters.size(), 3);
 
     // Nothing of the work is left beside the result.
@@ -158,16 +145,7 @@ TEST_F(BurnDVDWorkflowTest, AnNtscDiscWithTheWarningVideoAsItsLastTitle)
     })) << qPrintable(m_workflow->lastError());
     const testing_support::DiscInfo disc = readDiscApart(destination);
     ASSERT_TRUE(disc.ok) << qPrintable(disc.error);
-    ASSERT_EQ(disc.titles.size(), 2);
-    const double lengths[] = {2.0, 1.0};
-    for (int i = 0; i < 2; ++i) {
-        SCOPED_TRACE(i);
-        EXPECT_EQ(disc.titles[i].format, QStringLiteral("NTSC"));
-        EXPECT_EQ(disc.titles[i].aspect, QStringLiteral("4/3"));
-        EXPECT_EQ(disc.titles[i].width, 720);
-        EXPECT_EQ(disc.titles[i].height, 480);
-        EXPECT_NEAR(disc.titles[i].lengthSeconds, lengths[i], 0.04);
-    }
+    expectDiscTitles(disc, false, {2.0, 1.0});
 }
 
 TEST_F(BurnDVDWorkflowTest, OtherRunsAndUsersFoldersAreNeverTakenOverOrRemoved)

@@ -6,7 +6,6 @@
 #include "Platterkit/tools/DVDFSMake.h"
 #include "Platterkit/tools/DVDImageMake.h"
 #include "app/production/ConvertProgressWindowController.h"
-#include "platform/StringTable.h"
 #include "support/ProductionFixtures.h"
 #include "testsupport/DiscFixtures.h"
 #include "testsupport/EventLoop.h"
@@ -15,7 +14,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QMutex>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -44,12 +42,10 @@ protected:
     void SetUp() override
     {
         fixtures::application();
-        platform::StringTable::install(platform::StringTable::fromFile(
-            QStringLiteral(DW_BINARY_DIR "/resources/Localizable.plist")));
-        for (const char *tool : {"ffmpeg", "dvdauthor", "mkisofs", "lsdvd", "isoinfo"}) {
-            if (QStandardPaths::findExecutable(QString::fromLatin1(tool)).isEmpty())
-                GTEST_SKIP() << tool << " is missing";
-        }
+        installShippedStrings();
+        const QString missing = missingTool({"ffmpeg", "dvdauthor", "mkisofs", "lsdvd", "isoinfo"});
+        if (!missing.isEmpty())
+            GTEST_SKIP() << qPrintable(missing) << " is missing";
         ASSERT_TRUE(m_dir.isValid());
         QString error;
         m_titles = palTitles(&error);
@@ -390,8 +386,7 @@ TEST_F(ConvertProgressTest, AFailedFolderRunTellsTheUserWhy)
 
 TEST(ConvertProgressDiscReadiness, NamesWhatIsWrongWithTheDisc)
 {
-    platform::StringTable::install(platform::StringTable::fromFile(
-        QStringLiteral(DW_BINARY_DIR "/resources/Localizable.plist")));
+    installShippedStrings();
     struct Row
     {
         const char *name;

@@ -3,12 +3,12 @@
 
 #include "Platterkit/model/DVDChapterVideo.h"
 #include "Platterkit/model/DVDTitleVideo.h"
-#include "app/AppExtention/DVDLibraryExtention.h"
 #include "app/AppExtention/DVDLibraryResourceExtention.h"
 #include "app/AppExtention/DVDMenuExtention.h"
 #include "app/production/DVDPlayerNavigation.h"
 #include "app/tests/support/AppFakes.h"
 #include "support/PlayerDisc.h"
+#include "support/ProductionFixtures.h"
 
 #include <gtest/gtest.h>
 
@@ -19,16 +19,8 @@ using namespace player_testing;
 
 constexpr int64_t kSecond = 1000000;
 
-class Environment : public ::testing::Environment
-{
-public:
-    void SetUp() override
-    {
-        app_testing::application();
-        DVDLibraryExtention::install(QStringLiteral(DW_BINARY_DIR "/resources"));
-    }
-};
-const auto *const environment = ::testing::AddGlobalTestEnvironment(new Environment);
+const auto *const environment
+    = ::testing::AddGlobalTestEnvironment(new production_fixtures::ShippedApplication);
 
 DVDPlayerNavigation navigationFor(const PlayerDisc &disc)
 {

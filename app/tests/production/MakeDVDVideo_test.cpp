@@ -15,6 +15,7 @@
 #include "support/AppFakes.h"
 #include "support/ClipFixtures.h"
 #include "support/MenuFixtures.h"
+#include "support/ProductionFixtures.h"
 #include "testsupport/DiscFixtures.h"
 #include "testsupport/ProbeFixtures.h"
 
@@ -33,19 +34,9 @@ using namespace app_testing;
 
 constexpr int64_t kSecond = 1000000;
 
-const QString kResourcesFolder = QStringLiteral(DW_BINARY_DIR "/resources");
-
 // The application's library operations and the shipped templates, as at start-up.
-class ApplicationEnvironment : public ::testing::Environment
-{
-public:
-    void SetUp() override
-    {
-        application();
-        DVDLibraryExtention::install(kResourcesFolder);
-    }
-};
-const auto *const environment = ::testing::AddGlobalTestEnvironment(new ApplicationEnvironment);
+const auto *const environment
+    = ::testing::AddGlobalTestEnvironment(new production_fixtures::ShippedApplication);
 
 // A title of clips, each trimmed to [start, stop) seconds.
 struct ClipSpec

@@ -13,7 +13,6 @@
 #include "app/production/DVDTitleVideo.h"
 #include "app/production/MakeDVDVideo.h"
 #include "app/production/ProductionDiscModel.h"
-#include "platform/StringTable.h"
 #include "support/AppFakes.h"
 #include "support/ClipFixtures.h"
 #include "support/MenuFixtures.h"
@@ -21,7 +20,6 @@
 #include "testsupport/DiscFixtures.h"
 
 #include <QDir>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -32,20 +30,9 @@ using State = ProductionResult::State;
 namespace {
 
 constexpr int64_t kSecond = 1000000;
-const QString kResourcesFolder = QStringLiteral(DW_BINARY_DIR "/resources");
 
-class ApplicationEnvironment : public ::testing::Environment
-{
-public:
-    void SetUp() override
-    {
-        application();
-        DVDLibraryExtention::install(kResourcesFolder);
-        platform::StringTable::install(platform::StringTable::fromFile(
-            kResourcesFolder + QStringLiteral("/Localizable.plist")));
-    }
-};
-const auto *const environment = ::testing::AddGlobalTestEnvironment(new ApplicationEnvironment);
+const auto *const environment
+    = ::testing::AddGlobalTestEnvironment(new production_fixtures::ShippedApplication(true));
 
 DVDTitleDataRef titleOf(const QString &clip, double start, double stop)
 {
@@ -106,10 +93,10 @@ class ProductionRunTest : public ::testing::Test
 protected:
     void SetUp() override
     {
-        for (const char *tool : {"ffmpeg", "spumux", "dvdauthor", "mkisofs", "lsdvd", "isoinfo"}) {
-            if (QStandardPaths::findExecutable(QString::fromLatin1(tool)).isEmpty())
-                GTEST_SKIP() << tool << " is missing";
-        }
+        const QString missing = production_fixtures::missingTool(
+            {"ffmpeg", "spumux", "dvdauthor", "mkisofs", "lsdvd", "isoinfo"});
+        if (!missing.isEmpty())
+            GTEST_SKIP() << qPrintable(missing) << " is missing";
         ASSERT_TRUE(m_dir.isValid());
         ASSERT_TRUE(m_project.disc);
         m_controller.setPresenter(m_presenter);
@@ -135,16 +122,7 @@ TEST_F(ProductionRunTest, AnImageOfTwoTitlesAndTheirMenuPlaysLikeADisc)
 
     const testing_support::DiscInfo disc = production_fixtures::readDiscApart(image);
     ASSERT_TRUE(disc.ok) << qPrintable(disc.error);
-    ASSERT_EQ(disc.titles.size(), 2);
-    const double lengths[] = {3.0, 2.0};
-    for (int i = 0; i < 2; ++i) {
-        SCOPED_TRACE(i);
-        EXPECT_EQ(disc.titles[i].format, QStringLiteral("PAL"));
-        EXPECT_EQ(disc.titles[i].aspect, QStringLiteral("16/9"));
-        EXPECT_EQ(disc.titles[i].width, 720);
-        EXPECT_EQ(disc.titles[i].height, 576);
-        EXPECT_NEAR(disc.titles[i].lengthSeconds, lengths[i], 0.04);
-    }
+    ASSERT_NO_FATAL_FAILURE(production_fixtures::expectDiscTitles(disc, true, {3.0, 2.0}));
     const testing_support::MenuOnDisc menu = testing_support::readMenuOnDisc(image);
     ASSERT_TRUE(menu.opened);
     EXPECT_EQ(menu.menuVideoFormat, 1);

@@ -1,7 +1,7 @@
 // The checks before a production run: the disc name, the copies and the free disk space.
 
 #include "app/production/ProductionStartRules.h"
-#include "platform/StringTable.h"
+#include "support/ProductionFixtures.h"
 
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -13,11 +13,7 @@ using namespace Discwright::ProductionStartRules;
 class ProductionStartRulesTest : public ::testing::Test
 {
 protected:
-    static void SetUpTestSuite()
-    {
-        platform::StringTable::install(platform::StringTable::fromFile(
-            QStringLiteral(DW_BINARY_DIR "/resources/Localizable.plist")));
-    }
+    static void SetUpTestSuite() { production_fixtures::installShippedStrings(); }
 };
 
 TEST_F(ProductionStartRulesTest, DiscNames)

@@ -110,47 +110,40 @@ QString ClipFixtures::fullHd10s()
                  "yuv420p"});
 }
 
+namespace {
+
+// The lavfi input of a colour picture of 160 x 120 at 25 frames a second; duration in seconds.
+QStringList colourInput(const QString &colour, const QString &duration)
+{
+    return {QStringLiteral("-f"),
+            QStringLiteral("lavfi"),
+            QStringLiteral("-i"),
+            QStringLiteral("color=c=%1:size=160x120:rate=25:duration=%2").arg(colour, duration)};
+}
+
+// The colour clips' picture: H.264, a key frame a second.
+const QStringList kColourEncoding
+    = {"-c:v", "libx264", "-preset", "ultrafast", "-g", "25", "-pix_fmt", "yuv420p"};
+
+} // namespace
+
 QString ClipFixtures::silentColour(const QString &colour, double seconds)
 {
-    return make(
-        QStringLiteral("%1-%2s-silent.mp4").arg(colour).arg(seconds),
-        {"-f",
-         "lavfi",
-         "-i",
-         QStringLiteral("color=c=%1:size=160x120:rate=25:duration=%2").arg(colour).arg(seconds),
-         "-c:v",
-         "libx264",
-         "-preset",
-         "ultrafast",
-         "-g",
-         "25",
-         "-pix_fmt",
-         "yuv420p"});
+    const QString duration = QStringLiteral("%1").arg(seconds);
+    return make(QStringLiteral("%1-%2s-silent.mp4").arg(colour, duration),
+                colourInput(colour, duration) + kColourEncoding);
 }
 
 QString ClipFixtures::colour(const QString &colour, int seconds)
 {
-    return make(
-        QStringLiteral("%1-%2s.mp4").arg(colour).arg(seconds),
-        {"-f",
-         "lavfi",
-         "-i",
-         QStringLiteral("color=c=%1:size=160x120:rate=25:duration=%2").arg(colour).arg(seconds),
-         "-f",
-         "lavfi",
-         "-i",
-         QStringLiteral("sine=frequency=440:duration=%1").arg(seconds),
-         "-c:v",
-         "libx264",
-         "-preset",
-         "ultrafast",
-         "-g",
-         "25",
-         "-pix_fmt",
-         "yuv420p",
-         "-c:a",
-         "aac",
-         "-shortest"});
+    const QString duration = QString::number(seconds);
+    return make(QStringLiteral("%1-%2s.mp4").arg(colour, duration),
+                colourInput(colour, duration)
+                    + QStringList{"-f",
+                                  "lavfi",
+                                  "-i",
+                                  QStringLiteral("sine=frequency=440:duration=%1").arg(duration)}
+                    + kColourEncoding + QStringList{"-c:a", "aac", "-shortest"});
 }
 
 QString ClipFixtures::subtitleSrt()

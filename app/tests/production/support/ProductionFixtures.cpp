@@ -2,6 +2,9 @@
 
 #include "Platterkit/model/DVDChapterVideo.h"
 #include "Platterkit/model/DVDLibrary.h"
+#include "app/AppExtention/DVDLibraryExtention.h"
+#include "platform/StringTable.h"
+#include "support/AppFakes.h"
 #include "testsupport/DiscFixtures.h"
 
 #include <QDir>
@@ -9,6 +12,7 @@
 #include <QMap>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QStandardPaths>
 #include <QThread>
 #include <mutex>
 #include <thread>
@@ -281,6 +285,42 @@ QString isoVolumeNameHere(const QString &image)
                                                              QRegularExpression::MultilineOption)
                                               .match(text);
     return match.hasMatch() ? match.captured(1).trimmed() : QString();
+}
+
+void ShippedApplication::SetUp()
+{
+    app_testing::application();
+    DVDLibraryExtention::install(QStringLiteral(DW_BINARY_DIR "/resources"));
+    if (m_withStrings)
+        installShippedStrings();
+}
+
+void installShippedStrings()
+{
+    platform::StringTable::install(platform::StringTable::fromFile(
+        QStringLiteral(DW_BINARY_DIR "/resources/Localizable.plist")));
+}
+
+QString missingTool(std::initializer_list<const char *> tools)
+{
+    for (const char *tool : tools) {
+        if (QStandardPaths::findExecutable(QString::fromLatin1(tool)).isEmpty())
+            return QString::fromLatin1(tool);
+    }
+    return QString();
+}
+
+void expectDiscTitles(const testing_support::DiscInfo &disc, bool pal, const QList<double> &lengths)
+{
+    ASSERT_EQ(disc.titles.size(), lengths.size());
+    for (qsizetype i = 0; i < lengths.size(); ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(disc.titles[i].format, pal ? QStringLiteral("PAL") : QStringLiteral("NTSC"));
+        EXPECT_EQ(disc.titles[i].aspect, pal ? QStringLiteral("16/9") : QStringLiteral("4/3"));
+        EXPECT_EQ(disc.titles[i].width, 720);
+        EXPECT_EQ(disc.titles[i].height, pal ? 576 : 480);
+        EXPECT_NEAR(disc.titles[i].lengthSeconds, lengths[i], 0.04);
+    }
 }
 
 } // namespace production_fixtures

@@ -19,6 +19,8 @@
 #include <QTemporaryDir>
 #include <atomic>
 #include <functional>
+#include <gtest/gtest.h>
+#include <initializer_list>
 #include <memory>
 #include <vector>
 
@@ -163,6 +165,32 @@ private:
     QByteArray m_previous;
     bool m_hadPrevious = false;
 };
+
+// The application object and the library operations with the shipped templates, as at start-up;
+// with strings, the shipped string table too. For ::testing::AddGlobalTestEnvironment.
+class ShippedApplication : public ::testing::Environment
+{
+public:
+    explicit ShippedApplication(bool withStrings = false)
+        : m_withStrings(withStrings)
+    {}
+    void SetUp() override;
+
+private:
+    bool m_withStrings = false;
+};
+
+// Installs the string table the build ships (its resources/Localizable.plist).
+void installShippedStrings();
+
+// The first of tools that is not on the PATH; empty when all are.
+QString missingTool(std::initializer_list<const char *> tools);
+
+// Checks that disc holds the titles of a PAL 16:9 disc (pal) or an NTSC 4:3 one, full size, one a
+// length, each within 0.04 s. A fatal failure when the count differs.
+void expectDiscTitles(const testing_support::DiscInfo &disc,
+                      bool pal,
+                      const QList<double> &lengths);
 
 // Runs work on a thread of its own and waits for it. Starting a program forks in a way that
 // leaves ThreadSanitizer blind to the starting thread's later locking, so the fixtures start

@@ -28,42 +28,28 @@ inline void setUpPlayerTest()
     fixtures::application();
 }
 
-inline VCMovieRef openClip(const QString &path)
-{
-    if (path.isEmpty()) {
-        ADD_FAILURE() << fixtures::MediaFixtures::shared().lastError().toStdString();
-        return nullptr;
-    }
-    VCMovieRef clip = VCMovie::movieWithSource(LMMediaSource::mediaWithPath(path));
-    EXPECT_TRUE(clip && clip->movie()) << path.toStdString();
-    return clip;
-}
+// A new engine movie over path; a test failure when the path is empty or does not open.
+VCMovieRef openClip(const QString &path);
 
 // A new clip over seconds (4 or 6) of testsrc2 with a tone, its window trimmed to [start, stop]
 // seconds when given.
-inline VCMovieRef testClip(int seconds, double start = -1.0, double stop = -1.0)
-{
-    VCMovieRef clip = openClip(fixtures::MediaFixtures::shared().testsrc2SineMp4(seconds));
-    if (clip && start >= 0.0) {
-        clip->setTrimStart(int64_t(start * kSecond));
-        clip->setTrimStop(int64_t(stop * kSecond));
-    }
-    return clip;
-}
+VCMovieRef testClip(int seconds, double start = -1.0, double stop = -1.0);
 
 // A clip of 2 s of a tone and no picture.
-inline VCMovieRef audioOnlyClip()
-{
-    return openClip(fixtures::MediaFixtures::shared().audioOnlyWav());
-}
+VCMovieRef audioOnlyClip();
 
 // Stops a clip's engine movie and lets its queue drain, so that a test leaves nothing running.
-inline void settle(const VCMovieRef &clip)
+void settle(const VCMovieRef &clip);
+
+// A players' test that opens its clips through clip(): each is settled when the test ends.
+class PlayerClipTest : public ::testing::Test
 {
-    if (clip && clip->movie()) {
-        clip->movie()->pause();
-        clip->movie()->flushOperation();
-    }
-}
+protected:
+    void SetUp() override;
+    void TearDown() override;
+    VCMovieRef clip(int seconds, double start = -1.0, double stop = -1.0);
+
+    VCMovieList opened;
+};
 
 } // namespace players_testing
