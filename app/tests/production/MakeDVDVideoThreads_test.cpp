@@ -19,6 +19,7 @@
 #include "app/production/DVDMenuVideo.h"
 #include "app/production/MakeDVDVideo.h"
 #include "support/AppFakes.h"
+#include "support/TrimmedTitle.h"
 #include "testsupport/MediaFixtures.h"
 
 extern "C" {
@@ -117,31 +118,6 @@ DecodedCounts decodeStreams(const QString &path)
         avcodec_free_context(&decoder);
     avformat_close_input(&format);
     return counts;
-}
-
-// A title of clips, each trimmed to [start, stop) seconds.
-struct ClipSpec
-{
-    QString path;
-    double start = 0.0;
-    double stop = 0.0;
-};
-
-DVDTitleDataRef makeTitleOf(const QList<ClipSpec> &clips)
-{
-    auto title = std::make_shared<DVDTitleData>();
-    MediaDataList medias;
-    for (const ClipSpec &spec : clips) {
-        auto media = MediaData::mediaDataWithPath(spec.path);
-        EXPECT_TRUE(media->movie()) << qPrintable(spec.path);
-        if (!media->movie())
-            continue;
-        media->movie()->setTrimStart(int64_t(spec.start * kSecond));
-        media->movie()->setTrimStop(int64_t(spec.stop * kSecond));
-        medias.append(media);
-    }
-    title->setMediaArray(medias);
-    return title;
 }
 
 // A PAL 16:9 disc of titles, menus off.

@@ -16,6 +16,7 @@
 #include "support/ClipFixtures.h"
 #include "support/MenuFixtures.h"
 #include "support/ProductionFixtures.h"
+#include "support/TrimmedTitle.h"
 #include "testsupport/DiscFixtures.h"
 #include "testsupport/ProbeFixtures.h"
 
@@ -37,31 +38,6 @@ constexpr int64_t kSecond = 1000000;
 // The application's library operations and the shipped templates, as at start-up.
 const auto *const environment
     = ::testing::AddGlobalTestEnvironment(new production_fixtures::ShippedApplication);
-
-// A title of clips, each trimmed to [start, stop) seconds.
-struct ClipSpec
-{
-    QString path;
-    double start = 0.0;
-    double stop = 0.0;
-};
-
-DVDTitleDataRef makeTitleOf(const QList<ClipSpec> &clips)
-{
-    auto title = std::make_shared<DVDTitleData>();
-    MediaDataList medias;
-    for (const ClipSpec &spec : clips) {
-        auto media = MediaData::mediaDataWithPath(spec.path);
-        EXPECT_TRUE(media->movie()) << qPrintable(spec.path);
-        if (!media->movie())
-            continue;
-        media->movie()->setTrimStart(int64_t(spec.start * kSecond));
-        media->movie()->setTrimStop(int64_t(spec.stop * kSecond));
-        medias.append(media);
-    }
-    title->setMediaArray(medias);
-    return title;
-}
 
 DVDLibraryRef makeDisc(const ObjectList &titles, bool pal = true)
 {
