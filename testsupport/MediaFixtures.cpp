@@ -380,6 +380,24 @@ QString MediaFixtures::sine10s()
                  "flac"});
 }
 
+QString MediaFixtures::sine441FloatWav(double seconds)
+{
+    return make(QStringLiteral("sine441_%1.wav").arg(seconds),
+                {"-f",
+                 "lavfi",
+                 "-i",
+                 QStringLiteral("aevalsrc=0.5*sin(2*PI*441*t)|0.5*sin(2*PI*441*t):s=44100:d=%1")
+                     .arg(seconds),
+                 "-c:a",
+                 "pcm_f32le"});
+}
+
+QString MediaFixtures::videoOnlyMkv()
+{
+    return make(QStringLiteral("video_only.mkv"),
+                {"-f", "lavfi", "-i", "testsrc=size=160x120:rate=25:duration=1", "-c:v", "mpeg4"});
+}
+
 QString MediaFixtures::palPsWithDvdsub()
 {
     {
@@ -498,6 +516,9 @@ bool MediaFixtures::makeAll()
         rotatedMp4(90),
         rotatedMp4(270),
         sine10s(),
+        sine441FloatWav(0.5),
+        sine441FloatWav(10),
+        videoOnlyMkv(),
         srtFile(),
         assFile(),
         samiFile(),

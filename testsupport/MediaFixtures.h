@@ -67,6 +67,11 @@ public:
     // 10 s 1 kHz sine at -6 dBFS (amplitude 0.5), 44100 Hz stereo, FLAC (lossless, so left equals
     // right exactly).
     QString sine10s();
+    // seconds of a 441 Hz sine at amplitude 0.5, 44100 Hz stereo, 32-bit float WAV: one period is
+    // 100 frames, so every hundredth of a second holds a full period and peaks at 0.5.
+    QString sine441FloatWav(double seconds);
+    // 1 s of 160x120 25 fps MPEG-4 video in Matroska, with no audio.
+    QString videoOnlyMkv();
 
     // Subtitle files, three events each; the second reads "Hello, big" / "world".
     QString srtFile();

@@ -21,42 +21,20 @@ using fixtures::MediaFixtures;
 
 namespace {
 
-// Stereo 32-bit float WAV of a 441 Hz sine at amplitude 0.5: one period is 100 frames, so every
-// point of 441 frames holds a full period and peaks at 0.5.
+// Test processes running at once share these files; the fixtures never let a reader see half of
+// one.
 QString sineWav(double seconds)
 {
-    const QString path
-        = MediaFixtures::shared().dir() + QStringLiteral("/sine441_%1.wav").arg(seconds);
-    if (QFileInfo::exists(path))
-        return path;
-    QString error;
-    const bool made = fixtures::runFfmpeg(
-        {"-f",
-         "lavfi",
-         "-i",
-         QStringLiteral("aevalsrc=0.5*sin(2*PI*441*t)|0.5*sin(2*PI*441*t):s=44100:d=%1")
-             .arg(seconds),
-         "-c:a",
-         "pcm_f32le",
-         path},
-        path,
-        &error);
-    EXPECT_TRUE(made) << error.toStdString();
-    return made ? path : QString();
+    const QString path = MediaFixtures::shared().sine441FloatWav(seconds);
+    EXPECT_FALSE(path.isEmpty()) << MediaFixtures::shared().lastError().toStdString();
+    return path;
 }
 
 QString videoOnly()
 {
-    const QString path = MediaFixtures::shared().dir() + QStringLiteral("/video_only.mkv");
-    if (QFileInfo::exists(path))
-        return path;
-    QString error;
-    const bool made = fixtures::runFfmpeg(
-        {"-f", "lavfi", "-i", "testsrc=size=160x120:rate=25:duration=1", "-c:v", "mpeg4", path},
-        path,
-        &error);
-    EXPECT_TRUE(made) << error.toStdString();
-    return made ? path : QString();
+    const QString path = MediaFixtures::shared().videoOnlyMkv();
+    EXPECT_FALSE(path.isEmpty()) << MediaFixtures::shared().lastError().toStdString();
+    return path;
 }
 
 std::vector<float> floatsOf(const QByteArray &data)
