@@ -9,6 +9,7 @@
 #include "testsupport/MediaFixtures.h"
 
 #include <QFile>
+#include <QSaveFile>
 #include <QtEndian>
 #include <gtest/gtest.h>
 
@@ -37,8 +38,10 @@ QString wavClaimingRate(quint32 rate)
     qToLittleEndian<quint32>(rate, bytes.data() + kRateOffset);
     qToLittleEndian<quint32>(rate * channels * 2, bytes.data() + kRateOffset + 4);
     const QString path = MediaFixtures::shared().dir() + QStringLiteral("/rate-%1.wav").arg(rate);
-    QFile out(path);
-    if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size())
+    // Written aside and renamed, so that another test process reading the same rate never sees a
+    // half-written header.
+    QSaveFile out(path);
+    if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size() || !out.commit())
         return QString();
     return path;
 }
