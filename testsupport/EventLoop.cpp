@@ -5,6 +5,7 @@
 #include <QEventLoop>
 #include <QGuiApplication>
 #include <QThread>
+#include <memory>
 
 namespace fixtures {
 
@@ -29,6 +30,15 @@ bool spinUntil(const std::function<bool()> &done, int timeoutMs)
         QThread::msleep(1);
     }
     return true;
+}
+
+bool spinUntilPostedCallsHaveRun(int timeoutMs)
+{
+    // Shared with the marker, which may outlive this call when the deadline passes first.
+    const auto marked = std::make_shared<bool>(false);
+    QMetaObject::invokeMethod(
+        &application(), [marked] { *marked = true; }, Qt::QueuedConnection);
+    return spinUntil([&] { return *marked; }, timeoutMs);
 }
 
 void spinFor(int ms)

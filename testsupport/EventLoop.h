@@ -15,6 +15,12 @@ QCoreApplication &application();
 // Runs the event loop until done() answers true or timeoutMs have passed; done()'s last answer.
 bool spinUntil(const std::function<bool()> &done, int timeoutMs = 5000);
 
+// Runs the event loop until every call queued to the main thread before this one has run (the
+// queue keeps the order of posting: a marker queued last runs after them); false when the marker
+// did not run within timeoutMs. What a test used to guess with a fixed spinFor: "whatever was
+// going to be delivered has been".
+bool spinUntilPostedCallsHaveRun(int timeoutMs = 20000);
+
 // Runs the event loop for ms milliseconds.
 void spinFor(int ms);
 

@@ -3,6 +3,7 @@
 #include "Platterkit/burn/DVDBurn.h"
 #include "Platterkit/burn/DVDBurnStatus.h"
 #include "testsupport/EventLoop.h"
+#include "testsupport/WaitUntil.h"
 
 #include <QFile>
 #include <QRandomGenerator>
@@ -394,9 +395,9 @@ TEST_F(DVDBurnTest, CallsFromAProductionThreadRunOnTheMainThread)
     std::thread production([&] {
         burner.prepareForBurn();
         started = burner.burnISOPath(image) ? 1 : 0;
-        // Polled from this thread, as the pipeline does.
-        while (!burner.isFinished() && !burner.isFailed())
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        // Polled from this thread, as the pipeline does; a burn that never ends fails below
+        // rather than holding the join.
+        fixtures::waitUntil([&] { return burner.isFinished() || burner.isFailed(); }, kBurnLimitMs);
     });
     const bool ended = fixtures::spinUntil(
         [&] { return started != -1 && (burner.isFinished() || burner.isFailed()); }, kBurnLimitMs);

@@ -12,6 +12,7 @@
 #include "support/TestMenus.h"
 #include "support/TestTitles.h"
 #include "testsupport/DiscFixtures.h"
+#include "testsupport/WaitUntil.h"
 
 #include <QDir>
 #include <QFile>
@@ -20,6 +21,7 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <atomic>
 #include <gtest/gtest.h>
 #include <thread>
 
@@ -387,11 +389,17 @@ TEST_F(SpumuxRun, CancelStopsTheRunAndBeforeStartRunsNothing)
     }
     DVDMenuMake step;
     step.makeMenuDvdPathVideoWork(page, dvd, output, menuVideo, work.path());
-    std::thread runner([&] { step.start(); });
-    while (!QFile::exists(tools.path("ran")))
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    std::atomic<bool> returned = false;
+    std::thread runner([&] {
+        step.start();
+        returned = true;
+    });
+    // A run that fails before spumux starts must not leave the test waiting forever.
+    const bool started = fixtures::waitUntil(
+        [&] { return QFile::exists(tools.path("ran")) || returned.load(); }, 60000);
     step.cancel();
     runner.join();
+    EXPECT_TRUE(started && QFile::exists(tools.path("ran"))) << "spumux never started";
     EXPECT_FALSE(step.succeeded());
     EXPECT_TRUE(step.lastError().contains("cancelled")) << qPrintable(step.lastError());
     EXPECT_TRUE(leftovers().isEmpty());

@@ -4,6 +4,7 @@
 #include "Reelsmith/effects/FilterKeys.h"
 #include "Reelsmith/effects/FilterRegistry.h"
 #include "Reelsmith/frames/LMBitmapImage.h"
+#include "platform/FitRect.h"
 
 #include <QGuiApplication>
 #include <QPainter>
@@ -43,9 +44,8 @@ std::shared_ptr<imaging::Filter> makeFilter(const char *name)
 
 QRectF scaleRectIn(const QRectF &r, const QRectF &b)
 {
-    const float k
-        = std::max({float(r.width() / b.width()), float(r.height() / b.height()), 0.001f});
-    return centredIn(QSizeF(r.width() / k, r.height() / k), b);
+    // A bare aspect (16 by 9) is fitted into a whole frame, hence the thousandfold limit.
+    return platform::scaleRectIn(r, b, 0.001f);
 }
 
 QRectF scaleRectPanscan(const QRectF &r, const QRectF &b)

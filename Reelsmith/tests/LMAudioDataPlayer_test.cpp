@@ -1,9 +1,8 @@
 #include "Reelsmith/audio/LMOutputAudioGraph.h"
 #include "Reelsmith/player/LMAudioDataPlayer.h"
 #include "Reelsmith/player/LMAudioDataPlayerSource.h"
+#include "testsupport/WaitUntil.h"
 
-#include <QElapsedTimer>
-#include <QThread>
 #include <algorithm>
 #include <atomic>
 #include <gtest/gtest.h>
@@ -135,10 +134,7 @@ TEST(AudioDataPlayer, PlaysOnTheRenderThreadWhileSourcesComeAndGo)
     auto second = std::make_shared<ConstantSource>(0.5f);
     mixer.attachAudioSource(first);
     mixer.attachAudioSource(second);
-    QElapsedTimer clock;
-    clock.start();
-    while ((first->calls.load() < 3 || second->calls.load() < 3) && clock.elapsed() < 10000)
-        QThread::msleep(5);
+    fixtures::waitUntil([&] { return first->calls.load() >= 3 && second->calls.load() >= 3; });
     EXPECT_GE(first->calls.load(), 3);
     EXPECT_GE(second->calls.load(), 3);
 
@@ -146,10 +142,8 @@ TEST(AudioDataPlayer, PlaysOnTheRenderThreadWhileSourcesComeAndGo)
     mixer.removeAudioSource(first);
     const int callsAtRemoval = first->calls.load();
     const int64_t rendered = mixer.audioOutputGraph()->renderedFrames();
-    clock.restart();
-    while (mixer.audioOutputGraph()->renderedFrames() < rendered + 3 * 2048
-           && clock.elapsed() < 10000)
-        QThread::msleep(5);
+    fixtures::waitUntil(
+        [&] { return mixer.audioOutputGraph()->renderedFrames() >= rendered + 3 * 2048; });
     EXPECT_EQ(first->calls.load(), callsAtRemoval);
     EXPECT_GT(second->calls.load(), 3);
 
@@ -169,14 +163,20 @@ TEST(AudioDataPlayer, AMixerGoingAwayWhilePlayingStopsCallingItsSources)
         mixer.attachAudioSource(source);
         mixer.play();
         ASSERT_TRUE(mixer.isPlay());
-        QElapsedTimer clock;
-        clock.start();
-        while (source->calls.load() < 2 && clock.elapsed() < 10000)
-            QThread::msleep(5);
-        ASSERT_GE(source->calls.load(), 2);
+        ASSERT_TRUE(fixtures::waitUntil([&] { return source->calls.load() >= 2; }));
     }
     const int calls = source->calls.load();
-    QThread::msleep(100);
+    {
+        // Another mixer plays a few periods in real time: the stretch in which the one that went
+        // would have called its source again, had its output kept running.
+        LMAudioDataPlayer witness;
+        auto witnessSource = std::make_shared<ConstantSource>(0.25f);
+        witness.attachAudioSource(witnessSource);
+        witness.play();
+        ASSERT_TRUE(witness.isPlay());
+        ASSERT_TRUE(fixtures::waitUntil([&] { return witnessSource->calls.load() >= 4; }));
+        witness.removeAudioSource(witnessSource);
+    }
     EXPECT_EQ(source->calls.load(), calls);
     EXPECT_EQ(source.use_count(), 1) << "the mixer let go of its source";
 }

@@ -6,15 +6,16 @@
 #include "testsupport/EventLoop.h"
 #include "testsupport/MediaFixtures.h"
 
-#include <QElapsedTimer>
 #include <QTimer>
 #include <chrono>
 #include <cmath>
 #include <future>
 #include <gtest/gtest.h>
+#include <initializer_list>
 #include <limits>
 #include <mutex>
 #include <thread>
+#include <vector>
 
 using fixtures::MediaFixtures;
 
@@ -67,6 +68,50 @@ private:
     std::thread m_safety;
 };
 
+// A player that counts the ticks of its own timer, so that a test waits for ticks that really
+// happened rather than for a stretch of time it hopes holds a few.
+class TickCountingPlayer : public LMMoviePlayer
+{
+public:
+    void timerUpdateImageMethod() override
+    {
+        ++ticks;
+        LMMoviePlayer::timerUpdateImageMethod();
+    }
+    int ticks = 0;
+};
+
+// Runs the event loop until each player's timer has ticked n more times.
+bool spinTicks(std::initializer_list<TickCountingPlayer *> players, int n, int timeoutMs)
+{
+    std::vector<int> until;
+    for (const TickCountingPlayer *player : players)
+        until.push_back(player->ticks + n);
+    return fixtures::spinUntil(
+        [&] {
+            size_t i = 0;
+            for (const TickCountingPlayer *player : players) {
+                if (player->ticks < until[i++])
+                    return false;
+            }
+            return true;
+        },
+        timeoutMs);
+}
+
+// n ticks of each player, then whatever they asked for has come back: the decode queues are
+// empty and the notices they posted have been delivered.
+bool letTicksPass(std::initializer_list<TickCountingPlayer *> players, int n)
+{
+    if (!spinTicks(players, n, kFrameTimeoutMs))
+        return false;
+    for (const TickCountingPlayer *player : players) {
+        if (const auto movie = player->ffmovie())
+            movie->flushOperation();
+    }
+    return fixtures::spinUntilPostedCallsHaveRun(kFrameTimeoutMs);
+}
+
 class MoviePlayerTest : public ::testing::Test
 {
 protected:
@@ -90,9 +135,9 @@ protected:
 
     // A paused player on the segment whose first frame (asked for when it took the segment) has
     // arrived.
-    std::unique_ptr<LMMoviePlayer> settledPlayer(CountingDelegate &delegate)
+    std::unique_ptr<TickCountingPlayer> settledPlayer(CountingDelegate &delegate)
     {
-        auto player = std::make_unique<LMMoviePlayer>();
+        auto player = std::make_unique<TickCountingPlayer>();
         player->setDelegate(&delegate);
         player->setSegmentMovie(segment);
         EXPECT_TRUE(fixtures::spinUntil([&] { return delegate.flushes > 0; }, kFrameTimeoutMs));
@@ -188,8 +233,8 @@ TEST_F(MoviePlayerTest, ASecondPlayerThatPlaysTheSegmentTakesItFromTheFirst)
 {
     CountingDelegate firstDelegate;
     CountingDelegate secondDelegate;
-    LMMoviePlayer first;
-    LMMoviePlayer second;
+    TickCountingPlayer first;
+    TickCountingPlayer second;
     EXPECT_NE(first.player_id(), second.player_id());
     first.setDelegate(&firstDelegate);
     second.setDelegate(&secondDelegate);
@@ -210,11 +255,12 @@ TEST_F(MoviePlayerTest, ASecondPlayerThatPlaysTheSegmentTakesItFromTheFirst)
     // Let a request of the first player that was still running come back, with its notice.
     ASSERT_TRUE(
         fixtures::spinUntil([&] { return !first.isFrameRequestInFlight(); }, kFrameTimeoutMs));
-    fixtures::spinFor(100);
+    movie->flushOperation();
+    ASSERT_TRUE(fixtures::spinUntilPostedCallsHaveRun(kFrameTimeoutMs));
     const int64_t firstRequests = first.frameRequestCount();
     const int firstFlushes = firstDelegate.flushes;
     const int64_t secondRequests = second.frameRequestCount();
-    fixtures::spinFor(400);
+    ASSERT_TRUE(letTicksPass({&first, &second}, 8));
     EXPECT_EQ(first.frameRequestCount(), firstRequests) << "the first player stopped refreshing";
     EXPECT_EQ(firstDelegate.flushes, firstFlushes);
     EXPECT_GT(second.frameRequestCount(), secondRequests);
@@ -234,14 +280,14 @@ TEST_F(MoviePlayerTest, APausedPlayerFetchesOneFramePerSeekOrPauseAndNonePerTick
     EXPECT_EQ(delegate.last, player.get());
 
     // Ticks alone fetch nothing.
-    fixtures::spinFor(300);
+    ASSERT_TRUE(letTicksPass({player.get()}, 6));
     EXPECT_EQ(player->frameRequestCount(), 1);
     EXPECT_EQ(delegate.flushes, 1);
 
     // A seek: one frame, the one at the new time.
     player->setCurrentTime(kSecond);
     ASSERT_TRUE(fixtures::spinUntil([&] { return delegate.flushes == 2; }, kFrameTimeoutMs));
-    fixtures::spinFor(300);
+    ASSERT_TRUE(letTicksPass({player.get()}, 6));
     EXPECT_EQ(player->frameRequestCount(), 2);
     EXPECT_EQ(delegate.flushes, 2);
     const auto image = player->currentMovieImage();
@@ -251,7 +297,7 @@ TEST_F(MoviePlayerTest, APausedPlayerFetchesOneFramePerSeekOrPauseAndNonePerTick
     // A pause: one more.
     player->pause();
     ASSERT_TRUE(fixtures::spinUntil([&] { return delegate.flushes == 3; }, kFrameTimeoutMs));
-    fixtures::spinFor(300);
+    ASSERT_TRUE(letTicksPass({player.get()}, 6));
     EXPECT_EQ(player->frameRequestCount(), 3);
     EXPECT_EQ(delegate.flushes, 3);
 }
@@ -269,17 +315,17 @@ TEST_F(MoviePlayerTest, TheTickAsksWithoutWaitingAndKeepsOneRequestInFlight)
     {
         QueueGate gate(*movie);
         player->setCurrentTime(kSecond);
-        QElapsedTimer clock;
-        clock.start();
-        fixtures::spinFor(400);
-        EXPECT_LT(clock.elapsed(), 2000) << "a tick waited for the blocked decode queue";
+        // The gate opens by itself after five seconds: ticks that waited for the blocked queue
+        // would not reach eight before that.
+        EXPECT_TRUE(spinTicks({player.get()}, 8, 4000))
+            << "a tick waited for the blocked decode queue";
         EXPECT_GE(loopTurns, 10) << "the event loop kept running";
         EXPECT_EQ(player->frameRequestCount(), 2);
         EXPECT_TRUE(player->isFrameRequestInFlight());
 
         // A change while the request is held is not lost, and asks nothing more for now.
         player->setCurrentTime(2 * kSecond);
-        fixtures::spinFor(200);
+        EXPECT_TRUE(spinTicks({player.get()}, 4, 4000));
         EXPECT_EQ(player->frameRequestCount(), 2);
         gate.release();
     }
@@ -293,7 +339,7 @@ TEST_F(MoviePlayerTest, TheTickAsksWithoutWaitingAndKeepsOneRequestInFlight)
             return image && image->frameTime() == 2 * kSecond;
         },
         kFrameTimeoutMs));
-    fixtures::spinFor(200);
+    ASSERT_TRUE(letTicksPass({player.get()}, 4));
     EXPECT_EQ(player->frameRequestCount(), 3);
 }
 
@@ -311,7 +357,7 @@ TEST_F(MoviePlayerTest, FramesArrivingFasterThanTheMainThreadTakesThemCollapseIn
     player->updateCurrentImage();
     movie->flushOperation();
     EXPECT_EQ(player->frameRequestCount(), 3);
-    fixtures::spinFor(200);
+    ASSERT_TRUE(letTicksPass({player.get()}, 2));
     EXPECT_EQ(delegate.flushes, 2) << "one notice for both frames";
     ASSERT_TRUE(player->currentMovieImage());
     EXPECT_EQ(player->currentMovieImage()->frameTime(), 2 * kSecond);
@@ -336,7 +382,7 @@ TEST_F(MoviePlayerTest, LateFramesAndNoticesForAPlayerThatIsGoneAreDropped)
         gate.release();
     }
     movie->flushOperation();
-    fixtures::spinFor(200);
+    ASSERT_TRUE(fixtures::spinUntilPostedCallsHaveRun(kFrameTimeoutMs));
     EXPECT_EQ(delegate.flushes, 1) << "nothing after the player went";
 
     // A notice already queued on the main thread when the player goes.
@@ -349,7 +395,8 @@ TEST_F(MoviePlayerTest, LateFramesAndNoticesForAPlayerThatIsGoneAreDropped)
         movie->flushOperation(); // the frame has arrived; its notice waits for the loop
         player.reset();
     }
-    fixtures::spinFor(200);
+    movie->flushOperation();
+    ASSERT_TRUE(fixtures::spinUntilPostedCallsHaveRun(kFrameTimeoutMs));
     EXPECT_EQ(delegate.flushes, 1) << "only the first frame's notice, before the player went";
 }
 
@@ -362,7 +409,7 @@ TEST_F(MoviePlayerTest, WithoutVideoThereIsNoFrameAndTheDelegateIsToldAtOnce)
     ASSERT_FALSE(sound->ffmovie()->hasVideo());
 
     CountingDelegate delegate;
-    LMMoviePlayer player;
+    TickCountingPlayer player;
     player.setDelegate(&delegate);
     player.setSegmentMovie(sound);
     player.timerUpdateImageMethod();
@@ -371,7 +418,7 @@ TEST_F(MoviePlayerTest, WithoutVideoThereIsNoFrameAndTheDelegateIsToldAtOnce)
     EXPECT_FALSE(player.currentMovieImage());
 
     // Paused, ticks tell nothing more.
-    fixtures::spinFor(200);
+    ASSERT_TRUE(letTicksPass({&player}, 4));
     EXPECT_EQ(delegate.flushes, 1);
 }
 
@@ -382,7 +429,7 @@ TEST_F(MoviePlayerTest, AMovieBeingExportedIsNotAskedForFrames)
     ASSERT_TRUE(player);
     movie->setExportMovie(true);
     player->setCurrentTime(kSecond);
-    fixtures::spinFor(300);
+    ASSERT_TRUE(letTicksPass({player.get()}, 6));
     EXPECT_EQ(player->frameRequestCount(), 1);
     EXPECT_FALSE(player->isFrameRequestInFlight()) << "no request left hanging";
     movie->setExportMovie(false);

@@ -7,9 +7,11 @@
 #include "testsupport/AudioFixtures.h"
 #include "testsupport/MediaFixtures.h"
 #include "testsupport/ProbeFixtures.h"
+#include "testsupport/WaitUntil.h"
 
 #include <QFileInfo>
 #include <QTemporaryDir>
+#include <atomic>
 #include <cmath>
 #include <gtest/gtest.h>
 #include <thread>
@@ -99,13 +101,20 @@ TEST(MusicConverter, CancelLeavesNoFile)
     ASSERT_TRUE(segment);
     const QString path = dir.filePath("cancelled.m4a");
     LMMusicConverter converter;
+    std::atomic<bool> returned = false;
+    bool cancelledWhileRunning = false;
     std::thread canceller([&] {
-        while (converter.progress() < 0.1)
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        // A run that ends (or fails) before a tenth must not leave this thread waiting forever.
+        cancelledWhileRunning
+            = fixtures::waitUntil([&] { return converter.progress() >= 0.1 || returned.load(); },
+                                  60000)
+              && !returned.load();
         converter.cancel();
     });
     EXPECT_FALSE(converter.convertAudios({segment}, path));
+    returned = true;
     canceller.join();
+    EXPECT_TRUE(cancelledWhileRunning) << "the run ended before the cancel";
     EXPECT_TRUE(converter.isCancelled());
     EXPECT_FALSE(QFileInfo::exists(path));
 }

@@ -1,8 +1,8 @@
 #include "Reelsmith/audio/LMFIFODataBuffer.h"
 #include "Reelsmith/audio/LMOutputAudioGraph.h"
+#include "testsupport/WaitUntil.h"
 
 #include <QElapsedTimer>
-#include <QThread>
 #include <algorithm>
 #include <atomic>
 #include <cmath>
@@ -191,6 +191,24 @@ private:
     std::vector<float> m_block;
 };
 
+// Lets a second output render a few periods in real time: the stretch in which a graph that was
+// stopped or destroyed would have rendered too, had its device kept calling it. A fixed sleep
+// would guess the stretch; this one ends on rendering that really happened. False when the
+// witness never rendered.
+bool witnessRendersAFewPeriods()
+{
+    LMOutputAudioGraph witness;
+    RefillingSource source(witness);
+    witness.setDelegate(&source);
+    if (!witness.start())
+        return false;
+    const bool rendered
+        = fixtures::waitUntil([&] { return witness.renderedFrames() >= 4 * 2048; }, 10000);
+    witness.stop();
+    witness.setDelegate(nullptr);
+    return rendered;
+}
+
 TEST(OutputAudioGraph, DelegateIsAskedToTopUpBeforeEachCycle)
 {
     LMOutputAudioGraph graph;
@@ -215,24 +233,23 @@ TEST(OutputAudioGraph, PlaybackClockFollowsWallTimeEvenWithoutASoundDevice)
     EXPECT_TRUE(graph.isStart());
     EXPECT_FALSE(graph.driverName().isEmpty());
 
-    QElapsedTimer wait;
-    wait.start();
-    while (graph.renderedFrames() == 0 && wait.elapsed() < 5000)
-        QThread::msleep(5);
-    ASSERT_GT(graph.renderedFrames(), 0)
+    ASSERT_TRUE(fixtures::waitUntil([&] { return graph.renderedFrames() > 0; }, 5000))
         << "the output never pulled on " << graph.driverName().toStdString();
 
+    // Half a second of playback takes about half a second of wall time: not frozen (the wait
+    // would end at its deadline) and not racing ahead (at most twice as fast).
     const double before = source.clockSeconds();
-    QThread::msleep(1000);
-    const double advanced = source.clockSeconds() - before;
-    EXPECT_GT(advanced, 0.5) << "driver " << graph.driverName().toStdString();
-    EXPECT_LT(advanced, 2.0) << "driver " << graph.driverName().toStdString();
+    QElapsedTimer wall;
+    wall.start();
+    EXPECT_TRUE(fixtures::waitUntil([&] { return source.clockSeconds() - before >= 0.5; }, 10000))
+        << "driver " << graph.driverName().toStdString();
+    EXPECT_GE(wall.elapsed(), 250) << "driver " << graph.driverName().toStdString();
 
+    // Stopping waits for a running cycle, so what it rendered is final at once.
     graph.stop();
     EXPECT_FALSE(graph.isStart());
-    QThread::msleep(50);
     const int64_t stopped = graph.renderedFrames();
-    QThread::msleep(200);
+    ASSERT_TRUE(witnessRendersAFewPeriods());
     EXPECT_EQ(graph.renderedFrames(), stopped);
     graph.setDelegate(nullptr);
 }
@@ -252,12 +269,9 @@ TEST(OutputAudioGraph, APausedOutputLetsTheNextOneStart)
         ASSERT_TRUE(first.start()) << first.lastError().toStdString();
         first.stop();
         ASSERT_TRUE(second.start()) << second.lastError().toStdString();
-        QElapsedTimer wait;
-        wait.start();
         const int64_t before = second.renderedFrames();
-        while (second.renderedFrames() == before && wait.elapsed() < 5000)
-            QThread::msleep(5);
-        EXPECT_GT(second.renderedFrames(), before) << "the second output never pulled";
+        EXPECT_TRUE(fixtures::waitUntil([&] { return second.renderedFrames() > before; }, 5000))
+            << "the second output never pulled";
         second.stop();
         EXPECT_FALSE(second.isStart());
     }
@@ -271,13 +285,12 @@ TEST(OutputAudioGraph, GraphGoesAwayWhilePlaying)
     RefillingSource source(*graph);
     graph->setDelegate(&source);
     ASSERT_TRUE(graph->start());
-    QThread::msleep(100);
-    ASSERT_GT(source.requests.load(), 0);
+    ASSERT_TRUE(fixtures::waitUntil([&] { return source.requests.load() > 0; }, 5000));
     // Once the graph is gone its render thread must not ask the delegate for more (the delegate
     // would write into the destroyed graph).
     graph.reset();
     const int requests = source.requests.load();
-    QThread::msleep(100);
+    ASSERT_TRUE(witnessRendersAFewPeriods());
     EXPECT_EQ(source.requests.load(), requests);
 }
 

@@ -1,4 +1,5 @@
 #include "Reelsmith/movie/SerialQueue.h"
+#include "testsupport/WaitUntil.h"
 
 #include <atomic>
 #include <chrono>
@@ -122,8 +123,10 @@ TEST(SerialQueue, WhatShutdownDrainsStillRunsAsTheQueuesOwn)
         });
     }
     std::thread closer([&] { queue.shutdown(); });
-    // Let the closer take the worker for joining before the queued work runs.
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    // Let the closer take the worker for joining before the queued work runs: it does so in the
+    // same step that makes the queue refuse new work (a refused no-op is dropped, an accepted
+    // one runs harmlessly).
+    EXPECT_TRUE(fixtures::waitUntil([&] { return !queue.post([] {}); }));
     release.set_value();
     closer.join();
     EXPECT_EQ(ran.load(), 5);

@@ -6,6 +6,7 @@
 #include "Reelsmith/waveform/MovieAudioTaskExtractWave.h"
 #include "testsupport/AudioFixtures.h"
 #include "testsupport/MediaFixtures.h"
+#include "testsupport/WaitUntil.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -245,9 +246,8 @@ TEST(Waveform, CancelEndsTheHelper)
     QElapsedTimer timer;
     timer.start();
     std::thread canceller([&] {
-        while (helper.isFinished() && timer.elapsed() < 5000)
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        // Cancelled once the helper runs and has said how far it is.
+        fixtures::waitUntil([&] { return !helper.isFinished() && helper.progress() == 0.5; });
         helper.cancel();
     });
     EXPECT_FALSE(helper.samplePointsFromPath(QStringLiteral("in.wav")));

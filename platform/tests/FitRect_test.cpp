@@ -69,3 +69,17 @@ TEST(FitRect, FitAndFillKeepTheAspectAndCentre)
         expectRect(fill, row.fill);
     }
 }
+
+TEST(FitRect, TheFloorBoundsTheEnlargement)
+{
+    // A bare 16 by 9 aspect fitted into a full HD frame needs more than a hundredfold: the menu
+    // pages keep the hundredfold limit, the engine's frame placement passes its own floor.
+    const QRectF aspect(0, 0, 16, 9), frame(0, 0, 1920, 1080);
+    expectRect(platform::scaleRectIn(aspect, frame), QRectF(160, 90, 1600, 900));
+    expectRect(platform::scaleRectIn(aspect, frame, 0.001f), frame);
+    expectRect(platform::scaleRectFull(aspect, frame, 0.001f), frame);
+    // A single point is blown up no more than a thousandfold there.
+    expectRect(platform::scaleRectIn(QRectF(0, 0, 1, 1), frame, 0.001f),
+               QRectF(460, 40, 1000, 1000));
+    expectRect(platform::scaleRectIn(aspect, QRectF(5, 5, 0, 10), 0.001f), QRectF(5, 10, 0, 0));
+}

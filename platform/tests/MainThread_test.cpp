@@ -58,12 +58,12 @@ TEST(PostToMainThread, WorkForAContextThatHasGoneIsDropped)
     std::thread poster([&] { platform::postToMainThread(context.get(), [&] { ++ran; }); });
     poster.join();
     context.reset();
-    fixtures::spinFor(50);
+    ASSERT_TRUE(fixtures::spinUntilPostedCallsHaveRun());
     EXPECT_EQ(ran.load(), 0);
     // Nothing to post to, or nothing to post: nothing happens.
     platform::postToMainThread(nullptr, [&] { ++ran; });
     platform::postToMainThread(&fixtures::application(), {});
-    fixtures::spinFor(20);
+    ASSERT_TRUE(fixtures::spinUntilPostedCallsHaveRun());
     EXPECT_EQ(ran.load(), 0);
 }
 
