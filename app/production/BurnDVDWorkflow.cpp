@@ -199,7 +199,7 @@ bool BurnDVDWorkflow::finishStep(const QString &work,
 {
     if (ok && !isCancelled()) {
         QString error;
-        if (!Discwright::WorkFolder::moveReplacing(
+        if (!Discwright::WorkFolder::moveIntoPlace(
                 QDir(work).filePath(resultName), destination, &error)) {
             setLastError(error);
             ok = false;

@@ -1,6 +1,7 @@
 #include "app/production/WorkFolder.h"
 
 #include "app/production/ProductionLog.h"
+#include "platform/ResultFile.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -93,7 +94,7 @@ QString makeFresh(const QString &preferredPath, QString *error)
     return {};
 }
 
-bool moveReplacing(const QString &from, const QString &to, QString *error)
+bool moveIntoPlace(const QString &from, const QString &to, QString *error)
 {
     if (!exists(from)) {
         setError(error, QStringLiteral("%1 does not exist").arg(from));
@@ -104,14 +105,9 @@ bool moveReplacing(const QString &from, const QString &to, QString *error)
         setError(error, QStringLiteral("cannot make the folder %1").arg(target.path()));
         return false;
     }
-    // A rename of a folder does not replace an existing one; the result is there, so the old
-    // destination can go now.
-    if (exists(to) && !removeItem(to)) {
-        setError(error, QStringLiteral("cannot replace %1").arg(to));
-        return false;
-    }
-    if (QDir().rename(from, to))
-        return true;
+    const platform::ResultPlacement placed = platform::renameWithoutReplacing(from, to, error);
+    if (placed != platform::ResultPlacement::OtherFileSystem)
+        return placed == platform::ResultPlacement::Placed;
 
     // Another file system: copy beside the destination under a name of its own, then rename.
     const QString staging = makeFresh(target.filePath() + QStringLiteral(".partial"), error);
@@ -122,9 +118,8 @@ bool moveReplacing(const QString &from, const QString &to, QString *error)
         removeItem(staging);
         return false;
     }
-    if (!QDir().rename(staging, to)) {
+    if (platform::renameWithoutReplacing(staging, to, error) != platform::ResultPlacement::Placed) {
         removeItem(staging);
-        setError(error, QStringLiteral("cannot move %1 to %2").arg(from, to));
         return false;
     }
     if (!removeItem(from))

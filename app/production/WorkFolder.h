@@ -2,7 +2,7 @@
 
 // The folders a production run works in and how its results reach their destination. A run only
 // ever removes what it made itself: its folders are made fresh (never an existing folder taken
-// over, whoever made it), and a result replaces its destination only once it exists. Any thread;
+// over, whoever made it), and a result never replaces anything at its destination. Any thread;
 // every function touches the disk.
 
 #include <QString>
@@ -15,11 +15,13 @@ namespace Discwright::WorkFolder {
 // runs never share one. Empty, with *error set, when no folder could be made.
 QString makeFresh(const QString &preferredPath, QString *error = nullptr);
 
-// Moves the file or folder at from to to, replacing what is at to, with to's parent folder made
-// when missing. Within one file system that is a rename; across file systems the item is copied
-// beside to first and renamed into place, so that to never holds a partial result. Nothing at to
-// is touched when from does not exist or the copy fails. False, with *error set, on failure.
-bool moveReplacing(const QString &from, const QString &to, QString *error = nullptr);
+// Moves the file or folder at from to to, with to's parent folder made when missing. Within one
+// file system that is a rename; across file systems the item is copied beside to first and renamed
+// into place, so that to never holds a partial result. Whatever is at to by then (the name was
+// free when the run chose it, but runs are long) stays as it is: the move fails with "a file is
+// already at <to>" and from is left where it was (platform::renameWithoutReplacing). False, with
+// *error set, on failure.
+bool moveIntoPlace(const QString &from, const QString &to, QString *error = nullptr);
 
 // Removes the file or the folder with everything in it; true when nothing is left at path. A
 // symbolic link is removed itself, never what it points at.

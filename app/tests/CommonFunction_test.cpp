@@ -72,6 +72,14 @@ TEST(CommonFunction, Fitting)
     expectRect(CommonFunction::scaleRectIn(QRectF(0, 0, 64, 48), page), page);
     expectRect(CommonFunction::scaleRectIn(QRectF(), page), QRectF(320, 240, 0, 0));
     expectRect(CommonFunction::scaleRectIn(QRectF(0, 0, 100, 50), QRectF()), QRectF(0, 0, 0, 0));
+    // A box with no room on one side takes no picture, whichever way it is fitted: the fill must
+    // not read the zero side as an unbounded ratio and spread the picture past the box.
+    for (const QRectF &flat : {QRectF(10, 20, 0, 100), QRectF(10, 20, 100, 0)}) {
+        SCOPED_TRACE(flat.width());
+        const QRectF centre(flat.center(), QSizeF(0, 0));
+        EXPECT_EQ(CommonFunction::scaleRectIn(QRectF(0, 0, 100, 50), flat), centre);
+        EXPECT_EQ(CommonFunction::scaleRectFull(QRectF(0, 0, 100, 50), flat), centre);
+    }
     // Contain grows a small rectangle until it covers the box, and leaves a large one alone.
     expectRect(CommonFunction::scaleRectContain(QRectF(0, 0, 10, 5), QRectF(0, 0, 40, 40)),
                QRectF(-20, 0, 80, 40));

@@ -37,6 +37,12 @@ TEST(ValueTransformers, TextsShownAndReadBack)
         {"one place", float2String1Forward(2.25), "2.2"},
         {"time", time2TimeStringForward(3661.9), "01:01:01"},
         {"float time", float2TimeStringForward(3723.5), "01:02:03"},
+        // The lists' time text: hours are not wrapped and a negative time shows as nothing
+        // elapsed, never as "00:00:-5".
+        {"hundred hours", time2TimeStringForward(360000), "100:00:00"},
+        {"negative time", time2TimeStringForward(-5.5), "00:00:00"},
+        {"negative float time", float2TimeStringForward(-61), "00:00:00"},
+        {"time text", time2TimeStringForward("90"), "00:01:30"},
     };
     for (const Row &row : rows) {
         SCOPED_TRACE(row.name);

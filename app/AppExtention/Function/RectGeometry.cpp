@@ -1,27 +1,13 @@
 #include "app/AppExtention/Function/RectGeometry.h"
 
+#include "platform/FitRect.h"
+
 #include <algorithm>
 #include <cmath>
 #include <numbers>
 
 namespace Discwright::RectGeometry {
 namespace {
-
-QRectF placeCentred(const QRectF &r, const QRectF &box, float ratio)
-{
-    const double width = r.width() / ratio;
-    const double height = r.height() / ratio;
-    return QRectF(
-        box.x() + (box.width() - width) / 2, box.y() + (box.height() - height) / 2, width, height);
-}
-
-// Division that reads a zero divisor as an unbounded ratio rather than a NaN.
-float ratioOf(double a, double b)
-{
-    if (b == 0.0)
-        return a == 0.0 ? 0.0f : std::numeric_limits<float>::max();
-    return float(a) / float(b);
-}
 
 float m(const QMatrix4x4 &t, int row, int column)
 {
@@ -63,24 +49,22 @@ QPointF centerForRect(const QRectF &rect)
 
 QRectF scaleRectIn(const QRectF &r, const QRectF &box)
 {
-    const float ratio
-        = std::max({ratioOf(r.width(), box.width()), ratioOf(r.height(), box.height()), 0.01f});
-    return placeCentred(r, box, ratio);
+    return platform::scaleRectIn(r, box);
 }
 
 QRectF scaleRectFull(const QRectF &r, const QRectF &box)
 {
-    const float ratio = std::max(
-        std::min(ratioOf(r.width(), box.width()), ratioOf(r.height(), box.height())), 0.01f);
-    return placeCentred(r, box, ratio);
+    return platform::scaleRectFull(r, box);
 }
 
 QRectF scaleRectContain(const QRectF &r, const QRectF &box)
 {
-    if (box.width() <= 0 || box.height() <= 0)
+    if (!(box.width() > 0) || !(box.height() > 0))
         return r;
+    // The box has room on both sides, so both ratios are finite; r is only ever grown here.
     const float ratio = std::max(
-        std::min(ratioOf(r.width(), box.width()), ratioOf(r.height(), box.height())), 0.01f);
+        std::min(float(r.width()) / float(box.width()), float(r.height()) / float(box.height())),
+        0.01f);
     if (ratio >= 1.0f)
         return r;
     return rectForCenterSize(centerForRect(box), QSizeF(r.width() / ratio, r.height() / ratio));

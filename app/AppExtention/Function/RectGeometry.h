@@ -15,10 +15,10 @@ QRectF rectForCenterSize(QPointF center, QSizeF size);
 QRectF rectForPointOther(QPointF a, QPointF b);
 QPointF centerForRect(const QRectF &rect);
 
-// Aspect fit of r into box, centred; enlarges as well as shrinks. A zero-sized r uses the ratio
-// floor 0.01.
+// Aspect fit of r into box, centred; enlarges as well as shrinks: platform::scaleRectIn, the one
+// fit rule (a box with no room gives an empty rectangle at its centre).
 QRectF scaleRectIn(const QRectF &r, const QRectF &box);
-// Aspect fill: covers box and may stick out of it.
+// Aspect fill: covers box and may stick out of it (platform::scaleRectFull).
 QRectF scaleRectFull(const QRectF &r, const QRectF &box);
 // Grows r (centred on box's centre) until it covers box; an r already covering it, or an empty
 // box, comes back unchanged.

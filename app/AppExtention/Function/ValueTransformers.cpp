@@ -1,5 +1,7 @@
 #include "app/AppExtention/Function/ValueTransformers.h"
 
+#include "app/AppExtention/Function/TimeText.h"
+
 #include <QStringList>
 #include <cmath>
 #include <cstdio>
@@ -48,11 +50,6 @@ QString cFormatted(const char *format, double value)
     return QString::fromLatin1(text);
 }
 
-QString hoursMinutesSeconds(int seconds)
-{
-    return QString::asprintf("%02d:%02d:%02d", seconds / 3600, (seconds / 60) % 60, seconds % 60);
-}
-
 } // namespace
 
 double leadingNumber(const QVariant &value)
@@ -90,7 +87,7 @@ float float2IntegerReverse(const QVariant &value)
 
 QString time2TimeStringForward(const QVariant &value)
 {
-    return hoursMinutesSeconds(truncated(leadingNumber(value)));
+    return TimeText::timeStrFromSecond(leadingNumber(value));
 }
 
 QString float2PercentForward(const QVariant &value)
@@ -155,7 +152,8 @@ int intToStringReverse(const QVariant &value)
 
 QString float2TimeStringForward(const QVariant &value)
 {
-    return hoursMinutesSeconds(truncated(floatOf(value)));
+    // The field holds a float: the seconds are truncated from the single-precision value.
+    return TimeText::timeStrFromSecond(double(floatOf(value)));
 }
 
 float float2TimeStringReverse(const QVariant &value)

@@ -21,7 +21,7 @@ float int2PercentReverse(const QVariant &value);
 int float2IntegerForward(const QVariant &value);
 float float2IntegerReverse(const QVariant &value);
 
-// "HH:MM:SS" of the whole seconds: 3661.9 shows "01:01:01".
+// "HH:MM:SS" of the whole seconds (TimeText::timeStrFromSecond): 3661.9 shows "01:01:01".
 QString time2TimeStringForward(const QVariant &value);
 
 // "50%" for 0.5. Back: "75%" gives 0.75, a text without a number 0.
@@ -46,7 +46,8 @@ float float2String1Reverse(const QVariant &value);
 QString intToStringForward(const QVariant &value);
 int intToStringReverse(const QVariant &value);
 
-// "HH:MM:SS" of the whole seconds. Back: stringToSecond().
+// "HH:MM:SS" of the whole seconds of the float (TimeText::timeStrFromSecond). Back:
+// stringToSecond().
 QString float2TimeStringForward(const QVariant &value);
 float float2TimeStringReverse(const QVariant &value);
 // "h:m:s", "m:s" or "s" in seconds, summed in single precision: "01:02:03" is 3723, "1:30" 90;

@@ -84,6 +84,26 @@ private:
     QElapsedTimer m_clock;
 };
 
+// A player that counts the ticks of its own timer, so that a test waits for ticks that really
+// happened rather than for a stretch of time it hopes holds a few.
+template <class Player> class TickCounting : public Player
+{
+public:
+    void timerUpdateImageMethod() override
+    {
+        ++ticks;
+        Player::timerUpdateImageMethod();
+    }
+    // Runs the event loop for n more ticks, then until what they posted has been delivered.
+    bool letTicksPass(int n)
+    {
+        const int until = ticks + n;
+        return fixtures::spinUntil([&] { return ticks >= until; }, kPlaybackTimeoutMs)
+               && fixtures::spinUntilPostedCallsHaveRun(kPlaybackTimeoutMs);
+    }
+    int ticks = 0;
+};
+
 QColor centreColour(const Image &image)
 {
     const QImage pixels = Reelsmith::imaging::renderToImage(image, QRect(0, 0, 64, 48));
@@ -157,7 +177,7 @@ TEST_F(MoviePlayerTest, AClipThatIsItsOwnDecoderPlaysThroughIt)
 {
     const auto page = std::make_shared<SelfDecodingClip>(2 * kSecond, Qt::red);
     CountingDelegate delegate;
-    MultiMoviePlayer player;
+    TickCounting<MultiMoviePlayer> player;
     player.setDelegate(&delegate);
     player.setIsPreview(true);
     player.playMovies({page});
@@ -174,7 +194,7 @@ TEST_F(MoviePlayerTest, AClipThatIsItsOwnDecoderPlaysThroughIt)
     EXPECT_FALSE(player.showThumbnail()) << "the page has a picture";
     // Paused, the frame is drawn once after the seek, not on every tick.
     ASSERT_TRUE(fixtures::spinUntil([&] { return page->frames > 0; }, 5000));
-    fixtures::spinFor(300);
+    ASSERT_TRUE(player.letTicksPass(6));
     EXPECT_EQ(page->frames, 1);
     EXPECT_EQ(centreColour(player.currentFrameImage()), QColor(Qt::red));
     EXPECT_EQ(delegate.flushes, 1);
@@ -225,12 +245,12 @@ TEST_F(MoviePlayerTest, APageVideoAndAClipPlayBackToBack)
 TEST_F(MoviePlayerTest, FlushingThePictureWhilePausedFetchesOneFrame)
 {
     const auto page = std::make_shared<SelfDecodingClip>(kSecond, Qt::green);
-    MoviePlayer player;
+    TickCounting<MoviePlayer> player;
     player.setVcMovie(page);
     ASSERT_TRUE(fixtures::spinUntil([&] { return page->frames == 1; }, 5000));
     player.flushPlayImage();
     ASSERT_TRUE(fixtures::spinUntil([&] { return page->frames == 2; }, 5000));
-    fixtures::spinFor(200);
+    ASSERT_TRUE(player.letTicksPass(4));
     EXPECT_EQ(page->frames, 2);
     // While playing it leaves the playback alone.
     player.play();

@@ -110,6 +110,14 @@ QByteArray readAll(const QString &path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
+void writeFileAt(const QString &path, const QByteArray &bytes)
+{
+    QDir().mkpath(QFileInfo(path).path());
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
 } // namespace
 
 TEST_F(BurnDVDWorkflowTest, TheFolderStepAuthorsTheTitlesAndLeavesNoWorkFolder)
@@ -267,6 +275,30 @@ TEST_F(BurnDVDWorkflowTest, AFailedImageStepSaysWhyAndMakesNoImage)
     EXPECT_TRUE(m_workflow->lastError().startsWith(QStringLiteral("mkisofs failed")))
         << qPrintable(m_workflow->lastError());
     EXPECT_FALSE(QFileInfo::exists(iso));
+    EXPECT_FALSE(QFileInfo::exists(path(QStringLiteral("dvd-flow.dir"))));
+}
+
+TEST_F(BurnDVDWorkflowTest, AResultNeverReplacesWhatTookItsNameDuringTheRun)
+{
+    // The names were free when the run chose them; by the end a person's own file and folder are
+    // there. Both stay untouched and each step fails saying so.
+    const QString media = path(QStringLiteral("taken.dvdmedia"));
+    writeFileAt(QDir(media).filePath(QStringLiteral("notes.txt")), "mine");
+    EXPECT_FALSE(runStep([&] { return m_workflow->makeMedia(discOf(m_titles), media); }));
+    EXPECT_TRUE(m_workflow->lastError().contains(QStringLiteral("already")))
+        << qPrintable(m_workflow->lastError());
+    EXPECT_EQ(QDir(media).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+              QStringList{QStringLiteral("notes.txt")});
+
+    const QString source = path(QStringLiteral("made.dvdmedia"));
+    ASSERT_TRUE(runStep([&] { return m_workflow->makeMedia(discOf(m_titles), source); }))
+        << qPrintable(m_workflow->lastError());
+    const QString iso = path(QStringLiteral("taken.iso"));
+    writeFileAt(iso, "mine");
+    EXPECT_FALSE(runStep([&] { return m_workflow->makeIsoName(source, iso, QString()); }));
+    EXPECT_TRUE(m_workflow->lastError().contains(QStringLiteral("already")))
+        << qPrintable(m_workflow->lastError());
+    EXPECT_EQ(readAll(iso), QByteArray("mine"));
     EXPECT_FALSE(QFileInfo::exists(path(QStringLiteral("dvd-flow.dir"))));
 }
 

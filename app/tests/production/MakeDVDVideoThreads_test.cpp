@@ -21,6 +21,7 @@
 #include "support/AppFakes.h"
 #include "support/TrimmedTitle.h"
 #include "testsupport/MediaFixtures.h"
+#include "testsupport/WaitUntil.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -324,14 +325,22 @@ TEST_F(MakeDVDVideoThreads, ACancelWhileJobsRunAtOnceLeavesNoWorkFile)
     MakeDVDVideo make;
     make.setMaxConcurrentJobs(3);
     bool succeeded = true;
-    std::thread production([&] { succeeded = make.makeDVDVideoTo(dvd, work.path()); });
+    std::atomic<bool> returned = false;
+    std::thread production([&] {
+        succeeded = make.makeDVDVideoTo(dvd, work.path());
+        returned = true;
+    });
+    bool cancelledWhileRunning = false;
     std::thread canceller([&] {
-        while (make.progress() < 0.1)
-            std::this_thread::sleep_for(1ms);
+        // A run that ends (or fails) before a tenth must not leave this thread waiting forever.
+        cancelledWhileRunning
+            = fixtures::waitUntil([&] { return make.progress() >= 0.1 || returned.load(); }, 120000)
+              && !returned.load();
         make.cancel();
     });
     production.join();
     canceller.join();
+    EXPECT_TRUE(cancelledWhileRunning) << "the run ended before the cancel";
     EXPECT_FALSE(succeeded);
     EXPECT_TRUE(make.isCancelled());
     EXPECT_EQ(make.lastError(), "cancelled");

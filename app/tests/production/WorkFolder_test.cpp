@@ -76,7 +76,7 @@ TEST(WorkFolder, AFreshFolderNeverTakesAnExistingName)
               WorkFolder::makeFresh(dir.filePath(QStringLiteral("g"))));
 }
 
-TEST(WorkFolder, AResultReplacesItsDestinationOnlyOnceItExists)
+TEST(WorkFolder, AResultNeverReplacesWhatIsAtItsDestination)
 {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
@@ -84,23 +84,52 @@ TEST(WorkFolder, AResultReplacesItsDestinationOnlyOnceItExists)
 
     // Nothing to move: the destination stays as it was.
     QString error;
-    EXPECT_FALSE(WorkFolder::moveReplacing(
+    EXPECT_FALSE(WorkFolder::moveIntoPlace(
         dir.filePath(QStringLiteral("none")), dir.filePath(QStringLiteral("old")), &error));
     EXPECT_FALSE(error.isEmpty());
     EXPECT_EQ(readAll(dir.filePath(QStringLiteral("old/VIDEO_TS/old.IFO"))), QByteArray("old"));
 
-    // A result replaces the whole destination, into parents made on the way.
+    // Whatever took the name (a folder, a file, an empty folder, a dangling link) stays, and so
+    // does the result, where it was made.
     writeFile(dir.filePath(QStringLiteral("work/dvd.dvdmedia/VIDEO_TS/new.IFO")), "new");
-    ASSERT_TRUE(WorkFolder::moveReplacing(dir.filePath(QStringLiteral("work/dvd.dvdmedia")),
-                                          dir.filePath(QStringLiteral("old")),
+    writeFile(dir.filePath(QStringLiteral("work/dvd.iso")), "image");
+    writeFile(dir.filePath(QStringLiteral("file")), "mine");
+    ASSERT_TRUE(QDir().mkpath(dir.filePath(QStringLiteral("empty"))));
+    ASSERT_TRUE(QFile::link(dir.filePath(QStringLiteral("nowhere")),
+                            dir.filePath(QStringLiteral("dangling"))));
+    struct Row
+    {
+        const char *result;
+        const char *taken;
+    };
+    const Row rows[] = {{"work/dvd.dvdmedia", "old"},
+                        {"work/dvd.dvdmedia", "file"},
+                        {"work/dvd.iso", "old"},
+                        {"work/dvd.iso", "file"},
+                        {"work/dvd.iso", "empty"},
+                        {"work/dvd.iso", "dangling"}};
+    for (const Row &row : rows) {
+        SCOPED_TRACE(std::string(row.result) + " onto " + row.taken);
+        error.clear();
+        EXPECT_FALSE(WorkFolder::moveIntoPlace(dir.filePath(QString::fromUtf8(row.result)),
+                                               dir.filePath(QString::fromUtf8(row.taken)),
+                                               &error));
+        EXPECT_TRUE(error.contains(QStringLiteral("already"))) << qPrintable(error);
+        EXPECT_TRUE(QFileInfo::exists(dir.filePath(QString::fromUtf8(row.result))));
+    }
+    EXPECT_EQ(readAll(dir.filePath(QStringLiteral("old/VIDEO_TS/old.IFO"))), QByteArray("old"));
+    EXPECT_EQ(readAll(dir.filePath(QStringLiteral("file"))), QByteArray("mine"));
+    EXPECT_TRUE(QDir(dir.filePath(QStringLiteral("empty"))).isEmpty());
+    EXPECT_TRUE(QFileInfo(dir.filePath(QStringLiteral("dangling"))).isSymLink());
+
+    // A free destination takes the result, into parents made on the way.
+    ASSERT_TRUE(WorkFolder::moveIntoPlace(dir.filePath(QStringLiteral("work/dvd.dvdmedia")),
+                                          dir.filePath(QStringLiteral("new")),
                                           &error))
         << qPrintable(error);
-    EXPECT_FALSE(QFileInfo::exists(dir.filePath(QStringLiteral("old/VIDEO_TS/old.IFO"))));
-    EXPECT_EQ(readAll(dir.filePath(QStringLiteral("old/VIDEO_TS/new.IFO"))), QByteArray("new"));
+    EXPECT_EQ(readAll(dir.filePath(QStringLiteral("new/VIDEO_TS/new.IFO"))), QByteArray("new"));
     EXPECT_FALSE(QFileInfo::exists(dir.filePath(QStringLiteral("work/dvd.dvdmedia"))));
-
-    writeFile(dir.filePath(QStringLiteral("work/dvd.iso")), "image");
-    ASSERT_TRUE(WorkFolder::moveReplacing(dir.filePath(QStringLiteral("work/dvd.iso")),
+    ASSERT_TRUE(WorkFolder::moveIntoPlace(dir.filePath(QStringLiteral("work/dvd.iso")),
                                           dir.filePath(QStringLiteral("out/deeper/x.iso")),
                                           &error))
         << qPrintable(error);
@@ -117,7 +146,7 @@ TEST(WorkFolder, AResultMovesToAnotherFileSystemWhole)
     writeFile(source.filePath(QStringLiteral("dvd.dvdmedia/VIDEO_TS/VTS_01_1.VOB")), "vob");
     writeFile(source.filePath(QStringLiteral("dvd.dvdmedia/AUDIO_TS/.keep")), "");
     QString error;
-    ASSERT_TRUE(WorkFolder::moveReplacing(source.filePath(QStringLiteral("dvd.dvdmedia")),
+    ASSERT_TRUE(WorkFolder::moveIntoPlace(source.filePath(QStringLiteral("dvd.dvdmedia")),
                                           target.filePath(QStringLiteral("Holiday")),
                                           &error))
         << qPrintable(error);
@@ -128,6 +157,18 @@ TEST(WorkFolder, AResultMovesToAnotherFileSystemWhole)
     // No staging copy is left beside the result.
     EXPECT_EQ(QDir(target.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
               QStringList{QStringLiteral("Holiday")});
+
+    // A name taken on the other file system stays as it is, and no staging copy is left either.
+    writeFile(source.filePath(QStringLiteral("dvd.iso")), "image");
+    writeFile(target.filePath(QStringLiteral("Holiday.iso")), "mine");
+    EXPECT_FALSE(WorkFolder::moveIntoPlace(source.filePath(QStringLiteral("dvd.iso")),
+                                           target.filePath(QStringLiteral("Holiday.iso")),
+                                           &error));
+    EXPECT_TRUE(error.contains(QStringLiteral("already"))) << qPrintable(error);
+    EXPECT_EQ(readAll(target.filePath(QStringLiteral("Holiday.iso"))), QByteArray("mine"));
+    EXPECT_EQ(readAll(source.filePath(QStringLiteral("dvd.iso"))), QByteArray("image"));
+    EXPECT_EQ(QDir(target.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+              (QStringList{QStringLiteral("Holiday"), QStringLiteral("Holiday.iso")}));
 }
 
 TEST(WorkFolder, RemovingALinkLeavesWhatItPointsAt)
