@@ -1,7 +1,7 @@
 # The two commands a person needs: `make run` and `make test`. Both install what is missing first.
-# The test builds are the presets of CMakePresets.json: asan (build/asan) runs every test, tsan
-# (build/tsan) runs the tests labelled tsan; `debug` (build/debug, every warning an error) is
-# there for development.
+# The test builds are the presets of CMakePresets.json: asan (build/asan, every warning an error)
+# runs every test, tsan (build/tsan) runs the tests labelled tsan; `debug` (build/debug, every
+# warning an error too) is there for development.
 JOBS ?= $(shell nproc)
 BUILD_TEST := build/asan
 BUILD_TSAN := build/tsan

@@ -1,7 +1,8 @@
 # Shared build rules for the deliverables.
 
-# The debug preset turns on DW_STRICT_WARNINGS: every warning fails the build there, unused
-# parameters included (leave an unused parameter unnamed, or mark it [[maybe_unused]]).
+# The debug and asan presets turn on DW_STRICT_WARNINGS: every warning fails the build there (the
+# asan one is what make test and CI build), unused parameters included (leave an unused parameter
+# unnamed, or mark it [[maybe_unused]]).
 if(DW_STRICT_WARNINGS)
     set(DW_WARNINGS -Wall -Wextra -Wunused-parameter -Werror)
 else()

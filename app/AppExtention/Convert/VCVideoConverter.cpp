@@ -14,6 +14,7 @@
 #include "Reelsmith/movie/LMFFMovie.h"
 #include "app/AppExtention/Convert/MovieDecoderCopy.h"
 #include "app/AppExtention/Convert/VCVideoConverterDelegate.h"
+#include "platform/ResultFile.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -97,30 +98,6 @@ double steadySeconds()
 {
     using namespace std::chrono;
     return duration<double>(steady_clock::now().time_since_epoch()).count();
-}
-
-// Renames from to to unless something (a file, a link, a folder) is at to already.
-bool renameNoReplace(const QString &from, const QString &to, QString *why)
-{
-    const QByteArray source = QFile::encodeName(from);
-    const QByteArray target = QFile::encodeName(to);
-    if (::renameat2(AT_FDCWD, source.constData(), AT_FDCWD, target.constData(), RENAME_NOREPLACE)
-        == 0)
-        return true;
-    int error = errno;
-    if (error == EINVAL || error == ENOSYS) {
-        // A file system without the no-replace rename: a hard link fails the same way on an
-        // existing name, and the temporary name then goes.
-        if (::link(source.constData(), target.constData()) == 0) {
-            ::unlink(source.constData());
-            return true;
-        }
-        error = errno;
-    }
-    *why = error == EEXIST ? QStringLiteral("a file is already at %1").arg(to)
-                           : QStringLiteral("cannot move the result to %1: %2")
-                                 .arg(to, QString::fromLocal8Bit(std::strerror(error)));
-    return false;
 }
 
 bool existsAtPath(const QString &path)
@@ -1073,7 +1050,8 @@ void VCVideoConverter::endRun()
         const bool cancelled = m_status.load() == kCancelled;
         if (!cancelled && !m_faulted.load() && !m_tempPath.isEmpty()) {
             QString why;
-            if (!renameNoReplace(m_tempPath, m_path, &why)) {
+            if (platform::renameWithoutReplacing(m_tempPath, m_path, &why)
+                != platform::ResultPlacement::Placed) {
                 if (m_lastError.isEmpty())
                     m_lastError = why;
                 m_faulted.store(true);
