@@ -10,6 +10,7 @@
 #include "app/AppExtention/Convert/VCMovie.h"
 #include "app/AppExtention/Convert/VCVideoConverter.h"
 #include "testsupport/MediaFixtures.h"
+#include "testsupport/WaitUntil.h"
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -92,8 +93,10 @@ TEST_F(VCVideoConverterThreads, JobsRunBesideAPreviewOfTheSameClipAndAreControll
 
     // The owner's thread pauses and resumes one, and reads both while they run.
     std::thread owner([&] {
+        // Paused while the other job moves on a little (or ends), then resumed.
         drawn->pause();
-        std::this_thread::sleep_for(100ms);
+        const double plainBefore = plain->progress();
+        waitUntil([&] { return plain->progress() > plainBefore || plain->isEnded(); }, 60000);
         drawn->resume();
         while (!plain->isEnded() || !drawn->isEnded()) {
             EXPECT_LE(plain->progress(), 1.0);
