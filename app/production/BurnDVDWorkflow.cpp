@@ -97,20 +97,9 @@ QString BurnDVDWorkflow::tempWorkPath() const
 
 QString BurnDVDWorkflow::workPath()
 {
-    QString preferred = tempWorkPath();
-    if (preferred.isEmpty()) {
-        // A unique name of the shared fallback folder; the placeholder file goes so that the name
-        // can become a folder. Other runs' folders beside it are theirs.
-        preferred = FileManagerExtention::tempFilePath(QStringLiteral("tessary-temp"),
-                                                       QStringLiteral("dir"));
-        if (preferred.isEmpty()) {
-            setLastError(QStringLiteral("no temporary work folder can be made"));
-            return {};
-        }
-        QFile::remove(preferred);
-    }
     QString error;
-    const QString path = Discwright::WorkFolder::makeFresh(preferred, &error);
+    const QString path = Discwright::WorkFolder::makeFreshOrTemporary(
+        tempWorkPath(), QStringLiteral("tessary-temp"), QStringLiteral("dir"), &error);
     if (path.isEmpty())
         setLastError(error);
     return path;

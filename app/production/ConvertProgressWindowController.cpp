@@ -93,17 +93,8 @@ ConvertProgressWindowController::DiscReadiness ConvertProgressWindowController::
 
 bool ConvertProgressWindowController::makeDVDTempDir(QString *error)
 {
-    QString preferred = m_requestedTempPath;
-    if (preferred.isEmpty()) {
-        preferred = FileManagerExtention::tempFilePath(QStringLiteral("burn-dvd-progress"),
-                                                       QStringLiteral("dir"));
-        if (preferred.isEmpty()) {
-            *error = QStringLiteral("no temporary folder can be made");
-            return false;
-        }
-        QFile::remove(preferred);
-    }
-    m_madeTempPath = Discwright::WorkFolder::makeFresh(preferred, error);
+    m_madeTempPath = Discwright::WorkFolder::makeFreshOrTemporary(
+        m_requestedTempPath, QStringLiteral("burn-dvd-progress"), QStringLiteral("dir"), error);
     return !m_madeTempPath.isEmpty();
 }
 
