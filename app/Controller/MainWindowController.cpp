@@ -1008,7 +1008,11 @@ void MainWindowController::startBurnAction()
     std::shared_ptr<DVDLibrary> production = m_productionDiscFactory
                                                  ? m_productionDiscFactory()
                                                  : ProductionDiscModel::getDVDObj(*this);
-    DW_ASSERT(production, return );
+    if (!production) {
+        // The copy production reads could not be made (the reason is in the log).
+        runAlert(text("The DVD folder could not be made."), QString(), text("OK"));
+        return;
+    }
     ProductionRequest request;
     request.kind = kind;
     request.name = name;
