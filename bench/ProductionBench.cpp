@@ -38,6 +38,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -163,10 +164,11 @@ public:
     void closeProgressWindow() override {}
     void showProgress(double) override {}
     void showStatus(const QString &) override {}
-    qint64 runAlert(const ProductionAlert &alert) override
+    void openAlert(const ProductionAlert &alert,
+                   const std::shared_ptr<BurnDVDWorkflowAlertHelper> &helper) override
     {
         alerts << alert.message + u' ' + alert.informativeText;
-        return 1;
+        helper->alertDidEnd(1);
     }
     void beginAlert(const ProductionAlert &alert,
                     const std::shared_ptr<BurnDVDWorkflowAlertHelper> &helper) override
@@ -431,9 +433,20 @@ int runOurs(int argc, char **argv)
         log.clock.start();
     }
     watch.start();
-    const ProductionResult result = mode == u"iso"
-                                        ? controller.burnIsoName(disc, destination, QString())
+    ProductionResult result;
+    bool ended = false;
+    QObject::connect(&controller,
+                     &ConvertProgressWindowController::finished,
+                     &controller,
+                     [&](const ProductionResult &finished) {
+                         result = finished;
+                         ended = true;
+                     });
+    const bool started = mode == u"iso" ? controller.burnIsoName(disc, destination, QString())
                                         : controller.burnMedia(disc, destination);
+    QEventLoop loop;
+    while (started && !ended)
+        loop.processEvents(QEventLoop::WaitForMoreEvents);
     watch.stop();
     const double wall = double(clock.nsecsElapsed()) / 1e9;
     rusage self{};

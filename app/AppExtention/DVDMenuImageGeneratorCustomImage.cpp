@@ -5,6 +5,8 @@
 #include "Platterkit/subpicture/DVDMenuImageGenerator.h"
 #include "Platterkit/subpicture/DVDMenuMake.h"
 #include "app/AppExtention/Function/ControllerFunction.h"
+#include "app/production/ProductionInput.h"
+#include "platform/MainThread.h"
 
 #include <QPainter>
 #include <algorithm>
@@ -45,8 +47,14 @@ BorderStyle BorderStyle::fromTempDvdData(const TempDvdData &data)
     return style;
 }
 
-TempDvdDataRef getMenuItemImageDrawData()
+TempDvdDataRef getMenuItemImageDrawData(const DVDLibrary *disc)
 {
+    if (disc) {
+        if (TempDvdDataRef carried = ProductionInput::settingsOfDisc(*disc))
+            return carried;
+    }
+    if (!platform::isMainThread())
+        return nullptr;
     const auto controller = ControllerFunction::mainWndController();
     return controller ? controller->tempDvdData() : nullptr;
 }
@@ -144,7 +152,7 @@ void drawDVDMenuImageSizeName(const DVDMenuImageGenerator &generator,
                               QPainter &context)
 {
     // Without a project the record's own defaults apply.
-    TempDvdDataRef data = getMenuItemImageDrawData();
+    TempDvdDataRef data = getMenuItemImageDrawData(generator.dvd().get());
     if (!data)
         data = std::make_shared<TempDvdData>();
     const BorderStyle style = BorderStyle::fromTempDvdData(*data);

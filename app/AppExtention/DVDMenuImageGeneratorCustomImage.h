@@ -7,6 +7,7 @@
 #include <QSizeF>
 #include <QString>
 
+class DVDLibrary;
 class DVDMenu;
 class DVDMenuImageGenerator;
 class QPainter;
@@ -42,8 +43,10 @@ struct LayerPaths
     QPainterPath inner;
 };
 
-// The project's TempDvdData, through the installed main window controller; null without one.
-TempDvdDataRef getMenuItemImageDrawData();
+// The settings a page of disc is drawn with: those a production disc carries (ProductionInput);
+// else, on the main thread, the project's, through the installed main window controller; null
+// without either (a spumux worker never asks the window).
+TempDvdDataRef getMenuItemImageDrawData(const DVDLibrary *disc);
 
 // The colour of a layer: the border colour for "menu_highlight" (a translucent blue when none is
 // chosen), translucent black for "menu_select", an almost clear white for "menu_image"; invalid

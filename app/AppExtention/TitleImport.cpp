@@ -55,19 +55,15 @@ bool TitleImport::start(const QStringList &paths, Progress progress, Done done)
                 titles.append(title);
             m_rate = float(i + 1) / float(total);
             if (progress) {
-                QMetaObject::invokeMethod(
-                    this, [progress, i, total] { progress(i + 1, total); }, Qt::QueuedConnection);
+                platform::postToMainThread(this, [progress, i, total] { progress(i + 1, total); });
             }
         }
         const bool cancelled = m_cancelled;
-        QMetaObject::invokeMethod(
-            this,
-            [this, titles, cancelled, done] {
-                m_running = false;
-                if (done)
-                    done(titles, cancelled);
-            },
-            Qt::QueuedConnection);
+        platform::postToMainThread(this, [this, titles, cancelled, done] {
+            m_running = false;
+            if (done)
+                done(titles, cancelled);
+        });
     });
     return true;
 }

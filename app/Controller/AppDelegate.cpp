@@ -18,7 +18,9 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QPointer>
 #include <QScreen>
+#include <QSessionManager>
 
 namespace {
 
@@ -82,12 +84,32 @@ bool AppDelegate::applicationWillFinishLaunching()
             qApp,
             &QCoreApplication::quit,
             Qt::QueuedConnection);
+    // The session's end is a quit like any other.
+    connect(qApp, &QGuiApplication::commitDataRequest, this, [this](QSessionManager &) {
+        requestQuit();
+    });
     if (const QScreen *screen = window->screen()) {
         QRect frame = window->frameGeometry();
         frame.moveCenter(screen->availableGeometry().center());
         window->move(frame.topLeft());
     }
     return true;
+}
+
+void AppDelegate::requestQuit()
+{
+    DW_ASSERT_MAIN_THREAD(return );
+    if (!m_mainWndController) {
+        QCoreApplication::quit();
+        return;
+    }
+    const QPointer<QMainWindow> window = m_mainWndController->window();
+    m_mainWndController->convertProgressWindowController()->cancelThen([window] {
+        if (window)
+            window->close();
+        else
+            QCoreApplication::quit();
+    });
 }
 
 void AppDelegate::applicationDidFinishLaunching()
@@ -122,7 +144,7 @@ void AppDelegate::setupApp()
             &QAction::triggered,
             this,
             &AppDelegate::about);
-    connect(main.menuAction("terminate:"), &QAction::triggered, main.window(), &QWidget::close);
+    connect(main.menuAction("terminate:"), &QAction::triggered, this, &AppDelegate::requestQuit);
     connect(main.menuAction("discwrightHelp:"),
             &QAction::triggered,
             this,

@@ -62,6 +62,12 @@ public:
     void helpVideo();
     void about();
 
+    // The one way to end the process as a quit, for the window's close, the end of the session and
+    // the termination signals alike: a production run going on is cancelled, its jobs end off the
+    // main thread and its work folder is removed; then the main window closes (asking about
+    // unsaved edits, as any close does) and the event loop ends. Main thread; asks nothing itself.
+    void requestQuit();
+
     // The message a second start shows before it exits.
     static QString alreadyRunningMessage();
 

@@ -119,6 +119,14 @@ MainWindowController::MainWindowController()
     m_progressController->setPresenter(m_progressWindow);
     m_progressController->setConversionFactory(
         [] { return std::make_shared<MakeDVDVideoConversion>(); });
+    // The commands come back once a run has ended.
+    connect(m_progressController,
+            &ConvertProgressWindowController::finished,
+            this,
+            [this](const ProductionResult &result) {
+                m_lastRequest.result = result;
+                validateMenuItems();
+            });
     m_burner = std::make_shared<DVDBurn>();
     m_burnNotification = std::make_unique<DVDBurnNotification>();
     m_burnNotification->setDelegate(this);
@@ -484,7 +492,8 @@ bool MainWindowController::isWindowBusy() const
     if (QApplication::activeModalWidget())
         return true;
     return m_customQualityWnd->isVisible() || m_burnSettingWindow->isVisible()
-           || (m_progressWindow && m_progressWindow->window()->isVisible());
+           || (m_progressWindow && m_progressWindow->window()->isVisible())
+           || (m_progressController && m_progressController->isRunning());
 }
 
 void MainWindowController::setDocumentEdited(bool edited)
@@ -999,7 +1008,11 @@ void MainWindowController::startBurnAction()
     std::shared_ptr<DVDLibrary> production = m_productionDiscFactory
                                                  ? m_productionDiscFactory()
                                                  : ProductionDiscModel::getDVDObj(*this);
-    DW_ASSERT(production, return );
+    if (!production) {
+        // The copy production reads could not be made (the reason is in the log).
+        runAlert(text("The DVD folder could not be made."), QString(), text("OK"));
+        return;
+    }
     ProductionRequest request;
     request.kind = kind;
     request.name = name;
@@ -1013,17 +1026,20 @@ void MainWindowController::startBurnAction()
     m_progressController->setTempWorkPath(request.workFolder);
     m_lastRequest = request;
     qCInfo(lcShell) << "production" << int(kind) << request.output;
+    // The run goes on beside the window; it ends in the progress controller's finished().
+    bool started = false;
     switch (kind) {
     case OutputNaming::OutputKind::Disc:
-        m_lastRequest.result = m_progressController->burnDvdName(production, m_burner, name);
+        started = m_progressController->burnDvdName(production, m_burner, name);
         break;
     case OutputNaming::OutputKind::IsoImage:
-        m_lastRequest.result = m_progressController->burnIsoName(production, request.output, name);
+        started = m_progressController->burnIsoName(production, request.output, name);
         break;
     case OutputNaming::OutputKind::VideoFolder:
     case OutputNaming::OutputKind::MediaFolder:
-        m_lastRequest.result = m_progressController->burnMedia(production, request.output);
+        started = m_progressController->burnMedia(production, request.output);
         break;
     }
+    DW_ASSERT(started, return );
     validateMenuItems();
 }

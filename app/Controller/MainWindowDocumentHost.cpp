@@ -83,17 +83,23 @@ bool MainWindowDocumentHost::eventFilter(QObject *watched, QEvent *event)
     if (watched != m_controller.window() || event->type() != QEvent::Close || m_closing)
         return QObject::eventFilter(watched, event);
     event->ignore();
+    // A close during a production run stops the run first: once its jobs have ended and its work
+    // folder is gone, the window is closed again, the usual way.
+    ConvertProgressWindowController *production = m_controller.convertProgressWindowController();
+    if (production && production->isRunning()) {
+        production->cancelThen([this] {
+            platform::postToMainThread(this, [this] { m_controller.window()->close(); });
+        });
+        return true;
+    }
     // The question runs after this event, not inside the window system's close.
-    QMetaObject::invokeMethod(
-        this,
-        [this] {
-            m_documentController->closeDocumentThen([this] {
-                m_closing = true;
-                m_controller.window()->close();
-                m_terminate();
-            });
-        },
-        Qt::QueuedConnection);
+    platform::postToMainThread(this, [this] {
+        m_documentController->closeDocumentThen([this] {
+            m_closing = true;
+            m_controller.window()->close();
+            m_terminate();
+        });
+    });
     return true;
 }
 

@@ -4,10 +4,11 @@
 #include "Platterkit/tools/DVDFSMake.h"
 #include "Platterkit/tools/DVDImageMake.h"
 #include "app/AppExtention/Function/FileManagerExtention.h"
-#include "app/production/MainThreadQueue.h"
 #include "app/production/MakeDVDVideo.h"
+#include "app/production/ProductionDialogue.h"
 #include "app/production/ProductionLog.h"
 #include "app/production/WorkFolder.h"
+#include "platform/MainThread.h"
 #include "platform/StringTable.h"
 
 #include <QDebug>
@@ -57,9 +58,10 @@ private:
 
 BurnDVDWorkflow::BurnDVDWorkflow(QObject *parent)
     : QObject(parent)
-    , m_main(new Discwright::detail::MainThreadQueue(this))
     , m_conversionFactory([] { return std::make_shared<TitleAndMenuConversion>(); })
-{}
+{
+    setPresenter(nullptr);
+}
 
 BurnDVDWorkflow::~BurnDVDWorkflow() = default;
 
@@ -70,7 +72,10 @@ void BurnDVDWorkflow::setConversionFactory(ConversionFactory factory)
 
 void BurnDVDWorkflow::setPresenter(std::shared_ptr<ConvertProgressPresenter> presenter)
 {
-    m_presenter = std::move(presenter);
+    DW_ASSERT_MAIN_THREAD(return );
+    m_presenter = presenter;
+    m_dialogue = std::make_unique<ProductionDialogue>(
+        this, std::move(presenter), [this] { return isCancelled(); });
 }
 
 void BurnDVDWorkflow::setTiming(const Timing &timing)
@@ -92,20 +97,9 @@ QString BurnDVDWorkflow::tempWorkPath() const
 
 QString BurnDVDWorkflow::workPath()
 {
-    QString preferred = tempWorkPath();
-    if (preferred.isEmpty()) {
-        // A unique name of the shared fallback folder; the placeholder file goes so that the name
-        // can become a folder. Other runs' folders beside it are theirs.
-        preferred = FileManagerExtention::tempFilePath(QStringLiteral("tessary-temp"),
-                                                       QStringLiteral("dir"));
-        if (preferred.isEmpty()) {
-            setLastError(QStringLiteral("no temporary work folder can be made"));
-            return {};
-        }
-        QFile::remove(preferred);
-    }
     QString error;
-    const QString path = Discwright::WorkFolder::makeFresh(preferred, &error);
+    const QString path = Discwright::WorkFolder::makeFreshOrTemporary(
+        tempWorkPath(), QStringLiteral("tessary-temp"), QStringLiteral("dir"), &error);
     if (path.isEmpty())
         setLastError(error);
     return path;
@@ -238,7 +232,12 @@ bool BurnDVDWorkflow::runBurnLoop(const QString &isoPath, const std::shared_ptr<
     DVDBurn *drive = burner.get();
     const qint64 imageSize = DVDBurn::fileSizeForFile(isoPath);
     // The burner's disc questions belong to its thread, where its status is polled.
-    bool burnable = m_main->callFor([drive] { return drive->mediaWritableSpace(); }) > imageSize;
+    const auto space = m_dialogue->ask([drive] { return drive->mediaWritableSpace(); });
+    if (!space) {
+        setLastError(QStringLiteral("cancelled"));
+        return false;
+    }
+    bool burnable = *space > imageSize;
     if (!burnable) {
         setLastError(localized("DVD Disc space is not enough."));
         showAlert({localized("DVD Disc space is not enough."),
@@ -247,23 +246,32 @@ bool BurnDVDWorkflow::runBurnLoop(const QString &isoPath, const std::shared_ptr<
                    QString(),
                    true});
     }
-    m_main->call([drive] { drive->prepareForBurn(); });
+    m_dialogue->ask([drive] {
+        drive->prepareForBurn();
+        return true;
+    });
 
     while (burnable) {
         pause(m_timing.burnPauseMs);
         // A cancel that came before the burn started must not let it start: the burner forgets
         // a cancel when a new burn begins.
-        const bool started = !isCancelled() && m_main->callFor([drive, isoPath] {
-            return drive->burnISOPath(isoPath);
-        });
+        // Asked on the burner's thread only while the run goes on, so a cancel that comes before
+        // the burn is taken up there keeps it from starting.
+        const bool started
+            = !isCancelled()
+              && m_dialogue->ask([drive, isoPath] { return drive->burnISOPath(isoPath); })
+                     .value_or(false);
         if (started) {
             if (isCancelled())
-                m_main->post([burner] { burner->cancel(); });
+                burner->cancel();
             waitForBurnEnd(burner);
         }
 
         if (drive->isFailed() && !isCancelled()) {
-            m_main->call([drive] { drive->prepareForBurn(); });
+            m_dialogue->ask([drive] {
+                drive->prepareForBurn();
+                return true;
+            });
             qCWarning(lcProduction, "failed:%s", qUtf8Printable(statusText(burner)));
             if (askRetry(burner, imageSize))
                 continue;
@@ -276,9 +284,9 @@ bool BurnDVDWorkflow::runBurnLoop(const QString &isoPath, const std::shared_ptr<
         burnable = false;
         if (burnSuccess()) {
             showAlert({localized("DVD Burn Success"), QString(), localized("OK"), QString(), true});
-            if (m_presenter) {
-                m_main->call([this] { m_presenter->showRateApplicationWindow(); });
-            }
+            if (m_presenter)
+                m_dialogue->post(
+                    [presenter = m_presenter] { presenter->showRateApplicationWindow(); });
         } else if (started || isCancelled()) {
             // A cancelled run did not fail for the image's sake.
             setLastError(isCancelled() ? QStringLiteral("cancelled") : burnerError(burner));
@@ -299,16 +307,18 @@ bool BurnDVDWorkflow::runBurnLoop(const QString &isoPath, const std::shared_ptr<
 
 QString BurnDVDWorkflow::statusText(const std::shared_ptr<DVDBurn> &burner)
 {
-    return m_main->callFor([&burner] {
-        QString text;
-        QDebug(&text).nospace().noquote() << burner->status();
-        return text;
-    });
+    return m_dialogue
+        ->ask([burner] {
+            QString text;
+            QDebug(&text).nospace().noquote() << burner->status();
+            return text;
+        })
+        .value_or(QString());
 }
 
 QString BurnDVDWorkflow::burnerError(const std::shared_ptr<DVDBurn> &burner)
 {
-    return m_main->callFor([&burner] { return burner->lastError(); });
+    return m_dialogue->ask([burner] { return burner->lastError(); }).value_or(QString());
 }
 
 void BurnDVDWorkflow::waitForBurnEnd(const std::shared_ptr<DVDBurn> &burner)
@@ -337,32 +347,16 @@ bool BurnDVDWorkflow::askRetry(const std::shared_ptr<DVDBurn> &burner, qint64 im
                                 localized("Retry"),
                                 localized("Cancel"),
                                 false};
-    const auto helper = std::make_shared<BurnDVDWorkflowAlertHelper>();
     if (!m_presenter) {
         qCWarning(lcProduction) << "a failed burn with nobody to ask: not retried";
         return false;
     }
-    m_main->post([this, sheet, helper] { m_presenter->beginAlert(sheet, helper); });
-    while (!helper->alertReturn()) {
-        if (isCancelled()) {
-            m_main->call([this, helper] { m_presenter->dismissAlert(helper); });
-            helper->alertDidEnd(BurnDVDWorkflowAlertHelper::AlternateReturn);
-            break;
-        }
-        const bool ready = m_main->callFor([drive, imageSize] {
-            return drive->mediaIsBlank() && drive->mediaWritableSpace() > imageSize;
-        });
-        m_main->call([this, helper, text = sheet.informativeText, ready] {
-            if (!helper->alertReturn())
-                m_presenter->updateAlert(helper, text, ready);
-        });
-        QElapsedTimer waited;
-        waited.start();
-        while (!helper->alertReturn() && !isCancelled()
-               && waited.elapsed() < m_timing.alertPollIntervalMs)
-            pause(waitSliceMs);
-    }
-    return helper->returnCode() == BurnDVDWorkflowAlertHelper::DefaultReturn && !isCancelled();
+    // On the burner's thread, when the sheet appears and at every refresh.
+    const auto readiness = [drive, imageSize, text = sheet.informativeText] {
+        return ProductionDialogue::Refresh{
+            text, drive->mediaIsBlank() && drive->mediaWritableSpace() > imageSize};
+    };
+    return m_dialogue->runAlertWindow(sheet, readiness, m_timing.alertPollIntervalMs);
 }
 
 double BurnDVDWorkflow::progress() const
@@ -415,11 +409,7 @@ bool BurnDVDWorkflow::pause(int ms)
 
 qint64 BurnDVDWorkflow::showAlert(const ProductionAlert &alert)
 {
-    if (!m_presenter) {
-        qCWarning(lcProduction).noquote() << "alert:" << alert.message << alert.informativeText;
-        return BurnDVDWorkflowAlertHelper::DefaultReturn;
-    }
-    return m_main->callFor([this, &alert] { return m_presenter->runAlert(alert); });
+    return m_dialogue->showAlert(alert);
 }
 
 QString BurnDVDWorkflow::volumeNameForName(const QString &name)

@@ -14,9 +14,7 @@
 class DVDBurn;
 class DVDLibrary;
 
-namespace Discwright::detail {
-class MainThreadQueue;
-}
+class ProductionDialogue;
 
 /**
  * The production steps that the progress window strings together: the disc model to a DVD-Video
@@ -29,8 +27,9 @@ class MainThreadQueue;
  * again; it never removes anything it did not make.
  *
  * Made on the main thread by the progress window's controller for one production run, which it
- * serves until released; the main thread must run its event loop while a step goes on. The steps
- * block the production thread, one at a time. progress() and cancel() come from the main thread
+ * serves until released; the main thread must run its event loop while a step goes on and never
+ * waits for it. The steps block the production thread, one at a time; what they show or ask the
+ * main thread goes through a ProductionDialogue, which a cancel frees. progress() and cancel() come from the main thread
  * while a step runs; the outcome accessors may be read from any thread.
  */
 class BurnDVDWorkflow : public QObject
@@ -126,7 +125,7 @@ private:
     QString burnerError(const std::shared_ptr<DVDBurn> &burner);
 
     // Everything shown to the user and every call into the burner goes through it.
-    Discwright::detail::MainThreadQueue *m_main;
+    std::unique_ptr<ProductionDialogue> m_dialogue;
     ConversionFactory m_conversionFactory;
     std::shared_ptr<ConvertProgressPresenter> m_presenter;
     Timing m_timing;

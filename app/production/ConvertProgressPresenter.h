@@ -23,9 +23,9 @@ struct ProductionAlert
  * between copies, the failures of the folder and image steps), the reveal of a result in the file
  * viewer and the rating reminder. The application's progress window implements it; tests script it.
  *
- * Every call comes on the main thread. The run waits for runAlert(); it does not wait for
- * beginAlert(), whose answer arrives through the helper, and it may update or dismiss that alert
- * while it is open. The presenter asks to stop a run through ConvertProgressWindowController::cancel.
+ * Every call comes on the main thread and returns at once: an alert's answer arrives through its
+ * helper. The run waits for the answer of openAlert(); beginAlert()'s alert it may update or
+ * dismiss while it is open, and a cancelled run dismisses either. The presenter asks to stop a run through ConvertProgressWindowController::cancel.
  */
 class ConvertProgressPresenter
 {
@@ -38,8 +38,11 @@ public:
     virtual void showProgress(double progress) = 0;
     virtual void showStatus(const QString &status) = 0;
 
-    // Shows the alert modally and answers the return code of the button chosen.
-    virtual qint64 runAlert(const ProductionAlert &alert) = 0;
+    // Shows the alert window-modal; the presenter calls helper->alertDidEnd() with the return code
+    // of the button chosen.
+    virtual void openAlert(const ProductionAlert &alert,
+                           const std::shared_ptr<BurnDVDWorkflowAlertHelper> &helper)
+        = 0;
     // Shows the alert without waiting; the presenter calls helper->alertDidEnd() with the return
     // code of the button chosen.
     virtual void beginAlert(const ProductionAlert &alert,
@@ -50,7 +53,8 @@ public:
                              const QString &informativeText,
                              bool defaultButtonEnabled)
         = 0;
-    // Closes an alert begun and not yet ended, when the run goes no further (it was cancelled).
+    // Closes an alert opened or begun and not yet ended, when the run goes no further (it was
+    // cancelled); an alert already ended is left alone.
     virtual void dismissAlert(const std::shared_ptr<BurnDVDWorkflowAlertHelper> &helper) = 0;
 
     // Selects the finished folder or image in the file viewer.

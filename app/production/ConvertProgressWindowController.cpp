@@ -2,19 +2,15 @@
 
 #include "Platterkit/burn/DVDBurn.h"
 #include "app/AppExtention/Function/FileManagerExtention.h"
-#include "app/production/MainThreadQueue.h"
+#include "app/production/ProductionDialogue.h"
 #include "app/production/ProductionLog.h"
 #include "app/production/WorkFolder.h"
 #include "platform/MainThread.h"
 #include "platform/StringTable.h"
 
-#include <QElapsedTimer>
-#include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
-#include <QThread>
 #include <algorithm>
-#include <thread>
 
 using Discwright::lcProduction;
 
@@ -25,15 +21,13 @@ QString localized(const char *key)
     return platform::localizedString(QString::fromUtf8(key));
 }
 
-// How often a wait looks whether an alert was answered or the run cancelled.
-constexpr int waitSliceMs = 50;
+// How often the insert-disc alert reads the drive again.
 constexpr int alertRefreshMs = 1000;
 
 } // namespace
 
 ConvertProgressWindowController::ConvertProgressWindowController(QObject *parent)
     : QObject(parent)
-    , m_main(new Discwright::detail::MainThreadQueue(this))
 {
     m_progressTimer.setInterval(ProgressIntervalMs);
     connect(&m_progressTimer,
@@ -42,7 +36,14 @@ ConvertProgressWindowController::ConvertProgressWindowController(QObject *parent
             &ConvertProgressWindowController::updateBurnProgress);
 }
 
-ConvertProgressWindowController::~ConvertProgressWindowController() = default;
+ConvertProgressWindowController::~ConvertProgressWindowController()
+{
+    if (m_production.joinable()) {
+        cancel();
+        m_production.join();
+        removeDVDTempFile();
+    }
+}
 
 void ConvertProgressWindowController::setPresenter(
     std::shared_ptr<ConvertProgressPresenter> presenter)
@@ -92,17 +93,8 @@ ConvertProgressWindowController::DiscReadiness ConvertProgressWindowController::
 
 bool ConvertProgressWindowController::makeDVDTempDir(QString *error)
 {
-    QString preferred = m_requestedTempPath;
-    if (preferred.isEmpty()) {
-        preferred = FileManagerExtention::tempFilePath(QStringLiteral("burn-dvd-progress"),
-                                                       QStringLiteral("dir"));
-        if (preferred.isEmpty()) {
-            *error = QStringLiteral("no temporary folder can be made");
-            return false;
-        }
-        QFile::remove(preferred);
-    }
-    m_madeTempPath = Discwright::WorkFolder::makeFresh(preferred, error);
+    m_madeTempPath = Discwright::WorkFolder::makeFreshOrTemporary(
+        m_requestedTempPath, QStringLiteral("burn-dvd-progress"), QStringLiteral("dir"), error);
     return !m_madeTempPath.isEmpty();
 }
 
@@ -112,8 +104,8 @@ void ConvertProgressWindowController::removeDVDTempFile()
         qCWarning(lcProduction).noquote() << "cannot remove the temporary folder" << m_madeTempPath;
 }
 
-ProductionResult ConvertProgressWindowController::burnMedia(const std::shared_ptr<DVDLibrary> &dvd,
-                                                            const QString &destination)
+bool ConvertProgressWindowController::burnMedia(const std::shared_ptr<DVDLibrary> &dvd,
+                                                const QString &destination)
 {
     return burnDVDWithBlock([this, dvd, destination](BurnDVDWorkflow &workflow) {
         m_currentWeight = 1.0;
@@ -124,8 +116,9 @@ ProductionResult ConvertProgressWindowController::burnMedia(const std::shared_pt
     });
 }
 
-ProductionResult ConvertProgressWindowController::burnIsoName(
-    const std::shared_ptr<DVDLibrary> &dvd, const QString &destination, const QString &name)
+bool ConvertProgressWindowController::burnIsoName(const std::shared_ptr<DVDLibrary> &dvd,
+                                                  const QString &destination,
+                                                  const QString &name)
 {
     return burnDVDWithBlock([this, dvd, destination, name](BurnDVDWorkflow &workflow) {
         const QString media
@@ -143,10 +136,9 @@ ProductionResult ConvertProgressWindowController::burnIsoName(
     });
 }
 
-ProductionResult
-ConvertProgressWindowController::burnDvdName(const std::shared_ptr<DVDLibrary> &dvd,
-                                             const std::shared_ptr<DVDBurn> &burner,
-                                             const QString &name)
+bool ConvertProgressWindowController::burnDvdName(const std::shared_ptr<DVDLibrary> &dvd,
+                                                  const std::shared_ptr<DVDBurn> &burner,
+                                                  const QString &name)
 {
     return burnDVDWithBlock([this, dvd, burner, name](BurnDVDWorkflow &workflow) {
         const QString media
@@ -188,20 +180,19 @@ ProductionResult ConvertProgressWindowController::burnCopies(BurnDVDWorkflow &wo
 
     DVDBurn *drive = burner.get();
     const qint64 imageBytes = DVDBurn::fileSizeForFile(image);
-    const auto readiness = [this, drive, imageBytes] {
-        return m_main->callFor([drive, imageBytes] {
-            return discReadiness(drive->mediaIsPresent(),
-                                 drive->mediaIsBlank(),
-                                 drive->mediaWritableSpace(),
-                                 imageBytes);
-        });
+    // On the burner's thread, when the alert appears and once a second while it is up.
+    const auto readiness = [drive, imageBytes] {
+        const DiscReadiness now = discReadiness(drive->mediaIsPresent(),
+                                                drive->mediaIsBlank(),
+                                                drive->mediaWritableSpace(),
+                                                imageBytes);
+        return ProductionDialogue::Refresh{now.text, now.ready};
     };
     int remaining = m_burnDVDTimes - 1;
     while (!isCancelled() && remaining > 0) {
-        const DiscReadiness now = readiness();
         const ProductionAlert alert{
-            localized("Burn DVD"), now.text, localized("Burn"), localized("Cancel"), now.ready};
-        if (runAlertWindow(alert, readiness)) {
+            localized("Burn DVD"), QString(), localized("Burn"), localized("Cancel"), false};
+        if (m_dialogue->runAlertWindow(alert, readiness, alertRefreshMs)) {
             qCInfo(lcProduction, "burn %d", remaining);
             startNewBar(0.0, 0.99);
             if (workflow.burnDvd(image, burner)) {
@@ -215,11 +206,11 @@ ProductionResult ConvertProgressWindowController::burnCopies(BurnDVDWorkflow &wo
         }
         if (isCancelled())
             break;
-        const qint64 answer = showAlert({localized("Are you sure stop burning DVD ?"),
-                                         QString(),
-                                         localized("YES"),
-                                         localized("NO"),
-                                         true});
+        const qint64 answer = m_dialogue->showAlert({localized("Are you sure stop burning DVD ?"),
+                                                     QString(),
+                                                     localized("YES"),
+                                                     localized("NO"),
+                                                     true});
         if (answer == BurnDVDWorkflowAlertHelper::DefaultReturn) {
             if (result.state == ProductionResult::State::Done) {
                 result.state = ProductionResult::State::Cancelled;
@@ -244,10 +235,13 @@ void ConvertProgressWindowController::cancel()
         m_workflow->cancel();
 }
 
-ProductionResult ConvertProgressWindowController::burnDVDWithBlock(const Block &block)
+bool ConvertProgressWindowController::burnDVDWithBlock(const Block &block)
 {
-    DW_ASSERT_MAIN_THREAD(return ProductionResult{});
-    DW_ASSERT(!m_workflow, return ProductionResult{});
+    DW_ASSERT_MAIN_THREAD(return false);
+    if (m_running)
+        return false;
+    DW_ASSERT(!m_workflow && !m_production.joinable(), return false);
+    m_running = true;
     m_cancelled = false;
     m_progressFinished = 0.0;
     m_currentWeight = 0.0;
@@ -256,10 +250,21 @@ ProductionResult ConvertProgressWindowController::burnDVDWithBlock(const Block &
     m_shownBar = 0;
     m_progress = 0.0;
     m_madeTempPath.clear();
+    m_dialogue
+        = std::make_unique<ProductionDialogue>(this, m_presenter, [this] { return isCancelled(); });
 
     QString error;
-    if (!makeDVDTempDir(&error))
-        return failed(localized("The DVD folder could not be made."), error);
+    if (!makeDVDTempDir(&error)) {
+        // Told like any failure, and ended after the caller's return like any run.
+        auto helper = std::make_shared<BurnDVDWorkflowAlertHelper>();
+        if (m_presenter)
+            m_presenter->openAlert(
+                {localized("The DVD folder could not be made."), error, localized("OK"), {}, true},
+                helper);
+        const ProductionResult result{ProductionResult::State::Failed, error, 0};
+        platform::postToMainThread(this, [this, result] { endRun(result); });
+        return true;
+    }
 
     auto workflow = std::make_shared<BurnDVDWorkflow>();
     workflow->setTempWorkPath(
@@ -276,25 +281,46 @@ ProductionResult ConvertProgressWindowController::burnDVDWithBlock(const Block &
     m_progressTimer.start();
     updateBurnProgress();
 
-    QEventLoop modal;
-    ProductionResult result;
-    std::thread production([this, &block, &result, workflow, &modal] {
-        result = block(*workflow);
-        // The window closes once everything the run queued before has been shown.
-        m_main->post([this, &modal] {
-            if (m_presenter)
-                m_presenter->closeProgressWindow();
-            modal.quit();
-        });
+    // The workflow is released on the main thread, after the thread has ended.
+    m_production = std::thread([this, block, workflow = workflow.get()] {
+        const ProductionResult result = block(*workflow);
+        // After everything the run showed before: the reveal, the last alerts.
+        platform::postToMainThread(this, [this, result] { endRun(result); });
     });
-    modal.exec();
-    production.join();
+    return true;
+}
 
+void ConvertProgressWindowController::endRun(const ProductionResult &result)
+{
+    DW_ASSERT_MAIN_THREAD(return );
+    // The thread has nothing left to do but return.
+    if (m_production.joinable())
+        m_production.join();
+    if (m_presenter && m_workflow)
+        m_presenter->closeProgressWindow();
     m_progressTimer.stop();
     m_workflow.reset();
+    m_dialogue.reset();
     removeDVDTempFile();
+    m_running = false;
+    m_lastResult = result;
     qCDebug(lcProduction) << "run ended" << int(result.state) << result.reason;
-    return result;
+    emit finished(result);
+    for (const auto &then : std::exchange(m_afterRun, {}))
+        then();
+}
+
+void ConvertProgressWindowController::cancelThen(std::function<void()> then)
+{
+    DW_ASSERT_MAIN_THREAD(return );
+    if (!m_running) {
+        if (then)
+            then();
+        return;
+    }
+    if (then)
+        m_afterRun.push_back(std::move(then));
+    cancel();
 }
 
 void ConvertProgressWindowController::startNewBar(double finished, double weight)
@@ -324,7 +350,7 @@ void ConvertProgressWindowController::updateBurnProgress()
 
 void ConvertProgressWindowController::updateConvertVideoStatus()
 {
-    m_main->post([this] {
+    m_dialogue->post([this] {
         const QString step = isBurnningDVD() ? localized("Burn DVD") : localized("Convert Video");
         m_status = localized("%@ ...").replace(QStringLiteral("%@"), step);
         if (m_presenter)
@@ -334,7 +360,7 @@ void ConvertProgressWindowController::updateConvertVideoStatus()
 
 void ConvertProgressWindowController::selectOutputDVDFile(const QString &path)
 {
-    m_main->post([this, path] {
+    m_dialogue->post([this, path] {
         if (!QFileInfo::exists(path))
             return;
         FileManagerExtention::touchFile(path);
@@ -345,47 +371,10 @@ void ConvertProgressWindowController::selectOutputDVDFile(const QString &path)
     });
 }
 
-bool ConvertProgressWindowController::runAlertWindow(const ProductionAlert &alert,
-                                                     const std::function<DiscReadiness()> &update)
-{
-    const auto helper = std::make_shared<BurnDVDWorkflowAlertHelper>();
-    if (!m_presenter) {
-        qCWarning(lcProduction).noquote() << "nobody to ask:" << alert.message;
-        return false;
-    }
-    m_main->post([this, alert, helper] { m_presenter->beginAlert(alert, helper); });
-    while (!helper->alertReturn()) {
-        if (isCancelled()) {
-            m_main->call([this, helper] { m_presenter->dismissAlert(helper); });
-            helper->alertDidEnd(BurnDVDWorkflowAlertHelper::AlternateReturn);
-            break;
-        }
-        const DiscReadiness now = update();
-        m_main->call([this, helper, now] {
-            if (!helper->alertReturn())
-                m_presenter->updateAlert(helper, now.text, now.ready);
-        });
-        QElapsedTimer waited;
-        waited.start();
-        while (!helper->alertReturn() && !isCancelled() && waited.elapsed() < alertRefreshMs)
-            QThread::msleep(waitSliceMs);
-    }
-    return helper->returnCode() == BurnDVDWorkflowAlertHelper::DefaultReturn && !isCancelled();
-}
-
-qint64 ConvertProgressWindowController::showAlert(const ProductionAlert &alert)
-{
-    if (!m_presenter) {
-        qCWarning(lcProduction).noquote() << "alert:" << alert.message << alert.informativeText;
-        return BurnDVDWorkflowAlertHelper::DefaultReturn;
-    }
-    return m_main->callFor([this, &alert] { return m_presenter->runAlert(alert); });
-}
-
 ProductionResult ConvertProgressWindowController::failed(const QString &message,
                                                          const QString &reason)
 {
-    showAlert({message, reason, localized("OK"), QString(), true});
+    m_dialogue->showAlert({message, reason, localized("OK"), QString(), true});
     return {ProductionResult::State::Failed, reason, 0};
 }
 

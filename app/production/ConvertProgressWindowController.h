@@ -9,13 +9,12 @@
 #include <atomic>
 #include <functional>
 #include <memory>
+#include <thread>
+#include <vector>
 
 class DVDBurn;
 class DVDLibrary;
-
-namespace Discwright::detail {
-class MainThreadQueue;
-}
+class ProductionDialogue;
 
 // How a production run ended. A failed run says why; the user has been told already.
 struct ProductionResult
@@ -34,8 +33,10 @@ struct ProductionResult
  * the change of discs between copies, the reveal of a finished folder or image and the cleaning up
  * of the run's temporary folder. What the user sees and answers goes through the presenter.
  *
- * Owned by the main window and reused for every run. Everything here belongs to the main thread;
- * a request returns only once its run is over, running the event loop meanwhile.
+ * Owned by the main window and reused for every run. Everything here belongs to the main thread,
+ * which never waits for a run: a request starts it and returns, and the run ends in finished(),
+ * once its jobs are over, its window closed and its temporary folder removed. The production
+ * thread reaches the main thread only through a ProductionDialogue, which a cancel frees.
  */
 class ConvertProgressWindowController : public QObject
 {
@@ -53,6 +54,7 @@ public:
     };
 
     explicit ConvertProgressWindowController(QObject *parent = nullptr);
+    // A run still going is cancelled and its jobs waited for: only where the owner goes first.
     ~ConvertProgressWindowController() override;
 
     void setPresenter(std::shared_ptr<ConvertProgressPresenter> presenter);
@@ -70,18 +72,27 @@ public:
     // The folder the running (or the last) run made; empty before a run.
     QString tempWorkPath() const { return m_madeTempPath; }
 
+    // Each request starts a run and returns at once; the run ends in finished(), also when it could
+    // not begin. False, with nothing started, while another run goes on. dvd is production's own
+    // copy: nothing else touches it while the run goes.
     // The folder mode: a DVD-Video folder of dvd at destination.
-    ProductionResult burnMedia(const std::shared_ptr<DVDLibrary> &dvd, const QString &destination);
+    bool burnMedia(const std::shared_ptr<DVDLibrary> &dvd, const QString &destination);
     // The ISO mode: an image of dvd at destination, with the volume name of name.
-    ProductionResult burnIsoName(const std::shared_ptr<DVDLibrary> &dvd,
-                                 const QString &destination,
-                                 const QString &name);
+    bool burnIsoName(const std::shared_ptr<DVDLibrary> &dvd,
+                     const QString &destination,
+                     const QString &name);
     // The disc mode: burnDVDTimes() discs of dvd in the burner's drive.
-    ProductionResult burnDvdName(const std::shared_ptr<DVDLibrary> &dvd,
-                                 const std::shared_ptr<DVDBurn> &burner,
-                                 const QString &name);
+    bool burnDvdName(const std::shared_ptr<DVDLibrary> &dvd,
+                     const std::shared_ptr<DVDBurn> &burner,
+                     const QString &name);
     // The window's cancel: stops the running step and skips the rest; asks nothing.
     void cancel();
+    // The quit path: cancels a running run and calls then once its jobs have ended and its
+    // temporary folder is gone (right after finished()); at once when no run goes.
+    void cancelThen(std::function<void()> then);
+    bool isRunning() const { return m_running; }
+    // How the last run ended; Failed with an empty reason before any.
+    ProductionResult lastResult() const { return m_lastResult; }
 
     // The value on the bar, 0 to MaximumProgress; within one bar it never falls.
     double progress() const { return m_progress; }
@@ -99,21 +110,24 @@ public:
     static DiscReadiness
     discReadiness(bool present, bool blank, qint64 writableBytes, qint64 imageBytes);
 
+signals:
+    // The run is over: its window closed, its temporary folder removed.
+    void finished(const ProductionResult &result);
+
 private:
     using Block = std::function<ProductionResult(BurnDVDWorkflow &)>;
 
     bool makeDVDTempDir(QString *error);
     void removeDVDTempFile();
-    ProductionResult burnDVDWithBlock(const Block &block);
+    bool burnDVDWithBlock(const Block &block);
+    // On the main thread, once the production thread's block has returned.
+    void endRun(const ProductionResult &result);
     void updateBurnProgress();
     // From any thread: the status line follows isBurnningDVD.
     void updateConvertVideoStatus();
     // From any thread: the finished result in the file viewer.
     void selectOutputDVDFile(const QString &path);
-    // From the production thread: an alert answered without waiting, its text and default button
-    // refreshed every second by update; true when the default button was chosen.
-    bool runAlertWindow(const ProductionAlert &alert, const std::function<DiscReadiness()> &update);
-    qint64 showAlert(const ProductionAlert &alert);
+
     ProductionResult failed(const QString &message, const QString &reason);
     // The result of a step that did not succeed: cancelled, or failed with the user told why.
     ProductionResult stepFailed(BurnDVDWorkflow &workflow, const QString &message);
@@ -122,8 +136,12 @@ private:
                                 const QString &image);
     void startNewBar(double finished, double weight);
 
-    // Everything the production thread shows or asks goes through it.
-    Discwright::detail::MainThreadQueue *m_main;
+    // Everything the production thread shows or asks goes through it; made for each run.
+    std::unique_ptr<ProductionDialogue> m_dialogue;
+    std::thread m_production;
+    bool m_running = false;
+    ProductionResult m_lastResult;
+    std::vector<std::function<void()>> m_afterRun;
     std::shared_ptr<ConvertProgressPresenter> m_presenter;
     BurnDVDWorkflow::ConversionFactory m_conversionFactory;
     BurnDVDWorkflow::Timing m_timing;

@@ -9,6 +9,9 @@
 #include "app/AppExtention/Function/MainWindowControllerInterface.h"
 #include "app/production/DVDChapterVideo.h"
 #include "app/production/DVDTitleVideo.h"
+#include "app/production/ProductionInput.h"
+#include "app/production/ProductionLog.h"
+#include "platform/MainThread.h"
 
 #include <cmath>
 
@@ -46,6 +49,19 @@ VCMovieList allPieces(const MediaData &clip)
     for (const VCMovieList &chapter : clip.chapterMovies())
         pieces.append(chapter);
     return pieces;
+}
+
+// The picture time of the title's menu element, from the last style record of its first element
+// that has one; 0 without.
+qint64 menuImageTimeUs(const ObjectList &items, const TempEditDataList &records)
+{
+    for (const ObjectRef &object : items) {
+        for (auto it = records.crbegin(); it != records.crend(); ++it) {
+            if (*it && (*it)->currentMedia() == object)
+                return std::max<qint64>(0, (*it)->titleVideoImageTime());
+        }
+    }
+    return 0;
 }
 
 std::shared_ptr<DVDTitleVideo> warningTitle(const TempDvdData &settings, qint64 aspectType)
@@ -132,7 +148,34 @@ void b_updateDvdMenuDuration(MainWindowControllerInterface &controller)
 
 std::shared_ptr<DVDLibrary> getDVDObj(MainWindowControllerInterface &controller)
 {
+    DW_ASSERT_MAIN_THREAD(return nullptr);
     const auto editing = controller.dvd();
+    if (!editing)
+        return nullptr;
+    // The jumps and durations production needs stay on the project, as the windows show them.
+    if (!editing->noMenu()) {
+        updateDVDMenuPlayBtn(*editing);
+        const DVDMenuList mainPages = editing->submenusForMenuItem(nullptr);
+        if (!mainPages.isEmpty() && mainPages.last()) {
+            if (const auto play = mainPages.last()->buttonForButtonType(QStringLiteral("play")))
+                play->setJump(firstPlacedTitle(*editing));
+        }
+        b_updateDvdMenuDuration(controller);
+    }
+    QString error;
+    const std::optional<ProductionInput> input
+        = ProductionInput::fromController(controller, &error);
+    if (!input) {
+        qCWarning(lcProduction).noquote()
+            << "the project cannot be copied for production:" << error;
+        return nullptr;
+    }
+    return getDVDObj(*input);
+}
+
+std::shared_ptr<DVDLibrary> getDVDObj(const ProductionInput &input)
+{
+    const auto editing = input.dvd;
     if (!editing)
         return nullptr;
     auto disc = std::make_shared<DVDLibrary>();
@@ -145,18 +188,11 @@ std::shared_ptr<DVDLibrary> getDVDObj(MainWindowControllerInterface &controller)
     disc->setMenuLoop(true);
     disc->setFormat(editing->format());
     disc->setLoopVideo(editing->loopVideo());
+    input.carryIn(*disc);
 
     const bool noMenu = editing->noMenu();
-    if (!noMenu) {
+    if (!noMenu)
         disc->setMenus(editing->menus());
-        updateDVDMenuPlayBtn(*disc);
-        const DVDMenuList mainPages = disc->submenusForMenuItem(nullptr);
-        if (!mainPages.isEmpty() && mainPages.last()) {
-            if (const auto play = mainPages.last()->buttonForButtonType(QStringLiteral("play")))
-                play->setJump(firstPlacedTitle(*editing));
-        }
-        b_updateDvdMenuDuration(controller);
-    }
 
     ObjectList titles;
     std::shared_ptr<DVDTitleVideo> allInOne;
@@ -170,6 +206,7 @@ std::shared_ptr<DVDLibrary> getDVDObj(MainWindowControllerInterface &controller)
         if (!title)
             continue;
         const ObjectList items = noMenu ? ObjectList() : findMenuItemsByTitle(object, pages);
+        title->setMenuImageTimeUs(menuImageTimeUs(items, input.records));
         DVDChapterVideoList chapters;
         for (const VCMovieList &pieces : title->chapterMovies()) {
             if (!noMenu && items.isEmpty())
@@ -183,8 +220,8 @@ std::shared_ptr<DVDLibrary> getDVDObj(MainWindowControllerInterface &controller)
             titles.append(DVDTitleVideo::titleWithChapters(chapters));
         }
     }
-    if (const auto settings = controller.tempDvdData()) {
-        if (auto warning = warningTitle(*settings, disc->aspectType()))
+    if (input.settings) {
+        if (auto warning = warningTitle(*input.settings, disc->aspectType()))
             titles.append(warning);
     }
     disc->setTitles(titles);

@@ -5,8 +5,9 @@
 // Discwright::DVDChapterVideo) and whose pages are the editing disc's own pages, with every play
 // button pointed at a title and every page's duration fixed on the way.
 //
-// Functions over the main window controller's state. Main thread: they change the editing pages
-// (play-button jumps and durations stay on the project) and end in changeCapacityValue.
+// Functions over the main window controller's state. Main thread, except getDVDObj of an input:
+// they change the editing pages (play-button jumps and durations stay on the project) and end in
+// changeCapacityValue.
 
 #include "Platterkit/model/DVDLibrary.h"
 #include "Platterkit/model/DVDMenu.h"
@@ -15,11 +16,18 @@
 #include <memory>
 
 class MainWindowControllerInterface;
+struct ProductionInput;
 
 namespace Discwright::ProductionDiscModel {
 
-// The production disc of the controller's project. Null when the controller has no disc.
+// The production disc of the controller's project, made from a copy of it (ProductionInput): the
+// editing objects go on being edited while the run reads the copy. The play-button jumps and the
+// page durations are set on the project first. Null when the controller has no disc or the copy
+// cannot be made. Main thread.
 std::shared_ptr<DVDLibrary> getDVDObj(MainWindowControllerInterface &controller);
+// The production disc of a production input; it takes the input's pages and titles as they are
+// and carries its settings (ProductionInput::settingsOfDisc). Any thread that owns the input.
+std::shared_ptr<DVDLibrary> getDVDObj(const ProductionInput &input);
 
 // Every element of every page, in page order and element order, whose jump is title.
 ObjectList findMenuItemsByTitle(const ObjectRef &title, const DVDMenuList &menus);

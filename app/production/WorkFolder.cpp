@@ -1,5 +1,6 @@
 #include "app/production/WorkFolder.h"
 
+#include "app/AppExtention/Function/FileManagerExtention.h"
 #include "app/production/ProductionLog.h"
 #include "platform/ResultFile.h"
 
@@ -137,6 +138,25 @@ bool removeItem(const QString &path)
     if (!item.exists())
         return true;
     return QDir(path).removeRecursively();
+}
+
+QString makeFreshOrTemporary(const QString &preferredPath,
+                             const QString &name,
+                             const QString &extension,
+                             QString *error)
+{
+    QString preferred = preferredPath;
+    if (preferred.isEmpty()) {
+        preferred = FileManagerExtention::tempFilePath(name, extension);
+        if (preferred.isEmpty()) {
+            if (error)
+                *error = QStringLiteral("no temporary folder can be made");
+            return {};
+        }
+        // The placeholder file that claimed the name goes, so that the name can become a folder.
+        QFile::remove(preferred);
+    }
+    return makeFresh(preferred, error);
 }
 
 } // namespace Discwright::WorkFolder

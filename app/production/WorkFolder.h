@@ -14,6 +14,12 @@ namespace Discwright::WorkFolder {
 // "work-1.dir"). Missing parent folders are made. Making the folder is what claims the name, so two
 // runs never share one. Empty, with *error set, when no folder could be made.
 QString makeFresh(const QString &preferredPath, QString *error = nullptr);
+// makeFresh at preferredPath; with an empty one, at a new name "<name>...<extension>" under the
+// temporary root (the folders of other runs there are theirs).
+QString makeFreshOrTemporary(const QString &preferredPath,
+                             const QString &name,
+                             const QString &extension,
+                             QString *error = nullptr);
 
 // Moves the file or folder at from to to, with to's parent folder made when missing. Within one
 // file system that is a rename; across file systems the item is copied beside to first and renamed

@@ -4,6 +4,7 @@
 #include "Platterkit/model/DVDMenuTextResource.h"
 #include "app/AppExtention/Function/ControllerFunction.h"
 #include "app/AppExtention/Function/RectGeometry.h"
+#include "platform/MainThread.h"
 
 #include <algorithm>
 
@@ -11,6 +12,7 @@ namespace FindTempEditData {
 
 TempEditDataRef getEditData(const DVDMenuItem &item)
 {
+    DW_ASSERT_MAIN_THREAD(return nullptr);
     const auto main = ControllerFunction::mainWndController();
     if (!main)
         return nullptr;

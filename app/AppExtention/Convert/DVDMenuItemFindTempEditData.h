@@ -14,7 +14,8 @@ class DVDMenuItem;
 namespace FindTempEditData {
 
 // The last record of the main window controller's tempDataArray whose currentMedia is this very
-// element (identity, not equality); null when none is or no controller is installed.
+// element (identity, not equality); null when none is or no controller is installed. Main thread:
+// production reads the records of its own copy instead.
 TempEditDataRef getEditData(const DVDMenuItem &item);
 
 // rect with its width and centre kept and its height set to width x h / max(w, 1).

@@ -7,6 +7,7 @@
 #include "app/AppExtention/Convert/DVDMenuItemFindTempEditData.h"
 #include "app/AppExtention/Function/ControllerFunction.h"
 #include "platform/ClassRegistry.h"
+#include "platform/MainThread.h"
 
 #include <QPaintDevice>
 #include <QPainter>
@@ -85,6 +86,7 @@ QImage DVDTitleData::previewImage() const
 
 std::shared_ptr<DVDMenuItem> DVDTitleData::usedMenuItem() const
 {
+    DW_ASSERT_MAIN_THREAD(return nullptr);
     const auto controller = ControllerFunction::mainWndController();
     const auto dvd = controller ? controller->dvd() : nullptr;
     if (!dvd)
@@ -139,9 +141,13 @@ void DVDTitleData::itemFillImageAtTimeContext(QObject *itemObject, qint64 timeUs
         std::lock_guard guard(m_itemMovieLock);
         if (!m_itemSegmentMovie) {
             VCMovieList pieces = VCMovie::moviesFromTrimMovies(vcMovieList());
-            const auto editData = FindTempEditData::getEditData(*item);
-            const qint64 imageTime
-                = std::max<qint64>(0, editData ? editData->titleVideoImageTime() : 0);
+            qint64 imageTime = 0;
+            if (m_menuImageTimeUs) {
+                imageTime = std::max<qint64>(0, *m_menuImageTimeUs);
+            } else if (platform::isMainThread()) {
+                const auto editData = FindTempEditData::getEditData(*item);
+                imageTime = std::max<qint64>(0, editData ? editData->titleVideoImageTime() : 0);
+            }
             if (!pieces.isEmpty()) {
                 const VCMovieRef first = pieces.first();
                 first->setTrimStart(std::min<qint64>(imageTime, first->trimStop()));

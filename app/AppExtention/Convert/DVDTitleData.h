@@ -8,6 +8,7 @@
 #include <QSizeF>
 #include <memory>
 #include <mutex>
+#include <optional>
 
 class DVDMenuItem;
 class DVDTitleView;
@@ -60,8 +61,13 @@ public:
     QList<VCMovieList> chapterMovies() const;
     // The first clip's thumbnail; null without clips.
     QImage previewImage() const;
-    // The first title element over the main window's pages that leads here; null when none.
+    // The first title element over the main window's pages that leads here; null when none. Main
+    // thread (it reads the window's project).
     std::shared_ptr<DVDMenuItem> usedMenuItem() const;
+    // Where the moving picture of a title element starts: set on production's copy of a title when
+    // the run is made, so that the menu video never looks the window's style records up. Unset,
+    // the picture time comes from the element's style record, on the main thread only.
+    void setMenuImageTimeUs(std::optional<qint64> timeUs) { m_menuImageTimeUs = timeUs; }
     // The cached moving picture; null until an element first moves or after setCurrentTime.
     std::shared_ptr<ClipStrip> item_segment_movie() const;
 
@@ -86,6 +92,7 @@ private:
     DVDTitleView *m_titleView = nullptr;
     mutable std::mutex m_itemMovieLock;
     std::shared_ptr<ClipStrip> m_itemSegmentMovie;
+    std::optional<qint64> m_menuImageTimeUs;
 };
 
 using DVDTitleDataRef = std::shared_ptr<DVDTitleData>;

@@ -9,6 +9,7 @@
 #include "app/AppExtention/Function/ControllerFunction.h"
 #include "platform/ClassRegistry.h"
 #include "platform/KeyValue.h"
+#include "platform/MainThread.h"
 
 #include <QFileInfo>
 #include <algorithm>
@@ -163,6 +164,9 @@ QString MediaData::fullResourcePath() const
             return QString();
         return t_packageBeingRead + resourcePath();
     }
+    // Off the main thread only a reader that names its package finds the package's copy.
+    if (!platform::isMainThread())
+        return QString();
     const auto controller = ControllerFunction::mainWndController();
     if (!controller || m_resourceName.isEmpty() || m_path.isEmpty())
         return QString();

@@ -67,13 +67,11 @@ void DiscwrightDocumentController::openDocument()
     QPointer<DiscwrightDocumentController> self(this);
     canCloseDocument(m_document.get(), [self](DiscwrightDocument *document) {
         // After the question's own sheet has gone.
-        QMetaObject::invokeMethod(
-            self.data(),
-            [self, document = QPointer<DiscwrightDocument>(document)] {
-                if (self && document)
-                    self->openDocumentSheetWithDocument(document);
-            },
-            Qt::QueuedConnection);
+        platform::postToMainThread(self.data(),
+                                   [self, document = QPointer<DiscwrightDocument>(document)] {
+                                       if (self && document)
+                                           self->openDocumentSheetWithDocument(document);
+                                   });
     });
 }
 

@@ -44,13 +44,10 @@ bool ProjectPackageJobs::save(ProjectContents &contents,
         const bool ok = ProjectPackage::writePackage(snapshot, path, mode, &report, &why);
         qCDebug(Discwright::lcDocument) << "saved" << path << ok << "linked" << report.linked
                                         << "copied" << report.copied << "present" << report.present;
-        QMetaObject::invokeMethod(
-            this,
-            [this, ok, why, done] {
-                m_busy = false;
-                done(ok, why);
-            },
-            Qt::QueuedConnection);
+        platform::postToMainThread(this, [this, ok, why, done] {
+            m_busy = false;
+            done(ok, why);
+        });
     });
     return true;
 }
@@ -67,13 +64,11 @@ bool ProjectPackageJobs::open(const QString &path, OpenDone done)
                                                       : ProjectPackage::readPackage(path, &why);
         if (!contents)
             qCWarning(Discwright::lcDocument) << "cannot open" << path << ":" << why;
-        QMetaObject::invokeMethod(
-            this,
-            [this, contents = std::move(contents), why, done]() mutable {
-                m_busy = false;
-                done(std::move(contents), why);
-            },
-            Qt::QueuedConnection);
+        platform::postToMainThread(this,
+                                   [this, contents = std::move(contents), why, done]() mutable {
+                                       m_busy = false;
+                                       done(std::move(contents), why);
+                                   });
     });
     return true;
 }

@@ -1,6 +1,7 @@
 #include "app/AppExtention/Function/BackgroundWork.h"
 
 #include "app/AppExtention/Function/AppLog.h"
+#include "platform/MainThread.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -66,13 +67,10 @@ void flushObject(const ObjectRef &object, const QString &key)
         return;
     const std::weak_ptr<QObject> weak = object;
     const QByteArray name = key.toUtf8();
-    QMetaObject::invokeMethod(
-        app,
-        [weak, name] {
-            if (const ObjectRef alive = weak.lock())
-                emitNotify(alive.get(), name);
-        },
-        Qt::QueuedConnection);
+    platform::postToMainThread(app, [weak, name] {
+        if (const ObjectRef alive = weak.lock())
+            emitNotify(alive.get(), name);
+    });
 }
 
 void timeBlock(const std::function<void()> &block)

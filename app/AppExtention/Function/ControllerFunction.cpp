@@ -3,6 +3,7 @@
 #include "Platterkit/model/DVDLibrary.h"
 #include "app/AppExtention/Function/ApplicationImage.h"
 #include "platform/Assert.h"
+#include "platform/MainThread.h"
 
 #include <QBuffer>
 #include <QCoreApplication>
@@ -150,14 +151,11 @@ void ControllerFunction::displayCanvasViewLater()
         return;
     if (redrawPending().exchange(true))
         return;
-    QMetaObject::invokeMethod(
-        app,
-        [] {
-            redrawPending().store(false);
-            if (MenuEditControllerInterface *editor = menuEditController())
-                editor->displayCanvasView();
-        },
-        Qt::QueuedConnection);
+    platform::postToMainThread(app, [] {
+        redrawPending().store(false);
+        if (MenuEditControllerInterface *editor = menuEditController())
+            editor->displayCanvasView();
+    });
 }
 
 void ControllerFunction::updateDvdMenu()

@@ -110,17 +110,11 @@ QMessageBox *ConvertProgressWindow::makeAlert(const ProductionAlert &alert,
     return box;
 }
 
-qint64 ConvertProgressWindow::runAlert(const ProductionAlert &alert)
+void ConvertProgressWindow::openAlert(const ProductionAlert &alert,
+                                      const std::shared_ptr<BurnDVDWorkflowAlertHelper> &helper)
 {
-    DW_ASSERT_MAIN_THREAD(return BurnDVDWorkflowAlertHelper::AlternateReturn);
-    QPushButton *accept = nullptr;
-    QMessageBox *box = makeAlert(alert, &accept);
-    m_alert = box;
-    box->exec();
-    const bool chose = box->clickedButton() == accept;
-    delete box;
-    return chose ? BurnDVDWorkflowAlertHelper::DefaultReturn
-                 : BurnDVDWorkflowAlertHelper::AlternateReturn;
+    // The run waits for the answer on its own thread; the sheet itself never blocks.
+    beginAlert(alert, helper);
 }
 
 void ConvertProgressWindow::beginAlert(const ProductionAlert &alert,

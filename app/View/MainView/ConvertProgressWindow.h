@@ -1,7 +1,8 @@
 #pragma once
 
 // The progress window of a production run, as the user sees it: a window-modal sheet on the main
-// window with the status line, one bar and Cancel, the alerts the run asks (waited for or not),
+// window with the status line, one bar and Cancel, the alerts the run asks (each a window-modal
+// sheet that answers through its helper),
 // and the reveal of the finished folder or image. It shows what the production controller tells
 // it and passes Cancel back; the run itself is ConvertProgressWindowController's.
 //
@@ -37,7 +38,7 @@ public:
     QProgressBar *progressIndicator() const { return m_progressIndicator; }
     QLabel *convertVideoStatus() const { return m_convertVideoStatus; }
     QPushButton *cancelButton() const { return m_cancelButton; }
-    // The alert up at the moment (begun or run), null when none.
+    // The alert up at the moment (opened or begun), null when none.
     QMessageBox *currentAlert() const { return m_alert; }
 
     // What Cancel does: stop the run.
@@ -48,7 +49,8 @@ public:
     void closeProgressWindow() override;
     void showProgress(double progress) override;
     void showStatus(const QString &status) override;
-    qint64 runAlert(const ProductionAlert &alert) override;
+    void openAlert(const ProductionAlert &alert,
+                   const std::shared_ptr<BurnDVDWorkflowAlertHelper> &helper) override;
     void beginAlert(const ProductionAlert &alert,
                     const std::shared_ptr<BurnDVDWorkflowAlertHelper> &helper) override;
     void updateAlert(const std::shared_ptr<BurnDVDWorkflowAlertHelper> &helper,

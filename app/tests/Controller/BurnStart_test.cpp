@@ -222,6 +222,7 @@ TEST_F(BurnStart, ALongNameIsRefusedWithTheSheetOpenAndNothingMade)
     QString seen;
     answerNextAlert("OK", &seen, 20000, "name-alert");
     QTest::mouseClick(sheet->startButton(), Qt::LeftButton);
+    ASSERT_TRUE(waitForProductionEnd(*controller));
     EXPECT_TRUE(seen.startsWith("DVD Name is too long , the max length is 31 chars ."));
     EXPECT_TRUE(seen.contains("is too long"));
     EXPECT_TRUE(sheet->isVisible());
@@ -235,6 +236,7 @@ TEST_F(BurnStart, ALongNameIsRefusedWithTheSheetOpenAndNothingMade)
     sheet->dvdNameField()->setText(name);
     answerNextAlert("OK", &seen);
     QTest::mouseClick(sheet->startButton(), Qt::LeftButton);
+    ASSERT_TRUE(waitForProductionEnd(*controller));
     EXPECT_FALSE(sheet->isVisible());
     EXPECT_EQ(log->runs, 1);
     EXPECT_EQ(controller->lastProductionRequest().output, output.filePath(name));
@@ -268,6 +270,7 @@ TEST_F(BurnStart, OutputsTakeTheFirstFreeNameAndTheUsersOwnTempFolderIsLeftAlone
         sheet->dvdNameField()->clear();
         answerNextAlert("OK");
         QTest::mouseClick(sheet->startButton(), Qt::LeftButton);
+        ASSERT_TRUE(waitForProductionEnd(*controller));
         const auto request = controller->lastProductionRequest();
         EXPECT_EQ(request.output, output.filePath(QString::fromUtf8(row.expected)));
         EXPECT_EQ(request.name, "My Disc");
@@ -286,6 +289,7 @@ TEST_F(BurnStart, OutputsTakeTheFirstFreeNameAndTheUsersOwnTempFolderIsLeftAlone
     sheet->dvdNameField()->clear();
     answerNextAlert("OK");
     QTest::mouseClick(sheet->startButton(), Qt::LeftButton);
+    ASSERT_TRUE(waitForProductionEnd(*controller));
     EXPECT_EQ(controller->lastProductionRequest().output, output.filePath("My Disc_1.iso"));
     EXPECT_TRUE(QFileInfo(output.filePath("temp/keep")).isDir());
     // Nothing of the runs is left beside what the user keeps.

@@ -56,18 +56,25 @@ TEST_F(ProgressWindow, ASheetWithTheBarAndTheStatusThatCancelStops)
     EXPECT_FALSE(window.window()->isVisible());
 }
 
-TEST_F(ProgressWindow, AnAlertWaitedForAnswersTheButtonChosen)
+TEST_F(ProgressWindow, AnAlertWaitedForIsASheetThatAnswersTheButtonChosen)
 {
     window.openProgressWindow();
     QString seen;
     answerNextAlert("OK", &seen);
-    EXPECT_EQ(
-        window.runAlert({"The DVD folder could not be made.", "dvdauthor failed", "OK", {}, true}),
-        1);
+    auto helper = std::make_shared<BurnDVDWorkflowAlertHelper>();
+    window.openAlert({"The DVD folder could not be made.", "dvdauthor failed", "OK", {}, true},
+                     helper);
+    // The sheet is up without anything waiting for it here.
+    ASSERT_NE(window.currentAlert(), nullptr);
+    EXPECT_EQ(window.currentAlert()->windowModality(), Qt::WindowModal);
+    ASSERT_TRUE(runUntil([&] { return helper->alertReturn(); }));
+    EXPECT_EQ(helper->returnCode(), 1);
     EXPECT_EQ(seen, "The DVD folder could not be made.\ndvdauthor failed");
     answerNextAlert("Cancel");
-    EXPECT_EQ(window.runAlert({"DVD Disc space is not enough.", {}, "Continue", "Cancel", true}),
-              0);
+    auto second = std::make_shared<BurnDVDWorkflowAlertHelper>();
+    window.openAlert({"DVD Disc space is not enough.", {}, "Continue", "Cancel", true}, second);
+    ASSERT_TRUE(runUntil([&] { return second->alertReturn(); }));
+    EXPECT_EQ(second->returnCode(), 0);
     window.closeProgressWindow();
 }
 

@@ -97,6 +97,7 @@ protected:
         });
         watch.start();
         QTest::mouseClick(sheet->startButton(), Qt::LeftButton);
+        ASSERT_TRUE(waitForProductionEnd(*controller));
         EXPECT_TRUE(sawProgress);
         EXPECT_FALSE(controller->progressWindow()->window()->isVisible());
         EXPECT_EQ(controller->lastProductionRequest().result.state, ProductionResult::State::Done)
@@ -221,6 +222,7 @@ TEST_F(EndToEnd, TwoCopiesToAPseudoDriveAskForTheNextBlankDiscBetweenThem)
     });
     person.start();
     QTest::mouseClick(sheet->startButton(), Qt::LeftButton);
+    ASSERT_TRUE(waitForProductionEnd(*controller));
     person.stop();
 
     const auto request = controller->lastProductionRequest();

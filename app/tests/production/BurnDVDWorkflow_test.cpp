@@ -68,6 +68,8 @@ protected:
         std::thread production([&] { outcome = step() ? 1 : 0; });
         const bool ended = fixtures::spinUntil([&] { return outcome != -1; }, 180000);
         production.join();
+        // What the step posted before it ended (the rating reminder) is shown too.
+        QCoreApplication::processEvents();
         EXPECT_TRUE(ended);
         return outcome == 1;
     }

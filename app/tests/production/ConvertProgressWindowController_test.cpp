@@ -146,7 +146,8 @@ TEST_F(ConvertProgressTest, FolderModeWritesRevealsAndKeepsTheUsersOwnTempFolder
     own.close();
 
     const QString destination = path(QStringLiteral("out/Holiday"));
-    const ProductionResult result = m_controller.burnMedia(discOf(m_titles), destination);
+    const ProductionResult result = runToEnd(
+        m_controller, [&] { return m_controller.burnMedia(discOf(m_titles), destination); });
     ASSERT_EQ(result.state, State::Done) << qPrintable(result.reason);
     EXPECT_TRUE(readDiscApart(destination).ok);
     EXPECT_EQ(m_presenter->revealed, QStringList{destination});
@@ -169,8 +170,9 @@ TEST_F(ConvertProgressTest, IsoModeStandsAtNineTenthsWhenImagingStartsAndNeverPa
     SlowToolFolder tools;
     tools.install(QStringLiteral("mkisofs"), 0.7);
     const QString destination = path(QStringLiteral("out/Summer.iso"));
-    const ProductionResult result
-        = m_controller.burnIsoName(discOf(m_titles), destination, QStringLiteral("Summer"));
+    const ProductionResult result = runToEnd(m_controller, [&] {
+        return m_controller.burnIsoName(discOf(m_titles), destination, QStringLiteral("Summer"));
+    });
     ASSERT_EQ(result.state, State::Done) << qPrintable(result.reason);
     EXPECT_EQ(isoVolumeName(destination), QStringLiteral("Summer"));
     EXPECT_EQ(readDiscApart(destination).titles.size(), 2);
@@ -230,11 +232,17 @@ TEST_F(ConvertProgressTest, ACancelAnywhereLeavesNoResultAndNoWorkFile)
             = path(row.mode == 1 ? QStringLiteral("out/x.iso") : QStringLiteral("out/x"));
         ProductionResult result;
         if (row.mode == 2)
-            result = m_controller.burnDvdName(discOf(m_titles), burner, QString());
+            result = runToEnd(m_controller, [&] {
+                return m_controller.burnDvdName(discOf(m_titles), burner, QString());
+            });
         else if (row.mode == 1)
-            result = m_controller.burnIsoName(discOf(m_titles), destination, QString());
+            result = runToEnd(m_controller, [&] {
+                return m_controller.burnIsoName(discOf(m_titles), destination, QString());
+            });
         else
-            result = m_controller.burnMedia(discOf(m_titles), destination);
+            result = runToEnd(m_controller, [&] {
+                return m_controller.burnMedia(discOf(m_titles), destination);
+            });
         delete canceller;
         EXPECT_EQ(result.state, State::Cancelled) << qPrintable(result.reason);
         EXPECT_TRUE(m_controller.isCancelled());
@@ -273,8 +281,9 @@ TEST_F(ConvertProgressTest, TwoCopiesOnAWriteOnceDriveWaitForTheNextBlankDisc)
             helper->alertDidEnd(BurnDVDWorkflowAlertHelper::DefaultReturn);
     };
 
-    const ProductionResult result
-        = m_controller.burnDvdName(discOf(m_titles), burner, QStringLiteral("Copies"));
+    const ProductionResult result = runToEnd(m_controller, [&] {
+        return m_controller.burnDvdName(discOf(m_titles), burner, QStringLiteral("Copies"));
+    });
     ASSERT_EQ(result.state, State::Done) << qPrintable(result.reason);
     EXPECT_EQ(result.discsBurned, 2);
 
@@ -311,7 +320,9 @@ TEST_F(ConvertProgressTest, ADriveSmallerThanTheImageBurnsNothing)
     // Far too small for the image of two titles.
     const auto burner = burnerFor(drive, {64 * 2048, false});
     m_controller.setBurnDVDTimes(2);
-    const ProductionResult result = m_controller.burnDvdName(discOf(m_titles), burner, QString());
+    const ProductionResult result = runToEnd(m_controller, [&] {
+        return m_controller.burnDvdName(discOf(m_titles), burner, QString());
+    });
     EXPECT_EQ(result.state, State::Failed);
     EXPECT_EQ(result.reason, QStringLiteral("DVD Disc space is not enough."));
     EXPECT_EQ(result.discsBurned, 0);
@@ -343,7 +354,9 @@ TEST_F(ConvertProgressTest, DecliningACopyAsksToBeSureAndNoAsksForTheCopyAgain)
         return ++confirmations == 1 ? BurnDVDWorkflowAlertHelper::AlternateReturn
                                     : BurnDVDWorkflowAlertHelper::DefaultReturn;
     };
-    const ProductionResult result = m_controller.burnDvdName(discOf(m_titles), burner, QString());
+    const ProductionResult result = runToEnd(m_controller, [&] {
+        return m_controller.burnDvdName(discOf(m_titles), burner, QString());
+    });
     EXPECT_EQ(result.state, State::Cancelled);
     EXPECT_EQ(result.discsBurned, 1);
     EXPECT_EQ(confirmations, 2);
@@ -360,7 +373,9 @@ TEST_F(ConvertProgressTest, ACancelWhileWaitingForTheNextDiscClosesTheAlert)
     m_controller.setBurnDVDTimes(2);
     m_presenter->onUpdate = [this](const std::shared_ptr<BurnDVDWorkflowAlertHelper> &,
                                    const RecordingPresenter::Update &) { m_controller.cancel(); };
-    const ProductionResult result = m_controller.burnDvdName(discOf(m_titles), burner, QString());
+    const ProductionResult result = runToEnd(m_controller, [&] {
+        return m_controller.burnDvdName(discOf(m_titles), burner, QString());
+    });
     EXPECT_EQ(result.state, State::Cancelled);
     EXPECT_EQ(result.discsBurned, 1);
     EXPECT_EQ(m_presenter->begun.size(), 1u);
@@ -374,7 +389,8 @@ TEST_F(ConvertProgressTest, AFailedFolderRunTellsTheUserWhy)
 {
     m_conversionFailure = QStringLiteral("the disk is full");
     const QString destination = path(QStringLiteral("out/x.iso"));
-    const ProductionResult result = m_controller.burnIsoName(discOf(m_titles), destination, {});
+    const ProductionResult result = runToEnd(
+        m_controller, [&] { return m_controller.burnIsoName(discOf(m_titles), destination, {}); });
     EXPECT_EQ(result.state, State::Failed);
     EXPECT_TRUE(result.reason.contains(QStringLiteral("the disk is full")));
     ASSERT_EQ(m_presenter->alerts.size(), 1u);

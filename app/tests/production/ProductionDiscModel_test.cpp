@@ -135,7 +135,23 @@ TEST(ProductionDiscModel, MenuModeKeepsThePlacedTitlesAndPointsEveryPlayButton)
     EXPECT_TRUE(disc->playFirstTitle());
     EXPECT_TRUE(disc->playTitleSequence());
     EXPECT_TRUE(disc->loopVideo());
-    EXPECT_EQ(disc->menus(), project.dvd->menus()) << "the editing pages themselves";
+    // Production's own copies of the pages, element for element.
+    const DVDMenuList editing = project.dvd->menus();
+    const DVDMenuList copies = disc->menus();
+    ASSERT_EQ(copies.size(), editing.size());
+    for (qsizetype p = 0; p < copies.size(); ++p) {
+        EXPECT_NE(copies[p], editing[p]) << "never the editing page itself";
+        ASSERT_EQ(copies[p]->items().size(), editing[p]->items().size());
+    }
+    // The production copy of an editing element.
+    const auto copyOf = [&](const ObjectRef &item) -> ObjectRef {
+        for (qsizetype p = 0; p < editing.size(); ++p) {
+            const qsizetype k = editing[p]->items().indexOf(item);
+            if (k >= 0)
+                return copies[p]->items()[k];
+        }
+        return nullptr;
+    };
 
     // C is on no page and stays off the disc; A keeps its three chapters.
     const ObjectList titles = disc->titles();
@@ -145,13 +161,15 @@ TEST(ProductionDiscModel, MenuModeKeepsThePlacedTitlesAndPointsEveryPlayButton)
     // Every element leading to A, its title slot and the two play buttons now pointed at it,
     // in page order: the library maps each of them to A's chapter.
     for (const auto &chapter : chaptersA)
-        EXPECT_EQ(chapter->titles(), (ObjectList{project.slotA, project.play1, project.play2}));
+        EXPECT_EQ(
+            chapter->titles(),
+            (ObjectList{copyOf(project.slotA), copyOf(project.play1), copyOf(project.play2)}));
     EXPECT_NEAR(chaptersA[0]->duration(), 7.0, 0.05);
     EXPECT_NEAR(platform::objectCast<DVDTitleVideo>(titles[0])->duration(), 20.0, 0.05);
     // B is on two pages: its chapter lists both elements.
     const DVDChapterVideoList chaptersB = chaptersOf(titles[1]);
     ASSERT_EQ(chaptersB.size(), 1);
-    EXPECT_EQ(chaptersB[0]->titles(), (ObjectList{project.slotB1, project.slotB2}));
+    EXPECT_EQ(chaptersB[0]->titles(), (ObjectList{copyOf(project.slotB1), copyOf(project.slotB2)}));
 
     EXPECT_EQ(project.play1->jump(), project.a);
     EXPECT_EQ(project.play3->jump(), nullptr) << "a page without titles plays nothing";
@@ -237,7 +255,11 @@ TEST(ProductionDiscModel, TheWarningTitleKeepsTheWholeClipAndComesLast)
         ASSERT_EQ(last->chapterVideos().size(), 1);
         EXPECT_EQ(last->vcmovies().size(), row.chapters);
         EXPECT_NEAR(last->duration(), row.seconds, 0.05);
-        EXPECT_EQ(warning->movie()->videoOutputSize(), QSizeF(854, 480));
+        // Production's copy of the clip is sized for the page; the project's own is left alone.
+        const auto played = platform::objectCast<VCMovie>(last->vcmovies().first());
+        ASSERT_TRUE(played);
+        EXPECT_EQ(played->videoOutputSize(), QSizeF(854, 480));
+        EXPECT_NE(played, warning->movie());
     }
 }
 

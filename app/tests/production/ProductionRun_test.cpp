@@ -116,7 +116,8 @@ protected:
 TEST_F(ProductionRunTest, AnImageOfTwoTitlesAndTheirMenuPlaysLikeADisc)
 {
     const QString image = m_dir.filePath(QStringLiteral("out/My DVD.iso"));
-    const ProductionResult result = m_controller.burnIsoName(m_project.disc, image, QString());
+    const ProductionResult result = production_fixtures::runToEnd(
+        m_controller, [&] { return m_controller.burnIsoName(m_project.disc, image, QString()); });
     ASSERT_EQ(result.state, State::Done) << qPrintable(result.reason);
     EXPECT_EQ(production_fixtures::isoVolumeName(image), QStringLiteral("My DVD"));
 
@@ -173,7 +174,8 @@ TEST_F(ProductionRunTest, ChapterPointsOfAnEditedClipLandWithinAGroupOfPictures)
     ASSERT_DOUBLE_EQ(end, 15.0);
 
     const QString folder = m_dir.filePath(QStringLiteral("out/Chapters"));
-    const ProductionResult result = m_controller.burnMedia(disc, folder);
+    const ProductionResult result = production_fixtures::runToEnd(
+        m_controller, [&] { return m_controller.burnMedia(disc, folder); });
     ASSERT_EQ(result.state, State::Done) << qPrintable(result.reason);
     const testing_support::DiscInfo read = production_fixtures::readDiscApart(folder);
     ASSERT_TRUE(read.ok) << qPrintable(read.error);
@@ -203,7 +205,8 @@ TEST_F(ProductionRunTest, ACancelDuringTheConversionLeavesNothing)
     });
     canceller.start();
     const QString folder = m_dir.filePath(QStringLiteral("out/Holiday"));
-    const ProductionResult result = m_controller.burnMedia(m_project.disc, folder);
+    const ProductionResult result = production_fixtures::runToEnd(
+        m_controller, [&] { return m_controller.burnMedia(m_project.disc, folder); });
     EXPECT_EQ(result.state, State::Cancelled) << qPrintable(result.reason);
     EXPECT_TRUE(m_presenter->revealed.isEmpty());
     EXPECT_TRUE(m_presenter->alerts.empty());

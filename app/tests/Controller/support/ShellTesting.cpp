@@ -1,6 +1,7 @@
 #include "ShellTesting.h"
 
 #include "app/AppExtention/DVDLibraryExtention.h"
+#include "app/Controller/MainWindowController.h"
 #include "platform/StringTable.h"
 
 #include <QAbstractButton>
@@ -114,6 +115,13 @@ QMessageBox *visibleAlert()
         if (auto *box = qobject_cast<QMessageBox *>(widget); box && box->isVisible())
             return box;
     return nullptr;
+}
+
+bool waitForProductionEnd(MainWindowController &controller, int limitMs)
+{
+    return runUntil(
+        [&controller] { return !controller.convertProgressWindowController()->isRunning(); },
+        limitMs);
 }
 
 void answerNextAlert(const QString &button, QString *seen, int limitMs, const QString &grabName)

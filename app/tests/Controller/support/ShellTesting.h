@@ -13,6 +13,7 @@
 #include <memory>
 #include <mutex>
 
+class MainWindowController;
 class QMessageBox;
 class QWidget;
 
@@ -24,6 +25,9 @@ QApplication &application();
 
 // Runs the event loop until done() holds; false when limitMs passed first.
 bool runUntil(const std::function<bool()> &done, int limitMs = 20000);
+
+// Runs the event loop until the controller's production run (if one was started) has ended.
+bool waitForProductionEnd(MainWindowController &controller, int limitMs = 540000);
 
 // An open panel that answers from its queues (empty once they run out) and records the titles.
 class ScriptedOpenPanel : public OpenPanel

@@ -6,6 +6,7 @@
 #include "platform/StringTable.h"
 #include "support/AppFakes.h"
 #include "testsupport/DiscFixtures.h"
+#include "testsupport/EventLoop.h"
 
 #include <QDir>
 #include <QFile>
@@ -15,6 +16,7 @@
 #include <QStandardPaths>
 #include <QThread>
 #include <mutex>
+#include <optional>
 #include <thread>
 
 namespace production_fixtures {
@@ -167,10 +169,12 @@ void RecordingPresenter::showProgress(double progress)
         onProgress(progress);
 }
 
-qint64 RecordingPresenter::runAlert(const ProductionAlert &alert)
+void RecordingPresenter::openAlert(const ProductionAlert &alert,
+                                   const std::shared_ptr<BurnDVDWorkflowAlertHelper> &helper)
 {
     alerts.push_back(alert);
-    return answerAlert ? answerAlert(alert) : BurnDVDWorkflowAlertHelper::DefaultReturn;
+    helper->alertDidEnd(answerAlert ? answerAlert(alert)
+                                    : BurnDVDWorkflowAlertHelper::DefaultReturn);
 }
 
 void RecordingPresenter::beginAlert(const ProductionAlert &alert,
@@ -266,6 +270,27 @@ testing_support::DiscInfo readDiscApart(const QString &path)
     testing_support::DiscInfo info;
     apart([&] { info = testing_support::readDisc(path); });
     return info;
+}
+
+ProductionResult runToEnd(ConvertProgressWindowController &controller,
+                          const std::function<bool()> &start,
+                          int timeoutMs)
+{
+    std::optional<ProductionResult> result;
+    const QMetaObject::Connection connection
+        = QObject::connect(&controller,
+                           &ConvertProgressWindowController::finished,
+                           &controller,
+                           [&result](const ProductionResult &ended) { result = ended; });
+    const bool started = start();
+    if (started)
+        fixtures::spinUntil([&result] { return result.has_value(); }, timeoutMs);
+    QObject::disconnect(connection);
+    if (!started)
+        return {ProductionResult::State::Failed, QStringLiteral("the run did not start"), 0};
+    if (!result)
+        return {ProductionResult::State::Failed, QStringLiteral("the run did not end in time"), 0};
+    return *result;
 }
 
 void apart(const std::function<void()> &work)

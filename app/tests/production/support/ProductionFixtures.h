@@ -7,6 +7,7 @@
 
 #include "Platterkit/model/DVDTitleVideo.h"
 #include "app/production/ConvertProgressPresenter.h"
+#include "app/production/ConvertProgressWindowController.h"
 #include "app/production/DVDVideoConversion.h"
 #include "platform/Object.h"
 #include "testsupport/DiscFixtures.h"
@@ -111,7 +112,8 @@ public:
     void closeProgressWindow() override;
     void showProgress(double progress) override;
     void showStatus(const QString &status) override { statuses << status; }
-    qint64 runAlert(const ProductionAlert &alert) override;
+    void openAlert(const ProductionAlert &alert,
+                   const std::shared_ptr<BurnDVDWorkflowAlertHelper> &helper) override;
     void beginAlert(const ProductionAlert &alert,
                     const std::shared_ptr<BurnDVDWorkflowAlertHelper> &helper) override;
     void updateAlert(const std::shared_ptr<BurnDVDWorkflowAlertHelper> &helper,
@@ -196,6 +198,12 @@ void expectDiscTitles(const testing_support::DiscInfo &disc,
 // leaves ThreadSanitizer blind to the starting thread's later locking, so the fixtures start
 // theirs on threads that end right after.
 void apart(const std::function<void()> &work);
+
+// Starts a run through start (one of the controller's requests) and runs the event loop until the
+// run's finished() came, at most timeoutMs; a Failed result saying so when it did not.
+ProductionResult runToEnd(ConvertProgressWindowController &controller,
+                          const std::function<bool()> &start,
+                          int timeoutMs = 540000);
 
 // The volume name isoinfo reads from an image; empty when it cannot.
 QString isoVolumeName(const QString &image);
