@@ -144,6 +144,12 @@ void EditingProject::newProject(qint64 bitrateKbps)
     setEdited(false);
 }
 
+void EditingProject::setStyleRecords(const TempEditDataList &records)
+{
+    std::lock_guard locker(m_snapshotLock);
+    m_tempDataArray = records;
+}
+
 // --- Titles -----------------------------------------------------------------------------------------
 
 void EditingProject::setDiscTitles(const QList<DVDTitleDataRef> &titles)
@@ -169,9 +175,11 @@ void EditingProject::insertTitles(qsizetype row,
         list.insert(row + i, added[i]);
     if (placeOn && !m_dvd->noMenu() && m_dvd->menus().contains(placeOn)) {
         const auto prototype = TitlePageEdits::aNewMenuTitleItem(m_dvd->aspectType());
-        std::lock_guard locker(m_snapshotLock);
+        // The records are edited on a copy: the page's items may look their project up.
+        TempEditDataList records = tempDataArray();
         for (const DVDTitleDataRef &title : added)
-            MenuTitleItems::importTitle(*placeOn, title, prototype.get(), m_tempDataArray);
+            MenuTitleItems::importTitle(*placeOn, title, prototype.get(), records);
+        setStyleRecords(records);
     }
     setDiscTitles(list);
     changed();
@@ -285,10 +293,9 @@ DVDMenuRef EditingProject::addBlankPage()
         return nullptr;
     auto page = std::dynamic_pointer_cast<DVDMenu>(blank->copy());
     DW_ASSERT(page, return nullptr);
-    {
-        std::lock_guard locker(m_snapshotLock);
-        TitlePageEdits::removeAllTitlesInNewMenu(*page, false, m_tempDataArray);
-    }
+    TempEditDataList records = tempDataArray();
+    TitlePageEdits::removeAllTitlesInNewMenu(*page, false, records);
+    setStyleRecords(records);
     auto menus = m_dvd->menus();
     menus << page;
     m_dvd->setMenus(menus);

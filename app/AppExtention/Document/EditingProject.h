@@ -29,7 +29,7 @@ class EditingProject : public QObject
 {
     Q_OBJECT
 public:
-    // Starts with a new project from NewProjectBuilder at bitrateKbps.
+    // Starts with a new project from NewProjectBuilder, without a file.
     explicit EditingProject(QObject *parent = nullptr);
     ~EditingProject() override;
 
@@ -131,6 +131,7 @@ signals:
 
 private:
     void setDiscTitles(const QList<DVDTitleDataRef> &titles);
+    void setStyleRecords(const TempEditDataList &records);
     // Every edit that the package keeps counts as a change.
     void changed() { setEdited(true); }
 
