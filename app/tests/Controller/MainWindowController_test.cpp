@@ -214,13 +214,11 @@ TEST_F(MainWindow, TheGaugeFollowsTheTitlesOnlyWhenTheyAreOnTheDiscAndTheDiscTyp
     for (const auto &item : page->items())
         if (!DVDMenuExtention::titleItems(*page).contains(item))
             kept << item;
-    page->setItems(kept);
-    controller->changeCapacityValue();
+    controller->project()->setPageItems(page, kept);
     EXPECT_EQ(controller->totalUsedSpace(),
               Discwright::DiscSizeEstimate::estimatedBytes(pages, 4000));
     // Without menus every title counts, and no page.
-    dvd->setNoMenu(true);
-    controller->changeCapacityValue();
+    controller->project()->setNoMenu(true);
     near(12.0);
     controller->dvdModelPopButton()->setCurrentIndex(1);
     controller->dvdModelChangedAction();
