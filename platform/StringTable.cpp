@@ -94,4 +94,27 @@ QString localizedString(const QString &key)
     return StringTable::shared()->text(key);
 }
 
+QString localizedString(const QString &key, const QStringList &arguments)
+{
+    return fillPlaceholders(localizedString(key), arguments);
+}
+
+QString fillPlaceholders(const QString &format, const QStringList &arguments)
+{
+    const QLatin1String placeholder("%@");
+    QString out;
+    qsizetype from = 0;
+    qsizetype next = 0;
+    while (next < arguments.size()) {
+        const qsizetype at = format.indexOf(placeholder, from);
+        if (at < 0)
+            break;
+        out += QStringView(format).mid(from, at - from);
+        out += arguments[next++];
+        from = at + placeholder.size();
+    }
+    out += QStringView(format).mid(from);
+    return out;
+}
+
 } // namespace platform

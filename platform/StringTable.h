@@ -12,6 +12,7 @@
 // beside the executable) and never changed afterwards; any thread may look texts up.
 
 #include <QString>
+#include <QStringList>
 #include <QVariantMap>
 #include <memory>
 
@@ -50,5 +51,10 @@ private:
 
 // The text of key in the process table.
 QString localizedString(const QString &key);
+// The text of key with each "%@" filled, in order, by the next of arguments: the one way texts
+// take their values. A placeholder without an argument stays as it is; arguments left over are
+// dropped. An argument's own "%@" is never filled again.
+QString localizedString(const QString &key, const QStringList &arguments);
+QString fillPlaceholders(const QString &format, const QStringList &arguments);
 
 } // namespace platform

@@ -124,11 +124,11 @@ void AppDelegate::renameApplicationMenu(QMenu &menu)
     for (QAction *item : menu.actions()) {
         const QString action = item->objectName();
         if (action == QLatin1String("orderFrontStandardAboutPanel:"))
-            item->setText(text("About %@").replace(QLatin1String("%@"), name));
+            item->setText(platform::localizedString(QStringLiteral("About %@"), {name}));
         else if (action == QLatin1String("hide:"))
-            item->setText(text("Hide %@").replace(QLatin1String("%@"), name));
+            item->setText(platform::localizedString(QStringLiteral("Hide %@"), {name}));
         else if (action == QLatin1String("terminate:"))
-            item->setText(text("Quit %@").replace(QLatin1String("%@"), name));
+            item->setText(platform::localizedString(QStringLiteral("Quit %@"), {name}));
     }
 }
 
@@ -238,7 +238,7 @@ void AppDelegate::about()
 {
     QMessageBox::about(
         m_mainWndController ? m_mainWndController->window() : nullptr,
-        text("About %@").replace(QLatin1String("%@"), QApplication::applicationName()),
+        platform::localizedString(QStringLiteral("About %@"), {QApplication::applicationName()}),
         QStringLiteral("%1 %2").arg(QApplication::applicationName(),
                                     QApplication::applicationVersion()));
 }

@@ -128,10 +128,8 @@ bool MainWindowDocumentHost::openPath(const QString &path, Done done)
 void MainWindowDocumentHost::adoptProject(ProjectContents contents, const QString &path)
 {
     m_controller.setPackagePath(path);
+    // The window's parts follow the project's projectReplaced: the list, drawers, page and gauge.
     m_controller.setProject(contents.dvd, contents.tempDataArray, contents.tempDvdData);
-    m_controller.p_initMenuDrawerInDvd();
-    m_controller.changeCapacityValue();
-    m_controller.displayCanvasView();
     m_controller.setDocumentEdited(false);
 }
 

@@ -1,6 +1,7 @@
 #include "app/Controller/SourceViewController.h"
 
 #include "app/AppExtention/Convert/MediaData.h"
+#include "app/AppExtention/Document/EditingProject.h"
 #include "app/AppExtention/Function/CommonFunction.h"
 #include "app/Controller/Panels/OpenPanel.h"
 #include "platform/MainThread.h"
@@ -11,10 +12,10 @@
 #include <QHeaderView>
 #include <QPointer>
 #include <QTreeWidget>
-#include <thread>
 
-SourceViewController::SourceViewController(QWidget *parent)
+SourceViewController::SourceViewController(EditingProject &project, QWidget *parent)
     : QObject(parent)
+    , m_project(project)
     , m_table(new QTreeWidget(parent))
     , m_import(new TitleImport(this))
 {
@@ -27,6 +28,31 @@ SourceViewController::SourceViewController(QWidget *parent)
     m_table->header()->setStretchLastSection(false);
     m_table->header()->setSectionResizeMode(0, QHeaderView::Stretch);
     m_table->header()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
+
+    // One row per change: the rows a signal names, never the whole list.
+    connect(&m_project, &EditingProject::titlesInserted, this, [this](qsizetype row, qsizetype n) {
+        for (qsizetype i = 0; i < n; ++i) {
+            m_table->insertTopLevelItem(int(row + i), new QTreeWidgetItem);
+            fillRow(row + i);
+        }
+    });
+    connect(&m_project, &EditingProject::titlesRemoved, this, [this](qsizetype row, qsizetype n) {
+        for (qsizetype i = 0; i < n; ++i)
+            delete m_table->takeTopLevelItem(int(row));
+    });
+    connect(&m_project, &EditingProject::titleMoved, this, [this](qsizetype from, qsizetype to) {
+        QTreeWidgetItem *moved = m_table->takeTopLevelItem(int(from));
+        const bool selected = moved && moved->isSelected();
+        m_table->insertTopLevelItem(int(to), moved);
+        if (selected)
+            m_table->setCurrentItem(moved);
+    });
+    connect(&m_project, &EditingProject::titleChanged, this, &SourceViewController::fillRow);
+    connect(&m_project,
+            &EditingProject::projectReplaced,
+            this,
+            &SourceViewController::sourceMediaHasReload);
+    sourceMediaHasReload();
 }
 
 SourceViewController::~SourceViewController() = default;
@@ -36,10 +62,9 @@ QWidget *SourceViewController::view() const
     return m_table;
 }
 
-void SourceViewController::setTitleArray(const QList<DVDTitleDataRef> &titles)
+QList<DVDTitleDataRef> SourceViewController::titleArray() const
 {
-    m_titles = titles;
-    reloadRows();
+    return m_project.titles();
 }
 
 int SourceViewController::selectionMode() const
@@ -52,7 +77,8 @@ DVDTitleDataRef SourceViewController::selectedTitle() const
     const int row = m_table->currentItem() && m_table->currentItem()->isSelected()
                         ? m_table->indexOfTopLevelItem(m_table->currentItem())
                         : -1;
-    return row >= 0 && row < m_titles.size() ? m_titles[row] : nullptr;
+    const auto titles = titleArray();
+    return row >= 0 && row < titles.size() ? titles[row] : nullptr;
 }
 
 void SourceViewController::addFilesToSourceButtonAction()
@@ -73,11 +99,12 @@ bool SourceViewController::importFiles(const QStringList &paths, std::function<v
 {
     DW_ASSERT_MAIN_THREAD(return false);
     return m_import->start(paths, {}, [this, done](QList<DVDTitleDataRef> titles, bool) {
-        m_titles += titles;
-        reloadRows();
-        if (m_imported && !titles.isEmpty())
-            m_imported(titles);
-        sourceMediaHasReload();
+        if (!titles.isEmpty()) {
+            if (m_imported)
+                m_imported(titles);
+            else
+                m_project.insertTitles(m_project.titleCount(), titles);
+        }
         if (done)
             done();
     });
@@ -89,15 +116,18 @@ void SourceViewController::deleteAction()
     const DVDTitleDataRef title = selectedTitle();
     if (!title)
         return;
-    m_titles.removeOne(title);
-    sourceMediaHasReload();
+    m_project.removeTitles(m_project.indexOfTitle(title));
 }
 
 void SourceViewController::sourceMediaHasReload()
 {
-    reloadRows();
-    if (m_reload)
-        m_reload();
+    DW_ASSERT_MAIN_THREAD(return );
+    m_table->clear();
+    const qsizetype count = m_project.titleCount();
+    for (qsizetype row = 0; row < count; ++row) {
+        m_table->addTopLevelItem(new QTreeWidgetItem);
+        fillRow(row);
+    }
 }
 
 QString SourceViewController::titleTimeString(const DVDTitleData &title)
@@ -108,15 +138,12 @@ QString SourceViewController::titleTimeString(const DVDTitleData &title)
     return CommonFunction::timeStrFromSecond(double(us) / 1e6);
 }
 
-void SourceViewController::reloadRows()
+void SourceViewController::fillRow(qsizetype row)
 {
-    const DVDTitleDataRef selected = selectedTitle();
-    m_table->clear();
-    for (const DVDTitleDataRef &title : m_titles) {
-        auto *row = new QTreeWidgetItem(m_table);
-        row->setText(0, title->name());
-        row->setText(1, titleTimeString(*title));
-        if (title == selected)
-            m_table->setCurrentItem(row);
-    }
+    const auto titles = titleArray();
+    QTreeWidgetItem *item = m_table->topLevelItem(int(row));
+    if (!item || row < 0 || row >= titles.size())
+        return;
+    item->setText(0, titles[row]->name());
+    item->setText(1, titleTimeString(*titles[row]));
 }

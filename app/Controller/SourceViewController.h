@@ -5,9 +5,10 @@
 // (clip rows, drags, editing, the import sheet) replaces this view later; the names here are the
 // ones the main window already calls.
 //
-// Owned by the main window controller, which it tells of every change through the reload
-// callback. Main thread; each import opens its files on a thread of its own and hands the new
-// titles back to the main thread.
+// The titles are the project's (the disc's own list); the rows follow the project's title signals,
+// one row per change, and every change the list makes goes through the project. Owned by the main
+// window controller. Main thread; each import opens its files on a thread of its own and hands the
+// new titles back to the main thread.
 
 #include "app/AppExtention/Convert/DVDTitleData.h"
 #include "app/AppExtention/TitleImport.h"
@@ -17,6 +18,7 @@
 #include <functional>
 #include <memory>
 
+class EditingProject;
 class QTreeWidget;
 class QWidget;
 
@@ -24,23 +26,21 @@ class SourceViewController : public QObject
 {
     Q_OBJECT
 public:
-    explicit SourceViewController(QWidget *parent);
+    SourceViewController(EditingProject &project, QWidget *parent);
     ~SourceViewController() override;
 
     QWidget *view() const;
     QTreeWidget *tableView() const { return m_table; }
 
-    // Called on the main thread after every change of the titles.
-    void setReloadHandler(std::function<void()> handler) { m_reload = std::move(handler); }
-    // Called on the main thread with the titles of each import, once they are in the list and
-    // before the reload: the main window gives each an item on the menu page.
+    // Called on the main thread with the titles of each import: the main window hands them to
+    // the project with the page they land on. Without one they join the project's list alone.
     void setImportHandler(std::function<void(const QList<DVDTitleDataRef> &)> handler)
     {
         m_imported = std::move(handler);
     }
 
-    QList<DVDTitleDataRef> titleArray() const { return m_titles; }
-    void setTitleArray(const QList<DVDTitleDataRef> &titles);
+    // The project's titles, in list order.
+    QList<DVDTitleDataRef> titleArray() const;
 
     // 0 nothing selected, 1 a title.
     int selectionMode() const;
@@ -53,20 +53,19 @@ public:
     // while an import runs.
     bool importFiles(const QStringList &paths, std::function<void()> done = {});
     bool isImporting() const;
-    // Removes the selected title.
+    // Removes the selected title from the project.
     void deleteAction();
-    // The rows again from titleArray, then the reload callback.
+    // Every row again from the project's titles (a project opened or made new).
     void sourceMediaHasReload();
 
     // "hh:mm:ss" of the title's clips' trimmed durations.
     static QString titleTimeString(const DVDTitleData &title);
 
 private:
-    void reloadRows();
+    void fillRow(qsizetype row);
 
+    EditingProject &m_project;
     QTreeWidget *m_table = nullptr;
-    QList<DVDTitleDataRef> m_titles;
-    std::function<void()> m_reload;
     std::function<void(const QList<DVDTitleDataRef> &)> m_imported;
     TitleImport *m_import = nullptr;
 };

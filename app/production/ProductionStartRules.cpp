@@ -62,8 +62,7 @@ QString discNameTooLongTitle()
 
 QString discNameTooLongMessage(const QString &name)
 {
-    return platform::localizedString(QStringLiteral("'%@' is too long"))
-        .replace(QLatin1String("%@"), name);
+    return platform::localizedString(QStringLiteral("'%@' is too long"), {name});
 }
 
 int burnCopiesFromText(const QString &fieldText)
@@ -103,16 +102,11 @@ QString freeSpaceAlertTitle()
 
 QString freeSpaceAlertMessage(std::int64_t freeBytes, std::int64_t neededBytes)
 {
-    QString text = platform::localizedString(
+    return platform::localizedString(
         QStringLiteral("%@ space is available on the disk.\nTo continue,free %@ of disk space "
-                       "and try again."));
-    const qsizetype first = text.indexOf(QLatin1String("%@"));
-    if (first >= 0)
-        text.replace(first, 2, DiscSizeEstimate::spaceDisplayString(freeBytes));
-    const qsizetype second = text.indexOf(QLatin1String("%@"));
-    if (second >= 0)
-        text.replace(second, 2, DiscSizeEstimate::spaceDisplayString(neededBytes));
-    return text;
+                       "and try again."),
+        {DiscSizeEstimate::spaceDisplayString(freeBytes),
+         DiscSizeEstimate::spaceDisplayString(neededBytes)});
 }
 
 int menuPageTitleLimit(qint64 aspectType)
@@ -125,15 +119,20 @@ bool menuPageOverLimit(qsizetype fullestPageTitleItems, bool playButtonShown, qi
     return fullestPageTitleItems + (playButtonShown ? 1 : 0) > menuPageTitleLimit(aspectType);
 }
 
+QString menuPageLimitKey(qint64 aspectType)
+{
+    return aspectType == 0
+               ? QStringLiteral("One 4:3 DVD menu page only support max 18 video titles (contain "
+                                "play button), please delete some video titles from your menu "
+                                "page .")
+               : QStringLiteral("One 16:9 DVD menu page only support max 12 video titles (contain "
+                                "play button), please delete some video titles from your menu "
+                                "page .");
+}
+
 QString menuPageLimitMessage(qint64 aspectType)
 {
-    return platform::localizedString(
-        aspectType == 0
-            ? QStringLiteral("One 4:3 DVD menu page only support max 18 video titles (contain play "
-                             "button), please delete some video titles from your menu page .")
-            : QStringLiteral(
-                "One 16:9 DVD menu page only support max 12 video titles (contain "
-                "play button), please delete some video titles from your menu page ."));
+    return platform::localizedString(menuPageLimitKey(aspectType));
 }
 
 } // namespace Discwright::ProductionStartRules

@@ -38,6 +38,8 @@ QString freeSpaceAlertMessage(std::int64_t freeBytes, std::int64_t neededBytes);
 int menuPageTitleLimit(qint64 aspectType);
 bool menuPageOverLimit(qsizetype fullestPageTitleItems, bool playButtonShown, qint64 aspectType);
 // The question asked before producing a page over the limit.
+// The string-table key of the alert, and its text.
+QString menuPageLimitKey(qint64 aspectType);
 QString menuPageLimitMessage(qint64 aspectType);
 
 } // namespace Discwright::ProductionStartRules

@@ -94,4 +94,30 @@ TEST(StringTable, FilesThatAreNoTableAreRefusedWithAReason)
     EXPECT_FALSE(error.isEmpty());
 }
 
+// Values go into their placeholders in order, once: a value that holds "%@" itself (a file named
+// so) is never filled again, and a text with more placeholders than values keeps the rest.
+TEST(StringTablePlaceholders, FillEachPlaceholderOnceInOrder)
+{
+    struct Row
+    {
+        const char *name;
+        const char *format;
+        QStringList arguments;
+        const char *expected;
+    };
+    const Row rows[] = {
+        {"one value", "'%@' is too long", {"Holiday"}, "'Holiday' is too long"},
+        {"two values in order", "%@ free, %@ needed", {"1 GB", "3 GB"}, "1 GB free, 3 GB needed"},
+        {"a value holding a placeholder", "\"%@\" exists: %@", {"a%@b", "x"}, "\"a%@b\" exists: x"},
+        {"fewer values than placeholders", "%@ and %@", {"one"}, "one and %@"},
+        {"more values than placeholders", "just %@", {"one", "two"}, "just one"},
+        {"no placeholder", "plain", {"one"}, "plain"},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
+        EXPECT_EQ(platform::fillPlaceholders(QString::fromUtf8(row.format), row.arguments),
+                  QString::fromUtf8(row.expected));
+    }
+}
+
 } // namespace

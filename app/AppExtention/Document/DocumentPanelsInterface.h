@@ -23,5 +23,7 @@ public:
     virtual QString chooseSavePath(const QString &suggestedPath, const QString &extension) = 0;
     // Whether the existing package at path may be replaced.
     virtual bool confirmReplace(const QString &path) = 0;
+    // An alert of the string-table key message (looked up here, once); informative is the
+    // diagnostic reason, which goes to the log and the alert's details.
     virtual void showAlert(const QString &message, const QString &informative) = 0;
 };

@@ -15,10 +15,9 @@ QString PackageProgressState::message(Job job, const QString &path)
     while (clean.size() > 1 && clean.endsWith(QLatin1Char('/')))
         clean.chop(1);
     const QString name = QFileInfo(clean).completeBaseName();
-    const QString format
-        = platform::localizedString(job == Job::Save ? QStringLiteral("Saving \"%@\" ...")
-                                                     : QStringLiteral("Opening \"%@\" ..."));
-    return QString(format).replace(QStringLiteral("%@"), name);
+    return platform::localizedString(job == Job::Save ? QStringLiteral("Saving \"%@\" ...")
+                                                      : QStringLiteral("Opening \"%@\" ..."),
+                                     {name});
 }
 
 bool PackageProgressState::begin(Job job, const QString &path)

@@ -1,6 +1,7 @@
 #include "app/AppExtention/Function/ControllerFunction.h"
 
 #include "Platterkit/model/DVDLibrary.h"
+#include "app/AppExtention/Document/EditingProject.h"
 #include "app/AppExtention/Function/ApplicationImage.h"
 #include "platform/Assert.h"
 #include "platform/MainThread.h"
@@ -164,6 +165,13 @@ void ControllerFunction::updateDvdMenu()
     const auto main = mainWndController();
     if (!main)
         return;
+    // The project rebuilds the pages and jumps and says so; its views follow.
+    if (EditingProject *project = main->project()) {
+        project->updateDvdMenu();
+        if (MenuEditControllerInterface *editor = main->menuEditController())
+            editor->updateHasSubMenuItemImage();
+        return;
+    }
     if (const auto dvd = main->dvd())
         dvd->updateDVDMenu();
     if (MenuEditControllerInterface *editor = main->menuEditController())

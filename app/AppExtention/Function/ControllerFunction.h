@@ -52,8 +52,10 @@ public:
     // whichever thread asks, and requests made before it runs collapse into one redraw.
     static void displayCanvasViewLater();
 
-    // The disc model rebuilds its pages and jumps, then the menu editor refreshes its sub-menu
-    // marks, then the capacity gauge is recomputed. Main thread.
+    // A thin forward to the project: it rebuilds the disc's pages and jumps and announces each
+    // page, which the page still and the gauge follow; then the menu editor refreshes its sub-menu
+    // marks. Without a project (a fake window) the disc itself is rebuilt and the gauge asked.
+    // Main thread.
     static void updateDvdMenu();
 
     // The string, or the empty string for a null one.

@@ -13,6 +13,8 @@
 class ChapterEditorWindowController;
 class COMVideoEditorWindowController;
 class DVDLibrary;
+class EditingProject;
+class QWidget;
 class MenuEditControllerInterface;
 class SourceViewController;
 class TempDvdData;
@@ -34,8 +36,18 @@ public:
     virtual QString pathForResourcePath(const QString &relativePath) const = 0;
     // The menu editor, or null before it has loaded. Main thread.
     virtual MenuEditControllerInterface *menuEditController() const = 0;
-    // Recomputes the capacity gauge. Main thread.
+    // Recomputes the capacity gauge. The gauge follows the project's signals on its own; this stays
+    // for the callers that changed the disc behind the project's back. Main thread.
     virtual void changeCapacityValue() = 0;
+
+    // The project the window edits: every edit of a controller goes through it (its titles, pages,
+    // style records, settings and the edited mark), and its signals tell the views. It also
+    // answers the template library and takes new style records. Null in fakes without one. Main
+    // thread.
+    virtual EditingProject *project() const { return nullptr; }
+    // The window that sheets and alerts of the other controllers attach to; null without one.
+    // Main thread.
+    virtual QWidget *sheetParent() const { return nullptr; }
 
     // The window's other sub-controllers, null until they exist (the title editors are not built
     // yet, so they answer null for now). Main thread.

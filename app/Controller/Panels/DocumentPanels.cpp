@@ -1,5 +1,6 @@
 #include "app/Controller/Panels/DocumentPanels.h"
 
+#include "app/AppExtention/Function/AlertMessage.h"
 #include "platform/StringTable.h"
 
 #include <QApplication>
@@ -54,7 +55,7 @@ QString DocumentPanels::chooseOpenPath(const QString &extension)
         return {};
     const QString path = QFileInfo(dialog.selectedFiles().first()).canonicalFilePath();
     if (!path.endsWith(QLatin1Char('.') + extension)) {
-        showAlert(text("The project could not be opened."), path);
+        showAlert(QStringLiteral("The project could not be opened."), path);
         return {};
     }
     return path;
@@ -76,8 +77,9 @@ bool DocumentPanels::confirmReplace(const QString &path)
 {
     QMessageBox box(QMessageBox::Warning,
                     QApplication::applicationName(),
-                    text("\"%@\" already exists. Do you want to replace it?")
-                        .replace(QStringLiteral("%@"), QFileInfo(path).fileName()),
+                    platform::localizedString(
+                        QStringLiteral("\"%@\" already exists. Do you want to replace it?"),
+                        {QFileInfo(path).fileName()}),
                     QMessageBox::NoButton,
                     m_window);
     box.setObjectName(QStringLiteral("replaceAlert"));
@@ -90,6 +92,7 @@ bool DocumentPanels::confirmReplace(const QString &path)
 
 void DocumentPanels::showAlert(const QString &message, const QString &informative)
 {
+    AlertMessage{message, {}, {}, {}, informative}.log();
     QMessageBox box(QMessageBox::Warning,
                     QApplication::applicationName(),
                     platform::localizedString(message),
@@ -97,7 +100,7 @@ void DocumentPanels::showAlert(const QString &message, const QString &informativ
                     m_window);
     box.setObjectName(QStringLiteral("documentAlert"));
     box.setWindowModality(Qt::WindowModal);
-    box.setInformativeText(informative);
+    box.setDetailedText(informative);
     box.setDefaultButton(box.addButton(text("OK"), QMessageBox::AcceptRole));
     box.exec();
 }

@@ -5,6 +5,8 @@
 #include "Platterkit/model/DVDMenu.h"
 #include "Platterkit/templates/DVDLibraryResource.h"
 #include "app/AppExtention/DVDMenuExtention.h"
+#include "app/AppExtention/Document/NewProjectBuilder.h"
+#include "app/AppExtention/Document/ProjectPackage.h"
 #include "app/AppExtention/Function/ControllerFunction.h"
 #include "app/Controller/MainWindowController.h"
 #include "app/Controller/SourceViewController.h"
@@ -114,6 +116,24 @@ TEST_F(MainWindow, ANewProjectIsOneWidePalPageFromTemplatePage15WithItsButtonsAn
     saveGrab(*controller->window(), "main-window-empty");
 }
 
+// The window once made its own new project that kept the template's buttons where they stood and
+// without style records, while a new document's page had them prepared: one builder now.
+TEST_F(MainWindow, TheWindowsNewProjectIsTheDocumentsNewProject)
+{
+    const ProjectContents document = ProjectPackage::newProject();
+    for (const char *when : {"at start", "after a new document"}) {
+        SCOPED_TRACE(when);
+        const auto page = controller->dvd()->menus().first();
+        const auto expected = document.dvd->menus().first();
+        ASSERT_EQ(page->items().size(), expected->items().size());
+        for (qsizetype i = 0; i < page->items().size(); ++i)
+            EXPECT_EQ(page->items()[i]->frame(), expected->items()[i]->frame()) << i;
+        EXPECT_EQ(controller->tempDataArray().size(), document.tempDataArray.size());
+        EXPECT_EQ(controller->dvd()->dvdBitrate(), document.dvd->dvdBitrate());
+        controller->newDocumentProject();
+    }
+}
+
 TEST_F(MainWindow, MenusHoldTheCommandsOfTheShell)
 {
     QStringList menus;
@@ -154,7 +174,8 @@ TEST_F(MainWindow, AddVideoListsTitlesWithNameAndTimeAndDeleteRemovesThem)
     EXPECT_EQ(items[0]->frame().topLeft(), QPointF(76, 276));
     EXPECT_EQ(items[1]->frame().topLeft(), QPointF(336, 276));
     EXPECT_EQ(items[0]->jump(), controller->sourceController()->titleArray()[0]);
-    EXPECT_EQ(controller->tempDataArray().size(), 2);
+    // Beside the new project's one record per button.
+    EXPECT_EQ(controller->tempDataArray().size(), DVDMenuExtention::buttonItems(*page).size() + 2);
     EXPECT_TRUE(controller->hasTitleUsed());
     // The first title of an untitled project marks it edited; the page still is redrawn.
     EXPECT_TRUE(controller->window()->isWindowModified());
@@ -193,13 +214,11 @@ TEST_F(MainWindow, TheGaugeFollowsTheTitlesOnlyWhenTheyAreOnTheDiscAndTheDiscTyp
     for (const auto &item : page->items())
         if (!DVDMenuExtention::titleItems(*page).contains(item))
             kept << item;
-    page->setItems(kept);
-    controller->changeCapacityValue();
+    controller->project()->setPageItems(page, kept);
     EXPECT_EQ(controller->totalUsedSpace(),
               Discwright::DiscSizeEstimate::estimatedBytes(pages, 4000));
     // Without menus every title counts, and no page.
-    dvd->setNoMenu(true);
-    controller->changeCapacityValue();
+    controller->project()->setNoMenu(true);
     near(12.0);
     controller->dvdModelPopButton()->setCurrentIndex(1);
     controller->dvdModelChangedAction();
@@ -272,15 +291,15 @@ TEST_F(MainWindow, AnOpenedRateOutsideTheTableShowsThatRateNotTheLastCustomOne)
     ASSERT_EQ(controller->dvdQualityPopBtn()->text(), "Custom Quality - (6100)");
 
     for (const qint64 rate : {qint64(8000), qint64(3000)}) {
-        auto opened = MainWindowController::newEditingDisc(*DVDLibraryResource::share(), rate);
-        controller->setProject(opened, {}, std::make_shared<TempDvdData>());
+        const auto opened = NewProjectBuilder::build(rate);
+        controller->setProject(opened.dvd, opened.tempDataArray, opened.tempDvdData);
         EXPECT_EQ(controller->customDvdBitrate(), rate);
         EXPECT_EQ(controller->selectedQualityTag(), 9999);
         EXPECT_EQ(controller->dvdQualityPopBtn()->text(),
                   QStringLiteral("Custom Quality - (%1)").arg(rate));
     }
-    auto standard = MainWindowController::newEditingDisc(*DVDLibraryResource::share(), 2000);
-    controller->setProject(standard, {}, std::make_shared<TempDvdData>());
+    const auto standard = NewProjectBuilder::build(2000);
+    controller->setProject(standard.dvd, standard.tempDataArray, standard.tempDvdData);
     EXPECT_EQ(controller->dvdQualityPopBtn()->text(), "Standard");
 }
 
