@@ -202,6 +202,16 @@ void maskOutside(const Extent &crop, const QTransform &m, const Tile &out)
 
 void renderCrop(const Node &node, const QTransform &m, const Extent &clamp, const Tile &out)
 {
+    if (isAxisAligned(m)) {
+        // A crop around the whole tile (the output's own bounds, usually) cuts nothing here.
+        const Extent inside = node.crop.mapped(m);
+        const QRect &r = out.rect;
+        if (inside.x0 <= r.x() && inside.y0 <= r.y() && inside.x1 >= r.x() + r.width()
+            && inside.y1 >= r.y() + r.height()) {
+            renderNode(*node.child, m, clamp.intersected(node.crop), out);
+            return;
+        }
+    }
     out.clear();
     const QRect sub = node.extent.mapped(m).pixelsWithin(out.rect);
     if (sub.isEmpty())
@@ -226,7 +236,12 @@ void renderSourceOver(const Node &node, const QTransform &m, const Extent &clamp
         for (int i = 0; i < sub.width() * 4; i += 4) {
             const uint32_t fa = f[i + 3];
             if (fa == 255) {
-                std::memcpy(b + i, f + i, 4);
+                // A run of opaque pixels (a picture's) goes over in one copy.
+                int end = i + 4;
+                while (end < sub.width() * 4 && f[end + 3] == 255)
+                    end += 4;
+                std::memcpy(b + i, f + i, size_t(end - i));
+                i = end - 4;
             } else if (fa != 0 || f[i] || f[i + 1] || f[i + 2]) {
                 const uint32_t keep = 255 - fa;
                 for (int k = 0; k < 4; ++k)

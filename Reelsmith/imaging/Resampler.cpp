@@ -8,6 +8,10 @@
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
+#if defined(__x86_64__) && defined(__GNUC__)
+#include <immintrin.h>
+#define DW_RESAMPLER_AVX2 1
+#endif
 
 namespace Reelsmith::imaging::detail {
 
@@ -120,10 +124,58 @@ inline int16_t saturate16(int32_t v)
     return int16_t(std::clamp<int32_t>(v, INT16_MIN, INT16_MAX));
 }
 
+#if defined(DW_RESAMPLER_AVX2)
+// The first pass 32 values at a time where the processor has the wider vectors: the same
+// products and shifts, so the same values. Answers how far it got.
+__attribute__((target("avx2"))) int
+verticalPassWide(const uint8_t *const *rows, const int32_t *pairs, int taps, int n, int16_t *dst)
+{
+    int k = 0;
+    const __m256i zero = _mm256_setzero_si256();
+    const __m256i round = _mm256_set1_epi32(1 << (kFirstShift - 1));
+    for (; k + 32 <= n; k += 32) {
+        __m256i acc0 = zero, acc1 = zero, acc2 = zero, acc3 = zero;
+        for (int t = 0; t < taps; t += 2) {
+            const __m256i a = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(rows[t] + k));
+            const __m256i b
+                = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(rows[t + 1] + k));
+            const __m256i c = _mm256_set1_epi32(pairs[t / 2]);
+            // Per 128-bit half: values 0-15 in the low half, 16-31 in the high one.
+            const __m256i lo = _mm256_unpacklo_epi8(a, b), hi = _mm256_unpackhi_epi8(a, b);
+            acc0 = _mm256_add_epi32(acc0, _mm256_madd_epi16(_mm256_unpacklo_epi8(lo, zero), c));
+            acc1 = _mm256_add_epi32(acc1, _mm256_madd_epi16(_mm256_unpackhi_epi8(lo, zero), c));
+            acc2 = _mm256_add_epi32(acc2, _mm256_madd_epi16(_mm256_unpacklo_epi8(hi, zero), c));
+            acc3 = _mm256_add_epi32(acc3, _mm256_madd_epi16(_mm256_unpackhi_epi8(hi, zero), c));
+        }
+        acc0 = _mm256_srai_epi32(_mm256_add_epi32(acc0, round), kFirstShift);
+        acc1 = _mm256_srai_epi32(_mm256_add_epi32(acc1, round), kFirstShift);
+        acc2 = _mm256_srai_epi32(_mm256_add_epi32(acc2, round), kFirstShift);
+        acc3 = _mm256_srai_epi32(_mm256_add_epi32(acc3, round), kFirstShift);
+        const __m256i p01 = _mm256_packs_epi32(acc0, acc1); // values 0-7 | 16-23
+        const __m256i p23 = _mm256_packs_epi32(acc2, acc3); // values 8-15 | 24-31
+        _mm256_storeu_si256(reinterpret_cast<__m256i *>(dst + k),
+                            _mm256_permute2x128_si256(p01, p23, 0x20));
+        _mm256_storeu_si256(reinterpret_cast<__m256i *>(dst + k + 16),
+                            _mm256_permute2x128_si256(p01, p23, 0x31));
+    }
+    return k;
+}
+
+bool hasWideVectors()
+{
+    static const bool has = __builtin_cpu_supports("avx2");
+    return has;
+}
+#endif
+
 // First pass: the rows of one output row's taps, weighted, into 16-bit values (n bytes across).
 void verticalPass(const uint8_t *const *rows, const int32_t *pairs, int taps, int n, int16_t *dst)
 {
     int k = 0;
+#if defined(DW_RESAMPLER_AVX2)
+    if (hasWideVectors())
+        k = verticalPassWide(rows, pairs, taps, n, dst);
+#endif
 #if defined(__SSE2__)
     const __m128i zero = _mm_setzero_si128();
     const __m128i round = _mm_set1_epi32(1 << (kFirstShift - 1));
