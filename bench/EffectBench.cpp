@@ -47,6 +47,7 @@ constexpr int kWidth = 1280, kHeight = 720, kFrames = 20;
 constexpr int kOutWidth = 720, kOutHeight = 576;
 // The crop in the program's terms (from the top) and ours (y up).
 constexpr int kCropX = 40, kCropTop = 20, kCropW = 1200, kCropH = 680;
+constexpr int kRuns = 3;
 constexpr int kBar = 84; // the bars above and below the fitted 720x408
 const QString kGeometry = QStringLiteral("crop=%1:%2:%3:%4,scale=720:408,pad=720:576:0:84")
                               .arg(kCropW)
@@ -450,14 +451,20 @@ int main(int argc, char **argv)
         }
         double oursOne = 0;
         for (int k = 0; k < 2; ++k) {
-            const double reference
-                = referenceFps(path, row, watermarkPath, framesHere, k == 0 ? 1 : 0, &error);
-            if (reference <= 0) {
-                std::fprintf(stderr, "the ffmpeg program failed: %s\n", qPrintable(error));
-                return false;
+            // The best of three runs a side: the other programs on a shared machine only ever
+            // slow a run down.
+            double reference = 0, ours = 0;
+            for (int run = 0; run < kRuns; ++run) {
+                const double once
+                    = referenceFps(path, row, watermarkPath, framesHere, k == 0 ? 1 : 0, &error);
+                if (once <= 0) {
+                    std::fprintf(stderr, "the ffmpeg program failed: %s\n", qPrintable(error));
+                    return false;
+                }
+                reference = std::max(reference, once);
+                // All cores as the product asks for them (0: the renderer's default).
+                ours = std::max(ours, oursFps(images, framesHere, k == 0 ? 1 : 0));
             }
-            // All cores as the product asks for them (0: the renderer's default).
-            const double ours = oursFps(images, framesHere, k == 0 ? 1 : 0);
             if (k == 0)
                 oursOne = ours;
             const QString threads = k == 0 ? QStringLiteral("@1 thread")
@@ -474,7 +481,9 @@ int main(int argc, char **argv)
             summary << line;
             if (k == 1 && !withQuality) {
                 // The effects' own scaling: all cores against one thread, both by the clock.
-                oursOne = oursFps(images, framesHere, 1, true);
+                oursOne = 0;
+                for (int run = 0; run < kRuns; ++run)
+                    oursOne = std::max(oursOne, oursFps(images, framesHere, 1, true));
                 const QString scaling
                     = QStringLiteral("bench %1 scaling @all cores (%2): ours %3 fps, reference %4 "
                                      "fps (ours @1 thread, by the clock), ratio %5")

@@ -153,11 +153,11 @@ void renderSource(const Node &node, const QTransform &m, const Extent &clamp, co
 
 void fill(const Tile &out, const std::array<uint8_t, 4> &color)
 {
-    for (int y = out.rect.y(); y < out.rect.y() + out.rect.height(); ++y) {
-        uint8_t *dst = out.row(y);
-        for (int i = 0; i < out.rect.width(); ++i)
-            std::memcpy(dst + i * 4, color.data(), 4);
-    }
+    uint32_t word;
+    std::memcpy(&word, color.data(), 4);
+    std::vector<uint32_t> line(size_t(out.rect.width()), word);
+    for (int y = out.rect.y(); y < out.rect.y() + out.rect.height(); ++y)
+        std::memcpy(out.row(y), line.data(), line.size() * 4);
 }
 
 // Clears the pixels of out whose centres, mapped back by m, fall outside crop.

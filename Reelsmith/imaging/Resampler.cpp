@@ -261,14 +261,120 @@ inline void horizontalRun(const int16_t *paired, const int32_t *wide, int taps, 
 
 // paired[j] = pixels j and j + 1 of values (n pixels), interleaved by channel; the last pairs
 // with zeros.
+#if defined(DW_RESAMPLER_AVX2)
+// pairUp four pixels at a time: values j..j+3 and j+1..j+4 interleaved give pairs j..j+3.
+__attribute__((target("avx2"))) int pairUpWide(const int16_t *values, int n, int16_t *paired)
+{
+    int j = 0;
+    for (; j + 5 <= n; j += 4) {
+        const __m256i a = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(values + j * 4));
+        const __m256i b
+            = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(values + (j + 1) * 4));
+        const __m256i lo = _mm256_unpacklo_epi16(a, b); // pairs j | j + 2
+        const __m256i hi = _mm256_unpackhi_epi16(a, b); // pairs j + 1 | j + 3
+        _mm256_storeu_si256(reinterpret_cast<__m256i *>(paired + j * 8),
+                            _mm256_permute2x128_si256(lo, hi, 0x20));
+        _mm256_storeu_si256(reinterpret_cast<__m256i *>(paired + (j + 2) * 8),
+                            _mm256_permute2x128_si256(lo, hi, 0x31));
+    }
+    return j;
+}
+#endif
+
 void pairUp(const int16_t *values, int n, int16_t *paired)
 {
-    for (int j = 0; j < n; ++j) {
+    int j = 0;
+#if defined(DW_RESAMPLER_AVX2)
+    if (hasWideVectors())
+        j = pairUpWide(values, n, paired);
+#endif
+    for (; j < n; ++j) {
         const __m128i a = _mm_loadl_epi64(reinterpret_cast<const __m128i *>(values + j * 4));
         const __m128i b
             = j + 1 < n ? _mm_loadl_epi64(reinterpret_cast<const __m128i *>(values + (j + 1) * 4))
                         : _mm_setzero_si128();
         _mm_storeu_si128(reinterpret_cast<__m128i *>(paired + j * 8), _mm_unpacklo_epi16(a, b));
+    }
+}
+#endif
+
+// One output row's first-pass values, as the second pass reads them.
+struct Row
+{
+    const int16_t *values; // four a pixel, from the span's first column
+    const int16_t *paired; // pairUp(values)
+    const int *offsets;    // the axis's indices as offsets into values
+    int spanLo;            // the span's first column
+};
+
+// The second pass over one output row.
+void horizontalRow(const Row &row, const Axis &ax, const std::vector<int> &columns, uint8_t *dst)
+{
+    const size_t taps = size_t(ax.taps);
+    for (size_t i = 0; i < columns.size(); ++i) {
+#if defined(__SSE2__)
+        if (ax.run[i] >= 0) {
+            horizontalRun(row.paired + size_t(ax.run[i] - row.spanLo) * 8,
+                          &ax.wide[i * taps * 2],
+                          ax.taps,
+                          dst + columns[i] * 4);
+            continue;
+        }
+#endif
+        horizontalPixel(row.values,
+                        row.offsets + i * taps,
+                        &ax.pairs[i * taps / 2],
+                        ax.taps,
+                        dst + columns[i] * 4);
+    }
+}
+
+#if defined(DW_RESAMPLER_AVX2)
+// The same two output pixels at a time (one in each half of the wide vectors) where both have
+// consecutive taps: the same products and shifts, so the same bytes.
+__attribute__((target("avx2"))) void
+horizontalRowWide(const Row &row, const Axis &ax, const std::vector<int> &columns, uint8_t *dst)
+{
+    const size_t taps = size_t(ax.taps);
+    const __m256i round = _mm256_set1_epi32(1 << (kSecondShift - 1));
+    size_t i = 0;
+    while (i < columns.size()) {
+        if (i + 1 < columns.size() && ax.run[i] >= 0 && ax.run[i + 1] >= 0) {
+            const int16_t *a = row.paired + size_t(ax.run[i] - row.spanLo) * 8;
+            const int16_t *b = row.paired + size_t(ax.run[i + 1] - row.spanLo) * 8;
+            const int32_t *wa = &ax.wide[i * taps * 2];
+            const int32_t *wb = &ax.wide[(i + 1) * taps * 2];
+            __m256i acc = _mm256_setzero_si256();
+            for (size_t t = 0; t < taps; t += 2) {
+                const __m256i v = _mm256_loadu2_m128i(reinterpret_cast<const __m128i *>(b + t * 8),
+                                                      reinterpret_cast<const __m128i *>(a + t * 8));
+                const __m256i w
+                    = _mm256_loadu2_m128i(reinterpret_cast<const __m128i *>(wb + t * 2),
+                                          reinterpret_cast<const __m128i *>(wa + t * 2));
+                acc = _mm256_add_epi32(acc, _mm256_madd_epi16(v, w));
+            }
+            acc = _mm256_srai_epi32(_mm256_add_epi32(acc, round), kSecondShift);
+            __m256i v = _mm256_packs_epi32(acc, acc);
+            v = _mm256_min_epi16(v, _mm256_shufflelo_epi16(v, 0xFF));
+            v = _mm256_packus_epi16(v, v);
+            const int first = _mm256_extract_epi32(v, 0), second = _mm256_extract_epi32(v, 4);
+            std::memcpy(dst + columns[i] * 4, &first, 4);
+            std::memcpy(dst + columns[i + 1] * 4, &second, 4);
+            i += 2;
+            continue;
+        }
+        if (ax.run[i] >= 0)
+            horizontalRun(row.paired + size_t(ax.run[i] - row.spanLo) * 8,
+                          &ax.wide[i * taps * 2],
+                          ax.taps,
+                          dst + columns[i] * 4);
+        else
+            horizontalPixel(row.values,
+                            row.offsets + i * taps,
+                            &ax.pairs[i * taps / 2],
+                            ax.taps,
+                            dst + columns[i] * 4);
+        ++i;
     }
 }
 #endif
@@ -360,7 +466,24 @@ void resampleAxisAligned(const SourcePixels &s, const QTransform &inv, const Til
         return;
     }
 
-    const Axis ax = makeAxis(across, std::fabs(inv.m11()), wholeX, s.colMin, s.colMax);
+    // The columns' taps are the same for every band and every frame of a clip: each thread keeps
+    // the last ones it made.
+    struct ColumnKey
+    {
+        std::vector<double> across;
+        double step = 0;
+        bool whole = false;
+        int lo = 0, hi = 0;
+        bool operator==(const ColumnKey &) const = default;
+    };
+    thread_local ColumnKey lastKey;
+    thread_local Axis lastAxis;
+    ColumnKey key{std::move(across), std::fabs(inv.m11()), wholeX, s.colMin, s.colMax};
+    if (!(key == lastKey)) {
+        lastAxis = makeAxis(key.across, key.step, key.whole, key.lo, key.hi);
+        lastKey = std::move(key);
+    }
+    const Axis &ax = lastAxis;
     const Axis ay = makeAxis(down, std::fabs(inv.m22()), wholeY, s.rowMin, s.rowMax);
     const int spanLo = ax.lowest, spanW = ax.highest - ax.lowest + 1;
 
@@ -387,9 +510,7 @@ void resampleAxisAligned(const SourcePixels &s, const QTransform &inv, const Til
     // The first pass reads whole 16-byte groups past its last value at most by what the tail
     // loop does alone, so the buffer is exactly the span.
     std::vector<int16_t> middle(size_t(spanW) * 4);
-#if defined(__SSE2__)
     std::vector<int16_t> paired(size_t(spanW) * 8);
-#endif
     std::vector<const uint8_t *> taps(size_t(ay.taps));
     for (size_t j = 0; j < rows.size(); ++j) {
         for (int t = 0; t < ay.taps; ++t)
@@ -400,23 +521,14 @@ void resampleAxisAligned(const SourcePixels &s, const QTransform &inv, const Til
         pairUp(middle.data(), spanW, paired.data());
 #endif
         uint8_t *dst = out.row(rows[j]);
-        for (size_t i = 0; i < columns.size(); ++i) {
-            const int32_t *weights = &ax.pairs[i * size_t(ax.taps) / 2];
-#if defined(__SSE2__)
-            if (ax.run[i] >= 0) {
-                horizontalRun(&paired[size_t(ax.run[i] - spanLo) * 8],
-                              &ax.wide[i * size_t(ax.taps) * 2],
-                              ax.taps,
-                              dst + columns[i] * 4);
-                continue;
-            }
-#endif
-            horizontalPixel(middle.data(),
-                            &offsets[i * size_t(ax.taps)],
-                            weights,
-                            ax.taps,
-                            dst + columns[i] * 4);
+        const Row row{middle.data(), paired.data(), offsets.data(), spanLo};
+#if defined(DW_RESAMPLER_AVX2)
+        if (hasWideVectors()) {
+            horizontalRowWide(row, ax, columns, dst);
+            continue;
         }
+#endif
+        horizontalRow(row, ax, columns, dst);
     }
 }
 
