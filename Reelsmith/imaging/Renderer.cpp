@@ -136,6 +136,21 @@ void renderSource(const Node &node, const QTransform &m, const Extent &clamp, co
         detail::resampleAxisAligned(pixels, inv, out);
         return;
     }
+    if (detail::isQuarterTurn(inv)) {
+        detail::SourcePixels pixels;
+        pixels.bits = node.bits;
+        pixels.width = node.width;
+        pixels.height = node.height;
+        pixels.stride = node.stride;
+        pixels.straightAlpha = node.straightAlpha;
+        pixels.valid = window.valid;
+        pixels.colMin = window.colMin;
+        pixels.colMax = window.colMax;
+        pixels.rowMin = window.rowMin;
+        pixels.rowMax = window.rowMax;
+        detail::resampleQuarterTurn(pixels, inv, out);
+        return;
+    }
     for (int y = r.y(); y < r.y() + r.height(); ++y) {
         uint8_t *dst = out.row(y);
         for (int i = 0; i < r.width(); ++i) {

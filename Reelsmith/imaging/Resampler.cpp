@@ -411,6 +411,90 @@ bool wholeStep(double scale, double position)
     return std::fabs(scale) == 1 && std::fabs(position - std::round(position)) < 1e-9;
 }
 
+// The output columns' taps are the same for every band and every frame of a clip: each thread
+// keeps the last ones it made.
+const Axis &columnAxis(std::vector<double> positions, double step, bool whole, int lo, int hi)
+{
+    struct Key
+    {
+        std::vector<double> positions;
+        double step = 0;
+        bool whole = false;
+        int lo = 0, hi = 0;
+        bool operator==(const Key &) const = default;
+    };
+    thread_local Key lastKey;
+    thread_local Axis lastAxis;
+    Key key{std::move(positions), step, whole, lo, hi};
+    if (!(key == lastKey)) {
+        lastAxis = makeAxis(key.positions, step, whole, lo, hi);
+        lastKey = std::move(key);
+    }
+    return lastAxis;
+}
+
+// Source rows first..last from the pixel at column colLo, colCount pixels across; straight colours
+// premultiplied first (a row at full cover is read in place). copies holds the premultiplied ones.
+std::vector<const uint8_t *> sourceRows(const SourcePixels &s,
+                                        int first,
+                                        int last,
+                                        int colLo,
+                                        int colCount,
+                                        std::vector<uint8_t> &copies)
+{
+    const int count = last - first + 1;
+    std::vector<const uint8_t *> rows(static_cast<size_t>(count));
+    for (int k = 0; k < count; ++k) {
+        const uint8_t *p = s.bits + qsizetype(first + k) * s.stride + qsizetype(colLo) * 4;
+        if (s.straightAlpha && !opaque(p, colCount)) {
+            if (copies.empty())
+                copies.resize(size_t(count) * size_t(colCount) * 4);
+            uint8_t *copy = &copies[size_t(k) * size_t(colCount) * 4];
+            premultiplyInto(p, colCount, copy);
+            p = copy;
+        }
+        rows[size_t(k)] = p;
+    }
+    return rows;
+}
+
+// First pass of a quarter turn: for each source row, the row's taps across (columns at offsets,
+// in pixels from each row pointer) weighted into four 16-bit values.
+void acrossPass(const uint8_t *const *rows,
+                int count,
+                const int *columns,
+                const int32_t *pairs,
+                int taps,
+                int16_t *dst)
+{
+    for (int r = 0; r < count; ++r) {
+        const uint8_t *p = rows[r];
+#if defined(__SSE2__)
+        const __m128i zero = _mm_setzero_si128();
+        __m128i acc = zero;
+        for (int t = 0; t < taps; t += 2) {
+            int wa, wb;
+            std::memcpy(&wa, p + columns[t] * 4, 4);
+            std::memcpy(&wb, p + columns[t + 1] * 4, 4);
+            const __m128i a = _mm_unpacklo_epi8(_mm_cvtsi32_si128(wa), zero);
+            const __m128i b = _mm_unpacklo_epi8(_mm_cvtsi32_si128(wb), zero);
+            acc = _mm_add_epi32(
+                acc, _mm_madd_epi16(_mm_unpacklo_epi16(a, b), _mm_set1_epi32(pairs[t / 2])));
+        }
+        acc = _mm_srai_epi32(_mm_add_epi32(acc, _mm_set1_epi32(1 << (kFirstShift - 1))),
+                             kFirstShift);
+        _mm_storel_epi64(reinterpret_cast<__m128i *>(dst + r * 4), _mm_packs_epi32(acc, acc));
+#else
+        for (int k = 0; k < 4; ++k) {
+            int32_t sum = 0;
+            for (int t = 0; t < taps; ++t)
+                sum += int32_t(weightOf(pairs[t / 2], t & 1)) * p[columns[t] * 4 + k];
+            dst[r * 4 + k] = saturate16((sum + (1 << (kFirstShift - 1))) >> kFirstShift);
+        }
+#endif
+    }
+}
+
 } // namespace
 
 bool isAxisAligned(const QTransform &t)
@@ -466,43 +550,16 @@ void resampleAxisAligned(const SourcePixels &s, const QTransform &inv, const Til
         return;
     }
 
-    // The columns' taps are the same for every band and every frame of a clip: each thread keeps
-    // the last ones it made.
-    struct ColumnKey
-    {
-        std::vector<double> across;
-        double step = 0;
-        bool whole = false;
-        int lo = 0, hi = 0;
-        bool operator==(const ColumnKey &) const = default;
-    };
-    thread_local ColumnKey lastKey;
-    thread_local Axis lastAxis;
-    ColumnKey key{std::move(across), std::fabs(inv.m11()), wholeX, s.colMin, s.colMax};
-    if (!(key == lastKey)) {
-        lastAxis = makeAxis(key.across, key.step, key.whole, key.lo, key.hi);
-        lastKey = std::move(key);
-    }
-    const Axis &ax = lastAxis;
+    const Axis &ax
+        = columnAxis(std::move(across), std::fabs(inv.m11()), wholeX, s.colMin, s.colMax);
     const Axis ay = makeAxis(down, std::fabs(inv.m22()), wholeY, s.rowMin, s.rowMax);
     const int spanLo = ax.lowest, spanW = ax.highest - ax.lowest + 1;
 
-    // The rows the band reads, from the pixel at spanLo; straight colours premultiplied first
-    // (a row at full cover is read in place).
-    const int rowLo = ay.lowest, rowCount = ay.highest - ay.lowest + 1;
-    std::vector<const uint8_t *> source{size_t(rowCount), nullptr};
+    // The rows the band reads, from the pixel at spanLo.
+    const int rowLo = ay.lowest;
     std::vector<uint8_t> premultiplied;
-    for (int k = 0; k < rowCount; ++k) {
-        const uint8_t *p = s.bits + qsizetype(rowLo + k) * s.stride + qsizetype(spanLo) * 4;
-        if (s.straightAlpha && !opaque(p, spanW)) {
-            if (premultiplied.empty())
-                premultiplied.resize(size_t(rowCount) * size_t(spanW) * 4);
-            uint8_t *copy = &premultiplied[size_t(k) * size_t(spanW) * 4];
-            premultiplyInto(p, spanW, copy);
-            p = copy;
-        }
-        source[size_t(k)] = p;
-    }
+    const std::vector<const uint8_t *> source
+        = sourceRows(s, ay.lowest, ay.highest, spanLo, spanW, premultiplied);
 
     std::vector<int> offsets(ax.index.size());
     for (size_t k = 0; k < offsets.size(); ++k)
@@ -522,6 +579,76 @@ void resampleAxisAligned(const SourcePixels &s, const QTransform &inv, const Til
 #endif
         uint8_t *dst = out.row(rows[j]);
         const Row row{middle.data(), paired.data(), offsets.data(), spanLo};
+#if defined(DW_RESAMPLER_AVX2)
+        if (hasWideVectors()) {
+            horizontalRowWide(row, ax, columns, dst);
+            continue;
+        }
+#endif
+        horizontalRow(row, ax, columns, dst);
+    }
+}
+
+bool isQuarterTurn(const QTransform &t)
+{
+    return t.m11() == 0 && t.m22() == 0 && t.m12() != 0 && t.m21() != 0 && t.m13() == 0
+           && t.m23() == 0;
+}
+
+void resampleQuarterTurn(const SourcePixels &s, const QTransform &inv, const Tile &out)
+{
+    const QRect &r = out.rect;
+    const Extent &v = s.valid;
+    // Along an output row the source row changes; down the output the source column does.
+    std::vector<int> columns;
+    std::vector<double> sourceRowAt;
+    for (int i = 0; i < r.width(); ++i) {
+        const double py = inv.m12() * (r.x() + i + 0.5) + inv.dy();
+        if (py >= v.y0 && py < v.y1) {
+            columns.push_back(i);
+            sourceRowAt.push_back((s.height - py) - 0.5);
+        }
+    }
+    std::vector<int> rows;
+    std::vector<double> sourceColumnAt;
+    for (int y = r.y(); y < r.y() + r.height(); ++y) {
+        const double px = inv.m21() * (y + 0.5) + inv.dx();
+        if (px >= v.x0 && px < v.x1) {
+            rows.push_back(y);
+            sourceColumnAt.push_back(px - 0.5);
+        }
+    }
+    if (columns.empty() || rows.empty())
+        return;
+    const bool wholeAcross = wholeStep(inv.m12(), s.height - (inv.m12() * 0.5 + inv.dy()) - 0.5);
+    const bool wholeDown = wholeStep(inv.m21(), inv.m21() * 0.5 + inv.dx() - 0.5);
+    const Axis &ax
+        = columnAxis(std::move(sourceRowAt), std::fabs(inv.m12()), wholeAcross, s.rowMin, s.rowMax);
+    const Axis ay = makeAxis(sourceColumnAt, std::fabs(inv.m21()), wholeDown, s.colMin, s.colMax);
+    const int rowLo = ax.lowest, rowCount = ax.highest - ax.lowest + 1;
+    const int colLo = ay.lowest, colCount = ay.highest - ay.lowest + 1;
+    std::vector<uint8_t> premultiplied;
+    const std::vector<const uint8_t *> source
+        = sourceRows(s, ax.lowest, ax.highest, colLo, colCount, premultiplied);
+
+    std::vector<int> offsets(ax.index.size());
+    for (size_t k = 0; k < offsets.size(); ++k)
+        offsets[k] = (ax.index[k] - rowLo) * 4;
+    std::vector<int16_t> middle(size_t(rowCount) * 4);
+    std::vector<int16_t> paired(size_t(rowCount) * 8);
+    std::vector<int> tapColumns(size_t(ay.taps));
+    for (size_t j = 0; j < rows.size(); ++j) {
+        for (int t = 0; t < ay.taps; ++t)
+            tapColumns[size_t(t)] = ay.index[j * size_t(ay.taps) + size_t(t)] - colLo;
+        acrossPass(source.data(),
+                   rowCount,
+                   tapColumns.data(),
+                   &ay.pairs[j * size_t(ay.taps) / 2],
+                   ay.taps,
+                   middle.data());
+        pairUp(middle.data(), rowCount, paired.data());
+        uint8_t *dst = out.row(rows[j]);
+        const Row row{middle.data(), paired.data(), offsets.data(), rowLo};
 #if defined(DW_RESAMPLER_AVX2)
         if (hasWideVectors()) {
             horizontalRowWide(row, ax, columns, dst);

@@ -36,4 +36,13 @@ void resampleAxisAligned(const SourcePixels &source, const QTransform &inv, cons
 /** True when inv maps output to source without turning (m12, m21 and projection all 0). */
 bool isAxisAligned(const QTransform &inv);
 
+/**
+ * The same for inv a quarter turn (m11 and m22 0; mirrored or not) with any scale: the source's
+ * columns filtered first, then its rows, so a turned phone picture is as sharp as an upright one.
+ */
+void resampleQuarterTurn(const SourcePixels &source, const QTransform &inv, const Tile &out);
+
+/** True when inv is a quarter turn with a scale and a move (m11, m22 and projection all 0). */
+bool isQuarterTurn(const QTransform &inv);
+
 } // namespace Reelsmith::imaging::detail

@@ -196,6 +196,33 @@ TEST(Imaging, AnyNumberOfThreadsGivesTheSameBytes)
     }
 }
 
+// A quarter turn filters like an upright picture: a turned, shrunk picture is the upright one
+// shrunk the same way, turned (to a rounding step: the two passes run in the other order).
+TEST(Imaging, QuarterTurnResamplesLikeTheUprightPicture)
+{
+    const Image source = Image::fromQImage(gradient(150, 90));
+    QTransform turn;
+    turn.rotate(90);
+    const Image upright = source.scaled(0.45, 0.6);
+    const Image turned = source.transformed(QTransform::fromScale(0.45, 0.6) * turn);
+    const QImage straight = renderToImage(upright, QRect(0, 0, 68, 54), 1);
+    const QImage quarter = renderToImage(turned, QRect(-54, 0, 54, 68), 1);
+    ASSERT_FALSE(straight.isNull() || quarter.isNull());
+    int worst = 0;
+    for (int y = 0; y < 54; ++y)
+        for (int x = 0; x < 67; ++x) {
+            // Upright (x, y up) lands at (-1 - y, x) once turned a quarter to the left.
+            const QColor a = at(straight, x, y), b = at(quarter, 53 - y, x);
+            worst = std::max({worst,
+                              std::abs(a.red() - b.red()),
+                              std::abs(a.green() - b.green()),
+                              std::abs(a.blue() - b.blue())});
+        }
+    EXPECT_LE(worst, 1);
+    for (int threads : {2, 5})
+        EXPECT_EQ(renderToImage(turned, QRect(-54, 0, 54, 68), threads), quarter) << threads;
+}
+
 // A wide blur at the output's scale is drawn before the bands, its passes split over the threads;
 // a blur moved by whole pixels is drawn in place in each band. Both are the same pixels.
 TEST(Imaging, WideFilterDrawnAheadMatchesItDrawnInPlace)
