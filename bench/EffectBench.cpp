@@ -525,6 +525,40 @@ int main(int argc, char **argv)
                             image.setSubtitleCurrentString(
                                 QStringLiteral("A subtitle of two lines\nover the picture"));
                         });
+    // A phone picture turned by its display matrix, fitted upright: against the program's own
+    // transpose and lanczos scale of the same frame.
+    if (only.isEmpty() || QStringLiteral("turned-picture").contains(only)) {
+        auto turned = makeImage(images[0]->currentCIImage().constBits(), kWidth, kHeight);
+        turned->setCropRect(QRectF(0, 0, kWidth, kHeight));
+        turned->setOutputSize(QSizeF(kOutWidth, kOutHeight));
+        turned->setZoomType(2);
+        turned->setRotate(90);
+        const QImage mine = drawn(*turned);
+        double best = 0;
+        QString direction;
+        for (const QString &way : {QStringLiteral("cclock"), QStringLiteral("clock")}) {
+            const QImage theirs = programPicture(
+                rawInputArgs(path, 1),
+                QStringLiteral("transpose=%1,scale=324:576:flags=lanczos+accurate_rnd+full_chroma_"
+                               "int,pad=720:576:198:0")
+                    .arg(way),
+                kOutWidth,
+                kOutHeight,
+                &error);
+            if (!theirs.isNull() && psnr(mine, theirs) > best) {
+                best = psnr(mine, theirs);
+                direction = way;
+            }
+        }
+        const QString line = QStringLiteral("bench turned-picture (display matrix 90, against "
+                                            "transpose=%1 and lanczos): ours %2 dB, reference "
+                                            "45.00 dB, ratio %3")
+                                 .arg(direction)
+                                 .arg(best, 0, 'f', 2)
+                                 .arg(best / 45.0, 0, 'f', 2);
+        std::printf("%s\n", qPrintable(line));
+        summary << line;
+    }
     for (const QString &effect : EffectManager::sharedAllFilterNames())
         ok = ok
              && report(QStringLiteral("effect \"%1\"").arg(effect),
