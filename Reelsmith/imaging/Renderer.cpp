@@ -439,45 +439,60 @@ private:
     std::vector<std::thread> m_threads;
 };
 
-// Runs work(k) for k in [0, count) on the band threads and the calling thread, returning when all
-// are done (so work may refer to the caller's stack).
-void runParallel(int count, const std::function<void(int)> &work)
+// Runs work(k) for k in [0, count) on up to threads threads, the calling one included, returning
+// when all are done (so work may refer to the caller's stack). Each thread takes the next piece
+// not yet taken: on a busy machine a thread that waits for a core holds up one piece, not a
+// fixed share, and the others do the rest.
+void runParallel(int count, int threads, const std::function<void(int)> &work)
 {
-    if (count <= 1) {
-        if (count == 1)
-            work(0);
+    const int helpers = std::min(threads, count) - 1;
+    if (helpers <= 0) {
+        for (int k = 0; k < count; ++k)
+            work(k);
         return;
     }
     struct Job
     {
+        std::atomic<int> next{0};
+        int count = 0;
+        const std::function<void(int)> *work = nullptr;
         std::mutex lock;
         std::condition_variable finished;
-        int remaining = 0;
+        int done = 0;
+        // Takes pieces until none is left; a helper that starts after the last piece was taken
+        // touches nothing of the caller's.
+        void takePieces()
+        {
+            int finishedHere = 0;
+            for (int k = next.fetch_add(1); k < count; k = next.fetch_add(1)) {
+                (*work)(k);
+                ++finishedHere;
+            }
+            if (finishedHere == 0)
+                return;
+            std::lock_guard guard(lock);
+            done += finishedHere;
+            if (done == count)
+                finished.notify_all();
+        }
     };
     auto job = std::make_shared<Job>();
-    job->remaining = count - 1;
-    const std::function<void(int)> *shared = &work;
-    for (int k = 1; k < count; ++k) {
-        BandWorkers::shared().run(
-            [job, shared, k] {
-                (*shared)(k);
-                std::lock_guard guard(job->lock);
-                if (--job->remaining == 0)
-                    job->finished.notify_one();
-            },
-            count - 1);
-    }
-    work(0);
+    job->count = count;
+    job->work = &work;
+    for (int k = 0; k < helpers; ++k)
+        BandWorkers::shared().run([job] { job->takePieces(); }, helpers);
+    job->takePieces();
     std::unique_lock guard(job->lock);
-    job->finished.wait(guard, [&job] { return job->remaining == 0; });
+    job->finished.wait(guard, [&job] { return job->done == job->count; });
 }
 
 // Renders node over region into dst in bands on threads threads.
-void renderBands(const Node &node, const QRect &region, uint8_t *dst, qsizetype stride, int bands)
+void renderBands(
+    const Node &node, const QRect &region, uint8_t *dst, qsizetype stride, int bands, int threads)
 {
     const int h = region.height();
     bands = std::clamp(bands, 1, std::max(1, h));
-    runParallel(bands, [&](int k) {
+    runParallel(bands, threads, [&](int k) {
         const int top = int(int64_t(h) * k / bands);
         const int bottom = int(int64_t(h) * (k + 1) / bands);
         Tile tile;
@@ -490,6 +505,8 @@ void renderBands(const Node &node, const QRect &region, uint8_t *dst, qsizetype 
 
 // Filters reading this far around a pixel are drawn before the bands (see prerenderWideFilters).
 constexpr int kWideReach = 8;
+// Their passes are cut finer than the threads, so that a thread kept waiting holds up little.
+constexpr int kPiecesPerThread = 4;
 
 // The tree with each filter that reads far around its pixels, in the output's own space, drawn
 // beforehand over what the render needs of it: its input once, in bands, then the filter's own
@@ -537,14 +554,16 @@ std::shared_ptr<const Node> prerenderWideFilters(const std::shared_ptr<const Nod
         const QRect covered = child->extent.pixelsWithin(inputRect);
         if (!covered.isEmpty()) {
             const Tile part = input->tile().view(covered);
-            renderBands(*child, covered, part.bits, part.stride, threads);
+            renderBands(
+                *child, covered, part.bits, part.stride, kPiecesPerThread * threads, threads);
         }
         auto output = std::make_shared<TileBuffer>(region);
-        node->filter->applyParallel(
-            input->tile(),
-            output->tile(),
-            threads,
-            [](int count, const std::function<void(int)> &work) { runParallel(count, work); });
+        node->filter->applyParallel(input->tile(),
+                                    output->tile(),
+                                    kPiecesPerThread * threads,
+                                    [threads](int count, const std::function<void(int)> &work) {
+                                        runParallel(count, threads, work);
+                                    });
         keep.push_back(output);
         auto source = std::make_shared<Node>();
         source->kind = Node::Kind::Source;
@@ -596,12 +615,13 @@ bool render(const Image &image, const QRect &region, uint8_t *dst, qsizetype str
     std::vector<std::shared_ptr<TileBuffer>> drawn;
     if (treeReach(tree.get()) >= kWideReach)
         tree = prerenderWideFilters(tree, region, threads, drawn);
-    int bands = std::clamp(threads, 1, h);
-    // Each band renders what its filters read beyond it again; by default, bands much thinner
-    // than that reach are not made (they cost more than they save).
-    if (const int reach = requested > 0 ? 0 : treeReach(tree.get()); reach > 0)
-        bands = std::clamp(h / (4 * reach), 1, bands);
-    renderBands(*tree, region, dst, stride, bands);
+    // More bands than threads, so a thread kept waiting holds up little. Each band renders what
+    // its filters read beyond it again, so bands much thinner than that reach are not made
+    // (they cost more than they save), unless the caller asked for that many threads.
+    int bands = std::clamp(threads > 1 ? kPiecesPerThread * threads : 1, 1, h);
+    if (const int reach = treeReach(tree.get()); reach > 0)
+        bands = std::clamp(h / (4 * reach), requested > 0 ? std::min(threads, h) : 1, bands);
+    renderBands(*tree, region, dst, stride, bands, threads);
     return true;
 }
 
