@@ -116,10 +116,15 @@ void boxBlur(const imaging::Tile &in,
     });
     // Down: a band of columns at a time, row by row (the sums slide down the band), narrowed to
     // the output's height.
-    const int columnPieces = std::clamp(pieces, 1, w);
+    // Pieces at least 32 pixels wide that start on whole cache lines (16 pixels), so no two
+    // threads write into one line of the output.
+    const int columnPieces = std::clamp(pieces, 1, std::max(1, w / 32));
+    const auto columnAt = [&](int piece) {
+        return piece >= columnPieces ? w : int(int64_t(w) * piece / columnPieces) & ~15;
+    };
     parallel(columnPieces, [&](int piece) {
-        const int first = int(int64_t(w) * piece / columnPieces);
-        const int last = int(int64_t(w) * (piece + 1) / columnPieces);
+        const int first = columnAt(piece);
+        const int last = columnAt(piece + 1);
         const size_t rowBytes = size_t(last - first) * 4;
         if (rowBytes == 0)
             return;
