@@ -14,6 +14,15 @@ namespace detail {
 std::array<int, 3> boxRadii(float sigma);
 /** Blurs in (covering out.rect grown by the radii's sum) into out. */
 void boxBlur(const imaging::Tile &in, const std::array<int, 3> &radii, const imaging::Tile &out);
+/**
+ * The same, the passes across cut into bands of rows and the passes down into bands of columns,
+ * each run through parallel (so no part repeats another's reach). The bytes are boxBlur's.
+ */
+void boxBlur(const imaging::Tile &in,
+             const std::array<int, 3> &radii,
+             const imaging::Tile &out,
+             int pieces,
+             const imaging::Filter::Parallel &parallel);
 } // namespace detail
 
 /** "GaussianBlur": inputRadius is the standard deviation in pixels (0 neutral). */
@@ -24,6 +33,10 @@ public:
     bool isNeutral() const override;
     int reach() const override;
     void apply(const imaging::Tile &input, const imaging::Tile &output) const override;
+    void applyParallel(const imaging::Tile &input,
+                       const imaging::Tile &output,
+                       int pieces,
+                       const Parallel &parallel) const override;
 };
 
 /** "SharpenLuminance": adds inputSharpness times the luminance detail; below 0 it softens. */
@@ -50,8 +63,14 @@ public:
     int reach() const override;
     imaging::Extent outputExtent(const imaging::Extent &input) const override { return input; }
     void apply(const imaging::Tile &input, const imaging::Tile &output) const override;
+    void applyParallel(const imaging::Tile &input,
+                       const imaging::Tile &output,
+                       int pieces,
+                       const Parallel &parallel) const override;
 
 private:
+    /** Mixes the blur in output (rows first..last of it) with the picture in input. */
+    void mix(const imaging::Tile &input, const imaging::Tile &output) const;
     Kind m_kind;
 };
 

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdlib>
 
 namespace Reelsmith::effects::detail {
 
@@ -34,6 +35,13 @@ void forEachColour(const imaging::Tile &in, const imaging::Tile &out, Colour col
     }
 }
 
+/**
+ * The 32-bit colour matrix below (m: three rows of red, green, blue and alpha weights, 16.16) on
+ * the first pixels of a row, eight at a time where the processor has wide vectors: the same
+ * products, so the same bytes. Answers how many pixels it did (0 without such vectors).
+ */
+int colourMatrixWide(const uint8_t *src, uint8_t *dst, int pixels, const int32_t m[3][4]);
+
 // Runs an affine colour change out = m x rgb + offset on every pixel, in premultiplied whole
 // numbers (out' = m x c' + offset x alpha, clamped to alpha), so no pixel is divided by its alpha
 // and any band gives the same bytes. For the filters that are a colour matrix.
@@ -49,6 +57,37 @@ inline void applyColourMatrix(const imaging::Tile &in,
         fo[i] = int64_t(offset[i] * 65536.0f + (offset[i] < 0 ? -0.5f : 0.5f));
     }
     const QRect &r = out.rect;
+    // The sums fit 32 bits for every matrix the catalogue and the controls make; the same
+    // arithmetic then runs at twice the width.
+    int64_t bound = 32768;
+    for (int k = 0; k < 3; ++k)
+        bound = std::max(
+            bound,
+            (std::abs(fm[k][0]) + std::abs(fm[k][1]) + std::abs(fm[k][2]) + std::abs(fo[k])) * 255
+                + 32768);
+    if (bound < INT32_MAX) {
+        int32_t m32[3][4];
+        for (int k = 0; k < 3; ++k) {
+            for (int j = 0; j < 3; ++j)
+                m32[k][j] = int32_t(fm[k][j]);
+            m32[k][3] = int32_t(fo[k]);
+        }
+        for (int y = r.y(); y < r.y() + r.height(); ++y) {
+            const uint8_t *s = in.pixel(r.x(), y);
+            uint8_t *d = out.row(y);
+            for (int i = colourMatrixWide(s, d, r.width(), m32) * 4; i < r.width() * 4; i += 4) {
+                const int32_t a = s[i + 3];
+                const int32_t c0 = s[i], c1 = s[i + 1], c2 = s[i + 2];
+                for (int k = 0; k < 3; ++k) {
+                    const int32_t v
+                        = m32[k][0] * c0 + m32[k][1] * c1 + m32[k][2] * c2 + m32[k][3] * a + 32768;
+                    d[i + k] = uint8_t(std::clamp<int32_t>(v >> 16, 0, a));
+                }
+                d[i + 3] = uint8_t(a);
+            }
+        }
+        return;
+    }
     for (int y = r.y(); y < r.y() + r.height(); ++y) {
         const uint8_t *s = in.pixel(r.x(), y);
         uint8_t *d = out.row(y);

@@ -250,7 +250,7 @@ Image composePicture(const CompositionSteps &steps,
     if (steps.scaleBeforeTurn != QSizeF(1, 1))
         picture = picture.scaled(steps.scaleBeforeTurn.width(), steps.scaleBeforeTurn.height());
     QTransform turn;
-    turn.rotateRadians(settings.rotate * std::numbers::pi / 180.0);
+    turn.rotate(settings.rotate); // degrees: quarter turns stay exact, so they resample as scales
     turn = QTransform::fromScale(settings.hflip ? -1 : 1, settings.vflip ? -1 : 1) * turn;
     picture = picture.transformed(turn);
     picture = imageZoomTypeInRect(picture, settings.zoomType, steps.outputRect);

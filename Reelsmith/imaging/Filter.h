@@ -8,6 +8,7 @@
 #include <QStringList>
 #include <QVariant>
 #include <QVariantMap>
+#include <functional>
 #include <memory>
 
 namespace Reelsmith::imaging {
@@ -61,6 +62,18 @@ public:
     virtual Extent outputExtent(const Extent &input) const { return input.grown(reach()); }
     /** Writes output.rect from input (covering output.rect grown by reach(); see the class). */
     virtual void apply(const Tile &input, const Tile &output) const = 0;
+
+    /** Runs work(k) for each k in [0, count) on the render's threads; returns when all are done. */
+    using Parallel = std::function<void(int count, const std::function<void(int)> &work)>;
+    /**
+     * apply() over the whole of output, cut into about pieces parts that run through parallel.
+     * The bytes are apply()'s. By default bands of rows; a filter reading far around its pixels
+     * cuts its own passes instead, so no part does another's work again.
+     */
+    virtual void applyParallel(const Tile &input,
+                               const Tile &output,
+                               int pieces,
+                               const Parallel &parallel) const;
 
 private:
     QString m_name;

@@ -3,6 +3,7 @@
 #include "Reelsmith/imaging/Filter.h"
 #include "Reelsmith/imaging/Node.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace Reelsmith::imaging {
@@ -199,6 +200,20 @@ Image Filter::applyTo(const Image &image) const
     node->extent = frozen->outputExtent(input->extent);
     node->filter = std::move(frozen);
     return Image(std::move(node));
+}
+
+void Filter::applyParallel(const Tile &input,
+                           const Tile &output,
+                           int pieces,
+                           const Parallel &parallel) const
+{
+    const QRect &r = output.rect;
+    const int count = std::clamp(pieces, 1, std::max(1, r.height()));
+    parallel(count, [&](int k) {
+        const int bottom = r.y() + int(int64_t(r.height()) * k / count);
+        const int top = r.y() + int(int64_t(r.height()) * (k + 1) / count);
+        apply(input, output.view(QRect(r.x(), bottom, r.width(), top - bottom)));
+    });
 }
 
 float Filter::number(const QString &key, float fallback) const

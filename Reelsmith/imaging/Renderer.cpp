@@ -2,6 +2,7 @@
 
 #include "Reelsmith/imaging/Filter.h"
 #include "Reelsmith/imaging/Node.h"
+#include "Reelsmith/imaging/Resampler.h"
 #include "Reelsmith/imaging/Tile.h"
 
 #include <QThread>
@@ -27,10 +28,7 @@ inline uint32_t div255(uint32_t x)
     return (x + (x >> 8)) >> 8;
 }
 
-bool isAxisAligned(const QTransform &t)
-{
-    return t.m12() == 0 && t.m21() == 0 && t.m13() == 0 && t.m23() == 0;
-}
+using detail::isAxisAligned;
 
 // Where a source may be sampled: its pixels clipped to the crop above it, as pixel indices.
 struct SourceWindow
@@ -123,24 +121,34 @@ void renderSource(const Node &node, const QTransform &m, const Extent &clamp, co
     const Extent &v = window.valid;
     const int h = node.height;
     if (isAxisAligned(inv)) {
-        std::vector<Tap> cols(size_t(r.width()));
-        std::vector<char> colInside(size_t(r.width()));
-        for (int i = 0; i < r.width(); ++i) {
-            const double px = inv.m11() * (r.x() + i + 0.5) + inv.dx();
-            colInside[size_t(i)] = px >= v.x0 && px < v.x1;
-            cols[size_t(i)] = makeTap(px - 0.5, window.colMin, window.colMax);
-        }
-        for (int y = r.y(); y < r.y() + r.height(); ++y) {
-            const double py = inv.m22() * (y + 0.5) + inv.dy();
-            if (!(py >= v.y0 && py < v.y1))
-                continue;
-            const Tap ry = makeTap((h - py) - 0.5, window.rowMin, window.rowMax);
-            uint8_t *dst = out.row(y);
-            for (int i = 0; i < r.width(); ++i) {
-                if (colInside[size_t(i)])
-                    bilinear(node, cols[size_t(i)], ry, dst + i * 4);
-            }
-        }
+        // Scales, mirrors and moves: one filtered two-pass resample, wide enough when shrinking.
+        detail::SourcePixels pixels;
+        pixels.bits = node.bits;
+        pixels.width = node.width;
+        pixels.height = node.height;
+        pixels.stride = node.stride;
+        pixels.straightAlpha = node.straightAlpha;
+        pixels.valid = window.valid;
+        pixels.colMin = window.colMin;
+        pixels.colMax = window.colMax;
+        pixels.rowMin = window.rowMin;
+        pixels.rowMax = window.rowMax;
+        detail::resampleAxisAligned(pixels, inv, out);
+        return;
+    }
+    if (detail::isQuarterTurn(inv)) {
+        detail::SourcePixels pixels;
+        pixels.bits = node.bits;
+        pixels.width = node.width;
+        pixels.height = node.height;
+        pixels.stride = node.stride;
+        pixels.straightAlpha = node.straightAlpha;
+        pixels.valid = window.valid;
+        pixels.colMin = window.colMin;
+        pixels.colMax = window.colMax;
+        pixels.rowMin = window.rowMin;
+        pixels.rowMax = window.rowMax;
+        detail::resampleQuarterTurn(pixels, inv, out);
         return;
     }
     for (int y = r.y(); y < r.y() + r.height(); ++y) {
@@ -160,11 +168,11 @@ void renderSource(const Node &node, const QTransform &m, const Extent &clamp, co
 
 void fill(const Tile &out, const std::array<uint8_t, 4> &color)
 {
-    for (int y = out.rect.y(); y < out.rect.y() + out.rect.height(); ++y) {
-        uint8_t *dst = out.row(y);
-        for (int i = 0; i < out.rect.width(); ++i)
-            std::memcpy(dst + i * 4, color.data(), 4);
-    }
+    uint32_t word;
+    std::memcpy(&word, color.data(), 4);
+    std::vector<uint32_t> line(size_t(out.rect.width()), word);
+    for (int y = out.rect.y(); y < out.rect.y() + out.rect.height(); ++y)
+        std::memcpy(out.row(y), line.data(), line.size() * 4);
 }
 
 // Clears the pixels of out whose centres, mapped back by m, fall outside crop.
@@ -209,6 +217,16 @@ void maskOutside(const Extent &crop, const QTransform &m, const Tile &out)
 
 void renderCrop(const Node &node, const QTransform &m, const Extent &clamp, const Tile &out)
 {
+    if (isAxisAligned(m)) {
+        // A crop around the whole tile (the output's own bounds, usually) cuts nothing here.
+        const Extent inside = node.crop.mapped(m);
+        const QRect &r = out.rect;
+        if (inside.x0 <= r.x() && inside.y0 <= r.y() && inside.x1 >= r.x() + r.width()
+            && inside.y1 >= r.y() + r.height()) {
+            renderNode(*node.child, m, clamp.intersected(node.crop), out);
+            return;
+        }
+    }
     out.clear();
     const QRect sub = node.extent.mapped(m).pixelsWithin(out.rect);
     if (sub.isEmpty())
@@ -233,7 +251,12 @@ void renderSourceOver(const Node &node, const QTransform &m, const Extent &clamp
         for (int i = 0; i < sub.width() * 4; i += 4) {
             const uint32_t fa = f[i + 3];
             if (fa == 255) {
-                std::memcpy(b + i, f + i, 4);
+                // A run of opaque pixels (a picture's) goes over in one copy.
+                int end = i + 4;
+                while (end < sub.width() * 4 && f[end + 3] == 255)
+                    end += 4;
+                std::memcpy(b + i, f + i, size_t(end - i));
+                i = end - 4;
             } else if (fa != 0 || f[i] || f[i + 1] || f[i + 2]) {
                 const uint32_t keep = 255 - fa;
                 for (int k = 0; k < 4; ++k)
@@ -416,6 +439,151 @@ private:
     std::vector<std::thread> m_threads;
 };
 
+// Runs work(k) for k in [0, count) on up to threads threads, the calling one included, returning
+// when all are done (so work may refer to the caller's stack). Each thread takes the next piece
+// not yet taken: on a busy machine a thread that waits for a core holds up one piece, not a
+// fixed share, and the others do the rest.
+void runParallel(int count, int threads, const std::function<void(int)> &work)
+{
+    const int helpers = std::min(threads, count) - 1;
+    if (helpers <= 0) {
+        for (int k = 0; k < count; ++k)
+            work(k);
+        return;
+    }
+    struct Job
+    {
+        std::atomic<int> next{0};
+        int count = 0;
+        const std::function<void(int)> *work = nullptr;
+        std::mutex lock;
+        std::condition_variable finished;
+        int done = 0;
+        // Takes pieces until none is left; a helper that starts after the last piece was taken
+        // touches nothing of the caller's.
+        void takePieces()
+        {
+            int finishedHere = 0;
+            for (int k = next.fetch_add(1); k < count; k = next.fetch_add(1)) {
+                (*work)(k);
+                ++finishedHere;
+            }
+            if (finishedHere == 0)
+                return;
+            std::lock_guard guard(lock);
+            done += finishedHere;
+            if (done == count)
+                finished.notify_all();
+        }
+    };
+    auto job = std::make_shared<Job>();
+    job->count = count;
+    job->work = &work;
+    for (int k = 0; k < helpers; ++k)
+        BandWorkers::shared().run([job] { job->takePieces(); }, helpers);
+    job->takePieces();
+    std::unique_lock guard(job->lock);
+    job->finished.wait(guard, [&job] { return job->done == job->count; });
+}
+
+// Renders node over region into dst in bands on threads threads.
+void renderBands(
+    const Node &node, const QRect &region, uint8_t *dst, qsizetype stride, int bands, int threads)
+{
+    const int h = region.height();
+    bands = std::clamp(bands, 1, std::max(1, h));
+    runParallel(bands, threads, [&](int k) {
+        const int top = int(int64_t(h) * k / bands);
+        const int bottom = int(int64_t(h) * (k + 1) / bands);
+        Tile tile;
+        tile.bits = dst + qsizetype(top) * stride;
+        tile.stride = stride;
+        tile.rect = QRect(region.x(), region.y() + h - bottom, region.width(), bottom - top);
+        renderNode(node, QTransform(), Extent::infinite(), tile);
+    });
+}
+
+// Filters reading this far around a pixel are drawn before the bands (see prerenderWideFilters).
+constexpr int kWideReach = 8;
+// Their passes are cut finer than the threads, so that a thread kept waiting holds up little.
+constexpr int kPiecesPerThread = 4;
+
+// The tree with each filter that reads far around its pixels, in the output's own space, drawn
+// beforehand over what the render needs of it: its input once, in bands, then the filter's own
+// passes cut over the threads. Bands of the whole tree would each draw that reach again, so such
+// trees would not split over threads at all. Pixels are the same as drawn in place (each is a
+// function of the input alone). keep holds the drawn buffers.
+std::shared_ptr<const Node> prerenderWideFilters(const std::shared_ptr<const Node> &node,
+                                                 const QRect &need,
+                                                 int threads,
+                                                 std::vector<std::shared_ptr<TileBuffer>> &keep)
+{
+    if (!node || need.isEmpty())
+        return node;
+    switch (node->kind) {
+    case Node::Kind::Crop:
+    case Node::Kind::SourceOver:
+    case Node::Kind::SourceIn: {
+        auto child = prerenderWideFilters(node->child, need, threads, keep);
+        auto second = prerenderWideFilters(node->second, need, threads, keep);
+        if (child == node->child && second == node->second)
+            return node;
+        auto copy = std::make_shared<Node>(*node);
+        copy->child = std::move(child);
+        copy->second = std::move(second);
+        return copy;
+    }
+    case Node::Kind::Filter: {
+        const int reach = std::max(0, node->filter->reach());
+        const QRect wider = need.adjusted(-reach, -reach, reach, reach);
+        auto child = prerenderWideFilters(node->child, wider, threads, keep);
+        if (reach < kWideReach) {
+            if (child == node->child)
+                return node;
+            auto copy = std::make_shared<Node>(*node);
+            copy->child = std::move(child);
+            return copy;
+        }
+        const QRect region = node->extent.pixelsWithin(need);
+        if (region.isEmpty()) {
+            auto empty = std::make_shared<Node>();
+            return empty;
+        }
+        const QRect inputRect = region.adjusted(-reach, -reach, reach, reach);
+        auto input = std::make_shared<TileBuffer>(inputRect);
+        const QRect covered = child->extent.pixelsWithin(inputRect);
+        if (!covered.isEmpty()) {
+            const Tile part = input->tile().view(covered);
+            renderBands(
+                *child, covered, part.bits, part.stride, kPiecesPerThread * threads, threads);
+        }
+        auto output = std::make_shared<TileBuffer>(region);
+        node->filter->applyParallel(input->tile(),
+                                    output->tile(),
+                                    kPiecesPerThread * threads,
+                                    [threads](int count, const std::function<void(int)> &work) {
+                                        runParallel(count, threads, work);
+                                    });
+        keep.push_back(output);
+        auto source = std::make_shared<Node>();
+        source->kind = Node::Kind::Source;
+        source->bits = output->tile().bits;
+        source->width = region.width();
+        source->height = region.height();
+        source->stride = output->tile().stride;
+        source->extent = {0, 0, double(region.width()), double(region.height())};
+        auto placed = std::make_shared<Node>();
+        placed->kind = Node::Kind::Transform;
+        placed->transform = QTransform::fromTranslate(region.x(), region.y());
+        placed->child = std::move(source);
+        placed->extent = placed->child->extent.mapped(placed->transform);
+        return placed;
+    }
+    default:
+        return node; // sources, colours, and anything in another space stay as they are
+    }
+}
+
 } // namespace
 
 int defaultThreadCount()
@@ -429,7 +597,7 @@ void setDefaultThreadCount(int threads)
     g_defaultThreads.store(std::max(0, threads));
 }
 
-bool render(const Image &image, const QRect &region, uint8_t *dst, qsizetype stride, int threads)
+bool render(const Image &image, const QRect &region, uint8_t *dst, qsizetype stride, int requested)
 {
     if (image.isNull() || region.isEmpty() || !dst || stride < qsizetype(region.width()) * 4)
         return false;
@@ -442,47 +610,18 @@ bool render(const Image &image, const QRect &region, uint8_t *dst, qsizetype str
         held.emplace_back(*lock);
 
     const int h = region.height();
-    int bands = std::clamp(threads > 0 ? threads : defaultThreadCount(), 1, h);
-    // Each band renders what its filters read beyond it again; by default, bands much thinner
-    // than that reach are not made (they cost more than they save).
-    if (const int reach = threads > 0 ? 0 : treeReach(&root); reach > 0)
-        bands = std::clamp(h / (4 * reach), 1, bands);
-    // What a band needs travels by value: no worker ever touches this function's stack.
-    const std::shared_ptr<const Node> tree = image.node();
-    auto band = [tree, region, dst, stride, h, bands](int k) {
-        const int top = int(int64_t(h) * k / bands);
-        const int bottom = int(int64_t(h) * (k + 1) / bands);
-        Tile tile;
-        tile.bits = dst + qsizetype(top) * stride;
-        tile.stride = stride;
-        tile.rect = QRect(region.x(), region.y() + h - bottom, region.width(), bottom - top);
-        renderNode(*tree, QTransform(), Extent::infinite(), tile);
-    };
-    if (bands == 1) {
-        band(0);
-        return true;
-    }
-    struct Job
-    {
-        std::mutex lock;
-        std::condition_variable finished;
-        int remaining = 0;
-    };
-    auto job = std::make_shared<Job>();
-    job->remaining = bands - 1;
-    for (int k = 1; k < bands; ++k) {
-        BandWorkers::shared().run(
-            [job, band, k] {
-                band(k);
-                std::lock_guard guard(job->lock);
-                if (--job->remaining == 0)
-                    job->finished.notify_one();
-            },
-            bands - 1);
-    }
-    band(0);
-    std::unique_lock guard(job->lock);
-    job->finished.wait(guard, [&job] { return job->remaining == 0; });
+    const int threads = std::max(1, requested > 0 ? requested : defaultThreadCount());
+    std::shared_ptr<const Node> tree = image.node();
+    std::vector<std::shared_ptr<TileBuffer>> drawn;
+    if (treeReach(tree.get()) >= kWideReach)
+        tree = prerenderWideFilters(tree, region, threads, drawn);
+    // More bands than threads, so a thread kept waiting holds up little. Each band renders what
+    // its filters read beyond it again, so bands much thinner than that reach are not made
+    // (they cost more than they save), unless the caller asked for that many threads.
+    int bands = std::clamp(threads > 1 ? kPiecesPerThread * threads : 1, 1, h);
+    if (const int reach = treeReach(tree.get()); reach > 0)
+        bands = std::clamp(h / (4 * reach), requested > 0 ? std::min(threads, h) : 1, bands);
+    renderBands(*tree, region, dst, stride, bands, threads);
     return true;
 }
 

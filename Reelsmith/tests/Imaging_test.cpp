@@ -75,15 +75,56 @@ TEST(Imaging, QuarterTurnPutsTheRightEdgeOnTop)
 
 TEST(Imaging, ScalingInterpolatesBetweenPixels)
 {
-    QImage source(2, 1, QImage::Format_RGBA8888_Premultiplied);
-    source.setPixelColor(0, 0, QColor(0, 0, 0));
-    source.setPixelColor(1, 0, QColor(200, 0, 0));
-    const QImage out = renderToImage(Image::fromQImage(source).scaled(2, 1), QRect(0, 0, 4, 1));
-    // Centres at 0.25, 0.75, 1.25, 1.75 of the source: ends held, the middle mixed.
-    EXPECT_EQ(out.pixelColor(0, 0).red(), 0);
-    EXPECT_EQ(out.pixelColor(1, 0).red(), 50);
-    EXPECT_EQ(out.pixelColor(2, 0).red(), 150);
-    EXPECT_EQ(out.pixelColor(3, 0).red(), 200);
+    // A ramp, magnified: the cubic keeps a straight line straight wherever its taps lie inside.
+    QImage source(6, 1, QImage::Format_RGBA8888_Premultiplied);
+    for (int x = 0; x < 6; ++x)
+        source.setPixelColor(x, 0, QColor(40 * x, 0, 0));
+    const QImage out = renderToImage(Image::fromQImage(source).scaled(2, 1), QRect(0, 0, 12, 1));
+    // Output centre i + 0.5 lies at source (i + 0.5) / 2 - 0.5: 1.25, 1.75, ... for i = 3, 4, ...
+    for (int i = 3; i <= 8; ++i)
+        EXPECT_EQ(out.pixelColor(i, 0).red(), 40 * (i + 0.5) / 2 - 20) << i;
+}
+
+// Shrinking widens the filter by the factor, so detail finer than the output's pixels averages
+// out instead of folding back as false patterns: one-pixel stripes at a third of the size are
+// grey, whichever phase each output pixel falls on.
+TEST(Imaging, ShrinkingAveragesInsteadOfAliasing)
+{
+    QImage stripes(300, 4, QImage::Format_RGBA8888_Premultiplied);
+    for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 300; ++x)
+            stripes.setPixelColor(x, y, x % 2 ? Qt::white : Qt::black);
+    for (double factor : {1 / 3.0, 0.4, 0.55}) {
+        const int w = int(300 * factor);
+        const QImage out
+            = renderToImage(Image::fromQImage(stripes).scaled(factor, 1), QRect(0, 0, w, 4));
+        for (int x = 2; x < w - 2; ++x)
+            EXPECT_NEAR(out.pixelColor(x, 1).red(), 128, 14) << factor << " " << x;
+    }
+}
+
+// Decoded frames carry straight alpha; the filter works on premultiplied colour and its ringing
+// never lifts a colour above its alpha (which would be an invalid, glowing pixel).
+TEST(Imaging, ResampledColourNeverExceedsItsAlpha)
+{
+    QImage edge(8, 8, QImage::Format_RGBA8888);
+    for (int y = 0; y < 8; ++y)
+        for (int x = 0; x < 8; ++x)
+            edge.setPixelColor(x, y, x < 4 ? QColor(255, 255, 255, 255) : QColor(255, 255, 255, 0));
+    for (double factor : {2.5, 0.6}) {
+        const int w = int(8 * factor);
+        const QImage out
+            = renderToImage(Image::fromQImage(edge).scaled(factor, factor), QRect(0, 0, w, w));
+        ASSERT_FALSE(out.isNull());
+        for (int y = 0; y < out.height(); ++y) {
+            const uint8_t *p = out.constScanLine(y);
+            for (int x = 0; x < out.width(); ++x)
+                for (int k = 0; k < 3; ++k)
+                    ASSERT_LE(p[x * 4 + k], p[x * 4 + 3]) << factor << " " << x << "," << y;
+        }
+        EXPECT_EQ(out.pixelColor(0, w / 2).alpha(), 255);
+        EXPECT_EQ(out.pixelColor(w - 1, w / 2).alpha(), 0);
+    }
 }
 
 TEST(Imaging, CropCutsWithoutBleedingNeighbours)
@@ -129,22 +170,71 @@ TEST(Imaging, SourceOverAndSourceInUsePremultipliedAlpha)
 // resampled turn, not a blur reaching across band edges, not the compositing.
 TEST(Imaging, AnyNumberOfThreadsGivesTheSameBytes)
 {
+    auto blur = EffectManager::sharedFilterWithName(QStringLiteral("Blur"));
+    auto glow = EffectManager::sharedFilterWithName(QStringLiteral("Glow"));
+    auto bloom = EffectManager::sharedFilterWithName(QStringLiteral("Bloom"));
+    ASSERT_TRUE(blur && glow && bloom);
+    const Image source = Image::fromQImage(gradient(160, 120)).cropped(QRectF(10, 5, 130, 100));
     QTransform turn;
     turn.rotate(17);
     turn.scale(1.3, 0.8);
-    Image picture = Image::fromQImage(gradient(160, 120)).cropped(QRectF(10, 5, 130, 100));
-    picture = picture.transformed(turn).translated(40, 10);
-    auto blur = EffectManager::sharedFilterWithName(QStringLiteral("Blur"));
-    auto glow = EffectManager::sharedFilterWithName(QStringLiteral("Glow"));
-    ASSERT_TRUE(blur && glow);
-    picture = glow->applyTo(blur->applyTo(picture));
-    // A filter under a transform works in its own space and is resampled afterwards.
-    picture = picture.scaled(0.9, 1.1).sourceOver(Image::constantColor(Qt::black));
+    // A resampled turn with blurs, the filters under a transform (they work in their own space
+    // and are resampled afterwards).
+    Image turned = glow->applyTo(blur->applyTo(source.transformed(turn).translated(40, 10)));
+    turned = turned.scaled(0.9, 1.1).sourceOver(Image::constantColor(Qt::black));
+    // A mirrored shrink and a stretch, with wide filters at the output's own scale.
+    const Image shrunk = bloom->applyTo(source.scaled(-0.7, 0.45).translated(150, 20))
+                             .sourceOver(Image::constantColor(Qt::black));
+    const Image stretched = blur->applyTo(source.scaled(1.4, -1.7).translated(3, 180))
+                                .sourceOver(Image::constantColor(Qt::black));
     const QRect region(0, 0, 200, 170);
-    const QImage one = renderToImage(picture, region, 1);
-    ASSERT_FALSE(one.isNull());
-    for (int threads : {2, 3, 7, 16})
-        EXPECT_EQ(renderToImage(picture, region, threads), one) << threads;
+    for (const Image &picture : {turned, shrunk, stretched}) {
+        const QImage one = renderToImage(picture, region, 1);
+        ASSERT_FALSE(one.isNull());
+        for (int threads : {0, 2, 3, 7, 16})
+            EXPECT_EQ(renderToImage(picture, region, threads), one) << threads;
+    }
+}
+
+// A quarter turn filters like an upright picture: a turned, shrunk picture is the upright one
+// shrunk the same way, turned (to a rounding step: the two passes run in the other order).
+TEST(Imaging, QuarterTurnResamplesLikeTheUprightPicture)
+{
+    const Image source = Image::fromQImage(gradient(150, 90));
+    QTransform turn;
+    turn.rotate(90);
+    const Image upright = source.scaled(0.45, 0.6);
+    const Image turned = source.transformed(QTransform::fromScale(0.45, 0.6) * turn);
+    const QImage straight = renderToImage(upright, QRect(0, 0, 68, 54), 1);
+    const QImage quarter = renderToImage(turned, QRect(-54, 0, 54, 68), 1);
+    ASSERT_FALSE(straight.isNull() || quarter.isNull());
+    int worst = 0;
+    for (int y = 0; y < 54; ++y)
+        for (int x = 0; x < 67; ++x) {
+            // Upright (x, y up) lands at (-1 - y, x) once turned a quarter to the left.
+            const QColor a = at(straight, x, y), b = at(quarter, 53 - y, x);
+            worst = std::max({worst,
+                              std::abs(a.red() - b.red()),
+                              std::abs(a.green() - b.green()),
+                              std::abs(a.blue() - b.blue())});
+        }
+    EXPECT_LE(worst, 1);
+    for (int threads : {2, 5})
+        EXPECT_EQ(renderToImage(turned, QRect(-54, 0, 54, 68), threads), quarter) << threads;
+}
+
+// A wide blur at the output's scale is drawn before the bands, its passes split over the threads;
+// a blur moved by whole pixels is drawn in place in each band. Both are the same pixels.
+TEST(Imaging, WideFilterDrawnAheadMatchesItDrawnInPlace)
+{
+    auto bloom = EffectManager::sharedFilterWithName(QStringLiteral("Bloom"));
+    ASSERT_TRUE(bloom);
+    const Image picture
+        = bloom->applyTo(Image::fromQImage(gradient(120, 90)).scaled(0.8, 0.8).translated(9, 7));
+    const QImage ahead = renderToImage(picture, QRect(0, 0, 130, 100), 4);
+    const QImage inPlace = renderToImage(picture.translated(5, -3), QRect(5, -3, 130, 100), 4);
+    ASSERT_FALSE(ahead.isNull());
+    EXPECT_EQ(ahead, inPlace);
 }
 
 TEST(Imaging, RenderRefusesWhatItCannotDraw)
