@@ -457,7 +457,7 @@ void MainWindowController::startBurnAction()
                                                  : ProductionDiscModel::getDVDObj(*this);
     if (!production) {
         // The copy production reads could not be made (the reason is in the log).
-        runAlert(text("The DVD folder could not be made."), QString(), text("OK"));
+        runAlert(AlertMessage{QStringLiteral("The DVD folder could not be made.")}, text("OK"));
         return;
     }
     ProductionRequest request;
