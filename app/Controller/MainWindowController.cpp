@@ -402,7 +402,11 @@ void MainWindowController::burnButtonAction()
     DW_ASSERT_MAIN_THREAD(return );
     if (!hasTitleUsed()) {
         runAlert({QStringLiteral("Please import video to DVD menu area , you need drag and drop "
-                                 "video to menu edit area .")},
+                                 "video to menu edit area ."),
+                  {},
+                  {},
+                  {},
+                  {}},
                  text("OK"));
         return;
     }
@@ -457,7 +461,7 @@ void MainWindowController::startBurnAction()
                                                  : ProductionDiscModel::getDVDObj(*this);
     if (!production) {
         // The copy production reads could not be made (the reason is in the log).
-        runAlert(AlertMessage{QStringLiteral("The DVD folder could not be made.")}, text("OK"));
+        runAlert({QStringLiteral("The DVD folder could not be made."), {}, {}, {}, {}}, text("OK"));
         return;
     }
     ProductionRequest request;

@@ -72,8 +72,9 @@ TEST(NewProjectBuilder, ThePageIsTheBlankTemplateWithEachButtonStyledFittedAndMo
                                : button->buttonResource()
                                    ? QSizeF(button->buttonResource()->image().size())
                                    : QSizeF();
-        if (!picture.isEmpty())
+        if (!picture.isEmpty()) {
             EXPECT_NEAR(frame.width() / frame.height(), picture.width() / picture.height(), 0.02);
+        }
         EXPECT_NE(frame.topLeft(), templateButtons[i]->frame().topLeft());
     }
 }

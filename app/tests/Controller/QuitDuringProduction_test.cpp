@@ -183,8 +183,9 @@ TEST(QuitDuringProduction, AtARandomMomentOfARunExitsSoonLeavingNoWorkFolderAndT
         const QStringList left = entriesOf(output);
         EXPECT_TRUE(left.isEmpty() || left == QStringList{QStringLiteral("Quit")})
             << left.join(u',').toStdString();
-        if (!left.isEmpty())
+        if (!left.isEmpty()) {
             EXPECT_TRUE(QFileInfo::exists(output + QStringLiteral("/Quit/VIDEO_TS/VIDEO_TS.IFO")));
+        }
         EXPECT_EQ(folderDigest(package), saved) << "the package is as it was";
     }
 }
