@@ -400,9 +400,10 @@ bool MakeDVDVideoRun::convert(Job &job,
     }
     if (converter->isFinished() && QFileInfo(path).size() > 0)
         return true;
+    // A converter that failed ends finished without its file; its reason says why.
     if (converter->isCanceled())
         *why = kCancelled;
-    else if (converter->isFailed())
+    else if (!converter->lastError().isEmpty())
         *why = converter->lastError();
     else
         *why = QStringLiteral("the converter wrote no file at %1").arg(path);

@@ -17,6 +17,7 @@
 #include "support/ClipFixtures.h"
 #include "support/MenuFixtures.h"
 #include "testsupport/EventLoop.h"
+#include "testsupport/FfmpegProgram.h"
 #include "testsupport/GuiApplication.h"
 #include "testsupport/MediaFixtures.h"
 #include "testsupport/ProbeFixtures.h"
@@ -31,6 +32,7 @@
 #include <chrono>
 #include <csignal>
 #include <gtest/gtest.h>
+#include <mutex>
 #include <sys/resource.h>
 #include <thread>
 
@@ -714,9 +716,10 @@ TEST_F(VCVideoConverterTest, AFailedOpenEndsFailedWithAReasonAndLeavesNoFile)
         SCOPED_TRACE(row.name);
         auto converter = converterFor({clipOf(m_clip)}, row.path, row.format);
         runToEnd(*converter);
+        // Finished without its file: the converter has no failed state of its own.
         EXPECT_TRUE(converter->isFailed());
-        EXPECT_FALSE(converter->isFinished());
-        EXPECT_EQ(converter->statusType(), VCVideoConverter::kFailed);
+        EXPECT_TRUE(converter->isFinished());
+        EXPECT_EQ(converter->statusType(), VCVideoConverter::kFinished);
         EXPECT_FALSE(converter->lastError().isEmpty());
         EXPECT_LT(converter->progress(), 1.0);
         EXPECT_EQ(filesIn(m_dir.path()), before);
@@ -742,9 +745,116 @@ TEST_F(VCVideoConverterTest, AFullDiskEndsFailedAndLeavesNoPartialFile)
     setrlimit(RLIMIT_FSIZE, &saved);
     std::signal(SIGXFSZ, oldHandler);
 
-    EXPECT_EQ(converter->statusType(), VCVideoConverter::kFailed);
+    EXPECT_EQ(converter->statusType(), VCVideoConverter::kFinished);
+    EXPECT_TRUE(converter->isFailed());
     EXPECT_FALSE(converter->lastError().isEmpty());
     EXPECT_TRUE(filesIn(m_dir.path()).isEmpty()) << filesIn(m_dir.path()).join(", ").toStdString();
+}
+
+// A copy of the 5 s fixture with its index first, so that a cut file still opens and declares
+// its whole length.
+QString indexFirstCopy(const QString &folder, const QString &name)
+{
+    const QString source = MediaFixtures::shared().h264AacMp4(5);
+    const QString path = QDir(folder).filePath(name);
+    QString error;
+    if (source.isEmpty()
+        || !runFfmpeg({"-i", source, "-c", "copy", "-movflags", "+faststart", path}, path, &error))
+        ADD_FAILURE() << error.toStdString();
+    return path;
+}
+
+std::mutex g_warningsLock;
+QStringList g_warnings;
+
+void keepWarnings(QtMsgType type, const QMessageLogContext &, const QString &message)
+{
+    if (type != QtWarningMsg)
+        return;
+    std::lock_guard guard(g_warningsLock);
+    g_warnings.append(message);
+}
+
+TEST_F(VCVideoConverterTest, AClipCutShortFailsTheRunNamingTheClipAndWhereReadingStopped)
+{
+    const QString path = indexFirstCopy(m_dir.path(), "cut.mp4");
+    QFile file(path);
+    ASSERT_TRUE(file.resize(file.size() * 6 / 10));
+    struct Row
+    {
+        const char *name;
+        bool edited;
+    };
+    for (const Row &row : {Row{"passed through", false}, Row{"drawn with its edits", true}}) {
+        SCOPED_TRACE(row.name);
+        const auto clip = clipOf(path);
+        ASSERT_TRUE(clip);
+        ASSERT_EQ(clip->trimDuration(), 5 * kSecond);
+        if (row.edited)
+            clip->movie()->setEffectName(QStringLiteral("Color Invert"));
+        const QString title = out(QStringLiteral("cut-%1.dvd").arg(int(row.edited)));
+        auto converter = converterFor({clip}, title, dvdFormat(352, 288));
+        runToEnd(*converter);
+        // The converter's way: finished without its file, and why.
+        EXPECT_TRUE(converter->isFinished());
+        EXPECT_TRUE(converter->isFailed());
+        EXPECT_LT(converter->progress(), 1.0);
+        EXPECT_FALSE(QFileInfo::exists(title));
+        const QString why = converter->lastError();
+        EXPECT_TRUE(why.contains("\"cut.mp4\"")) << why.toStdString();
+        // The data of 60 % of the bytes ends near 3 s (the sound takes most of them).
+        EXPECT_TRUE(QRegularExpression("after 00:00:0[1-3]\\.").match(why).hasMatch())
+            << why.toStdString();
+        EXPECT_EQ(filesIn(m_dir.path()), QStringList{"cut.mp4"});
+    }
+}
+
+TEST_F(VCVideoConverterTest, AFewDamagedPacketsAreCountedAndTheTitleIsMade)
+{
+    const QString path = indexFirstCopy(m_dir.path(), "damaged.mp4");
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+    const qint64 size = file.size();
+    // Three runs of noise inside the media data (the index is at the front, a few kilobytes).
+    uint32_t noise = 2463534242u;
+    for (int percent : {35, 55, 75}) {
+        QByteArray bytes(300, Qt::Uninitialized);
+        for (char &byte : bytes) {
+            noise ^= noise << 13;
+            noise ^= noise >> 17;
+            noise ^= noise << 5;
+            byte = char(noise & 0xff);
+        }
+        ASSERT_TRUE(file.seek(size * percent / 100));
+        ASSERT_EQ(file.write(bytes), bytes.size());
+    }
+    file.close();
+
+    const QString title = out("damaged.dvd");
+    auto converter = converterFor({clipOf(path)}, title, dvdFormat(352, 288));
+    {
+        std::lock_guard guard(g_warningsLock);
+        g_warnings.clear();
+    }
+    const QtMessageHandler previous = qInstallMessageHandler(keepWarnings);
+    runToEnd(*converter);
+    qInstallMessageHandler(previous);
+
+    ASSERT_TRUE(converter->isFinished());
+    EXPECT_FALSE(converter->isFailed()) << converter->lastError().toStdString();
+    EXPECT_EQ(converter->progress(), 1.0);
+    EXPECT_NEAR(double(countOf(countedStream(title, "v:0"), "nb_read_frames")), 125.0, 1.0);
+    std::lock_guard guard(g_warningsLock);
+    const QRegularExpression counted(
+        "damaged\\.mp4: ([0-9]+) damaged packets skipped, ([0-9]+) pictures repeated");
+    QRegularExpressionMatch match;
+    for (const QString &warning : g_warnings) {
+        if ((match = counted.match(warning)).hasMatch())
+            break;
+    }
+    ASSERT_TRUE(match.hasMatch()) << g_warnings.join(u'|').toStdString();
+    EXPECT_GT(match.captured(1).toInt(), 0);
+    EXPECT_LT(match.captured(1).toInt(), 20) << "only the damaged packets";
 }
 
 TEST_F(VCVideoConverterTest, CancelInTheSecondOfThreeSegmentsLeavesNothing)

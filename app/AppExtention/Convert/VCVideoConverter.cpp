@@ -14,6 +14,7 @@
 #include "Reelsmith/movie/LMFFMovie.h"
 #include "app/AppExtention/Convert/MovieDecoderCopy.h"
 #include "app/AppExtention/Convert/VCVideoConverterDelegate.h"
+#include "app/AppExtention/Function/TimeText.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -23,7 +24,6 @@
 #include <QPainter>
 #include <QTemporaryFile>
 #include <algorithm>
-#include <array>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
@@ -123,6 +123,18 @@ bool renameNoReplace(const QString &from, const QString &to, QString *why)
     return false;
 }
 
+// The clip's file name, as the messages name it.
+QString clipNameOf(const VCMovie &segment)
+{
+    if (const auto movie = segment.movie()) {
+        for (const auto &media : movie->medias()) {
+            if (media && media->source())
+                return QFileInfo(media->source()->path()).fileName();
+        }
+    }
+    return QStringLiteral("a clip");
+}
+
 bool existsAtPath(const QString &path)
 {
     // A dangling link counts: it would be replaced as well.
@@ -160,6 +172,8 @@ struct VCVideoConverter::SegmentRun
     int64_t fadeOutSamples = 0;
     LMFFVideoFormat picture{-1, 0, 0};
     AVBufferPool *framePool = nullptr;
+    QString clipName;
+    int64_t decodeErrorsBefore = 0;
 
     std::atomic<bool> producing{false};
     std::atomic<bool> needPicture{false};
@@ -175,8 +189,17 @@ struct VCVideoConverter::SegmentRun
     bool keySeen = false;
     int stall = 0;
     SwsContext *scaler = nullptr;
+    // Pass-through: the last picture written, which stands in for one that cannot be decoded.
+    AVFrame *lastGood = nullptr;
+    // Pictures that could not be decoded or drawn, written as the last good one (or black).
+    int64_t standIns = 0;
+    int64_t decodeErrorsAfter = 0;
 
-    ~SegmentRun() { sws_freeContext(scaler); }
+    ~SegmentRun()
+    {
+        sws_freeContext(scaler);
+        av_frame_free(&lastGood);
+    }
 
     // Time within the segment of the next picture and of the next sound, for interleaving.
     int64_t videoTime() const
@@ -231,34 +254,8 @@ void VCVideoConverter::updateConverterSpeedFast(bool video, bool audio)
 
 bool VCVideoConverter::acceptCodecCopy(const QString &key)
 {
-    // "<container>:<kind>:<codec>"; the entries written with a leading "#" are kept in the list
-    // as known but refused pairs.
-    static const std::array<const char *, 50> table = {
-        "mp4:video:mpeg4",   "mp4:video:h264",        "#mp4:video:mpeg2video",
-        "mp4:audio:ac3",     "mp4:audio:aac",         "#mp4:audio:mp3",
-        "#mp4:audio:vorbis", "m4v:video:mpeg4",       "m4v:video:h264",
-        "m4v:audio:aac",     "m4v:audio:alac",        "mov:video:mpeg4",
-        "mov:video:h264",    "#mov:video:mpeg2video", "#mov:video:flv",
-        "#mov:video:qtrle",  "#mov:video:aic",        "#mov:video:wmv3",
-        "mov:audio:aac",     "mov:audio:alac",        "mov:audio:mp3",
-        "mov:audio:mp2",     "#mov:audio:ac3",        "mkv:video:h264",
-        "mkv:video:mpeg4",   "mkv:audio:vorbis",      "mkv:audio:aac",
-        "mkv:audio:mp3",     "avi:video:h264",        "avi:video:mpeg4",
-        "avi:audio:aac",     "avi:audio:ac3",         "avi:audio:mp3",
-        "flv:video:h264",    "flv:video:flv",         "flv:audio:aac",
-        "flv:audio:mp3",     "wmv:video:wmv3",        "wmv:video:msmpeg4v2",
-        "wmv:video:h264",    "wmv:audio:wmapro",      "wmv:audio:wmav2",
-        "asf:video:wmv3",    "asf:video:msmpeg4v2",   "asf:video:h264",
-        "asf:audio:wmapro",  "asf:audio:wmav2",       "mpg:video:mpeg2video",
-        "#mpg:audio:mp2",    "#mpg:audio:ac3",
-    };
-    // A refused entry never matches, also not for a path whose extension starts with "#".
-    bool accepted = false;
-    if (!key.startsWith(u'#')) {
-        const QByteArray utf8 = key.toUtf8();
-        accepted = std::any_of(
-            table.begin(), table.end(), [&](const char *entry) { return utf8 == entry; });
-    }
+    // One table for every converter: the engine's.
+    const bool accepted = LMVideoConverter::acceptCodecCopy(key);
     qCDebug(lcClipConvert, "codec %d %s", int(accepted), qPrintable(key));
     return accepted;
 }
@@ -381,7 +378,12 @@ void VCVideoConverter::updateConverterSpeedMode()
 bool VCVideoConverter::isEnded() const
 {
     const int64_t status = statusType();
-    return status == kCancelled || status == kFinished || status == kFailed;
+    return status == kCancelled || status == kFinished;
+}
+
+bool VCVideoConverter::isFailed() const
+{
+    return isFinished() && m_faulted.load();
 }
 
 QString VCVideoConverter::lastError() const
@@ -392,7 +394,7 @@ QString VCVideoConverter::lastError() const
 
 double VCVideoConverter::progress() const
 {
-    if (isFinished())
+    if (isFinished() && !m_faulted.load())
         return 1.0;
     const double frames
         = std::floor(lm_ff_time_to_double(m_duration.load()) * double(m_progressRate.load()));
@@ -722,6 +724,7 @@ void VCVideoConverter::convertSegment(const VCMovieRef &segment, Timeline &timel
     if (m_hasVideo)
         run->picture = m_movieOutput->outputVideoFormat();
     run->framePool = m_framePool;
+    run->clipName = clipNameOf(*segment);
 
     // The segment covers the output timeline from its offset to its end, so its share of frames
     // and sample frames makes up for whatever the segments before it left over.
@@ -745,6 +748,8 @@ void VCVideoConverter::convertSegment(const VCMovieRef &segment, Timeline &timel
     movie.setCopyVideoStream(run->mode == PictureMode::CopyPackets);
     segment->setCurrentTime(run->start);
     segment->flushOperation();
+    movie.decodeImageWaitUntilDone([&] { run->decodeErrorsBefore = movie.decodeErrorCount(); },
+                                   true);
 
     run->producing.store(true);
     movie.decodeImageWaitUntilDone([this, run] { produce(run); }, false);
@@ -774,6 +779,17 @@ void VCVideoConverter::convertSegment(const VCMovieRef &segment, Timeline &timel
     run->finished.store(true);
     segment->flushOperation();
     m_handOver->clear();
+    movie.decodeImageWaitUntilDone([&] { run->decodeErrorsAfter = movie.decodeErrorCount(); },
+                                   true);
+    // Damaged data the decoders skipped: the run goes on, as long as the file can still be read.
+    const int64_t errors = run->decodeErrorsAfter - run->decodeErrorsBefore;
+    if (errors > 0 || run->standIns > 0)
+        qCWarning(lcClipConvert).noquote()
+            << QStringLiteral(
+                   "%1: %2 damaged packets skipped, %3 pictures repeated the last good one")
+                   .arg(run->clipName)
+                   .arg(errors)
+                   .arg(run->standIns);
 
     timeline.offset = end;
     timeline.videoFrames = run->videoEnd;
@@ -844,6 +860,8 @@ bool VCVideoConverter::produceOne(SegmentRun &run)
         if (run.copyAudio) {
             const auto packet = movie.readNextAudioPacket();
             if (!packet) {
+                if (stoppedReading(run, run.start + run.duration - 1))
+                    return false;
                 run.audioDone = true;
                 return true;
             }
@@ -866,7 +884,9 @@ bool VCVideoConverter::produceOne(SegmentRun &run)
             const int n = int(std::min<int64_t>(kAudioBlockFrames, run.audioEnd - run.a));
             item.kind = ConvertItem::Kind::Samples;
             item.samples.assign(size_t(n) * size_t(run.channels), 0.0f);
-            if (run.sourceHasAudio)
+            if (run.sourceHasAudio) {
+                // Past the end of the clip's sound the block stays silent; a file that stopped
+                // early is another matter.
                 readMovie(movie,
                           item.samples.data(),
                           n,
@@ -875,6 +895,11 @@ bool VCVideoConverter::produceOne(SegmentRun &run)
                           run.audioEnd - run.audioBegin,
                           run.fadeInSamples,
                           run.fadeOutSamples);
+                const int64_t within = std::clamp<int64_t>(
+                    sampleTimeUs(run.a, run.rate) - run.offset, 0, run.duration);
+                if (stoppedReading(run, run.start + within))
+                    return false;
+            }
             run.a += n;
             item.time
                 = std::clamp<int64_t>(sampleTimeUs(run.a, run.rate) - run.offset, 0, run.duration);
@@ -891,8 +916,11 @@ bool VCVideoConverter::produceOne(SegmentRun &run)
         movie.decodeImagePacketWithAction(
             [&](const std::shared_ptr<LMFFPacket> &p) { packet = p; });
         if (!packet) {
-            if (++run.stall > kStallLimit)
+            if (++run.stall > kStallLimit) {
+                if (stoppedReading(run, run.start + run.duration - 1))
+                    return false;
                 run.videoDone = true;
+            }
             return true;
         }
         run.stall = 0;
@@ -926,8 +954,18 @@ bool VCVideoConverter::produceOne(SegmentRun &run)
             const auto media = movie.currentVideoMedia();
             const AVFrame *decoded
                 = media ? media->videoFrameAtTime(sourceTime - media->movie_position) : nullptr;
+            if (stoppedReading(run, sourceTime))
+                return false;
             item.kind = ConvertItem::Kind::Picture;
             item.frame = scaledFrame(run, decoded);
+            if (item.frame) {
+                av_frame_free(&run.lastGood);
+                run.lastGood = av_frame_clone(item.frame);
+            } else {
+                // A picture that cannot be decoded or scaled: the last good one again.
+                ++run.standIns;
+                item.frame = run.lastGood ? av_frame_clone(run.lastGood) : nullptr;
+            }
         } else {
             auto bitmap = m_imagePool->getFreeImageContext();
             if (!bitmap)
@@ -940,9 +978,15 @@ bool VCVideoConverter::produceOne(SegmentRun &run)
                     drawn = image && image->drawToBitmapImage(*bitmap);
                 },
                 true);
-            if (!drawn)
+            if (!drawsOwnPictures(*run.segment) && stoppedReading(run, sourceTime)) {
+                m_imagePool->appendFreeImageContext(bitmap);
+                return false;
+            }
+            if (!drawn) {
+                ++run.standIns;
                 bitmap->drawInImage(
                     [&](QPainter &painter) { painter.fillRect(bitmap->drawRect(), Qt::black); });
+            }
             item.kind = ConvertItem::Kind::Composed;
             item.bitmap = std::move(bitmap);
         }
@@ -958,6 +1002,17 @@ bool VCVideoConverter::produceOne(SegmentRun &run)
         run.videoDone = true;
         return true;
     }
+    return true;
+}
+
+bool VCVideoConverter::stoppedReading(SegmentRun &run, int64_t sourceTime)
+{
+    const int64_t stopped = run.movie->readingStoppedBefore(sourceTime);
+    if (stopped < 0)
+        return false;
+    fail(QStringLiteral("cannot read \"%1\" after %2")
+             .arg(run.clipName,
+                  Discwright::TimeText::timeStrFromMsSecond(lm_ff_time_to_double(stopped))));
     return true;
 }
 
@@ -1065,7 +1120,6 @@ void VCVideoConverter::stopMovieOutput()
 
 void VCVideoConverter::endRun()
 {
-    bool failed = false;
     {
         std::lock_guard guard(m_endLock);
         // Decided under the lock, so that a cancel either comes first (nothing is moved in) or
@@ -1082,9 +1136,9 @@ void VCVideoConverter::endRun()
         }
         if (!m_tempPath.isEmpty() && existsAtPath(m_tempPath))
             QFile::remove(m_tempPath);
-        failed = !cancelled && m_faulted.load();
+        // A failed run ends finished too, without its file; lastError says why.
         if (!cancelled)
-            m_status.store(failed ? kFailed : kFinished);
+            m_status.store(kFinished);
         m_ended = true;
     }
     m_endChanged.notify_all();
