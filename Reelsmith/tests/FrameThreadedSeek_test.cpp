@@ -21,16 +21,23 @@ protected:
     static void SetUpTestSuite()
     {
         ASSERT_TRUE(s_dir.isValid());
-        // 4 s of 25 fps pictures that change every frame, a key frame every second and B-frames.
+        // 4 s of 25 fps pictures that change every frame, a key frame every 2 s and B-frames,
+        // with sound interleaved.
         for (const char *codec : {"libx264", "libx265"}) {
             QStringList args{"-f",
                              "lavfi",
                              "-i",
                              "testsrc=size=320x240:rate=25:duration=4",
+                             "-f",
+                             "lavfi",
+                             "-i",
+                             "sine=frequency=440:duration=4",
+                             "-c:a",
+                             "aac",
                              "-c:v",
                              codec,
                              "-g",
-                             "25",
+                             "50",
                              "-bf",
                              "3",
                              "-pix_fmt",
