@@ -633,6 +633,12 @@ int64_t LMFFMedia::earlyEndTime() const
 {
     if (!m_endOfInput)
         return -1;
+    // Only a media that reads sound or pictures knows where its data stopped.
+    const bool reads = std::any_of(m_streams.begin(), m_streams.end(), [&](const auto &stream) {
+        return (stream->isAudio() || stream->isVideo()) && isEnableForwardPacket(stream.get());
+    });
+    if (!reads)
+        return -1;
     // A file's streams may end a little apart, and a declared duration may be an estimate: only
     // a gap beyond a second (or a twentieth of a long file) is a file that stopped early.
     const int64_t declared = duration();

@@ -193,6 +193,7 @@ struct VCVideoConverter::SegmentRun
     AVFrame *lastGood = nullptr;
     // Pictures that could not be decoded or drawn, written as the last good one (or black).
     int64_t standIns = 0;
+    bool drawnOnce = false;
     int64_t decodeErrorsAfter = 0;
 
     ~SegmentRun()
@@ -377,8 +378,7 @@ void VCVideoConverter::updateConverterSpeedMode()
 
 bool VCVideoConverter::isEnded() const
 {
-    const int64_t status = statusType();
-    return status == kCancelled || status == kFinished;
+    return LMConvertStatus::isEnded(statusType());
 }
 
 bool VCVideoConverter::isFailed() const
@@ -961,10 +961,10 @@ bool VCVideoConverter::produceOne(SegmentRun &run)
             if (item.frame) {
                 av_frame_free(&run.lastGood);
                 run.lastGood = av_frame_clone(item.frame);
-            } else {
+            } else if (run.lastGood) {
                 // A picture that cannot be decoded or scaled: the last good one again.
                 ++run.standIns;
-                item.frame = run.lastGood ? av_frame_clone(run.lastGood) : nullptr;
+                item.frame = av_frame_clone(run.lastGood);
             }
         } else {
             auto bitmap = m_imagePool->getFreeImageContext();
@@ -982,8 +982,13 @@ bool VCVideoConverter::produceOne(SegmentRun &run)
                 m_imagePool->appendFreeImageContext(bitmap);
                 return false;
             }
-            if (!drawn) {
-                ++run.standIns;
+            if (drawn) {
+                run.drawnOnce = true;
+            } else {
+                // Black before any picture (a clip of sound only is black throughout); a picture
+                // missing after good ones is damage, and counted.
+                if (run.drawnOnce)
+                    ++run.standIns;
                 bitmap->drawInImage(
                     [&](QPainter &painter) { painter.fillRect(bitmap->drawRect(), Qt::black); });
             }

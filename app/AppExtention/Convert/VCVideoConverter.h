@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Reelsmith/LMTypes.h"
+#include "Reelsmith/convert/LMConvertStatus.h"
 #include "app/AppExtention/Convert/VCMovie.h"
 
 #include <QLoggingCategory>
@@ -77,12 +78,12 @@ struct ConvertItem;
 class VCVideoConverter : public std::enable_shared_from_this<VCVideoConverter>
 {
 public:
-    // statusType bits.
-    static constexpr int64_t kReady = 1;
-    static constexpr int64_t kPaused = 2;
-    static constexpr int64_t kRunning = 4;
-    static constexpr int64_t kCancelled = 8;
-    static constexpr int64_t kFinished = 16;
+    // statusType bits: the engine's converters use the same.
+    static constexpr int64_t kReady = LMConvertStatus::kReady;
+    static constexpr int64_t kPaused = LMConvertStatus::kPaused;
+    static constexpr int64_t kRunning = LMConvertStatus::kRunning;
+    static constexpr int64_t kCancelled = LMConvertStatus::kCancelled;
+    static constexpr int64_t kFinished = LMConvertStatus::kFinished;
 
     // Sample frames of one audio block read from a movie.
     static constexpr int kAudioBlockFrames = 1024;
