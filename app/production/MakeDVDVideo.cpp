@@ -394,13 +394,15 @@ bool MakeDVDVideoRun::convert(Job &job,
     converter->waitUntilFinished();
     {
         std::lock_guard guard(m_lock);
-        if (counts && converter->isFinished())
+        if (counts && converter->isFinished() && !converter->isFailed())
             job.doneFraction = std::max(job.doneFraction, 0.99);
         job.converter.reset();
     }
-    if (converter->isFinished() && QFileInfo(path).size() > 0)
+    // A converter that failed ends finished without its file (whatever else is at the path);
+    // its reason says why.
+    const QFileInfo written(path);
+    if (converter->isFinished() && !converter->isFailed() && written.isFile() && written.size() > 0)
         return true;
-    // A converter that failed ends finished without its file; its reason says why.
     if (converter->isCanceled())
         *why = kCancelled;
     else if (!converter->lastError().isEmpty())
