@@ -2,6 +2,7 @@
 
 #include "Reelsmith/LMFunctions.h"
 #include "Reelsmith/convert/LMConvertHandOver.h"
+#include "Reelsmith/convert/LMOutputTimeline.h"
 #include "Reelsmith/convert/LMVideoConverter.h"
 #include "Reelsmith/encode/LMFFMovieFileOutput.h"
 #include "Reelsmith/frames/LMBitmapImage.h"
@@ -44,12 +45,14 @@ Q_LOGGING_CATEGORY(lcClipConvert, "discwright.app.convert", QtWarningMsg)
 } // namespace Discwright
 
 using Discwright::lcClipConvert;
+using LMOutputTimeline::frameIndexAt;
+using LMOutputTimeline::frameTimeUs;
+using LMOutputTimeline::sampleIndexAt;
+using LMOutputTimeline::sampleTimeUs;
 using Reelsmith::detail::ConvertHandOver;
 using Reelsmith::detail::ConvertItem;
 
 namespace {
-
-constexpr int64_t kSecondUs = 1000000;
 
 // A clip of a subclass (a menu page video) draws its own pictures rather than decoding its
 // engine movie's: it is always drawn through the clip, never passed through or copied, and keeps
@@ -69,29 +72,6 @@ constexpr std::chrono::milliseconds kPausedWait{50};
 constexpr int32_t kSilentClockRate = 10000;
 // Row alignment of the scaled pictures, for the scaler's and the encoder's vector code.
 constexpr int kPictureAlign = 64;
-
-// Output timeline arithmetic. Frame g starts at g * ft / fr seconds; a time falls in the frame or
-// sample frame nearest to it, so every boundary is placed within half a unit.
-int64_t frameIndexAt(int64_t timeUs, int32_t fr, int32_t ft)
-{
-    const int64_t unit = int64_t(ft) * kSecondUs;
-    return (2 * std::max<int64_t>(timeUs, 0) * fr + unit) / (2 * unit);
-}
-
-int64_t frameTimeUs(int64_t index, int32_t fr, int32_t ft)
-{
-    return index * ft * kSecondUs / fr;
-}
-
-int64_t sampleIndexAt(int64_t timeUs, int32_t rate)
-{
-    return (2 * std::max<int64_t>(timeUs, 0) * rate + kSecondUs) / (2 * kSecondUs);
-}
-
-int64_t sampleTimeUs(int64_t index, int32_t rate)
-{
-    return index * kSecondUs / rate;
-}
 
 double steadySeconds()
 {
