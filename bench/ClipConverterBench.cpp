@@ -45,7 +45,8 @@ double runOurs(const QString &source, const QString &output)
     timer.start();
     converter->startConvert();
     converter->waitUntilFinished();
-    if (!converter->isFinished()) {
+    // A failed run ends finished without its file.
+    if (!converter->isFinished() || converter->isFailed()) {
         std::fprintf(stderr, "ours: %s\n", qPrintable(converter->lastError()));
         return -1;
     }

@@ -117,7 +117,9 @@ bool LMSubtitleConverter::convertSubtitles(const QList<std::shared_ptr<LMSegment
         QFile::remove(path);
         return false;
     }
-    media->seek(std::max<int64_t>(0, start));
+    // Read from the file's start, never after a seek: a seek reads forward to its target and
+    // passes the subtitle packets it meets to nobody, so the events before the start (and often
+    // the first one after it) would be lost. The events before the start are skipped below.
     while (!m_cancelled.load()) {
         const auto event = media->readNextSubtitle();
         if (!event)

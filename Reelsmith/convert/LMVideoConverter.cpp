@@ -2,6 +2,7 @@
 
 #include "Reelsmith/LMFunctions.h"
 #include "Reelsmith/convert/LMConvertHandOver.h"
+#include "Reelsmith/convert/LMConvertStatus.h"
 #include "Reelsmith/convert/LMVideoConverterDelegate.h"
 #include "Reelsmith/encode/LMFFMovieFileOutput.h"
 #include "Reelsmith/frames/LMBitmapImage.h"
@@ -318,6 +319,16 @@ void LMVideoConverter::startConvert()
     }
     updateConverterContent();
     m_thread = std::thread([self = shared_from_this()] { self->run(); });
+}
+
+int64_t LMVideoConverter::statusType() const
+{
+    if (m_cancelled.load())
+        return LMConvertStatus::kCancelled;
+    if (m_finished.load())
+        return LMConvertStatus::kFinished;
+    const int64_t paused = m_paused.load() ? LMConvertStatus::kPaused : 0;
+    return (m_started.load() ? LMConvertStatus::kRunning : LMConvertStatus::kReady) | paused;
 }
 
 void LMVideoConverter::pause()

@@ -89,6 +89,12 @@ public:
     /** Waits until the job thread has ended (tests and shutdown; never from the main loop). */
     void waitUntilFinished();
 
+    /**
+     * The job's state in the bit set every converter shares (LMConvertStatus): ready, running
+     * (either with paused), then cancelled or finished; a failed job reads finished. isFinished
+     * below is the job thread's end, a cancelled job's too.
+     */
+    int64_t statusType() const;
     bool isStarted() const { return m_started.load(); }
     bool isPaused() const { return m_paused.load(); }
     bool isCanceled() const { return m_cancelled.load(); }

@@ -1,6 +1,7 @@
 #include "Reelsmith/frames/LMDataImage.h"
 
 #include "Reelsmith/LMFunctions.h"
+#include "Reelsmith/frames/LMBitmapImage.h"
 
 #include <QPainter>
 #include <QtEndian>
@@ -161,7 +162,11 @@ void LMDataImage::drawInImage(const std::function<void(QPainter &)> &block)
     painter.scale(1, -1);
     try {
         block(painter);
+    } catch (const std::exception &error) {
+        // The painter still ends, so the bitmap stays usable; the drawing is what was done.
+        qCWarning(Reelsmith::lcBitmap, "drawing into a bitmap failed: %s", error.what());
     } catch (...) {
+        qCWarning(Reelsmith::lcBitmap, "drawing into a bitmap failed with an unknown exception");
     }
     painter.end();
 }

@@ -350,6 +350,7 @@ void LMFFMedia::seek(int64_t t)
     if (!context)
         return;
 
+    m_seekTime = t;
     const int64_t target = start_time() + t;
     // RealMedia lands after the asked position; start a little earlier.
     const int64_t position
@@ -412,6 +413,12 @@ void LMFFMedia::seek(int64_t t)
             }
         }
     }
+
+    // The packets reached t, but a frame-threaded decoder hands its pictures out later than it
+    // takes their packets: decode on until the current picture is the one shown at t.
+    if (video && isEnableForwardPacket(video) && video->isOpen() && !video->isSubtitle()
+        && !(m_movie && m_movie->copy_video_stream()))
+        videoFrameAtTime(t);
 }
 
 void LMFFMedia::resetForSeek(int64_t target)
@@ -460,7 +467,15 @@ bool LMFFMedia::forwardNextPacketCacheVideo(bool cacheVideo)
     AVFormatContext *context = formatContext();
     if (!context || m_drained)
         return false;
-    if (m_endOfInput || av_read_frame(context, m_readPacket.get()) < 0) {
+    int result = 0;
+    if (m_endOfInput || (result = av_read_frame(context, m_readPacket.get())) < 0) {
+        if (!m_endOfInput) {
+            m_inputEndResult = result;
+            m_inputEnd = last_pts != AV_NOPTS_VALUE ? last_pts - start_time() : m_seekTime;
+            if (result != AVERROR_EOF)
+                qCDebug(lcDemux) << "reading stopped:"
+                                 << Reelsmith::detail::ffmpegErrorText(result);
+        }
         m_endOfInput = true;
         // The held-back video packets come before the decoders' tails.
         bool routed = !m_cachedPackets.empty();
@@ -607,11 +622,28 @@ void LMFFMedia::thumbnailAtTimeCurrentTimeBlock(int64_t t,
     if (!video)
         return;
     seek(t);
-    if (!video->frame()->data[0])
-        forwardStream(video);
+    // The picture shown at t, not the stream's latest one: see seek.
+    AVFrame *frame = videoFrameAtTime(t);
     if (block)
-        block(video->frame());
+        block(frame);
     seek(resume);
+}
+
+int64_t LMFFMedia::earlyEndTime() const
+{
+    if (!m_endOfInput)
+        return -1;
+    // Only a media that reads sound or pictures knows where its data stopped.
+    const bool reads = std::any_of(m_streams.begin(), m_streams.end(), [&](const auto &stream) {
+        return (stream->isAudio() || stream->isVideo()) && isEnableForwardPacket(stream.get());
+    });
+    if (!reads)
+        return -1;
+    // A file's streams may end a little apart, and a declared duration may be an estimate: only
+    // a gap beyond a second (or a twentieth of a long file) is a file that stopped early.
+    const int64_t declared = duration();
+    const int64_t slack = std::max<int64_t>(1000000, declared / 20);
+    return m_inputEnd + slack < declared ? std::max<int64_t>(m_inputEnd, 0) : -1;
 }
 
 LMPlacedImage LMFFMedia::subtitleAtTime(int64_t t)

@@ -152,7 +152,9 @@ public:
 
     /**
      * Seeks every open stream and the demuxer to t, then reads forward until the routed packets
-     * reach t (at most 1001 packets). Failed seeks are retried as the demuxer allows; nothing is
+     * reach t (at most 1001 packets) and, for a decoded video stream, until the current picture is
+     * the one shown at t: a frame-threaded decoder holds as many pictures as it has threads after
+     * the packet of t went in. Failed seeks are retried as the demuxer allows; nothing is
      * reported.
      */
     void seek(int64_t t);
@@ -182,7 +184,7 @@ public:
      * null without a video stream. The frame belongs to the stream: valid until its next decode.
      */
     AVFrame *videoFrameAtTime(int64_t t);
-    /** Seeks to t, hands the video frame there to block, then seeks back to resume. */
+    /** Seeks to t, hands the video frame shown at t to block, then seeks back to resume. */
     void thumbnailAtTimeCurrentTimeBlock(int64_t t,
                                          int64_t resume,
                                          const std::function<void(AVFrame *)> &block);
@@ -219,6 +221,14 @@ public:
 
     /** True once the end of input was reached since the last seek. */
     bool isEndOfInput() const { return m_endOfInput; }
+    /**
+     * Where reading stopped (media time) when the input ended well before the duration the file
+     * declares, as a truncated or unreadable file does: the last packet read, or the last seek
+     * when none was. -1 while reading goes on or when the input ended where the file says.
+     */
+    int64_t earlyEndTime() const;
+    /** The demuxer's answer that ended the input (AVERROR_EOF at a plain end); 0 before. */
+    int inputEndResult() const { return m_inputEndResult; }
 
 private:
     void createStreams();
@@ -235,6 +245,10 @@ private:
     Reelsmith::detail::PacketPtr m_readPacket;
     bool m_endOfInput = false;
     bool m_drained = false;
+    // Media time of the last seek, and where the input ended (the last packet read before it).
+    int64_t m_seekTime = 0;
+    int64_t m_inputEnd = 0;
+    int m_inputEndResult = 0;
     // Engine time of the last video key packet routed (the landing check of a seek).
     int64_t m_lastKeyVideoPts = 0;
 };

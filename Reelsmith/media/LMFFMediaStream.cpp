@@ -10,6 +10,7 @@
 #include "Reelsmith/media/LMFFPacket.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 
 extern "C" {
@@ -287,6 +288,20 @@ void LMFFMediaStream::fillPalette(const uint32_t *palette)
 
 // Open and close ------------------------------------------------------------------------------
 
+namespace {
+std::atomic<int> g_videoDecodeThreads{0};
+} // namespace
+
+void LMFFMediaStream::setVideoDecodeThreads(int count)
+{
+    g_videoDecodeThreads.store(std::max(0, count));
+}
+
+int LMFFMediaStream::videoDecodeThreads()
+{
+    return g_videoDecodeThreads.load();
+}
+
 void LMFFMediaStream::open()
 {
     if (isOpen() || !m_stream)
@@ -320,7 +335,7 @@ void LMFFMediaStream::open()
     context->pkt_timebase = m_stream->time_base;
     // FFmpeg's own frame and slice threads; the drain at the end of input collects their delay.
     if (isVideo())
-        context->thread_count = 0;
+        context->thread_count = videoDecodeThreads();
     AVDictionary *options = nullptr;
     if (m_hasPalette && isSubtitle())
         av_dict_set(
@@ -445,6 +460,7 @@ bool LMFFMediaStream::decodePacket(const AVPacket *packet)
     }
     if (result < 0 && result != AVERROR(EAGAIN) && result != AVERROR_EOF) {
         m_lastError = QStringLiteral("decode error: %1").arg(ffmpegErrorText(result));
+        ++m_decodeErrors;
         qCDebug(lcDecode) << m_lastError;
     }
     frames += receiveFrames();
@@ -480,8 +496,12 @@ int LMFFMediaStream::receiveFrames(int limit)
     int frames = 0;
     while (limit < 0 || frames < limit) {
         const int result = avcodec_receive_frame(m_codecContext.get(), m_decodedFrame.get());
-        if (result < 0)
+        if (result < 0) {
+            // A frame-threaded decoder reports a damaged packet when its picture comes out.
+            if (result != AVERROR(EAGAIN) && result != AVERROR_EOF)
+                ++m_decodeErrors;
             break;
+        }
         ++frames;
         if (isAudio())
             takeAudioFrame(m_decodedFrame.get());

@@ -69,6 +69,14 @@ public:
     int64_t audio_sync_frame = 0;
     /** Engine time: end of the latest decoded audio frame. */
     int64_t last_audio_frame_time = 0;
+    /** Packets and frames the decoder refused since it was made (damaged data). */
+    int64_t decodeErrors() const { return m_decodeErrors; }
+    /**
+     * Decoder threads of the video streams opened from now on, process-wide: 0 lets FFmpeg
+     * choose (one per core, frame and slice threads). For diagnostics and tests.
+     */
+    static void setVideoDecodeThreads(int count);
+    static int videoDecodeThreads();
     /** Raw packets waiting in stream-copy mode (oldest first). */
     std::deque<std::shared_ptr<LMFFPacket>> rawPackets;
 
@@ -206,6 +214,7 @@ private:
     LMFFStreamOwner *m_owner = nullptr;
     AVStream *m_stream = nullptr;
     Reelsmith::detail::CodecContextPtr m_codecContext; // freed under the codec lock
+    int64_t m_decodeErrors = 0;
     Reelsmith::detail::FramePtr m_currentFrame;
     Reelsmith::detail::FramePtr m_decodedFrame;
     std::unique_ptr<LMFFAudioResample> m_resample;

@@ -731,15 +731,45 @@ bool LMFFMovie::readSampleNbStreamFrame(float *buffer, int k, int n)
     std::fill(buffer, buffer + count, 0.0f);
     std::vector<float> scratch;
     const float gain = float(volume());
+    bool read = false;
     for (const auto &media : m_medias) {
         if (!media->hasAudio() || !media->isCurrentSynced)
             continue;
+        // Past the end of its input with nothing left, a media only adds silence.
+        const LMFFMediaStream *audio = media->audioStream();
+        if (!(media->isEndOfInput() && audio && audio->outputSamples() == 0))
+            read = true;
         scratch.assign(count, 0.0f);
         media->readSampleNbStreamFrame(scratch.data(), k, n);
         for (size_t i = 0; i < count; ++i)
             buffer[i] += scratch[i] * gain;
     }
-    return true;
+    return read;
+}
+
+int64_t LMFFMovie::readingStoppedBefore(int64_t t) const
+{
+    m_decodeQueue.assertCurrent();
+    // Reading ahead and a decoder's delay keep a little apart from where the run asks.
+    constexpr int64_t kMargin = 500000;
+    for (const auto &media : m_medias) {
+        if (!isInside(*media, t))
+            continue;
+        const int64_t stopped = media->earlyEndTime();
+        if (stopped >= 0 && t - media->movie_position > stopped + kMargin)
+            return media->movie_position + stopped;
+    }
+    return -1;
+}
+
+int64_t LMFFMovie::decodeErrorCount() const
+{
+    m_decodeQueue.assertCurrent();
+    int64_t errors = 0;
+    for (const auto &media : m_medias)
+        for (const auto &stream : media->streams())
+            errors += stream->decodeErrors();
+    return errors;
 }
 
 std::shared_ptr<LMFFPacket> LMFFMovie::readNextAudioPacket()

@@ -208,9 +208,18 @@ public:
     /**
      * Decode queue: k >= 1 reads the first k audio streams of each current media into k blocks of
      * n frames; k <= 0 mixes all of them into one block. Every current media is added, times
-     * volume(); the clock counts n frames.
+     * volume(); the clock counts n frames. False when no current media had sound to read (the
+     * block is silence), also past the end of a file's sound.
      */
     bool readSampleNbStreamFrame(float *buffer, int k, int n);
+    /**
+     * Decode queue: when the media holding movie time t stopped reading well before the end it
+     * declares (a truncated or unreadable file) and t lies beyond that point, the movie time where
+     * reading stopped; otherwise -1.
+     */
+    int64_t readingStoppedBefore(int64_t t) const;
+    /** Decode queue: packets the decoders of every media refused so far (damaged data). */
+    int64_t decodeErrorCount() const;
     bool readSampleFrame(float *buffer, int n) { return readSampleNbStreamFrame(buffer, 0, n); }
     /** Decode queue: the current audio media's next raw packet; re-anchors the clock at it. */
     std::shared_ptr<LMFFPacket> readNextAudioPacket();

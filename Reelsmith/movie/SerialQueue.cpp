@@ -1,7 +1,13 @@
 #include "Reelsmith/movie/SerialQueue.h"
 
+#include <QLoggingCategory>
 #include <exception>
 #include <platform/Assert.h>
+
+namespace Reelsmith {
+// Defined with the movie, whose decode queue this is.
+Q_DECLARE_LOGGING_CATEGORY(lcMovie)
+} // namespace Reelsmith
 
 namespace Reelsmith::detail {
 
@@ -81,9 +87,11 @@ void SerialQueue::workerLoop()
         guard.unlock();
         try {
             entry->work();
-        } catch (const std::exception &) {
+        } catch (const std::exception &error) {
             // An operation's failure must not take the queue (and every later operation) down.
+            qCWarning(Reelsmith::lcMovie, "a queued operation failed: %s", error.what());
         } catch (...) {
+            qCWarning(Reelsmith::lcMovie, "a queued operation failed with an unknown exception");
         }
         entry->work = nullptr; // what the operation captured goes now, not with the next one
         guard.lock();

@@ -3,6 +3,7 @@
 #include "Reelsmith/frames/LMDataImage.h"
 
 #include <QPainter>
+#include <QStringList>
 #include <gtest/gtest.h>
 
 extern "C" {
@@ -181,8 +182,18 @@ TEST(DataImage, DrawingWritesTheBytesAndKeepsStraightAlphaStraight)
     noContext->drawInImage([&](QPainter &) { ran = true; });
     EXPECT_FALSE(ran);
 
-    // A throwing block is contained.
+    // A throwing block is contained, and the log says why the drawing is missing.
+    static QStringList warnings;
+    warnings.clear();
+    const QtMessageHandler previous
+        = qInstallMessageHandler([](QtMsgType type, const QMessageLogContext &, const QString &m) {
+              if (type == QtWarningMsg)
+                  warnings.append(m);
+          });
     image->drawInImage([](QPainter &) { throw std::runtime_error("drawing failed"); });
+    qInstallMessageHandler(previous);
+    ASSERT_EQ(warnings.size(), 1);
+    EXPECT_TRUE(warnings.first().contains("drawing failed")) << warnings.first().toStdString();
 }
 
 TEST(DataImage, CopiesShareBytesAndCachingCopiesIntoTheSharedBuffer)

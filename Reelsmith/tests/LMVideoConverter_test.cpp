@@ -1,4 +1,5 @@
 #include "Reelsmith/LMFunctions.h"
+#include "Reelsmith/convert/LMConvertStatus.h"
 #include "Reelsmith/convert/LMVideoConverter.h"
 #include "Reelsmith/convert/LMVideoConverterDelegate.h"
 #include "Reelsmith/movie/LMFFMovie.h"
@@ -183,8 +184,10 @@ TEST_F(VideoConverter, UneditedClipBecomesADvdTitle)
     ASSERT_TRUE(segment);
     const QString path = file("title0.dvd");
     auto converter = converterFor({segment}, path, dvdFormat());
+    EXPECT_EQ(converter->statusType(), LMConvertStatus::kReady);
     runToEnd(*converter);
     ASSERT_FALSE(converter->isFailed()) << converter->lastError().toStdString();
+    EXPECT_EQ(converter->statusType(), LMConvertStatus::kFinished);
     EXPECT_EQ(converter->lastPictureMode(), LMVideoConverter::PictureMode::PassThrough);
     EXPECT_DOUBLE_EQ(converter->progress(), 1.0);
 
@@ -296,6 +299,8 @@ TEST_F(VideoConverter, CancelLeavesNoFile)
     converter->waitUntilFinished();
     EXPECT_TRUE(converter->isFinished());
     EXPECT_TRUE(converter->isCanceled());
+    // In the bit set every converter shares, a cancelled job is cancelled, not finished.
+    EXPECT_EQ(converter->statusType(), LMConvertStatus::kCancelled);
     EXPECT_LE(converter->progress(), 0.99);
     EXPECT_FALSE(QFileInfo::exists(path));
 }
@@ -319,6 +324,7 @@ TEST_F(VideoConverter, OutputThatCannotBeWrittenIsAFailure)
         auto converter = converterFor({segment}, row.path, dvdFormat());
         runToEnd(*converter);
         EXPECT_TRUE(converter->isFailed());
+        EXPECT_EQ(converter->statusType(), LMConvertStatus::kFinished) << "without its file";
         EXPECT_FALSE(converter->lastError().isEmpty());
         EXPECT_LT(converter->progress(), 1.0);
         EXPECT_FALSE(QFileInfo(row.path).exists() || QFileInfo(row.path).isSymLink());

@@ -1,6 +1,9 @@
 #include "Reelsmith/movie/SerialQueue.h"
 #include "testsupport/WaitUntil.h"
 
+#include <QString>
+#include <QStringList>
+#include <QtGlobal>
 #include <atomic>
 #include <chrono>
 #include <future>
@@ -134,13 +137,33 @@ TEST(SerialQueue, WhatShutdownDrainsStillRunsAsTheQueuesOwn)
     EXPECT_FALSE(queue.isCurrent());
 }
 
-TEST(SerialQueue, AThrowingOperationDoesNotStopTheQueue)
+std::mutex g_warningsLock;
+QStringList g_warnings;
+
+void keepWarnings(QtMsgType type, const QMessageLogContext &, const QString &message)
 {
-    SerialQueue queue;
+    if (type != QtWarningMsg)
+        return;
+    std::lock_guard guard(g_warningsLock);
+    g_warnings.append(message);
+}
+
+TEST(SerialQueue, AThrowingOperationDoesNotStopTheQueueAndSaysWhy)
+{
+    const QtMessageHandler previous = qInstallMessageHandler(keepWarnings);
     bool after = false;
-    queue.post([] { throw std::runtime_error("decode failed"); });
-    queue.run([&] { after = true; }, true);
+    {
+        SerialQueue queue;
+        queue.post([] { throw std::runtime_error("decode failed"); });
+        queue.post([] { throw 7; });
+        queue.run([&] { after = true; }, true);
+    }
+    qInstallMessageHandler(previous);
     EXPECT_TRUE(after);
+    std::lock_guard guard(g_warningsLock);
+    ASSERT_EQ(g_warnings.size(), 2) << g_warnings.join(u'|').toStdString();
+    EXPECT_TRUE(g_warnings[0].contains("decode failed")) << g_warnings[0].toStdString();
+    EXPECT_TRUE(g_warnings[1].contains("unknown exception")) << g_warnings[1].toStdString();
 }
 
 } // namespace

@@ -54,11 +54,10 @@ LMSamplePointTask::samplePointsFromMovie(LMFFMovie &movie, int64_t start, int64_
     float peak = 0;
     int64_t nextPoint = int64_t(framesPerPoint);
     while (!isCancelled()) {
-        bool read = false;
-        movie.decodeImageWaitUntilDone(
-            [&] { read = movie.readSampleFrame(buffer.data(), kReadFrames); }, true);
-        if (!read)
-            break;
+        // A block without sound (past the end of a shorter sound, or a clip without any) is
+        // silence: the waveform still covers the whole clip.
+        movie.decodeImageWaitUntilDone([&] { movie.readSampleFrame(buffer.data(), kReadFrames); },
+                                       true);
         for (int i = 0; i < kReadFrames; ++i) {
             peak = std::max({peak, std::fabs(buffer[2 * i]), std::fabs(buffer[2 * i + 1])});
             if (framesDone + i == nextPoint) {

@@ -394,15 +394,18 @@ bool MakeDVDVideoRun::convert(Job &job,
     converter->waitUntilFinished();
     {
         std::lock_guard guard(m_lock);
-        if (counts && converter->isFinished())
+        if (counts && converter->isFinished() && !converter->isFailed())
             job.doneFraction = std::max(job.doneFraction, 0.99);
         job.converter.reset();
     }
-    if (converter->isFinished() && QFileInfo(path).size() > 0)
+    // A converter that failed ends finished without its file (whatever else is at the path);
+    // its reason says why.
+    const QFileInfo written(path);
+    if (converter->isFinished() && !converter->isFailed() && written.isFile() && written.size() > 0)
         return true;
     if (converter->isCanceled())
         *why = kCancelled;
-    else if (converter->isFailed())
+    else if (!converter->lastError().isEmpty())
         *why = converter->lastError();
     else
         *why = QStringLiteral("the converter wrote no file at %1").arg(path);

@@ -31,6 +31,7 @@
 #include <chrono>
 #include <csignal>
 #include <gtest/gtest.h>
+#include <mutex>
 #include <sys/resource.h>
 #include <thread>
 
@@ -714,9 +715,10 @@ TEST_F(VCVideoConverterTest, AFailedOpenEndsFailedWithAReasonAndLeavesNoFile)
         SCOPED_TRACE(row.name);
         auto converter = converterFor({clipOf(m_clip)}, row.path, row.format);
         runToEnd(*converter);
+        // Finished without its file: the converter has no failed state of its own.
         EXPECT_TRUE(converter->isFailed());
-        EXPECT_FALSE(converter->isFinished());
-        EXPECT_EQ(converter->statusType(), VCVideoConverter::kFailed);
+        EXPECT_TRUE(converter->isFinished());
+        EXPECT_EQ(converter->statusType(), VCVideoConverter::kFinished);
         EXPECT_FALSE(converter->lastError().isEmpty());
         EXPECT_LT(converter->progress(), 1.0);
         EXPECT_EQ(filesIn(m_dir.path()), before);
@@ -742,9 +744,86 @@ TEST_F(VCVideoConverterTest, AFullDiskEndsFailedAndLeavesNoPartialFile)
     setrlimit(RLIMIT_FSIZE, &saved);
     std::signal(SIGXFSZ, oldHandler);
 
-    EXPECT_EQ(converter->statusType(), VCVideoConverter::kFailed);
+    EXPECT_EQ(converter->statusType(), VCVideoConverter::kFinished);
+    EXPECT_TRUE(converter->isFailed());
     EXPECT_FALSE(converter->lastError().isEmpty());
     EXPECT_TRUE(filesIn(m_dir.path()).isEmpty()) << filesIn(m_dir.path()).join(", ").toStdString();
+}
+
+std::mutex g_warningsLock;
+QStringList g_warnings;
+
+void keepWarnings(QtMsgType type, const QMessageLogContext &, const QString &message)
+{
+    if (type != QtWarningMsg)
+        return;
+    std::lock_guard guard(g_warningsLock);
+    g_warnings.append(message);
+}
+
+TEST_F(VCVideoConverterTest, AClipCutShortFailsTheRunNamingTheClipAndWhereReadingStopped)
+{
+    const QString path = app_testing::ClipFixtures::shared().cutShort();
+    ASSERT_FALSE(path.isEmpty());
+    struct Row
+    {
+        const char *name;
+        bool edited;
+    };
+    for (const Row &row : {Row{"passed through", false}, Row{"drawn with its edits", true}}) {
+        SCOPED_TRACE(row.name);
+        const auto clip = clipOf(path);
+        ASSERT_TRUE(clip);
+        ASSERT_EQ(clip->trimDuration(), 5 * kSecond);
+        if (row.edited)
+            clip->movie()->setEffectName(QStringLiteral("Color Invert"));
+        const QString title = out(QStringLiteral("cut-%1.dvd").arg(int(row.edited)));
+        auto converter = converterFor({clip}, title, dvdFormat(352, 288));
+        runToEnd(*converter);
+        // The converter's way: finished without its file, and why.
+        EXPECT_TRUE(converter->isFinished());
+        EXPECT_TRUE(converter->isFailed());
+        EXPECT_LT(converter->progress(), 1.0);
+        EXPECT_FALSE(QFileInfo::exists(title));
+        const QString why = converter->lastError();
+        EXPECT_TRUE(why.contains("\"cut.mp4\"")) << why.toStdString();
+        // The data of 60 % of the bytes ends near 3 s (the sound takes most of them).
+        EXPECT_TRUE(QRegularExpression("after 00:00:0[1-3]\\.").match(why).hasMatch())
+            << why.toStdString();
+        EXPECT_TRUE(filesIn(m_dir.path()).isEmpty());
+    }
+}
+
+TEST_F(VCVideoConverterTest, AFewDamagedPacketsAreCountedAndTheTitleIsMade)
+{
+    const QString path = app_testing::ClipFixtures::shared().damaged();
+    ASSERT_FALSE(path.isEmpty());
+
+    const QString title = out("damaged.dvd");
+    auto converter = converterFor({clipOf(path)}, title, dvdFormat(352, 288));
+    {
+        std::lock_guard guard(g_warningsLock);
+        g_warnings.clear();
+    }
+    const QtMessageHandler previous = qInstallMessageHandler(keepWarnings);
+    runToEnd(*converter);
+    qInstallMessageHandler(previous);
+
+    ASSERT_TRUE(converter->isFinished());
+    EXPECT_FALSE(converter->isFailed()) << converter->lastError().toStdString();
+    EXPECT_EQ(converter->progress(), 1.0);
+    EXPECT_NEAR(double(countOf(countedStream(title, "v:0"), "nb_read_frames")), 125.0, 1.0);
+    std::lock_guard guard(g_warningsLock);
+    const QRegularExpression counted(
+        "damaged\\.mp4: ([0-9]+) damaged packets skipped, ([0-9]+) pictures repeated");
+    QRegularExpressionMatch match;
+    for (const QString &warning : g_warnings) {
+        if ((match = counted.match(warning)).hasMatch())
+            break;
+    }
+    ASSERT_TRUE(match.hasMatch()) << g_warnings.join(u'|').toStdString();
+    EXPECT_GT(match.captured(1).toInt(), 0);
+    EXPECT_LT(match.captured(1).toInt(), 20) << "only the damaged packets";
 }
 
 TEST_F(VCVideoConverterTest, CancelInTheSecondOfThreeSegmentsLeavesNothing)

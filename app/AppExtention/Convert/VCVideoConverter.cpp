@@ -2,6 +2,7 @@
 
 #include "Reelsmith/LMFunctions.h"
 #include "Reelsmith/convert/LMConvertHandOver.h"
+#include "Reelsmith/convert/LMOutputTimeline.h"
 #include "Reelsmith/convert/LMVideoConverter.h"
 #include "Reelsmith/encode/LMFFMovieFileOutput.h"
 #include "Reelsmith/frames/LMBitmapImage.h"
@@ -14,6 +15,7 @@
 #include "Reelsmith/movie/LMFFMovie.h"
 #include "app/AppExtention/Convert/MovieDecoderCopy.h"
 #include "app/AppExtention/Convert/VCVideoConverterDelegate.h"
+#include "app/AppExtention/Function/TimeText.h"
 #include "platform/ResultFile.h"
 
 #include <QDir>
@@ -24,7 +26,6 @@
 #include <QPainter>
 #include <QTemporaryFile>
 #include <algorithm>
-#include <array>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
@@ -45,12 +46,14 @@ Q_LOGGING_CATEGORY(lcClipConvert, "discwright.app.convert", QtWarningMsg)
 } // namespace Discwright
 
 using Discwright::lcClipConvert;
+using LMOutputTimeline::frameIndexAt;
+using LMOutputTimeline::frameTimeUs;
+using LMOutputTimeline::sampleIndexAt;
+using LMOutputTimeline::sampleTimeUs;
 using Reelsmith::detail::ConvertHandOver;
 using Reelsmith::detail::ConvertItem;
 
 namespace {
-
-constexpr int64_t kSecondUs = 1000000;
 
 // A clip of a subclass (a menu page video) draws its own pictures rather than decoding its
 // engine movie's: it is always drawn through the clip, never passed through or copied, and keeps
@@ -71,33 +74,22 @@ constexpr int32_t kSilentClockRate = 10000;
 // Row alignment of the scaled pictures, for the scaler's and the encoder's vector code.
 constexpr int kPictureAlign = 64;
 
-// Output timeline arithmetic. Frame g starts at g * ft / fr seconds; a time falls in the frame or
-// sample frame nearest to it, so every boundary is placed within half a unit.
-int64_t frameIndexAt(int64_t timeUs, int32_t fr, int32_t ft)
-{
-    const int64_t unit = int64_t(ft) * kSecondUs;
-    return (2 * std::max<int64_t>(timeUs, 0) * fr + unit) / (2 * unit);
-}
-
-int64_t frameTimeUs(int64_t index, int32_t fr, int32_t ft)
-{
-    return index * ft * kSecondUs / fr;
-}
-
-int64_t sampleIndexAt(int64_t timeUs, int32_t rate)
-{
-    return (2 * std::max<int64_t>(timeUs, 0) * rate + kSecondUs) / (2 * kSecondUs);
-}
-
-int64_t sampleTimeUs(int64_t index, int32_t rate)
-{
-    return index * kSecondUs / rate;
-}
-
 double steadySeconds()
 {
     using namespace std::chrono;
     return duration<double>(steady_clock::now().time_since_epoch()).count();
+}
+
+// The clip's file name, as the messages name it.
+QString clipNameOf(const VCMovie &segment)
+{
+    if (const auto movie = segment.movie()) {
+        for (const auto &media : movie->medias()) {
+            if (media && media->source())
+                return QFileInfo(media->source()->path()).fileName();
+        }
+    }
+    return QStringLiteral("a clip");
 }
 
 bool existsAtPath(const QString &path)
@@ -137,6 +129,8 @@ struct VCVideoConverter::SegmentRun
     int64_t fadeOutSamples = 0;
     LMFFVideoFormat picture{-1, 0, 0};
     AVBufferPool *framePool = nullptr;
+    QString clipName;
+    int64_t decodeErrorsBefore = 0;
 
     std::atomic<bool> producing{false};
     std::atomic<bool> needPicture{false};
@@ -152,8 +146,18 @@ struct VCVideoConverter::SegmentRun
     bool keySeen = false;
     int stall = 0;
     SwsContext *scaler = nullptr;
+    // Pass-through: the last picture written, which stands in for one that cannot be decoded.
+    AVFrame *lastGood = nullptr;
+    // Pictures that could not be decoded or drawn, written as the last good one (or black).
+    int64_t standIns = 0;
+    bool drawnOnce = false;
+    int64_t decodeErrorsAfter = 0;
 
-    ~SegmentRun() { sws_freeContext(scaler); }
+    ~SegmentRun()
+    {
+        sws_freeContext(scaler);
+        av_frame_free(&lastGood);
+    }
 
     // Time within the segment of the next picture and of the next sound, for interleaving.
     int64_t videoTime() const
@@ -208,34 +212,8 @@ void VCVideoConverter::updateConverterSpeedFast(bool video, bool audio)
 
 bool VCVideoConverter::acceptCodecCopy(const QString &key)
 {
-    // "<container>:<kind>:<codec>"; the entries written with a leading "#" are kept in the list
-    // as known but refused pairs.
-    static const std::array<const char *, 50> table = {
-        "mp4:video:mpeg4",   "mp4:video:h264",        "#mp4:video:mpeg2video",
-        "mp4:audio:ac3",     "mp4:audio:aac",         "#mp4:audio:mp3",
-        "#mp4:audio:vorbis", "m4v:video:mpeg4",       "m4v:video:h264",
-        "m4v:audio:aac",     "m4v:audio:alac",        "mov:video:mpeg4",
-        "mov:video:h264",    "#mov:video:mpeg2video", "#mov:video:flv",
-        "#mov:video:qtrle",  "#mov:video:aic",        "#mov:video:wmv3",
-        "mov:audio:aac",     "mov:audio:alac",        "mov:audio:mp3",
-        "mov:audio:mp2",     "#mov:audio:ac3",        "mkv:video:h264",
-        "mkv:video:mpeg4",   "mkv:audio:vorbis",      "mkv:audio:aac",
-        "mkv:audio:mp3",     "avi:video:h264",        "avi:video:mpeg4",
-        "avi:audio:aac",     "avi:audio:ac3",         "avi:audio:mp3",
-        "flv:video:h264",    "flv:video:flv",         "flv:audio:aac",
-        "flv:audio:mp3",     "wmv:video:wmv3",        "wmv:video:msmpeg4v2",
-        "wmv:video:h264",    "wmv:audio:wmapro",      "wmv:audio:wmav2",
-        "asf:video:wmv3",    "asf:video:msmpeg4v2",   "asf:video:h264",
-        "asf:audio:wmapro",  "asf:audio:wmav2",       "mpg:video:mpeg2video",
-        "#mpg:audio:mp2",    "#mpg:audio:ac3",
-    };
-    // A refused entry never matches, also not for a path whose extension starts with "#".
-    bool accepted = false;
-    if (!key.startsWith(u'#')) {
-        const QByteArray utf8 = key.toUtf8();
-        accepted = std::any_of(
-            table.begin(), table.end(), [&](const char *entry) { return utf8 == entry; });
-    }
+    // One table for every converter: the engine's.
+    const bool accepted = LMVideoConverter::acceptCodecCopy(key);
     qCDebug(lcClipConvert, "codec %d %s", int(accepted), qPrintable(key));
     return accepted;
 }
@@ -357,8 +335,12 @@ void VCVideoConverter::updateConverterSpeedMode()
 
 bool VCVideoConverter::isEnded() const
 {
-    const int64_t status = statusType();
-    return status == kCancelled || status == kFinished || status == kFailed;
+    return LMConvertStatus::isEnded(statusType());
+}
+
+bool VCVideoConverter::isFailed() const
+{
+    return isFinished() && m_faulted.load();
 }
 
 QString VCVideoConverter::lastError() const
@@ -369,7 +351,7 @@ QString VCVideoConverter::lastError() const
 
 double VCVideoConverter::progress() const
 {
-    if (isFinished())
+    if (isFinished() && !m_faulted.load())
         return 1.0;
     const double frames
         = std::floor(lm_ff_time_to_double(m_duration.load()) * double(m_progressRate.load()));
@@ -699,6 +681,7 @@ void VCVideoConverter::convertSegment(const VCMovieRef &segment, Timeline &timel
     if (m_hasVideo)
         run->picture = m_movieOutput->outputVideoFormat();
     run->framePool = m_framePool;
+    run->clipName = clipNameOf(*segment);
 
     // The segment covers the output timeline from its offset to its end, so its share of frames
     // and sample frames makes up for whatever the segments before it left over.
@@ -722,6 +705,8 @@ void VCVideoConverter::convertSegment(const VCMovieRef &segment, Timeline &timel
     movie.setCopyVideoStream(run->mode == PictureMode::CopyPackets);
     segment->setCurrentTime(run->start);
     segment->flushOperation();
+    movie.decodeImageWaitUntilDone([&] { run->decodeErrorsBefore = movie.decodeErrorCount(); },
+                                   true);
 
     run->producing.store(true);
     movie.decodeImageWaitUntilDone([this, run] { produce(run); }, false);
@@ -751,6 +736,17 @@ void VCVideoConverter::convertSegment(const VCMovieRef &segment, Timeline &timel
     run->finished.store(true);
     segment->flushOperation();
     m_handOver->clear();
+    movie.decodeImageWaitUntilDone([&] { run->decodeErrorsAfter = movie.decodeErrorCount(); },
+                                   true);
+    // Damaged data the decoders skipped: the run goes on, as long as the file can still be read.
+    const int64_t errors = run->decodeErrorsAfter - run->decodeErrorsBefore;
+    if (errors > 0 || run->standIns > 0)
+        qCWarning(lcClipConvert).noquote()
+            << QStringLiteral(
+                   "%1: %2 damaged packets skipped, %3 pictures repeated the last good one")
+                   .arg(run->clipName)
+                   .arg(errors)
+                   .arg(run->standIns);
 
     timeline.offset = end;
     timeline.videoFrames = run->videoEnd;
@@ -821,6 +817,8 @@ bool VCVideoConverter::produceOne(SegmentRun &run)
         if (run.copyAudio) {
             const auto packet = movie.readNextAudioPacket();
             if (!packet) {
+                if (stoppedReading(run, run.start + run.duration - 1))
+                    return false;
                 run.audioDone = true;
                 return true;
             }
@@ -843,7 +841,9 @@ bool VCVideoConverter::produceOne(SegmentRun &run)
             const int n = int(std::min<int64_t>(kAudioBlockFrames, run.audioEnd - run.a));
             item.kind = ConvertItem::Kind::Samples;
             item.samples.assign(size_t(n) * size_t(run.channels), 0.0f);
-            if (run.sourceHasAudio)
+            if (run.sourceHasAudio) {
+                // Past the end of the clip's sound the block stays silent; a file that stopped
+                // early is another matter.
                 readMovie(movie,
                           item.samples.data(),
                           n,
@@ -852,6 +852,11 @@ bool VCVideoConverter::produceOne(SegmentRun &run)
                           run.audioEnd - run.audioBegin,
                           run.fadeInSamples,
                           run.fadeOutSamples);
+                const int64_t within = std::clamp<int64_t>(
+                    sampleTimeUs(run.a, run.rate) - run.offset, 0, run.duration);
+                if (stoppedReading(run, run.start + within))
+                    return false;
+            }
             run.a += n;
             item.time
                 = std::clamp<int64_t>(sampleTimeUs(run.a, run.rate) - run.offset, 0, run.duration);
@@ -868,8 +873,11 @@ bool VCVideoConverter::produceOne(SegmentRun &run)
         movie.decodeImagePacketWithAction(
             [&](const std::shared_ptr<LMFFPacket> &p) { packet = p; });
         if (!packet) {
-            if (++run.stall > kStallLimit)
+            if (++run.stall > kStallLimit) {
+                if (stoppedReading(run, run.start + run.duration - 1))
+                    return false;
                 run.videoDone = true;
+            }
             return true;
         }
         run.stall = 0;
@@ -903,8 +911,18 @@ bool VCVideoConverter::produceOne(SegmentRun &run)
             const auto media = movie.currentVideoMedia();
             const AVFrame *decoded
                 = media ? media->videoFrameAtTime(sourceTime - media->movie_position) : nullptr;
+            if (stoppedReading(run, sourceTime))
+                return false;
             item.kind = ConvertItem::Kind::Picture;
             item.frame = scaledFrame(run, decoded);
+            if (item.frame) {
+                av_frame_free(&run.lastGood);
+                run.lastGood = av_frame_clone(item.frame);
+            } else if (run.lastGood) {
+                // A picture that cannot be decoded or scaled: the last good one again.
+                ++run.standIns;
+                item.frame = av_frame_clone(run.lastGood);
+            }
         } else {
             auto bitmap = m_imagePool->getFreeImageContext();
             if (!bitmap)
@@ -917,9 +935,20 @@ bool VCVideoConverter::produceOne(SegmentRun &run)
                     drawn = image && image->drawToBitmapImage(*bitmap);
                 },
                 true);
-            if (!drawn)
+            if (!drawsOwnPictures(*run.segment) && stoppedReading(run, sourceTime)) {
+                m_imagePool->appendFreeImageContext(bitmap);
+                return false;
+            }
+            if (drawn) {
+                run.drawnOnce = true;
+            } else {
+                // Black before any picture (a clip of sound only is black throughout); a picture
+                // missing after good ones is damage, and counted.
+                if (run.drawnOnce)
+                    ++run.standIns;
                 bitmap->drawInImage(
                     [&](QPainter &painter) { painter.fillRect(bitmap->drawRect(), Qt::black); });
+            }
             item.kind = ConvertItem::Kind::Composed;
             item.bitmap = std::move(bitmap);
         }
@@ -935,6 +964,17 @@ bool VCVideoConverter::produceOne(SegmentRun &run)
         run.videoDone = true;
         return true;
     }
+    return true;
+}
+
+bool VCVideoConverter::stoppedReading(SegmentRun &run, int64_t sourceTime)
+{
+    const int64_t stopped = run.movie->readingStoppedBefore(sourceTime);
+    if (stopped < 0)
+        return false;
+    fail(QStringLiteral("cannot read \"%1\" after %2")
+             .arg(run.clipName,
+                  Discwright::TimeText::timeStrFromMsSecond(lm_ff_time_to_double(stopped))));
     return true;
 }
 
@@ -1042,7 +1082,6 @@ void VCVideoConverter::stopMovieOutput()
 
 void VCVideoConverter::endRun()
 {
-    bool failed = false;
     {
         std::lock_guard guard(m_endLock);
         // Decided under the lock, so that a cancel either comes first (nothing is moved in) or
@@ -1060,9 +1099,9 @@ void VCVideoConverter::endRun()
         }
         if (!m_tempPath.isEmpty() && existsAtPath(m_tempPath))
             QFile::remove(m_tempPath);
-        failed = !cancelled && m_faulted.load();
+        // A failed run ends finished too, without its file; lastError says why.
         if (!cancelled)
-            m_status.store(failed ? kFailed : kFinished);
+            m_status.store(kFinished);
         m_ended = true;
     }
     m_endChanged.notify_all();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Reelsmith/LMTypes.h"
+#include "Reelsmith/convert/LMConvertStatus.h"
 #include "app/AppExtention/Convert/VCMovie.h"
 
 #include <QLoggingCategory>
@@ -54,7 +55,14 @@ struct ConvertItem;
  * run fails and says so); the owner removes an old result first.
  *
  * States (statusType, a bit set): 1 ready, 2 paused (with 1 or 4), 4 running, 8 cancelled, 16
- * finished, 32 failed. A run ends in exactly one of 8, 16 and 32; lastError() says why it failed.
+ * finished. A run ends in 8 or 16. A run that fails (its output cannot be made or written, or a
+ * clip can no longer be read) ends finished without its file: isFailed() and lastError() say so
+ * and why, and the owner finds the file missing.
+ *
+ * Damaged data: a picture the decoder cannot give (or the scaler cannot take) is written as the
+ * last good one, and the segment's damaged packets and repeated pictures are counted in the log
+ * at warning level; the run goes on. A clip whose file stops well before its declared end (a
+ * truncated or unreadable file) fails the run, naming the clip and the time reading stopped.
  *
  * Threads: the owner sets it up on one thread and calls startConvert there; cancel, pause, resume
  * and every query (state, progress, lastError) may come from any thread. The run itself has a
@@ -70,13 +78,12 @@ struct ConvertItem;
 class VCVideoConverter : public std::enable_shared_from_this<VCVideoConverter>
 {
 public:
-    // statusType bits.
-    static constexpr int64_t kReady = 1;
-    static constexpr int64_t kPaused = 2;
-    static constexpr int64_t kRunning = 4;
-    static constexpr int64_t kCancelled = 8;
-    static constexpr int64_t kFinished = 16;
-    static constexpr int64_t kFailed = 32;
+    // statusType bits: the engine's converters use the same.
+    static constexpr int64_t kReady = LMConvertStatus::kReady;
+    static constexpr int64_t kPaused = LMConvertStatus::kPaused;
+    static constexpr int64_t kRunning = LMConvertStatus::kRunning;
+    static constexpr int64_t kCancelled = LMConvertStatus::kCancelled;
+    static constexpr int64_t kFinished = LMConvertStatus::kFinished;
 
     // Sample frames of one audio block read from a movie.
     static constexpr int kAudioBlockFrames = 1024;
@@ -145,7 +152,7 @@ public:
     void resume();
     // Stops the run at its next step: nothing is left at path. No effect once ended.
     void cancel();
-    // Blocks until the run has ended (cancelled, finished or failed); at once when it never
+    // Blocks until the run has ended (cancelled or finished); at once when it never
     // started. Never on the main thread.
     void waitUntilFinished();
     // The same, for at most timeout; true when the run has ended.
@@ -158,14 +165,15 @@ public:
     bool isRunning() const { return statusType() == kRunning; }
     bool isCanceled() const { return statusType() == kCancelled; }
     bool isFinished() const { return statusType() == kFinished; }
-    bool isFailed() const { return statusType() == kFailed; }
-    // Cancelled, finished or failed.
+    // Finished without its file (not a state of its own): lastError says why.
+    bool isFailed() const;
+    // Cancelled or finished.
     bool isEnded() const;
     // Why the run failed; empty otherwise.
     QString lastError() const;
 
     // The fraction converted, counted in audio sample frames: at most 0.99 until the run has
-    // finished, 1 then. Any thread.
+    // finished without a fault, 1 then. Any thread.
     double progress() const;
     // Audio sample frames produced so far (the unit of progress).
     int64_t convert_frames() const { return m_convertFrames.load(); }
@@ -207,6 +215,9 @@ private:
     // The decoded picture scaled (bicubic) to the encoder's size and format, a frame of its own
     // (or a new reference when it already fits); null without a picture. Decode queue.
     static AVFrame *scaledFrame(SegmentRun &run, const AVFrame *decoded);
+    // When the segment's file stopped reading before sourceTime (movie time), fails the run
+    // naming the clip and where reading stopped, and answers true. Decode queue.
+    bool stoppedReading(SegmentRun &run, int64_t sourceTime);
     bool canProduce(const SegmentRun &run) const;
     void schedule(const std::shared_ptr<SegmentRun> &run);
     void write(Reelsmith::detail::ConvertItem &item, int64_t offset);

@@ -348,6 +348,30 @@ TEST_F(MakeDVDVideoTest, FailedTitleStopsTheRunAndSaysWhy)
     EXPECT_LT(make.progress(), 1.0);
 }
 
+TEST_F(MakeDVDVideoTest, AClipThatCannotBeReadToItsEndFailsTheRunNamingItAndWhen)
+{
+    const QString cut = ClipFixtures::shared().cutShort();
+    ASSERT_FALSE(cut.isEmpty());
+    const auto dvd = makeDisc({makeTitleOf({{red, 0.0, 1.0}}), makeTitleOf({{cut, 0.0, 5.0}})});
+    MakeDVDVideo make;
+    make.setMaxConcurrentJobs(1);
+    EXPECT_FALSE(runConversion(make, dvd, work.path()));
+    const QString why = make.lastError();
+    EXPECT_TRUE(why.startsWith("Title 2 could not be converted")) << qPrintable(why);
+    EXPECT_TRUE(why.contains("cannot read \"cut.mp4\" after 00:00:0")) << qPrintable(why);
+    EXPECT_FALSE(QFileInfo::exists(work.filePath("title1.dvd")));
+}
+
+TEST_F(MakeDVDVideoTest, AClipWithAFewDamagedPacketsStillMakesItsTitle)
+{
+    const QString damaged = ClipFixtures::shared().damaged();
+    ASSERT_FALSE(damaged.isEmpty());
+    const auto dvd = makeDisc({makeTitleOf({{damaged, 0.0, 5.0}})});
+    MakeDVDVideo make;
+    ASSERT_TRUE(runConversion(make, dvd, work.path())) << qPrintable(make.lastError());
+    EXPECT_GT(QFileInfo(work.filePath("title0.dvd")).size(), 0);
+}
+
 namespace {
 
 // The project of the menu cases: titles placed on a shipped 16:9 template page whose music lasts

@@ -158,4 +158,54 @@ QString ClipFixtures::subtitleSrt()
     return path;
 }
 
+QString ClipFixtures::alteredCopy(const QString &name, const std::function<bool(QFile &)> &edit)
+{
+    const QString whole
+        = make(QStringLiteral("index-first-5s.mp4"),
+               {"-f",        "lavfi",   "-i",        "testsrc=size=320x240:rate=25:duration=5",
+                "-f",        "lavfi",   "-i",        "sine=frequency=440:duration=5",
+                "-c:v",      "libx264", "-preset",   "veryfast",
+                "-g",        "25",      "-pix_fmt",  "yuv420p",
+                "-c:a",      "aac",     "-shortest", "-movflags",
+                "+faststart"});
+    if (whole.isEmpty())
+        return QString();
+    std::lock_guard guard(d->lock);
+    if (d->made.contains(name))
+        return d->made.value(name);
+    const QString path = d->dir.filePath(name);
+    QFile file(path);
+    const bool ok = QFile::copy(whole, path) && file.open(QIODevice::ReadWrite) && edit(file);
+    file.close();
+    d->made.insert(name, ok ? path : QString());
+    return ok ? path : QString();
+}
+
+QString ClipFixtures::cutShort()
+{
+    return alteredCopy(QStringLiteral("cut.mp4"),
+                       [](QFile &file) { return file.resize(file.size() * 6 / 10); });
+}
+
+QString ClipFixtures::damaged()
+{
+    return alteredCopy(QStringLiteral("damaged.mp4"), [](QFile &file) {
+        const qint64 size = file.size();
+        // A fixed noise (xorshift), so that every run damages the same packets.
+        uint32_t noise = 2463534242u;
+        for (int percent : {35, 55, 75}) {
+            QByteArray bytes(300, Qt::Uninitialized);
+            for (char &byte : bytes) {
+                noise ^= noise << 13;
+                noise ^= noise >> 17;
+                noise ^= noise << 5;
+                byte = char(noise & 0xff);
+            }
+            if (!file.seek(size * percent / 100) || file.write(bytes) != bytes.size())
+                return false;
+        }
+        return true;
+    });
+}
+
 } // namespace app_testing

@@ -3,7 +3,9 @@
 // Clips made with the ffmpeg program for the record tests, in one temporary folder per test
 // program; each recipe runs once per process. A recipe that fails answers an empty path.
 
+#include <QFile>
 #include <QString>
+#include <functional>
 
 namespace app_testing {
 
@@ -23,10 +25,18 @@ public:
     QString silentColour(const QString &colour, double seconds);
     // A SubRip file of three events.
     QString subtitleSrt();
+    // "cut.mp4": 5 s of 320x240 25 fps H.264 (testsrc) with AAC, its index first, cut to the first
+    // 60 % of its bytes: it opens and declares 5 s, but its data stops near 2.8 s.
+    QString cutShort();
+    // "damaged.mp4": the same 5 s whole, with three runs of 300 bytes of noise inside its media
+    // data (at 35, 55 and 75 % of the file): a few packets that do not decode.
+    QString damaged();
 
 private:
     ClipFixtures();
     QString make(const QString &name, const QStringList &args);
+    // A copy of the 5 s index-first clip named name, changed by edit (false: no file).
+    QString alteredCopy(const QString &name, const std::function<bool(QFile &)> &edit);
     struct Private;
     Private *d;
 };
