@@ -50,6 +50,11 @@ const QString kChapters
     = QStringLiteral(";FFMETADATA1\n"
                      "[CHAPTER]\nTIMEBASE=1/1000\nSTART=0\nEND=2000\ntitle=Opening\n"
                      "[CHAPTER]\nTIMEBASE=1/1000\nSTART=2000\nEND=4000\n");
+const QString kThirdsChapters
+    = QStringLiteral(";FFMETADATA1\n"
+                     "[CHAPTER]\nTIMEBASE=1/1000\nSTART=0\nEND=3000\ntitle=One\n"
+                     "[CHAPTER]\nTIMEBASE=1/1000\nSTART=3000\nEND=6000\ntitle=Two\n"
+                     "[CHAPTER]\nTIMEBASE=1/1000\nSTART=6000\nEND=9000\ntitle=Three\n");
 
 // The per-build cache folder, made when missing.
 QString cacheFolder()
@@ -270,6 +275,55 @@ QString MediaFixtures::mkvWithChaptersAndSubtitle()
                  "aac",
                  "-c:s",
                  "srt"});
+}
+
+QString MediaFixtures::twoLanguageMkv()
+{
+    const QString chapters
+        = writeText(QStringLiteral("thirds_chapters.txt"), kThirdsChapters.toUtf8());
+    if (chapters.isEmpty())
+        return QString();
+    return make(QStringLiteral("two_languages.mkv"),
+                {"-f",
+                 "lavfi",
+                 "-i",
+                 "testsrc=size=160x120:rate=25:duration=9",
+                 "-f",
+                 "lavfi",
+                 "-i",
+                 "sine=frequency=1000:sample_rate=48000:duration=9",
+                 "-f",
+                 "lavfi",
+                 "-i",
+                 "anoisesrc=color=pink:amplitude=0.3:sample_rate=48000:duration=9",
+                 "-i",
+                 chapters,
+                 "-map",
+                 "0",
+                 "-map",
+                 "1",
+                 "-map",
+                 "2",
+                 "-map_chapters",
+                 "3",
+                 "-c:v",
+                 "libx265",
+                 "-preset",
+                 "ultrafast",
+                 "-x265-params",
+                 "log-level=error",
+                 "-c:a",
+                 "flac",
+                 "-ac",
+                 "2",
+                 "-metadata:s:a:0",
+                 "language=eng",
+                 "-metadata:s:a:1",
+                 "language=ger",
+                 "-disposition:a:0",
+                 "default",
+                 "-disposition:a:1",
+                 "0"});
 }
 
 QString MediaFixtures::audioOnlyWav()
@@ -511,6 +565,7 @@ bool MediaFixtures::makeAll()
         mkvWithChaptersAndSubtitle(),
         audioOnlyWav(),
         twoAudioMka(),
+        twoLanguageMkv(),
         mp3WithCover(),
         videoLateAudioEarly(),
         rotatedMp4(90),
