@@ -283,7 +283,7 @@ QString MediaFixtures::twoLanguageMkv()
         = writeText(QStringLiteral("thirds_chapters.txt"), kThirdsChapters.toUtf8());
     if (chapters.isEmpty())
         return QString();
-    return make(QStringLiteral("two_languages.mkv"),
+    return make(QStringLiteral("two_languages_aac.mkv"),
                 {"-f",
                  "lavfi",
                  "-i",
@@ -313,7 +313,9 @@ QString MediaFixtures::twoLanguageMkv()
                  "-x265-params",
                  "log-level=error",
                  "-c:a",
-                 "flac",
+                 "aac",
+                 "-b:a",
+                 "192k",
                  "-ac",
                  "2",
                  "-metadata:s:a:0",

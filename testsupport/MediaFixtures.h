@@ -52,8 +52,8 @@ public:
     // 4 s H.264/AAC Matroska with two chapters ("Opening" at 0-2 s, then one without a title)
     // and a SubRip subtitle track.
     QString mkvWithChaptersAndSubtitle();
-    // 9 s 160x120 25 fps HEVC Matroska with chapters at 3 s and 6 s and two 48 kHz stereo FLAC
-    // tracks: audio 0 an English ("eng") 1 kHz tone at amplitude 1/8, marked default; audio 1
+    // 9 s 160x120 25 fps HEVC Matroska with chapters at 3 s and 6 s and two 48 kHz stereo AAC
+    // tracks (192 kbit/s, as a camera or phone writes them): audio 0 an English ("eng") 1 kHz tone at amplitude 1/8, marked default; audio 1
     // German ("ger") pink noise.
     QString twoLanguageMkv();
     // 2 s 440 Hz sine, 44100 Hz stereo, 16-bit WAV.
