@@ -83,12 +83,13 @@ bool ScriptedWorkspace::openURL(const QUrl &url)
 bool ScriptedWorkspace::openFile(const QString &path)
 {
     openedFiles << path;
-    return true;
+    return opens;
 }
 
-void ScriptedWorkspace::selectFile(const QString &path)
+bool ScriptedWorkspace::selectFile(const QString &path)
 {
     selectedFiles << path;
+    return opens;
 }
 
 ScopedPanels::ScopedPanels()
