@@ -166,10 +166,11 @@ MenuButtonNavigation::arrowsForButtons(const QList<QRectF> &rects)
         // that cannot reach the first button.
         int bestFrom = -1, bestTo = -1;
         double bestDistance = std::numeric_limits<double>::infinity();
-        auto consider = [&](const QList<bool> &inside, bool intoOutside) {
+        // An arrow from a button whose mark is fromMark to one whose mark is not.
+        auto consider = [&](const QList<bool> &mark, bool fromMark) {
             for (int from = 0; from < count; ++from) {
                 for (int to = 0; to < count; ++to) {
-                    if (from == to || inside[from] != intoOutside || inside[to] == intoOutside)
+                    if (from == to || mark[from] != fromMark || mark[to] == fromMark)
                         continue;
                     const Direction direction = directionFromTo(centres[from], centres[to]);
                     if (!arrowIsFree(arrows, from, direction))
