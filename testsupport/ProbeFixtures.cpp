@@ -4,7 +4,10 @@
 #include <QFile>
 #include <QJsonDocument>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QStandardPaths>
+#include <algorithm>
+#include <cmath>
 
 namespace fixtures {
 
@@ -81,6 +84,40 @@ int runTool(const QString &program,
     if (!finished || process.exitStatus() != QProcess::NormalExit)
         return -1;
     return process.exitCode();
+}
+
+double
+loudestBesideTone(const QString &path, double toneHz, double start, double length, QString *error)
+{
+    const double lead = std::min(1.0, start);
+    QString output;
+    const int status
+        = runTool(QStringLiteral("ffmpeg"),
+                  {QStringLiteral("-hide_banner"),
+                   QStringLiteral("-nostats"),
+                   QStringLiteral("-ss"),
+                   QString::number(start - lead),
+                   QStringLiteral("-i"),
+                   path,
+                   QStringLiteral("-vn"),
+                   QStringLiteral("-af"),
+                   QStringLiteral("bandreject=f=%1:width_type=h:w=200,atrim=start=%2:duration=%3,"
+                                  "volumedetect")
+                       .arg(toneHz)
+                       .arg(lead)
+                       .arg(length),
+                   QStringLiteral("-f"),
+                   QStringLiteral("null"),
+                   QStringLiteral("-")},
+                  &output);
+    const QRegularExpressionMatch match
+        = QRegularExpression(QStringLiteral("max_volume: (-?[0-9.]+|-inf) dB")).match(output);
+    if (status != 0 || !match.hasMatch()) {
+        if (error)
+            *error = output.right(2000);
+        return std::nan("");
+    }
+    return match.captured(1) == QLatin1String("-inf") ? -1000.0 : match.captured(1).toDouble();
 }
 
 bool authorOneTitle(const QString &title, const QString &folder, bool pal, QString *log)

@@ -16,10 +16,9 @@
 #include "support/ProductionFixtures.h"
 #include "testsupport/DiscFixtures.h"
 #include "testsupport/MediaFixtures.h"
+#include "testsupport/ProbeFixtures.h"
 
 #include <QDir>
-#include <QProcess>
-#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <array>
 #include <cmath>
@@ -111,35 +110,13 @@ TEST(ChapterJoins, PiecesOfOneSourceThatMeetAreJoined)
 }
 
 // The loudest sound (dB) of the VOB's audio from start for length seconds once the 1 kHz tone is
-// taken out; the filter runs from a second earlier so that its own start has died away.
+// taken out.
 double loudestBesideTheTone(const QString &vob, double start, double length)
 {
-    const double lead = std::min(1.0, start);
-    QProcess ffmpeg;
-    ffmpeg.start(QStringLiteral("ffmpeg"),
-                 {"-hide_banner",
-                  "-nostats",
-                  "-ss",
-                  QString::number(start - lead),
-                  "-i",
-                  vob,
-                  "-vn",
-                  "-af",
-                  QStringLiteral("bandreject=f=1000:width_type=h:w=200,atrim=start=%1:duration=%2,"
-                                 "volumedetect")
-                      .arg(lead)
-                      .arg(length),
-                  "-f",
-                  "null",
-                  "-"});
-    if (!ffmpeg.waitForFinished(60000) || ffmpeg.exitCode() != 0)
-        return 0.0;
-    const QString log = QString::fromUtf8(ffmpeg.readAllStandardError());
-    const QRegularExpressionMatch match
-        = QRegularExpression(QStringLiteral("max_volume: (-?[0-9.]+|-inf) dB")).match(log);
-    if (!match.hasMatch())
-        return 0.0;
-    return match.captured(1) == QLatin1String("-inf") ? -1000.0 : match.captured(1).toDouble();
+    QString error;
+    const double loudest = fixtures::loudestBesideTone(vob, 1000.0, start, length, &error);
+    EXPECT_FALSE(std::isnan(loudest)) << qPrintable(error);
+    return loudest;
 }
 
 TEST(ChapterJoins, TheTitleOfAChapteredClipHasNoClickAtItsChapterPoints)
