@@ -425,6 +425,27 @@ QString MediaFixtures::rotatedMp4(int tagDegrees)
                  QStringLiteral("rotate=%1").arg(tagDegrees)});
 }
 
+QString MediaFixtures::camcorderAvi()
+{
+    return make(QStringLiteral("camcorder6.avi"),
+                {"-f",
+                 "lavfi",
+                 "-i",
+                 "testsrc=size=320x240:rate=25:duration=6",
+                 "-f",
+                 "lavfi",
+                 "-i",
+                 "sine=frequency=660:sample_rate=48000:duration=6",
+                 "-c:v",
+                 "mpeg4",
+                 "-q:v",
+                 "5",
+                 "-c:a",
+                 "pcm_s16le",
+                 "-ac",
+                 "2"});
+}
+
 QString MediaFixtures::sine10s()
 {
     return make(QStringLiteral("sine10.flac"),
@@ -568,6 +589,7 @@ bool MediaFixtures::makeAll()
         audioOnlyWav(),
         twoAudioMka(),
         twoLanguageMkv(),
+        camcorderAvi(),
         mp3WithCover(),
         videoLateAudioEarly(),
         rotatedMp4(90),

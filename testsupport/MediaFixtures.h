@@ -68,6 +68,8 @@ public:
     // in the display matrix with the opposite sign: a tag of 90 gives a file shown turned a quarter
     // counter-clockwise.
     QString rotatedMp4(int tagDegrees = 90);
+    // 6 s of 320x240 (4:3) 25 fps MPEG-4 video with a 660 Hz 16-bit stereo PCM track in AVI.
+    QString camcorderAvi();
     // 10 s 1 kHz sine at -6 dBFS (amplitude 0.5), 44100 Hz stereo, FLAC (lossless, so left equals
     // right exactly).
     QString sine10s();

@@ -89,27 +89,28 @@ int runTool(const QString &program,
 double
 loudestBesideTone(const QString &path, double toneHz, double start, double length, QString *error)
 {
-    const double lead = std::min(1.0, start);
+    // Decoded from the file's start and cut by counting samples: a DVD title set's VOB holds its
+    // titles one after another, each with timestamps of its own, so neither a seek nor a cut by
+    // time would find one place in it.
+    constexpr int kRate = 48000;
     QString output;
-    const int status
-        = runTool(QStringLiteral("ffmpeg"),
-                  {QStringLiteral("-hide_banner"),
-                   QStringLiteral("-nostats"),
-                   QStringLiteral("-ss"),
-                   QString::number(start - lead),
-                   QStringLiteral("-i"),
-                   path,
-                   QStringLiteral("-vn"),
-                   QStringLiteral("-af"),
-                   QStringLiteral("bandreject=f=%1:width_type=h:w=200,atrim=start=%2:duration=%3,"
-                                  "volumedetect")
-                       .arg(toneHz)
-                       .arg(lead)
-                       .arg(length),
-                   QStringLiteral("-f"),
-                   QStringLiteral("null"),
-                   QStringLiteral("-")},
-                  &output);
+    const int status = runTool(QStringLiteral("ffmpeg"),
+                               {QStringLiteral("-hide_banner"),
+                                QStringLiteral("-nostats"),
+                                QStringLiteral("-i"),
+                                path,
+                                QStringLiteral("-vn"),
+                                QStringLiteral("-af"),
+                                QStringLiteral("aresample=%1,bandreject=f=%2:width_type=h:w=200,"
+                                               "atrim=start_sample=%3:end_sample=%4,volumedetect")
+                                    .arg(kRate)
+                                    .arg(toneHz)
+                                    .arg(qint64(start * kRate))
+                                    .arg(qint64((start + length) * kRate)),
+                                QStringLiteral("-f"),
+                                QStringLiteral("null"),
+                                QStringLiteral("-")},
+                               &output);
     const QRegularExpressionMatch match
         = QRegularExpression(QStringLiteral("max_volume: (-?[0-9.]+|-inf) dB")).match(output);
     if (status != 0 || !match.hasMatch()) {

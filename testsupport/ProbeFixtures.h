@@ -21,9 +21,9 @@ QJsonObject firstStreamOfType(const QJsonObject &probe, const QString &type);
 QStringList ffprobePictureTypes(const QString &path);
 
 // The loudest sound (dB, as the ffmpeg program's volumedetect reports it) of the file's audio from
-// start for length seconds once a tone of toneHz is taken out with a band-reject filter; the
-// filter runs from up to a second earlier so that its own start has died away. NaN when ffmpeg
-// fails, with its output in *error.
+// start for length seconds (counted in samples from the first decoded one, at 48 kHz) once a tone
+// of toneHz is taken out with a band-reject filter. A start at least a few milliseconds in leaves
+// the filter's own start behind. NaN when ffmpeg fails, with its output in *error.
 double loudestBesideTone(
     const QString &path, double toneHz, double start, double length, QString *error = nullptr);
 
