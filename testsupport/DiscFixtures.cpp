@@ -7,10 +7,12 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QXmlStreamReader>
+#include <algorithm>
 #include <dvdread/dvd_reader.h>
 #include <dvdread/ifo_read.h>
 #include <dvdread/nav_read.h>
 #include <dvdread/nav_types.h>
+#include <tuple>
 
 namespace testing_support {
 
@@ -178,12 +180,64 @@ MenuOnDisc readMenuOnDisc(const QString &disc)
                 pci_t pci;
                 navRead_PCI(&pci, data + 45);
                 found.buttonCounts << pci.hli.hl_gi.btn_ns;
+                QList<ButtonOnDisc> table;
+                for (int i = 0; i < pci.hli.hl_gi.btn_ns && i < 36; ++i) {
+                    const btni_t &button = pci.hli.btnit[i];
+                    table.append({int(button.x_start),
+                                  int(button.y_start),
+                                  int(button.x_end),
+                                  int(button.y_end),
+                                  int(button.up),
+                                  int(button.down),
+                                  int(button.left),
+                                  int(button.right)});
+                }
+                const auto same = [](const QList<ButtonOnDisc> &a, const QList<ButtonOnDisc> &b) {
+                    return std::equal(
+                        a.cbegin(),
+                        a.cend(),
+                        b.cbegin(),
+                        b.cend(),
+                        [](const auto &x, const auto &y) {
+                            return std::tie(x.x0, x.y0, x.x1, x.y1, x.up, x.down, x.left, x.right)
+                                   == std::tie(
+                                       y.x0, y.y0, y.x1, y.y1, y.up, y.down, y.left, y.right);
+                        });
+                };
+                if (found.buttonTables.isEmpty() || !same(found.buttonTables.last(), table))
+                    found.buttonTables.append(table);
             }
         }
         DVDCloseFile(menuFile);
     }
     DVDClose(dvd);
     return found;
+}
+
+QString udfVolumeLabel(const QString &image)
+{
+    dvd_reader_t *dvd = DVDOpen(QFile::encodeName(image).constData());
+    if (!dvd)
+        return QString();
+    char label[33] = {};
+    unsigned char volumeSet[128] = {};
+    const int read = DVDUDFVolumeInfo(dvd, label, sizeof label, volumeSet, sizeof volumeSet);
+    DVDClose(dvd);
+    return read == 0 ? QString::fromLatin1(label) : QString();
+}
+
+QString isoinfoVolumeId(const QString &image)
+{
+    QProcess isoinfo;
+    isoinfo.start(QStringLiteral("isoinfo"), {QStringLiteral("-d"), QStringLiteral("-i"), image});
+    if (!isoinfo.waitForFinished(30000) || isoinfo.exitCode() != 0)
+        return QString();
+    // The line keeps the id's own bytes, which need not be UTF-8.
+    for (const QByteArray &line : isoinfo.readAllStandardOutput().split('\n')) {
+        if (line.startsWith("Volume id: "))
+            return QString::fromLatin1(line.mid(11));
+    }
+    return QString();
 }
 
 } // namespace testing_support

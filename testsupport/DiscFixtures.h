@@ -56,6 +56,20 @@ struct DiscInfo
 // Reads a DVD-Video folder or ISO image with lsdvd.
 DiscInfo readDisc(const QString &path);
 
+// One button of a navigation pack's button table: its area in picture pixels (y down, ends
+// included) and the 1-based numbers of the buttons its arrows lead to.
+struct ButtonOnDisc
+{
+    int x0 = 0;
+    int y0 = 0;
+    int x1 = 0;
+    int y1 = 0;
+    int up = 0;
+    int down = 0;
+    int left = 0;
+    int right = 0;
+};
+
 // What libdvdread finds in the menu domain of the first title set of a disc.
 struct MenuOnDisc
 {
@@ -64,9 +78,18 @@ struct MenuOnDisc
     int menuVideoFormat = -1; // 0 NTSC, 1 PAL
     int menuProgramChains = 0;
     QList<int> buttonCounts; // of every navigation pack of the menu stream
+    // The button tables of the navigation packs, each only where it differs from the one before:
+    // one per menu page, in the order of the menu stream.
+    QList<QList<ButtonOnDisc>> buttonTables;
 };
 
 // Reads a DVD-Video folder or image with libdvdread.
 MenuOnDisc readMenuOnDisc(const QString &disc);
+
+// The UDF volume label of an image as libdvdread reads it (DVDUDFVolumeInfo; its 8-bit
+// characters taken as Latin-1); null when it cannot be read.
+QString udfVolumeLabel(const QString &image);
+// The ISO 9660 volume id of an image as "isoinfo -d" prints it; null when isoinfo fails.
+QString isoinfoVolumeId(const QString &image);
 
 } // namespace testing_support

@@ -50,6 +50,11 @@ const QString kChapters
     = QStringLiteral(";FFMETADATA1\n"
                      "[CHAPTER]\nTIMEBASE=1/1000\nSTART=0\nEND=2000\ntitle=Opening\n"
                      "[CHAPTER]\nTIMEBASE=1/1000\nSTART=2000\nEND=4000\n");
+const QString kThirdsChapters
+    = QStringLiteral(";FFMETADATA1\n"
+                     "[CHAPTER]\nTIMEBASE=1/1000\nSTART=0\nEND=3000\ntitle=One\n"
+                     "[CHAPTER]\nTIMEBASE=1/1000\nSTART=3000\nEND=6000\ntitle=Two\n"
+                     "[CHAPTER]\nTIMEBASE=1/1000\nSTART=6000\nEND=9000\ntitle=Three\n");
 
 // The per-build cache folder, made when missing.
 QString cacheFolder()
@@ -272,6 +277,57 @@ QString MediaFixtures::mkvWithChaptersAndSubtitle()
                  "srt"});
 }
 
+QString MediaFixtures::twoLanguageMkv()
+{
+    const QString chapters
+        = writeText(QStringLiteral("thirds_chapters.txt"), kThirdsChapters.toUtf8());
+    if (chapters.isEmpty())
+        return QString();
+    return make(QStringLiteral("two_languages_aac.mkv"),
+                {"-f",
+                 "lavfi",
+                 "-i",
+                 "testsrc=size=160x120:rate=25:duration=9",
+                 "-f",
+                 "lavfi",
+                 "-i",
+                 "sine=frequency=1000:sample_rate=48000:duration=9",
+                 "-f",
+                 "lavfi",
+                 "-i",
+                 "anoisesrc=color=pink:amplitude=0.3:sample_rate=48000:duration=9",
+                 "-i",
+                 chapters,
+                 "-map",
+                 "0",
+                 "-map",
+                 "1",
+                 "-map",
+                 "2",
+                 "-map_chapters",
+                 "3",
+                 "-c:v",
+                 "libx265",
+                 "-preset",
+                 "ultrafast",
+                 "-x265-params",
+                 "log-level=error",
+                 "-c:a",
+                 "aac",
+                 "-b:a",
+                 "192k",
+                 "-ac",
+                 "2",
+                 "-metadata:s:a:0",
+                 "language=eng",
+                 "-metadata:s:a:1",
+                 "language=ger",
+                 "-disposition:a:0",
+                 "default",
+                 "-disposition:a:1",
+                 "0"});
+}
+
 QString MediaFixtures::audioOnlyWav()
 {
     return make(
@@ -367,6 +423,27 @@ QString MediaFixtures::rotatedMp4(int tagDegrees)
                  "copy",
                  "-metadata:s:v:0",
                  QStringLiteral("rotate=%1").arg(tagDegrees)});
+}
+
+QString MediaFixtures::camcorderAvi()
+{
+    return make(QStringLiteral("camcorder6.avi"),
+                {"-f",
+                 "lavfi",
+                 "-i",
+                 "testsrc=size=320x240:rate=25:duration=6",
+                 "-f",
+                 "lavfi",
+                 "-i",
+                 "sine=frequency=660:sample_rate=48000:duration=6",
+                 "-c:v",
+                 "mpeg4",
+                 "-q:v",
+                 "5",
+                 "-c:a",
+                 "pcm_s16le",
+                 "-ac",
+                 "2"});
 }
 
 QString MediaFixtures::sine10s()
@@ -511,6 +588,8 @@ bool MediaFixtures::makeAll()
         mkvWithChaptersAndSubtitle(),
         audioOnlyWav(),
         twoAudioMka(),
+        twoLanguageMkv(),
+        camcorderAvi(),
         mp3WithCover(),
         videoLateAudioEarly(),
         rotatedMp4(90),

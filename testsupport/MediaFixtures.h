@@ -52,6 +52,10 @@ public:
     // 4 s H.264/AAC Matroska with two chapters ("Opening" at 0-2 s, then one without a title)
     // and a SubRip subtitle track.
     QString mkvWithChaptersAndSubtitle();
+    // 9 s 160x120 25 fps HEVC Matroska with chapters at 3 s and 6 s and two 48 kHz stereo AAC
+    // tracks (192 kbit/s, as a camera or phone writes them): audio 0 an English ("eng") 1 kHz tone at amplitude 1/8, marked default; audio 1
+    // German ("ger") pink noise.
+    QString twoLanguageMkv();
     // 2 s 440 Hz sine, 44100 Hz stereo, 16-bit WAV.
     QString audioOnlyWav();
     // 2 s Matroska with two audio streams (440 Hz and 880 Hz) and no video.
@@ -64,6 +68,8 @@ public:
     // in the display matrix with the opposite sign: a tag of 90 gives a file shown turned a quarter
     // counter-clockwise.
     QString rotatedMp4(int tagDegrees = 90);
+    // 6 s of 320x240 (4:3) 25 fps MPEG-4 video with a 660 Hz 16-bit stereo PCM track in AVI.
+    QString camcorderAvi();
     // 10 s 1 kHz sine at -6 dBFS (amplitude 0.5), 44100 Hz stereo, FLAC (lossless, so left equals
     // right exactly).
     QString sine10s();

@@ -4,7 +4,10 @@
 #include <QFile>
 #include <QJsonDocument>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QStandardPaths>
+#include <algorithm>
+#include <cmath>
 
 namespace fixtures {
 
@@ -81,6 +84,41 @@ int runTool(const QString &program,
     if (!finished || process.exitStatus() != QProcess::NormalExit)
         return -1;
     return process.exitCode();
+}
+
+double
+loudestBesideTone(const QString &path, double toneHz, double start, double length, QString *error)
+{
+    // Decoded from the file's start and cut by counting samples: a DVD title set's VOB holds its
+    // titles one after another, each with timestamps of its own, so neither a seek nor a cut by
+    // time would find one place in it.
+    constexpr int kRate = 48000;
+    QString output;
+    const int status = runTool(QStringLiteral("ffmpeg"),
+                               {QStringLiteral("-hide_banner"),
+                                QStringLiteral("-nostats"),
+                                QStringLiteral("-i"),
+                                path,
+                                QStringLiteral("-vn"),
+                                QStringLiteral("-af"),
+                                QStringLiteral("aresample=%1,bandreject=f=%2:width_type=h:w=200,"
+                                               "atrim=start_sample=%3:end_sample=%4,volumedetect")
+                                    .arg(kRate)
+                                    .arg(toneHz)
+                                    .arg(qint64(start * kRate))
+                                    .arg(qint64((start + length) * kRate)),
+                                QStringLiteral("-f"),
+                                QStringLiteral("null"),
+                                QStringLiteral("-")},
+                               &output);
+    const QRegularExpressionMatch match
+        = QRegularExpression(QStringLiteral("max_volume: (-?[0-9.]+|-inf) dB")).match(output);
+    if (status != 0 || !match.hasMatch()) {
+        if (error)
+            *error = output.right(2000);
+        return std::nan("");
+    }
+    return match.captured(1) == QLatin1String("-inf") ? -1000.0 : match.captured(1).toDouble();
 }
 
 bool authorOneTitle(const QString &title, const QString &folder, bool pal, QString *log)

@@ -20,6 +20,13 @@ QJsonObject firstStreamOfType(const QJsonObject &probe, const QString &type);
 // Picture types ("I", "P", "B") of every frame of the first video stream, in output order.
 QStringList ffprobePictureTypes(const QString &path);
 
+// The loudest sound (dB, as the ffmpeg program's volumedetect reports it) of the file's audio from
+// start for length seconds (counted in samples from the first decoded one, at 48 kHz) once a tone
+// of toneHz is taken out with a band-reject filter. A start at least a few milliseconds in leaves
+// the filter's own start behind. NaN when ffmpeg fails, with its output in *error.
+double loudestBesideTone(
+    const QString &path, double toneHz, double start, double length, QString *error = nullptr);
+
 // True when every program is on the PATH.
 bool haveTools(const QStringList &programs);
 // Runs program; answers its exit code (-1 when it cannot start or times out). *output gets stdout

@@ -3,6 +3,7 @@
 #include "Platterkit/authoring/MenuButtons.h"
 #include "Platterkit/render/MenuGeometry.h"
 #include "Platterkit/subpicture/DVDMenuImageGenerator.h"
+#include "Platterkit/subpicture/MenuButtonNavigation.h"
 #include "Platterkit/subpicture/SubpictureLog.h"
 #include "Platterkit/subpicture/SubpictureStreamScan.h"
 #include "Platterkit/tools/ToolRunner.h"
@@ -130,6 +131,19 @@ QList<SpumuxButton> DVDMenuMake::buttonsForMenuDvd(const DVDMenu &menu, const DV
         button.y1 = height - button.rect.y();
         buttons.append(button);
     }
+    // Left to itself spumux orders the buttons by its own rule, which can leave a button no arrow
+    // reaches; every arrow is written out instead.
+    QList<QRectF> corners;
+    for (const SpumuxButton &button : std::as_const(buttons))
+        corners.append(QRectF(QPointF(button.x0, button.y0), QPointF(button.x1, button.y1)));
+    const QList<MenuButtonNavigation::Arrows> arrows
+        = MenuButtonNavigation::arrowsForButtons(corners);
+    for (qsizetype i = 0; i < buttons.size(); ++i) {
+        buttons[i].up = buttons[arrows[i].up()].name;
+        buttons[i].down = buttons[arrows[i].down()].name;
+        buttons[i].left = buttons[arrows[i].left()].name;
+        buttons[i].right = buttons[arrows[i].right()].name;
+    }
     return buttons;
 }
 
@@ -140,12 +154,16 @@ QString DVDMenuMake::xmlConfigForMenuDvd(const DVDMenu &menu, const DVDLibrary &
         "select=\"menu_select.png\" image=\"menu_image.png\" force=\"yes\" >\n");
     for (const SpumuxButton &button : buttonsForMenuDvd(menu, dvd)) {
         xml += QString::asprintf("<button name=\"%s\" x0=\"%.0f\" y0=\"%.0f\" x1=\"%.0f\" "
-                                 "y1=\"%.0f\" />\n",
+                                 "y1=\"%.0f\" up=\"%s\" down=\"%s\" left=\"%s\" right=\"%s\" />\n",
                                  qPrintable(button.name),
                                  button.x0,
                                  button.y0,
                                  button.x1,
-                                 button.y1);
+                                 button.y1,
+                                 qPrintable(button.up),
+                                 qPrintable(button.down),
+                                 qPrintable(button.left),
+                                 qPrintable(button.right));
     }
     xml += QStringLiteral("</spu></stream></subpictures>");
     return xml;

@@ -7,6 +7,7 @@
 #include "support/TestMenus.h"
 #include "support/TestTitles.h"
 #include "testsupport/DiscFixtures.h"
+#include "testsupport/DvdFixtures.h"
 
 #include <QDir>
 #include <QFile>
@@ -168,4 +169,60 @@ TEST(AuthorDisc, MkisofsFailureLeavesNoImage)
     EXPECT_FALSE(image.succeeded());
     EXPECT_FALSE(image.lastError().isEmpty());
     EXPECT_FALSE(QFile::exists(QDir(work.path()).filePath(QStringLiteral("dvd.iso"))));
+}
+
+TEST(AuthorDisc, IsoVolumeIdIsTheNameFoldedToAscii)
+{
+    const std::pair<const char *, const char *> rows[] = {
+        {"My DVD", "My DVD"},
+        {"Müller 2024", "Muller 2024"},
+        {"Crème brûlée à Noël", "Creme brulee a Noel"},
+        {"Straße", "Stra_e"},
+        {"東京 2024", "__ 2024"},
+        {"A name much longer than the thirty-two bytes", "A name much longer than the thir"},
+    };
+    for (const auto &[name, folded] : rows) {
+        SCOPED_TRACE(name);
+        const QByteArray id = DVDImageMake::isoVolumeIdForName(QString::fromUtf8(name));
+        EXPECT_EQ(id.size(), 32);
+        EXPECT_EQ(id.trimmed(), QByteArray(folded));
+    }
+}
+
+TEST(AuthorDisc, ImageLabelsHoldTheNameInBothFileSystems)
+{
+    if (!toolsPresent())
+        GTEST_SKIP() << "dvdauthor, mkisofs, lsdvd or ffmpeg is missing";
+    const QString folder = fixtures::DvdFixtures::shared().palFolder();
+    ASSERT_FALSE(folder.isEmpty()) << qPrintable(fixtures::DvdFixtures::shared().lastError());
+    const std::pair<const char *, const char *> rows[]
+        = {{"My DVD", "My DVD"}, {"Müller 2024", "Muller 2024"}};
+    for (const auto &[name, ascii] : rows) {
+        SCOPED_TRACE(name);
+        QTemporaryDir work;
+        DVDImageMake image;
+        image.volumeWork(QString::fromUtf8(name), work.path());
+        image.setInputPath(folder);
+        image.start();
+        ASSERT_TRUE(image.succeeded()) << qPrintable(image.lastError());
+        const QString iso = QDir(work.path()).filePath(QStringLiteral("dvd.iso"));
+        EXPECT_EQ(isoinfoVolumeId(iso), QString::fromLatin1(ascii));
+        EXPECT_EQ(udfVolumeLabel(iso), QString::fromUtf8(name));
+        const DiscInfo info = readDisc(iso);
+        ASSERT_TRUE(info.ok) << qPrintable(info.error);
+        EXPECT_EQ(info.titles.size(), 2);
+    }
+}
+
+TEST(AuthorDisc, LabellingAnImageWithoutItsDescriptorFails)
+{
+    QTemporaryDir work;
+    const QString path = QDir(work.path()).filePath(QStringLiteral("not.iso"));
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(QByteArray(40 * 2048, '\0'));
+    file.close();
+    QString error;
+    EXPECT_FALSE(DVDImageMake::writeIsoVolumeId(path, QStringLiteral("Müller"), &error));
+    EXPECT_TRUE(error.contains(QStringLiteral("no ISO 9660"))) << qPrintable(error);
 }

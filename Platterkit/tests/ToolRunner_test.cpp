@@ -512,6 +512,8 @@ TEST(DVDImageMake, RunsMkisofsOnTheChosenFolder)
         EXPECT_TRUE(step.succeeded()) << qPrintable(step.lastError());
         EXPECT_EQ(tools.recordedArguments(QStringLiteral("mkisofs")),
                   (QStringList{QStringLiteral("-dvd-video"),
+                               QStringLiteral("-input-charset"),
+                               QStringLiteral("utf-8"),
                                QStringLiteral("-V"),
                                QStringLiteral("My Disc"),
                                QStringLiteral("-o"),

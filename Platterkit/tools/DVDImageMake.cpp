@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QMutexLocker>
+#include <algorithm>
 
 using Platterkit::lcAuthor;
 
@@ -46,6 +47,8 @@ void DVDImageMake::volumeHelperWork(const QString &volume, const QString &workPa
     const auto process = taskCurrentArguments(QStringLiteral("mkisofs"),
                                               workPath,
                                               {QStringLiteral("-dvd-video"),
+                                               QStringLiteral("-input-charset"),
+                                               QStringLiteral("utf-8"),
                                                QStringLiteral("-V"),
                                                volume,
                                                QStringLiteral("-o"),
@@ -53,7 +56,19 @@ void DVDImageMake::volumeHelperWork(const QString &volume, const QString &workPa
                                                input});
     qCDebug(lcAuthor).noquote() << "running" << process->commandLine() << "in" << workPath;
     if (control().run(process)) {
-        setSucceeded(true);
+        // mkisofs copies the name's UTF-8 bytes into the ISO 9660 volume id, which readers of
+        // that file system show as garbage; an ASCII name is already right.
+        QString error;
+        const bool ascii = std::all_of(volume.cbegin(), volume.cend(), [](QChar c) {
+            return c.unicode() >= 0x20 && c.unicode() < 0x7f;
+        });
+        if (ascii || writeIsoVolumeId(image, volume, &error)) {
+            setSucceeded(true);
+            return;
+        }
+        QFile::remove(image);
+        ToolStep::fail(QStringLiteral("Cannot label the disc image: %1").arg(error));
+        qCWarning(lcAuthor).noquote() << "image" << image << ":" << error;
         return;
     }
     // mkisofs leaves an empty or partial image when it fails or is stopped; nothing may mistake
@@ -66,6 +81,44 @@ void DVDImageMake::volumeHelperWork(const QString &volume, const QString &workPa
 double DVDImageMake::progress() const
 {
     return double(fileSizeForFile(output())) / double(std::max<qint64>(1, m_totalSize.load()));
+}
+
+QByteArray DVDImageMake::isoVolumeIdForName(const QString &name)
+{
+    constexpr int kLength = 32;
+    QByteArray id;
+    for (const QChar c : name.normalized(QString::NormalizationForm_D)) {
+        if (c.category() == QChar::Mark_NonSpacing)
+            continue;
+        if (id.size() == kLength)
+            break;
+        id.append(c.unicode() >= 0x20 && c.unicode() < 0x7f ? char(c.unicode()) : '_');
+    }
+    return id.leftJustified(kLength, ' ');
+}
+
+bool DVDImageMake::writeIsoVolumeId(const QString &path, const QString &name, QString *error)
+{
+    constexpr qint64 kDescriptor = 16 * 2048;
+    QFile image(path);
+    if (!image.open(QIODevice::ReadWrite)) {
+        *error = image.errorString();
+        return false;
+    }
+    const QByteArray head = image.seek(kDescriptor) ? image.read(6) : QByteArray();
+    if (head
+        != QByteArray("\x01"
+                      "CD001",
+                      6)) {
+        *error = QStringLiteral("%1 holds no ISO 9660 primary volume descriptor").arg(path);
+        return false;
+    }
+    const QByteArray id = isoVolumeIdForName(name);
+    if (!image.seek(kDescriptor + 40) || image.write(id) != id.size() || !image.flush()) {
+        *error = image.errorString();
+        return false;
+    }
+    return true;
 }
 
 qint64 DVDImageMake::fileSizeForItem(const QString &folder)

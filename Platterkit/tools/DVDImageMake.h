@@ -19,7 +19,9 @@
 class DVDImageMake : public ToolStep
 {
 public:
-    // Prepares packing under the volume name (passed to mkisofs unchanged); runs nothing yet.
+    // Prepares packing under the volume name; runs nothing yet. mkisofs takes the name as UTF-8
+    // for every label: the UDF label (what players and file managers show) keeps it whole, and
+    // the ISO 9660 volume id, whose character set is ASCII, is then rewritten as isoVolumeIdForName.
     void volumeWork(const QString &volume, const QString &workPath);
     // The mkisofs run itself (what start() runs once prepared).
     void volumeHelperWork(const QString &volume, const QString &workPath);
@@ -37,6 +39,15 @@ public:
         const QString &toolName, const QString &currentPath, const QStringList &arguments);
 
     static qint64 fileSizeForItem(const QString &folder);
+
+    // The name folded to the 32 bytes of an ISO 9660 volume id: letters lose their accents
+    // ("Müller" gives "Muller"), any other character outside printable ASCII becomes "_", and the
+    // rest is padded with spaces (or cut).
+    static QByteArray isoVolumeIdForName(const QString &name);
+    // Writes isoVolumeIdForName(name) into the primary volume descriptor of the image at path
+    // (sector 16, bytes 40 to 71). False, with the reason in *error, when the image holds no
+    // primary volume descriptor or cannot be written.
+    static bool writeIsoVolumeId(const QString &path, const QString &name, QString *error);
 
 private:
     std::atomic<qint64> m_totalSize{0};

@@ -135,9 +135,50 @@ void LMFFMedia::createStreams()
     }
 }
 
+int LMFFMedia::startingAudioTrack() const
+{
+    // The open audio streams (those selectStreams lets through), in container order.
+    QList<const AVStream *> candidates;
+    for (size_t i = 0; i < m_streams.size(); ++i) {
+        const LMFFMediaStream *stream = m_streams[i].get();
+        if (stream->isAudio() && stream->stream()
+            && (!selectStreams || selectStreams->contains(int(i))))
+            candidates.append(stream->stream());
+    }
+    if (candidates.size() < 2)
+        return -1;
+    QStringList languages;
+    int defaults = 0;
+    for (const AVStream *stream : candidates) {
+        const AVDictionaryEntry *entry = av_dict_get(stream->metadata, "language", nullptr, 0);
+        const QString language
+            = entry ? QString::fromUtf8(entry->value).trimmed().toLower() : QString();
+        if (!language.isEmpty() && language != QLatin1String("und")
+            && !languages.contains(language))
+            languages.append(language);
+        defaults += (stream->disposition & AV_DISPOSITION_DEFAULT) != 0;
+    }
+    // Tracks without languages (a camera's stereo pairs, say) are parts of one sound and keep
+    // being mixed; tracks in different languages, or with one marked as the one to play, are
+    // alternatives, and mixing them plays two languages at once.
+    const bool alternatives
+        = !languages.isEmpty()
+          && (languages.size() > 1 || (defaults > 0 && defaults < candidates.size()));
+    if (!alternatives)
+        return -1;
+    for (int track = 0; track < candidates.size(); ++track) {
+        if (candidates[track]->disposition & AV_DISPOSITION_DEFAULT)
+            return track;
+    }
+    return 0;
+}
+
 void LMFFMedia::updateSelectStreams()
 {
     assertOwnerThread();
+    // DVD tracks are chosen by their stream numbers, which the disc's own menus pick.
+    const int startingTrack
+        = (selectAudios || (m_source && m_source->isDVD())) ? -1 : startingAudioTrack();
     int audioCounter = 0;
     int subtitleCounter = 0;
     const bool dvd = m_source && m_source->isDVD();
@@ -156,6 +197,8 @@ void LMFFMedia::updateSelectStreams()
         if (stream->isAudio()) {
             if (selectAudios)
                 stream->enable = selectAudios->contains(dvd ? dvdNumber : audioCounter);
+            else if (startingTrack >= 0)
+                stream->enable = audioCounter == startingTrack;
             ++audioCounter;
         } else if (stream->isSubtitle()) {
             if (selectSubtitles)

@@ -95,8 +95,20 @@ public:
 
     /** Opens the source, creates stream objects for container streams that have none, selects. */
     void open();
-    /** Re-applies selectStreams, selectAudios and selectSubtitles to the existing streams. */
+    /**
+     * Re-applies selectStreams, selectAudios and selectSubtitles to the existing streams. Without
+     * selectAudios every audio stream is enabled (and mixed), except when the streams are
+     * alternatives (startingAudioTrack): then only that one is. A set naming every track still
+     * enables them all.
+     */
     void updateSelectStreams();
+    /**
+     * The audio track (ordinal among the streams selectStreams lets through) a clip starts on when
+     * its audio streams are alternatives: they carry different languages, or some but not all are
+     * marked default, and at least one carries a language. The first marked default, else the
+     * first. -1 when they are not alternatives (fewer than two, or no languages).
+     */
+    int startingAudioTrack() const;
 
     AVFormatContext *formatContext() const;
     bool isOpen() const { return formatContext() != nullptr; }

@@ -199,11 +199,19 @@ void AppDelegate::discwrightHelp()
     const QString path = helpDocumentPath();
     // The installed file itself: a copy in a shared folder could be stale or planted by another
     // user.
-    if (!QFileInfo(path).isFile() || !Workspace::shared().openFile(path)) {
-        QMessageBox::warning(m_mainWndController ? m_mainWndController->window() : nullptr,
-                             QApplication::applicationName(),
-                             text("The help document could not be opened."));
-    }
+    if (QFileInfo(path).isFile() && Workspace::shared().openFile(path))
+        return;
+    // Missing, or no program to show it: the alert names the installed file, so the person can
+    // open it some other way. Not waited for, so nothing else is held up.
+    auto *box = new QMessageBox(QMessageBox::Warning,
+                                QApplication::applicationName(),
+                                text("The help document could not be opened."),
+                                QMessageBox::Ok,
+                                m_mainWndController ? m_mainWndController->window() : nullptr);
+    box->setObjectName(QStringLiteral("helpFallbackAlert"));
+    box->setInformativeText(QDir::toNativeSeparators(path));
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->open();
 }
 
 QUrl AppDelegate::supportURL()

@@ -1,5 +1,7 @@
 #include "app/production/DVDTitleVideo.h"
 
+#include "app/AppExtention/Convert/MediaData.h"
+
 namespace Discwright {
 
 DVDTitleVideo::DVDTitleVideo() = default;
@@ -69,7 +71,8 @@ VCMovieList DVDTitleVideo::vcmoviesForChapters(const DVDChapterVideoList &chapte
 
 VCMovieList DVDTitleVideo::vcmovies() const
 {
-    return vcmoviesForChapters(chapterVideos());
+    // A chapter point is only a mark in the title; the sound must not break there.
+    return MediaData::joinedPieces(vcmoviesForChapters(chapterVideos()));
 }
 
 double DVDTitleVideo::duration() const

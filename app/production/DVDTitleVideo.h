@@ -41,7 +41,9 @@ public:
 
     // Every chapter's movies, chapter after chapter, in order; empty for no chapters.
     static VCMovieList vcmoviesForChapters(const DVDChapterVideoList &chapters);
-    // vcmoviesForChapters of the chapters; a subclass may flatten them differently.
+    // The clips the title conversion plays: vcmoviesForChapters of the chapters with the pieces
+    // of one source that meet at a chapter point joined (MediaData::joinedPieces); a subclass may
+    // flatten them differently.
     virtual VCMovieList vcmovies() const;
     // Seconds: the sum of the chapters' durations (each converted on its own).
     double duration() const override;

@@ -135,4 +135,49 @@ QString menuPageLimitMessage(qint64 aspectType)
     return platform::localizedString(menuPageLimitKey(aspectType));
 }
 
+bool exceedsDisc(std::int64_t estimatedBytes, DiscSizeEstimate::DiscType type)
+{
+    return estimatedBytes > DiscSizeEstimate::capacityBytes(type);
+}
+
+OverfullDecision overfullDecision(std::int64_t estimatedBytes,
+                                  DiscSizeEstimate::DiscType type,
+                                  OutputNaming::OutputKind kind)
+{
+    if (!exceedsDisc(estimatedBytes, type))
+        return OverfullDecision::Start;
+    return kind == OutputNaming::OutputKind::Disc ? OverfullDecision::Refuse
+                                                  : OverfullDecision::AskToContinue;
+}
+
+QString overfullAlertTitle()
+{
+    return platform::localizedString(QStringLiteral("The project does not fit on the disc."));
+}
+
+QString overfullAlertMessage(std::int64_t estimatedBytes,
+                             DiscSizeEstimate::DiscType type,
+                             OutputNaming::OutputKind kind)
+{
+    const QString sizes = DiscSizeEstimate::capacityLabel(estimatedBytes, type);
+    const QString advice = kind == OutputNaming::OutputKind::Disc
+                               ? platform::localizedString(QStringLiteral(
+                                   "Choose a lower quality or a larger disc type, or remove some "
+                                   "video, and try again."))
+                               : platform::localizedString(QStringLiteral(
+                                   "You can still make it, but it will not fit on one disc of "
+                                   "this type."));
+    return sizes + QStringLiteral("\n") + advice;
+}
+
+QString overfullContinueButton()
+{
+    return platform::localizedString(QStringLiteral("Continue"));
+}
+
+QString overfullCancelButton()
+{
+    return platform::localizedString(QStringLiteral("Cancel"));
+}
+
 } // namespace Discwright::ProductionStartRules

@@ -3,6 +3,9 @@
 // The checks the production settings sheet makes before a run starts: the disc name, the number
 // of copies and the free disk space. Pure functions unless said otherwise; any thread.
 
+#include "app/production/DiscSizeEstimate.h"
+#include "app/production/OutputNaming.h"
+
 #include <QString>
 #include <cstdint>
 
@@ -41,5 +44,23 @@ bool menuPageOverLimit(qsizetype fullestPageTitleItems, bool playButtonShown, qi
 // The string-table key of the alert, and its text.
 QString menuPageLimitKey(qint64 aspectType);
 QString menuPageLimitMessage(qint64 aspectType);
+
+// What a start does when the estimate is more than the disc type holds. A folder or an image may
+// still be wanted (for a larger disc, or to look at), so the person is asked and may go on; a
+// drive would burn a disc that cannot be written whole, so that start is refused.
+enum class OverfullDecision { Start, AskToContinue, Refuse };
+bool exceedsDisc(std::int64_t estimatedBytes, DiscSizeEstimate::DiscType type);
+OverfullDecision overfullDecision(std::int64_t estimatedBytes,
+                                  DiscSizeEstimate::DiscType type,
+                                  OutputNaming::OutputKind kind);
+// The title and message of the over-full alert: the message gives the sizes as the capacity
+// gauge does ("5259 MB / 4700 MB on D5"), then what the person can do for that kind of output.
+QString overfullAlertTitle();
+QString overfullAlertMessage(std::int64_t estimatedBytes,
+                             DiscSizeEstimate::DiscType type,
+                             OutputNaming::OutputKind kind);
+// The buttons of the alert: "Continue" and "Cancel" when it asks, "OK" alone when it refuses.
+QString overfullContinueButton();
+QString overfullCancelButton();
 
 } // namespace Discwright::ProductionStartRules

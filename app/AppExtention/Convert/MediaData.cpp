@@ -255,6 +255,36 @@ QList<VCMovieList> MediaData::separateMovies(const VCMovieList &pieces, const QL
     return chapters;
 }
 
+VCMovieList MediaData::joinedPieces(const VCMovieList &pieces)
+{
+    VCMovieList joined;
+    for (const auto &piece : pieces) {
+        if (!piece)
+            continue;
+        const VCMovieRef previous = joined.isEmpty() ? nullptr : joined.last();
+        const bool continues = previous && previous->movie() && previous->movie() == piece->movie()
+                               && previous->trimStop() == piece->trimStart()
+                               && previous->fadeOutTime() == 0 && piece->fadeInTime() == 0;
+        if (!continues) {
+            joined.append(piece);
+            continue;
+        }
+        // A fresh piece, so that the chapter lists keep theirs unchanged.
+        const VCMovieList copies = previous->validVCMovies();
+        if (copies.isEmpty()) {
+            joined.append(piece);
+            continue;
+        }
+        VCMovieRef whole = copies.last();
+        whole->setTrimStart(previous->trimStart());
+        whole->setTrimStop(piece->trimStop());
+        whole->setFadeIn(previous->fadeInTime());
+        whole->setFadeOut(piece->fadeOutTime());
+        joined.last() = whole;
+    }
+    return joined;
+}
+
 QList<VCMovieList> MediaData::chapterMovies() const
 {
     if (!m_movie)

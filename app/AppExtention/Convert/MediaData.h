@@ -128,6 +128,13 @@ public:
     static QList<VCMovieList> separateMovies(const VCMovieList &pieces, const QList<qint64> &times);
     // The clip's chapters; none for an offline clip.
     QList<VCMovieList> chapterMovies() const;
+    // pieces with every run of neighbours that continue one another joined into one piece: the
+    // same engine movie, the next starting where the one before stops, and no fade between them
+    // (as chapterMovies cuts a kept segment at its chapter points). Played one after another, such
+    // pieces would each seek and restart the decoder and resampler, which leaves a click in the
+    // sound at every chapter point; joined, the source plays straight through. Other pieces are
+    // kept as they are, in order. Any thread.
+    static VCMovieList joinedPieces(const VCMovieList &pieces);
 
 private:
     QString m_path;

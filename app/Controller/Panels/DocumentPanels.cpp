@@ -1,6 +1,7 @@
 #include "app/Controller/Panels/DocumentPanels.h"
 
 #include "app/AppExtention/Function/AlertMessage.h"
+#include "app/Controller/Panels/PackageOpenDialog.h"
 #include "platform/StringTable.h"
 
 #include <QApplication>
@@ -46,16 +47,15 @@ DocumentPanelsInterface::SaveChanges DocumentPanels::askSaveChanges()
 
 QString DocumentPanels::chooseOpenPath(const QString &extension)
 {
-    QFileDialog dialog(m_window, text("Open"));
-    dialog.setFileMode(QFileDialog::Directory);
-    dialog.setOption(QFileDialog::ShowDirsOnly, false);
-    dialog.setNameFilter(QStringLiteral("*.%1").arg(extension));
-    dialog.setWindowModality(Qt::WindowModal);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+    PackageOpenDialog dialog(m_window, text("Open"), extension);
+    if (dialog.exec() != QDialog::Accepted)
         return {};
-    const QString path = QFileInfo(dialog.selectedFiles().first()).canonicalFilePath();
+    const QString chosen = dialog.chosenPath();
+    if (chosen.isEmpty())
+        return {};
+    const QString path = QFileInfo(chosen).canonicalFilePath();
     if (!path.endsWith(QLatin1Char('.') + extension)) {
-        showAlert(QStringLiteral("The project could not be opened."), path);
+        showAlert(QStringLiteral("The project could not be opened."), chosen);
         return {};
     }
     return path;

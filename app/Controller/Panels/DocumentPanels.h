@@ -7,8 +7,8 @@
 
 /**
  * The document's questions and panels as the user sees them: window-modal message boxes and file
- * dialogs on the main window, with their texts from the string table. A package is a folder, so
- * the open panel picks it as one item, a folder ending in ".dwproj".
+ * dialogs on the main window, with their texts from the string table. A package is a folder; the
+ * open panel (PackageOpenDialog) shows it as one file and opens it instead of walking into it.
  *
  * Owned by the document's host on the main window. Main thread only.
  */

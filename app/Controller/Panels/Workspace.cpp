@@ -19,9 +19,9 @@ public:
 
     // File viewers differ in how they select an item; the portable answer opens the folder that
     // holds it.
-    void selectFile(const QString &path) override
+    bool selectFile(const QString &path) override
     {
-        QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(path).absolutePath()));
+        return QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(path).absolutePath()));
     }
 };
 

@@ -16,8 +16,9 @@ public:
     virtual bool openURL(const QUrl &url) = 0;
     // Opens the file with the user's program for its type.
     virtual bool openFile(const QString &path) = 0;
-    // Shows the file or folder in the file viewer, selected where the viewer can.
-    virtual void selectFile(const QString &path) = 0;
+    // Shows the file or folder in the file viewer, selected where the viewer can. False when
+    // nothing could be started to show it (no file viewer or launcher installed).
+    virtual bool selectFile(const QString &path) = 0;
 
     // The installed workspace (the desktop's until one is installed).
     static Workspace &shared();

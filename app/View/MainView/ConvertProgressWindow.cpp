@@ -158,5 +158,20 @@ void ConvertProgressWindow::dismissAlert(const std::shared_ptr<BurnDVDWorkflowAl
 
 void ConvertProgressWindow::revealFile(const QString &path)
 {
-    Workspace::shared().selectFile(path);
+    DW_ASSERT_MAIN_THREAD(return );
+    if (Workspace::shared().selectFile(path))
+        return;
+    // Without a file viewer to show it, the run would end with the progress window gone and
+    // nothing else; the person is told it finished and where the result is.
+    auto *box = new QMessageBox(QMessageBox::Information,
+                                platform::localizedString(QStringLiteral("The run has finished.")),
+                                platform::localizedString(QStringLiteral("The run has finished.")),
+                                QMessageBox::Ok,
+                                alertParent());
+    box->setObjectName(QStringLiteral("revealFallbackAlert"));
+    box->setInformativeText(platform::localizedString(QStringLiteral("The result is at \"%@\"."))
+                                .replace(QStringLiteral("%@"), path));
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    m_alert = box;
+    box->open();
 }

@@ -57,6 +57,8 @@ public:
                      const QString &informativeText,
                      bool defaultButtonEnabled) override;
     void dismissAlert(const std::shared_ptr<BurnDVDWorkflowAlertHelper> &helper) override;
+    // Shows the result in the file viewer; where none can be started, an alert (not waited for)
+    // says the run finished and names the result's path.
     void revealFile(const QString &path) override;
     // The rating reminder never shows a window.
     void showRateApplicationWindow() override {}

@@ -7,14 +7,17 @@
 #include "app/AppExtention/Function/FileManagerExtention.h"
 #include "app/Controller/AppDelegate.h"
 #include "app/Controller/MainWindowController.h"
+#include "app/Controller/Panels/Workspace.h"
 #include "app/View/MainView/CustomQualityWindow.h"
 #include "support/ShellTesting.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QProcess>
 #include <QSysInfo>
 #include <QTemporaryDir>
@@ -154,6 +157,44 @@ TEST_F(Delegate, HelpOpensTheInstalledDocumentAndCopiesNothing)
     const QString installed = QStringLiteral(DW_BINARY_DIR "/resources/Discwright Help.pdf");
     EXPECT_EQ(panels.workspace->openedFiles, QStringList({installed, installed}));
     EXPECT_FALSE(QFile::exists(shared));
+}
+
+TEST_F(Delegate, HelpThatCannotBeOpenedSaysSoAndNamesTheInstalledFile)
+{
+    ASSERT_TRUE(delegate->applicationWillFinishLaunching());
+    delegate->applicationDidFinishLaunching();
+    const QString installed = QStringLiteral(DW_BINARY_DIR "/resources/Discwright Help.pdf");
+    struct Row
+    {
+        const char *name;
+        bool desktop;
+    };
+    const Row rows[] = {{"the viewer refuses the file", false}, {"no launcher on PATH", true}};
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
+        const QByteArray path = qgetenv("PATH");
+        if (row.desktop) {
+            Workspace::install(nullptr);
+            qputenv("PATH", "/nonexistent");
+        } else {
+            panels.workspace->opens = false;
+        }
+        delegate->mainWndController()->menuAction("discwrightHelp:")->trigger();
+        qputenv("PATH", path);
+        Workspace::install(panels.workspace);
+        panels.workspace->opens = true;
+
+        QMessageBox *alert = nullptr;
+        for (QWidget *widget : QApplication::topLevelWidgets()) {
+            if (widget->objectName() == QLatin1String("helpFallbackAlert") && widget->isVisible())
+                alert = qobject_cast<QMessageBox *>(widget);
+        }
+        ASSERT_TRUE(alert) << "no alert";
+        EXPECT_EQ(alert->text(), "The help document could not be opened.");
+        EXPECT_EQ(alert->informativeText(), installed);
+        alert->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
 }
 
 TEST_F(Delegate, AFileHandedOverIsRefusedWhileASheetIsUp)

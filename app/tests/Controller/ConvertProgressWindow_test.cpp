@@ -1,6 +1,7 @@
 // The progress window as the production run drives it: the sheet, its bar and status line, the
 // alerts waited for and those answered later, and Cancel.
 
+#include "app/Controller/Panels/Workspace.h"
 #include "app/View/MainView/ConvertProgressWindow.h"
 #include "support/ShellTesting.h"
 
@@ -113,6 +114,42 @@ TEST_F(ProgressWindow, TheResultIsShownInTheFileViewer)
 {
     window.revealFile("/tmp/My Disc.iso");
     EXPECT_EQ(panels.workspace->selectedFiles, QStringList({"/tmp/My Disc.iso"}));
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(ProgressWindow, WithoutAFileViewerAnAlertSaysTheRunFinishedAndWhere)
+{
+    struct Row
+    {
+        const char *name;
+        bool desktop;
+    };
+    const Row rows[] = {{"the viewer cannot be started", false}, {"no launcher on PATH", true}};
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
+        const QByteArray path = qgetenv("PATH");
+        if (row.desktop) {
+            Workspace::install(nullptr);
+            qputenv("PATH", "/nonexistent");
+        } else {
+            panels.workspace->opens = false;
+        }
+        window.revealFile("/tmp/out/My Disc.iso");
+        qputenv("PATH", path);
+        Workspace::install(panels.workspace);
+        panels.workspace->opens = true;
+
+        QMessageBox *alert = window.currentAlert();
+        ASSERT_TRUE(alert);
+        EXPECT_TRUE(alert->isVisible());
+        EXPECT_EQ(alert->text(), "The run has finished.");
+        EXPECT_EQ(alert->informativeText(), "The result is at \"/tmp/out/My Disc.iso\".");
+        alert->close();
+        ASSERT_TRUE(runUntil([&] { return !window.currentAlert(); }));
+    }
 }
 
 } // namespace

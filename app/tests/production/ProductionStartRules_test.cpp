@@ -128,3 +128,84 @@ TEST_F(ProductionStartRulesTest, MenuPagesHoldTwelveTitlesWideAndEighteenNarrow)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(ProductionStartRulesTest, OverfullDiscAsksForAFolderOrImageAndRefusesADrive)
+{
+    using Discwright::DiscSizeEstimate::DiscType;
+    using Discwright::OutputNaming::OutputKind;
+    constexpr std::int64_t kDvd5 = 4700000000;
+    const std::int64_t twoAndAHalfHours = Discwright::DiscSizeEstimate::estimatedBytes(9000, 4000);
+    struct Row
+    {
+        const char *name;
+        std::int64_t bytes;
+        DiscType type;
+        OverfullDecision folder; // and image
+        OverfullDecision drive;
+        const char *sizes;
+    };
+    const Row rows[] = {
+        {"2.5 h at 4000 kbps on D5",
+         twoAndAHalfHours,
+         DiscType::SingleLayer,
+         OverfullDecision::AskToContinue,
+         OverfullDecision::Refuse,
+         "5218 MB / 4700 MB on D5"},
+        {"2.5 h at 4000 kbps on D9",
+         twoAndAHalfHours,
+         DiscType::DualLayer,
+         OverfullDecision::Start,
+         OverfullDecision::Start,
+         "5218 MB / 8300 MB on D9"},
+        {"exactly the disc",
+         kDvd5,
+         DiscType::SingleLayer,
+         OverfullDecision::Start,
+         OverfullDecision::Start,
+         "4700 MB / 4700 MB on D5"},
+        {"a byte under the disc",
+         kDvd5 - 1,
+         DiscType::SingleLayer,
+         OverfullDecision::Start,
+         OverfullDecision::Start,
+         "4699 MB / 4700 MB on D5"},
+        {"a byte over the disc",
+         kDvd5 + 1,
+         DiscType::SingleLayer,
+         OverfullDecision::AskToContinue,
+         OverfullDecision::Refuse,
+         "4700 MB / 4700 MB on D5"},
+        {"5259 MB on D5",
+         5259000000,
+         DiscType::SingleLayer,
+         OverfullDecision::AskToContinue,
+         OverfullDecision::Refuse,
+         "5259 MB / 4700 MB on D5"},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
+        for (const OutputKind kind :
+             {OutputKind::VideoFolder, OutputKind::MediaFolder, OutputKind::IsoImage}) {
+            EXPECT_EQ(overfullDecision(row.bytes, row.type, kind), row.folder) << int(kind);
+        }
+        EXPECT_EQ(overfullDecision(row.bytes, row.type, OutputKind::Disc), row.drive);
+        EXPECT_EQ(exceedsDisc(row.bytes, row.type), row.drive == OverfullDecision::Refuse);
+        // The alert shows the gauge's own sizes, then what the person can do.
+        EXPECT_TRUE(overfullAlertMessage(row.bytes, row.type, OutputKind::IsoImage)
+                        .startsWith(QLatin1String(row.sizes)))
+            << qPrintable(overfullAlertMessage(row.bytes, row.type, OutputKind::IsoImage));
+    }
+    EXPECT_EQ(overfullAlertTitle(), "The project does not fit on the disc.");
+    EXPECT_EQ(overfullAlertMessage(5259000000, DiscType::SingleLayer, OutputKind::IsoImage),
+              "5259 MB / 4700 MB on D5\nYou can still make it, but it will not fit on one disc "
+              "of this type.");
+    EXPECT_EQ(overfullAlertMessage(5259000000, DiscType::SingleLayer, OutputKind::Disc),
+              "5259 MB / 4700 MB on D5\nChoose a lower quality or a larger disc type, or remove "
+              "some video, and try again.");
+    EXPECT_EQ(overfullContinueButton(), "Continue");
+    EXPECT_EQ(overfullCancelButton(), "Cancel");
+}
+
+} // namespace

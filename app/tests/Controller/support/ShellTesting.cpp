@@ -84,12 +84,13 @@ bool ScriptedWorkspace::openURL(const QUrl &url)
 bool ScriptedWorkspace::openFile(const QString &path)
 {
     openedFiles << path;
-    return true;
+    return opens;
 }
 
-void ScriptedWorkspace::selectFile(const QString &path)
+bool ScriptedWorkspace::selectFile(const QString &path)
 {
     selectedFiles << path;
+    return opens;
 }
 
 ScopedPanels::ScopedPanels()

@@ -50,8 +50,10 @@ class ScriptedWorkspace : public Workspace
 public:
     bool openURL(const QUrl &url) override;
     bool openFile(const QString &path) override;
-    void selectFile(const QString &path) override;
+    bool selectFile(const QString &path) override;
 
+    // What openFile and selectFile answer, as a desktop without any launcher would.
+    bool opens = true;
     QList<QUrl> urls;
     QStringList openedFiles;
     QStringList selectedFiles;
