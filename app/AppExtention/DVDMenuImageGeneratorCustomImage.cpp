@@ -5,7 +5,6 @@
 #include "Platterkit/subpicture/DVDMenuImageGenerator.h"
 #include "Platterkit/subpicture/DVDMenuMake.h"
 #include "app/AppExtention/Function/ControllerFunction.h"
-#include "app/production/ProductionInput.h"
 #include "platform/MainThread.h"
 
 #include <QPainter>
@@ -50,7 +49,7 @@ BorderStyle BorderStyle::fromTempDvdData(const TempDvdData &data)
 TempDvdDataRef getMenuItemImageDrawData(const DVDLibrary *disc)
 {
     if (disc) {
-        if (TempDvdDataRef carried = ProductionInput::settingsOfDisc(*disc))
+        if (TempDvdDataRef carried = TempDvdData::carriedBy(*disc))
             return carried;
     }
     if (!platform::isMainThread())

@@ -374,6 +374,13 @@ void MainWindowController::changeCapacityValue()
 
 // --- Production start ----------------------------------------------------------------------------
 
+bool MainWindowController::updateDvdMenuThroughProject()
+{
+    DW_ASSERT_MAIN_THREAD(return false);
+    m_project->updateDvdMenu();
+    return true;
+}
+
 bool MainWindowController::runAlert(const AlertMessage &alert,
                                     const QString &defaultButton,
                                     const QString &alternateButton)
@@ -443,6 +450,25 @@ void MainWindowController::startBurnAction()
     const QString tempRoot = disc ? FileManagerExtention::tempRootPath() : QString();
     if (disc)
         QDir().mkpath(tempRoot);
+    // A folder or an image bigger than the disc type may still be wanted; a drive never takes it.
+    const auto overfull = ProductionStartRules::overfullDecision(
+        totalUsedSpace(), m_project->discType(), settings.kind);
+    if (overfull != ProductionStartRules::OverfullDecision::Start) {
+        const AlertMessage alert{ProductionStartRules::overfullAlertTitle(),
+                                 {},
+                                 ProductionStartRules::overfullAlertMessage(
+                                     totalUsedSpace(), m_project->discType(), settings.kind),
+                                 {},
+                                 QStringLiteral("estimate %1 bytes").arg(totalUsedSpace())};
+        if (overfull == ProductionStartRules::OverfullDecision::Refuse) {
+            runAlert(alert, text("OK"));
+            return;
+        }
+        if (!runAlert(alert,
+                      ProductionStartRules::overfullContinueButton(),
+                      ProductionStartRules::overfullCancelButton()))
+            return;
+    }
     // The space is checked before anything is made, so a refused start leaves nothing behind.
     const BurnStart start = makeProductionRequest(
         settings, totalUsedSpace(), tempRoot, &ProductionStartRules::freeBytesAtPath);

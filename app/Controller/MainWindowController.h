@@ -59,6 +59,7 @@ public:
 
     // --- The project (MainWindowControllerInterface) ---------------------------------------------
     EditingProject *project() const override { return m_project.get(); }
+    bool updateDvdMenuThroughProject() override;
     QWidget *sheetParent() const override;
     std::shared_ptr<DVDLibrary> dvd() const override { return m_project->dvd(); }
     QList<std::shared_ptr<TempEditData>> tempDataArray() const override

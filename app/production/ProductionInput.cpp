@@ -13,8 +13,6 @@ namespace {
 const QString kDvdKey = QStringLiteral("dvd");
 const QString kRecordsKey = QStringLiteral("records");
 const QString kSettingsKey = QStringLiteral("settings");
-// Where a production disc keeps the settings its pages are drawn with.
-const QString kSettingsOfDiscKey = QStringLiteral("discwright.production.settings");
 const QString kRecordsOfDiscKey = QStringLiteral("discwright.production.records");
 const QString kProjectOfDiscKey = QStringLiteral("discwright.production.project");
 
@@ -85,12 +83,12 @@ ProductionInput::fromController(MainWindowControllerInterface &controller, QStri
 
 TempDvdDataRef ProductionInput::settingsOfDisc(const DVDLibrary &disc)
 {
-    return objectOf<TempDvdData>(disc.objectForKey(kSettingsOfDiscKey));
+    return TempDvdData::carriedBy(disc);
 }
 
 void ProductionInput::carryIn(DVDLibrary &disc) const
 {
-    disc.setObjectForKey(QVariant::fromValue(ObjectRef(settings)), kSettingsOfDiscKey);
+    TempDvdData::carryOn(disc, settings);
     QVariantList kept;
     for (const auto &record : records)
         kept.append(QVariant::fromValue(ObjectRef(record)));

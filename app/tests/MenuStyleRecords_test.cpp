@@ -314,6 +314,8 @@ TEST(FindTempEditData, LaterRecordWins)
 
 TEST(FindTempEditData, NoControllerNoRecord)
 {
+    // The look-up belongs to the main thread, which an application object defines.
+    application();
     ControllerFunction::setMainWndController(nullptr);
     EXPECT_EQ(FindTempEditData::getEditData(*makeTitleSlot()), nullptr);
 }

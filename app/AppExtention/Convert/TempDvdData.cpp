@@ -1,8 +1,25 @@
 #include "app/AppExtention/Convert/TempDvdData.h"
 
+#include "Platterkit/model/DVDLibrary.h"
 #include "platform/ClassRegistry.h"
 
 DW_REGISTER_CLASS(TempDvdData)
+
+namespace {
+// Where a production disc keeps the settings its pages are drawn with.
+const QString kSettingsOfDiscKey = QStringLiteral("discwright.production.settings");
+} // namespace
+
+std::shared_ptr<TempDvdData> TempDvdData::carriedBy(const DVDLibrary &disc)
+{
+    return std::dynamic_pointer_cast<TempDvdData>(
+        platform::objectFromVariant(disc.objectForKey(kSettingsOfDiscKey)));
+}
+
+void TempDvdData::carryOn(DVDLibrary &disc, const std::shared_ptr<TempDvdData> &settings)
+{
+    disc.setObjectForKey(QVariant::fromValue(ObjectRef(settings)), kSettingsOfDiscKey);
+}
 
 TempDvdData::TempDvdData()
     : m_borderColor(QColor::fromRgbF(0.0f, 0.0f, 1.0f, 1.0f))

@@ -14,6 +14,8 @@
  * while editing, the loader while a project opens, the production thread while it draws the
  * subpicture layers of a copy handed to it.
  */
+class DVDLibrary;
+
 class TempDvdData : public CodingBase
 {
     Q_OBJECT
@@ -37,6 +39,12 @@ class TempDvdData : public CodingBase
     Q_PROPERTY(bool useBackMusicLengthDuration READ useBackMusicLengthDuration WRITE
                    setUseBackMusicLengthDuration)
 public:
+    // The settings a production disc's pages are drawn with, as that disc carries them; null for a
+    // disc that carries none (the editing disc). Any thread that may read the disc.
+    static std::shared_ptr<TempDvdData> carriedBy(const DVDLibrary &disc);
+    // Makes disc carry settings, for the drawing hooks that see only the disc.
+    static void carryOn(DVDLibrary &disc, const std::shared_ptr<TempDvdData> &settings);
+
     Q_INVOKABLE TempDvdData();
 
     QStringList allCoderKeys() const override;

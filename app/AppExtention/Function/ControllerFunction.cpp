@@ -1,7 +1,6 @@
 #include "app/AppExtention/Function/ControllerFunction.h"
 
 #include "Platterkit/model/DVDLibrary.h"
-#include "app/AppExtention/Document/EditingProject.h"
 #include "app/AppExtention/Function/ApplicationImage.h"
 #include "platform/Assert.h"
 #include "platform/MainThread.h"
@@ -166,8 +165,7 @@ void ControllerFunction::updateDvdMenu()
     if (!main)
         return;
     // The project rebuilds the pages and jumps and says so; its views follow.
-    if (EditingProject *project = main->project()) {
-        project->updateDvdMenu();
+    if (main->updateDvdMenuThroughProject()) {
         if (MenuEditControllerInterface *editor = main->menuEditController())
             editor->updateHasSubMenuItemImage();
         return;

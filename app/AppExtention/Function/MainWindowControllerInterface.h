@@ -45,6 +45,10 @@ public:
     // answers the template library and takes new style records. Null in fakes without one. Main
     // thread.
     virtual EditingProject *project() const { return nullptr; }
+    // Rebuilds the pages, jumps and gauge through the project, which tells its views, and
+    // answers true; false where there is no project (fakes), and the caller rebuilds by hand.
+    // Main thread.
+    virtual bool updateDvdMenuThroughProject() { return false; }
     // The window that sheets and alerts of the other controllers attach to; null without one.
     // Main thread.
     virtual QWidget *sheetParent() const { return nullptr; }

@@ -156,7 +156,8 @@ TEST(ChapterJoins, TheTitleOfAChapteredClipHasNoClickAtItsChapterPoints)
     controller.setTempWorkPath(dir.filePath(QStringLiteral("out/temp")));
     controller.setWorkflowTiming({100, 5000, 1000});
     const QString folder = dir.filePath(QStringLiteral("out/Chapters"));
-    const ProductionResult result = controller.burnMedia(disc, folder);
+    const ProductionResult result = production_fixtures::runToEnd(
+        controller, [&] { return controller.burnMedia(disc, folder); });
     ASSERT_EQ(result.state, State::Done) << qPrintable(result.reason);
 
     const testing_support::DiscInfo info = testing_support::readDisc(folder);

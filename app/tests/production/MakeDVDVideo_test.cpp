@@ -472,7 +472,8 @@ TEST_F(MakeDVDVideoTest, PageWithoutMusicGetsSilenceOfItsLength)
 {
     MenuProject project({makeTitleOf({{blue, 0.0, 1.0}})}, 0.0);
     ASSERT_TRUE(project.disc);
-    project.page->setDuration(2.0);
+    // Production reads the copy made at Burn, so the length is set on the copy's page.
+    project.disc->menus().value(0)->setDuration(2.0);
     MakeDVDVideo make;
     ASSERT_TRUE(runConversion(make, project.disc, work.path())) << qPrintable(make.lastError());
     EXPECT_EQ(filesIn(work.path()), QStringList({"menu0.dvd", "title0.dvd"}));
@@ -533,7 +534,8 @@ TEST_F(MakeDVDVideoTest, CancelDuringSpumuxStopsItAndLeavesNoWorkFile)
     qputenv("DISCWRIGHT_TOOLS_DIR", tools.path().toUtf8());
     MenuProject project({makeTitleOf({{blue, 0.0, 1.0}})}, 0.0);
     ASSERT_TRUE(project.disc);
-    project.page->setDuration(2.0);
+    // Production reads the copy made at Burn, so the length is set on the copy's page.
+    project.disc->menus().value(0)->setDuration(2.0);
     MakeDVDVideo make;
     std::chrono::steady_clock::time_point cancelledAt;
     bool cancelled = false;
