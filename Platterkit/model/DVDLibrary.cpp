@@ -54,6 +54,15 @@ QStringList DVDLibrary::allCoderKeys() const
             QStringLiteral("loopSingleVideo")};
 }
 
+bool DVDLibrary::acceptsObjectForKey(const QString &key, const QObject &object) const
+{
+    if (key != QLatin1String("titles"))
+        return true;
+    // Titles are application objects the library cannot name; these kinds are surely none.
+    return !qobject_cast<const DVDMenu *>(&object) && !qobject_cast<const DVDMenuItem *>(&object)
+           && !qobject_cast<const DVDLibrary *>(&object);
+}
+
 // --- Custom data store -------------------------------------------------------------------------
 
 void DVDLibrary::setObjectForKey(const QVariant &value, const QString &key)

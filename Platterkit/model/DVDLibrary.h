@@ -50,6 +50,8 @@ public:
     ~DVDLibrary() override;
 
     QStringList allCoderKeys() const override;
+    // "titles" holds no page, element or disc model: such a record there is a damaged archive.
+    bool acceptsObjectForKey(const QString &key, const QObject &object) const override;
 
     // --- Stored values ---------------------------------------------------------------------
     // The template page new pages are copied from.

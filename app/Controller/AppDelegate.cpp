@@ -4,8 +4,11 @@
 #include "app/AppExtention/Function/ApplicationInstanceLock.h"
 #include "app/AppExtention/Function/ControllerFunction.h"
 #include "app/AppExtention/Function/FileManagerExtention.h"
+#include "app/AppExtention/Function/TerminationSignals.h"
 #include "app/Controller/MainWindowController.h"
 #include "app/Controller/Panels/Workspace.h"
+#include "app/production/ConvertProgressWindowController.h"
+#include "app/production/WorkFolderRecord.h"
 #include "platform/MainThread.h"
 #include "platform/ResourceFolder.h"
 #include "platform/StringTable.h"
@@ -62,6 +65,10 @@ QString AppDelegate::alreadyRunningMessage()
 bool AppDelegate::applicationWillFinishLaunching()
 {
     DW_ASSERT_MAIN_THREAD(return false);
+    // Before anything is made that a signal should not leave behind; they are read once the
+    // event loop runs.
+    m_signals = std::make_unique<TerminationSignals>(
+        [this](int signalNumber) { terminateFromSignal(signalNumber); });
     // The temporary root is shared by every process of the user: it is emptied only by the one
     // process that holds the lock.
     m_lock = std::make_unique<ApplicationInstanceLock>();
@@ -70,10 +77,13 @@ bool AppDelegate::applicationWillFinishLaunching()
             << alreadyRunningMessage() << "(process" << m_lock->holderProcessId() << "holds"
             << m_lock->lockPath() << ")";
         m_lock.reset();
+        m_signals.reset();
         return false;
     }
     qCInfo(Discwright::lcShell).noquote() << "Home" << QDir::homePath();
     FileManagerExtention::removeTempFiles();
+    // What runs killed before their end left in the person's folders.
+    Discwright::WorkFolderRecord::removeRecordedLeftovers();
     m_mainWndController = std::make_shared<MainWindowController>();
     ControllerFunction::setMainWndController(m_mainWndController);
     QMainWindow *window = m_mainWndController->window();
@@ -88,6 +98,33 @@ bool AppDelegate::applicationWillFinishLaunching()
         window->move(frame.topLeft());
     }
     return true;
+}
+
+void AppDelegate::quitApplication()
+{
+    DW_ASSERT_MAIN_THREAD(return );
+    if (!m_mainWndController) {
+        QCoreApplication::quit();
+        return;
+    }
+    if (ConvertProgressWindowController *production
+        = m_mainWndController->convertProgressWindowController()) {
+        if (production->workflow())
+            production->cancel();
+    }
+    m_mainWndController->window()->close();
+}
+
+void AppDelegate::terminateFromSignal(int signalNumber)
+{
+    DW_ASSERT_MAIN_THREAD(return );
+    if (m_quitRequested) {
+        qCWarning(Discwright::lcShell) << "signal" << signalNumber << "again: leaving at once";
+        QCoreApplication::exit(128 + signalNumber);
+        return;
+    }
+    m_quitRequested = true;
+    quitApplication();
 }
 
 void AppDelegate::applicationDidFinishLaunching()

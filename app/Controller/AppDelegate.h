@@ -14,6 +14,7 @@
 #include <memory>
 
 class ApplicationInstanceLock;
+class TerminationSignals;
 class MainWindowController;
 class QMenu;
 
@@ -65,10 +66,20 @@ public:
     // The message a second start shows before it exits.
     static QString alreadyRunningMessage();
 
+    // The quit asked for from outside the menus: a running production is cancelled, then the main
+    // window closes as the Quit command closes it (the document may still ask to be saved).
+    void quitApplication();
+    // SIGTERM, SIGINT or SIGHUP, brought into the event loop (installed once the launch holds the
+    // lock): the first quits through quitApplication; a second one while that is under way ends
+    // the event loop at once, with 128 + the signal's number.
+    void terminateFromSignal(int signalNumber);
+
 private:
     void renameApplicationMenu(QMenu &menu);
 
     std::unique_ptr<ApplicationInstanceLock> m_lock;
+    std::unique_ptr<TerminationSignals> m_signals;
+    bool m_quitRequested = false;
     std::shared_ptr<MainWindowController> m_mainWndController;
     std::function<bool()> m_hasDocument;
     std::function<void()> m_newDocument;

@@ -5,6 +5,7 @@
 #include "app/production/MainThreadQueue.h"
 #include "app/production/ProductionLog.h"
 #include "app/production/WorkFolder.h"
+#include "app/production/WorkFolderRecord.h"
 #include "platform/MainThread.h"
 #include "platform/StringTable.h"
 
@@ -101,8 +102,13 @@ bool ConvertProgressWindowController::makeDVDTempDir(QString *error)
             return false;
         }
         QFile::remove(preferred);
-    }
+    } else
+        Discwright::WorkFolderRecord::removeMarkedLeftovers(preferred);
     m_madeTempPath = Discwright::WorkFolder::makeFresh(preferred, error);
+    if (!m_madeTempPath.isEmpty() && !Discwright::WorkFolderRecord::record(m_madeTempPath, error)) {
+        Discwright::WorkFolder::removeItem(m_madeTempPath);
+        m_madeTempPath.clear();
+    }
     return !m_madeTempPath.isEmpty();
 }
 
@@ -110,6 +116,8 @@ void ConvertProgressWindowController::removeDVDTempFile()
 {
     if (!m_madeTempPath.isEmpty() && !Discwright::WorkFolder::removeItem(m_madeTempPath))
         qCWarning(lcProduction).noquote() << "cannot remove the temporary folder" << m_madeTempPath;
+    if (!m_madeTempPath.isEmpty())
+        Discwright::WorkFolderRecord::clear(m_madeTempPath);
 }
 
 ProductionResult ConvertProgressWindowController::burnMedia(const std::shared_ptr<DVDLibrary> &dvd,
