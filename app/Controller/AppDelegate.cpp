@@ -22,6 +22,7 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QScreen>
+#include <QTimer>
 
 namespace {
 
@@ -124,13 +125,27 @@ void AppDelegate::terminateFromSignal(int signalNumber)
         return;
     }
     m_quitRequested = true;
-    quitApplication();
+    // A quit is refused while the window is busy (a job of the document, a production being
+    // cancelled, a sheet up); the signal's quit is asked again until it goes through.
+    auto *retry = new QTimer(this);
+    retry->setInterval(250);
+    connect(retry, &QTimer::timeout, this, [this] {
+        if (m_launched)
+            quitApplication();
+    });
+    retry->start();
+    if (m_launched)
+        quitApplication();
 }
 
 void AppDelegate::applicationDidFinishLaunching()
 {
     setupApp();
     startApp();
+    m_launched = true;
+    // A signal that came before the window and its first document were up quits now.
+    if (m_quitRequested)
+        quitApplication();
 }
 
 void AppDelegate::renameApplicationMenu(QMenu &menu)

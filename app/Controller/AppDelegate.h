@@ -69,9 +69,10 @@ public:
     // The quit asked for from outside the menus: a running production is cancelled, then the main
     // window closes as the Quit command closes it (the document may still ask to be saved).
     void quitApplication();
-    // SIGTERM, SIGINT or SIGHUP, brought into the event loop (installed once the launch holds the
-    // lock): the first quits through quitApplication; a second one while that is under way ends
-    // the event loop at once, with 128 + the signal's number.
+    // SIGTERM, SIGINT or SIGHUP, brought into the event loop (installed as the launch begins):
+    // the first quits through quitApplication, once the launch has finished, and asks again
+    // every quarter second while the window is too busy to close; a second one while that is
+    // under way ends the event loop at once, with 128 + the signal's number.
     void terminateFromSignal(int signalNumber);
 
 private:
@@ -80,6 +81,7 @@ private:
     std::unique_ptr<ApplicationInstanceLock> m_lock;
     std::unique_ptr<TerminationSignals> m_signals;
     bool m_quitRequested = false;
+    bool m_launched = false;
     std::shared_ptr<MainWindowController> m_mainWndController;
     std::function<bool()> m_hasDocument;
     std::function<void()> m_newDocument;
