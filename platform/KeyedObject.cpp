@@ -42,18 +42,6 @@ void KeyedObject::decoderKey(KeyedUnarchiver &coder, const QString &key)
     const QVariant value = coder.decodeObjectForKey(key);
     if (coder.failed())
         return;
-    const QVariantList held
-        = value.typeId() == QMetaType::QVariantList ? value.toList() : QVariantList{value};
-    for (const QVariant &item : held) {
-        const ObjectRef object = objectFromVariant(item);
-        if (object && !acceptsObjectForKey(key, *object)) {
-            coder.failWithError(QStringLiteral("%1 cannot hold a %2 under key \"%3\"")
-                                    .arg(QString::fromLatin1(metaObject()->className()),
-                                         QString::fromLatin1(object->metaObject()->className()),
-                                         key));
-            return;
-        }
-    }
     if (!setValueForKey(this, value, key))
         coder.failWithError(
             QStringLiteral("%1 cannot take the archived %2 for key \"%3\"")
@@ -61,11 +49,6 @@ void KeyedObject::decoderKey(KeyedUnarchiver &coder, const QString &key)
                      QString::fromLatin1(value.metaType().isValid() ? value.metaType().name()
                                                                     : "null"),
                      key));
-}
-
-bool KeyedObject::acceptsObjectForKey(const QString &, const QObject &) const
-{
-    return true;
 }
 
 void KeyedObject::copyToKey(QObject *other, const QString &key) const

@@ -35,13 +35,8 @@ public:
     // override the walks themselves call these for the plain keys.
     // Encodes valueForKey under the key; a key with no readable property fails the archive.
     virtual void encoderKey(KeyedArchiver &coder, const QString &key) const;
-    // Sets the key from the archive when it holds one. A record under the key, alone or in a
-    // list, that acceptsObjectForKey refuses fails the archive, as an unknown class does.
+    // Sets the key from the archive when it holds one.
     virtual void decoderKey(KeyedUnarchiver &coder, const QString &key);
-    // Whether an archived record of object's kind may sit under key. Typed keys are checked by
-    // their type already; a subclass names the kinds an untyped key (an ObjectList, an ObjectRef)
-    // must not hold. Takes any record by default.
-    virtual bool acceptsObjectForKey(const QString &key, const QObject &object) const;
     // Sets this record's value for key on another record (the value is shared, not copied).
     virtual void copyToKey(QObject *other, const QString &key) const;
 
