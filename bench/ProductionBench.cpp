@@ -29,6 +29,7 @@
 #include "app/AppExtention/DVDLibraryResourceExtention.h"
 #include "app/AppExtention/DVDMenuExtention.h"
 #include "app/AppExtention/Function/ControllerFunction.h"
+#include "app/AppExtention/Function/TerminationSignals.h"
 #include "app/production/ConvertProgressWindowController.h"
 #include "app/production/DVDVideoConversion.h"
 #include "app/production/ProductionDiscModel.h"
@@ -433,6 +434,13 @@ int runOurs(int argc, char **argv)
         log.clock.start();
     }
     watch.start();
+    // SIGTERM, SIGINT or SIGHUP cancel the run as the progress window's Cancel does: the run
+    // removes its work folder and the process ends with 128 + the signal's number.
+    int stoppedBy = 0;
+    TerminationSignals signalsIn([&](int signalNumber) {
+        stoppedBy = signalNumber;
+        controller.cancel();
+    });
     ProductionResult result;
     bool ended = false;
     QObject::connect(&controller,
@@ -456,6 +464,10 @@ int runOurs(int argc, char **argv)
     qInstallMessageHandler(nullptr);
     jobLog = nullptr;
 
+    if (stoppedBy != 0) {
+        std::fprintf(stderr, "cancelled by signal %d\n", stoppedBy);
+        return 128 + stoppedBy;
+    }
     if (result.state != ProductionResult::State::Done || !QFileInfo::exists(destination)) {
         std::fprintf(stderr,
                      "the run failed: %s %s\n",

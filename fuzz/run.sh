@@ -10,7 +10,10 @@ set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 build=$(cd "${1:?usage: run.sh <build folder> [seconds]}" && pwd)
 seconds=${2:-60}
-targets=(keyed_archive property_list template_load geometry_text subtitle_file)
+targets=(keyed_archive property_list template_load geometry_text subtitle_file project_package
+         binary_plist_walk)
+# Inputs are up to 64 KiB, but the property-list walk needs room for deep nesting.
+declare -A max_len=([binary_plist_walk]=2097152)
 
 export QT_QPA_PLATFORM=offscreen DISCWRIGHT_FATAL_ASSERTS=1
 pids=()
@@ -20,7 +23,7 @@ for t in "${targets[@]}"; do
     mkdir -p "$corpus" "$findings"
     # -timeout: an input that takes this long is a hang; -rss_limit_mb: a blow-up of memory.
     "$build/fuzz/fuzz_$t" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
-        -max_len=65536 -print_final_stats=1 -artifact_prefix="$findings/" \
+        -max_len="${max_len[$t]:-65536}" -print_final_stats=1 -artifact_prefix="$findings/" \
         "$corpus" "$here/corpus/$t" >"$build/findings/$t.log" 2>&1 &
     pids+=($!)
 done

@@ -1,6 +1,7 @@
 #include "platform/KeyedUnarchiver.h"
 
 #include "platform/ArchiveFormat.h"
+#include "platform/BinaryPropertyListWalk.h"
 #include "platform/ClassRegistry.h"
 #include "platform/GeometryText.h"
 #include "platform/KeyedObject.h"
@@ -242,6 +243,13 @@ bool KeyedUnarchiver::Private::openDocument(const QByteArray &data)
         fail(QStringLiteral("not a keyed archive: the data is no binary property list"));
         return false;
     }
+    // libplist parses by recursion: a hostile nesting depth would overflow the stack inside it.
+    QString shapeError;
+    if (BinaryPropertyListWalk{kMaxDepth}.check(data, &shapeError)
+        != BinaryPropertyListShape::Readable) {
+        fail(QStringLiteral("not a keyed archive: the property list %1").arg(shapeError));
+        return false;
+    }
     plist_t root = nullptr;
     plist_from_bin(data.constData(), static_cast<uint32_t>(data.size()), &root);
     document.reset(root);
@@ -325,8 +333,15 @@ QVariant KeyedUnarchiver::Private::decodeUid(quint64 uid)
     }
     switch (states[uid]) {
     case State::Decoded:
-        if (initializing[uid])
+        if (initializing[uid]) {
             noteBackReference(uid);
+            // A copy of a QVariant shares the one shared_ptr inside it, so a hold through a plain
+            // list or dictionary value would not show in the reference count: whoever keeps this
+            // reference gets a pointer of its own.
+            if (decoded[uid].metaType() == QMetaType::fromType<ObjectRef>())
+                return QVariant::fromValue(
+                    *static_cast<const ObjectRef *>(decoded[uid].constData()));
+        }
         return decoded[uid];
     case State::InProgress:
         fail(QStringLiteral("damaged keyed archive: value %1 contains itself").arg(uid));

@@ -7,6 +7,7 @@
 #include "Platterkit/model/ModelLog.h"
 #include "platform/Assert.h"
 #include "platform/ClassRegistry.h"
+#include "platform/KeyedUnarchiver.h"
 
 DW_REGISTER_CLASS(DVDLibrary)
 
@@ -52,6 +53,31 @@ QStringList DVDLibrary::allCoderKeys() const
             QStringLiteral("loopAutoPlayVideos"),
             QStringLiteral("menuAutoJumpVideo"),
             QStringLiteral("loopSingleVideo")};
+}
+
+void DVDLibrary::decoderKey(platform::KeyedUnarchiver &coder, const QString &key)
+{
+    if (key == QLatin1String("titles") && coder.containsValueForKey(key)) {
+        // Decoded once here to look at the kinds; the second decode below takes the same values
+        // from the unarchiver's table.
+        const QVariant value = coder.decodeObjectForKey(key);
+        if (coder.failed())
+            return;
+        for (const QVariant &item : value.toList()) {
+            const ObjectRef title = platform::objectFromVariant(item);
+            // Titles are application objects the library cannot name; these kinds are surely
+            // none.
+            if (qobject_cast<const DVDMenu *>(title.get())
+                || qobject_cast<const DVDMenuItem *>(title.get())
+                || qobject_cast<const DVDLibrary *>(title.get())) {
+                coder.failWithError(
+                    QStringLiteral("DVDLibrary cannot hold a %1 under key \"titles\"")
+                        .arg(QString::fromLatin1(title->metaObject()->className())));
+                return;
+            }
+        }
+    }
+    KeyedObject::decoderKey(coder, key);
 }
 
 // --- Custom data store -------------------------------------------------------------------------

@@ -50,6 +50,9 @@ public:
     ~DVDLibrary() override;
 
     QStringList allCoderKeys() const override;
+    // "titles" holds no page, element or disc model: such a record there fails the archive, as an
+    // unknown class does. Other keys decode as every record's do.
+    void decoderKey(platform::KeyedUnarchiver &coder, const QString &key) override;
 
     // --- Stored values ---------------------------------------------------------------------
     // The template page new pages are copied from.

@@ -349,6 +349,30 @@ TEST(DVDLibraryArchive, ReferenceCyclesAreRefusedWithoutALeak)
              *breakUp = [page] { page->setMusic(nullptr); };
              return ObjectRef(library);
          }},
+        // Regression: the cycle check followed records but not plain dictionary values, so this
+        // one decoded and leaked the whole disc model at every open.
+        {"a library whose custom data holds the library itself",
+         [](std::function<void()> *breakUp) {
+             auto library = std::make_shared<DVDLibrary>();
+             library->setMenus({makeTemplatePage(1)});
+             library->setCustomDataStorage(
+                 {{"originTitleData", QVariant::fromValue(ObjectRef(library))}});
+             *breakUp = [library] { library->setCustomDataStorage({}); };
+             return ObjectRef(library);
+         }},
+        {"a library whose custom data lists a page that holds the library",
+         [](std::function<void()> *breakUp) {
+             auto library = std::make_shared<DVDLibrary>();
+             auto page = makeTemplatePage(1);
+             page->setMusic(library);
+             library->setCustomDataStorage(
+                 {{"pages", QVariantList{QVariant::fromValue(ObjectRef(page))}}});
+             *breakUp = [library, page] {
+                 library->setCustomDataStorage({});
+                 page->setMusic(nullptr);
+             };
+             return ObjectRef(library);
+         }},
         {"a chapter whose title list holds the chapter itself",
          [](std::function<void()> *breakUp) {
              auto title = TestTitleVideo::make("Loop", {10});
@@ -373,6 +397,26 @@ TEST(DVDLibraryArchive, ReferenceCyclesAreRefusedWithoutALeak)
 
     Disc disc;
     EXPECT_TRUE(roundTrip(disc.library)) << "the weak back links of a disc are no cycle";
+}
+
+// Regression: a title whose class was changed to a page opened, and the next save kept a page in
+// the title list.
+TEST(DVDLibraryArchive, ARecordOfAKindTheKeyDoesNotTakeIsRefused)
+{
+    auto library = std::make_shared<DVDLibrary>();
+    auto page = makeTemplatePage(1);
+    library->setMenus({page});
+    library->setTitles({TestTitleVideo::make("Fine", {10}), makeTemplatePage(1)});
+    QString error;
+    const QByteArray data
+        = platform::KeyedArchiver::archivedData(QVariant::fromValue(ObjectRef(library)), &error);
+    ASSERT_FALSE(data.isEmpty()) << error.toStdString();
+    EXPECT_FALSE(platform::KeyedUnarchiver::unarchive(data, &error).isValid());
+    EXPECT_TRUE(error.contains("DVDLibrary cannot hold a DVDMenu under key \"titles\""))
+        << error.toStdString();
+
+    library->setTitles({TestTitleVideo::make("Fine", {10})});
+    EXPECT_TRUE(roundTrip(library));
 }
 
 } // namespace

@@ -4,8 +4,11 @@
 #include "app/AppExtention/Function/ApplicationInstanceLock.h"
 #include "app/AppExtention/Function/ControllerFunction.h"
 #include "app/AppExtention/Function/FileManagerExtention.h"
+#include "app/AppExtention/Function/TerminationSignals.h"
 #include "app/Controller/MainWindowController.h"
 #include "app/Controller/Panels/Workspace.h"
+#include "app/production/ConvertProgressWindowController.h"
+#include "app/production/WorkFolderRecord.h"
 #include "platform/MainThread.h"
 #include "platform/ResourceFolder.h"
 #include "platform/StringTable.h"
@@ -21,6 +24,7 @@
 #include <QPointer>
 #include <QScreen>
 #include <QSessionManager>
+#include <QTimer>
 
 namespace {
 
@@ -64,6 +68,10 @@ QString AppDelegate::alreadyRunningMessage()
 bool AppDelegate::applicationWillFinishLaunching()
 {
     DW_ASSERT_MAIN_THREAD(return false);
+    // Before anything is made that a signal should not leave behind; they are read once the
+    // event loop runs.
+    m_signals = std::make_unique<TerminationSignals>(
+        [this](int signalNumber) { terminateFromSignal(signalNumber); });
     // The temporary root is shared by every process of the user: it is emptied only by the one
     // process that holds the lock.
     m_lock = std::make_unique<ApplicationInstanceLock>();
@@ -72,10 +80,13 @@ bool AppDelegate::applicationWillFinishLaunching()
             << alreadyRunningMessage() << "(process" << m_lock->holderProcessId() << "holds"
             << m_lock->lockPath() << ")";
         m_lock.reset();
+        m_signals.reset();
         return false;
     }
     qCInfo(Discwright::lcShell).noquote() << "Home" << QDir::homePath();
     FileManagerExtention::removeTempFiles();
+    // What runs killed before their end left in the person's folders.
+    Discwright::WorkFolderRecord::removeRecordedLeftovers();
     m_mainWndController = std::make_shared<MainWindowController>();
     ControllerFunction::setMainWndController(m_mainWndController);
     QMainWindow *window = m_mainWndController->window();
@@ -112,10 +123,37 @@ void AppDelegate::requestQuit()
     });
 }
 
+void AppDelegate::terminateFromSignal(int signalNumber)
+{
+    DW_ASSERT_MAIN_THREAD(return );
+    if (m_quitRequested) {
+        qCWarning(Discwright::lcShell) << "signal" << signalNumber << "again: leaving at once";
+        QCoreApplication::exit(128 + signalNumber);
+        return;
+    }
+    m_quitRequested = true;
+    // A quit is refused while the window is busy (a job of the document, a sheet up); the
+    // signal's quit is asked again until it goes through. A running production is cancelled by
+    // the first request, and the window closes once its jobs have ended.
+    auto *retry = new QTimer(this);
+    retry->setInterval(250);
+    connect(retry, &QTimer::timeout, this, [this] {
+        if (m_launched && !m_mainWndController->convertProgressWindowController()->isRunning())
+            requestQuit();
+    });
+    retry->start();
+    if (m_launched)
+        requestQuit();
+}
+
 void AppDelegate::applicationDidFinishLaunching()
 {
     setupApp();
     startApp();
+    m_launched = true;
+    // A signal that came before the window and its first document were up quits now.
+    if (m_quitRequested)
+        requestQuit();
 }
 
 void AppDelegate::renameApplicationMenu(QMenu &menu)

@@ -14,6 +14,7 @@
 #include <memory>
 
 class ApplicationInstanceLock;
+class TerminationSignals;
 class MainWindowController;
 class QMenu;
 
@@ -71,10 +72,19 @@ public:
     // The message a second start shows before it exits.
     static QString alreadyRunningMessage();
 
+    // SIGTERM, SIGINT or SIGHUP, brought into the event loop (installed as the launch begins):
+    // the first quits through requestQuit, once the launch has finished, and asks again
+    // every quarter second while the window is too busy to close; a second one while that is
+    // under way ends the event loop at once, with 128 + the signal's number.
+    void terminateFromSignal(int signalNumber);
+
 private:
     void renameApplicationMenu(QMenu &menu);
 
     std::unique_ptr<ApplicationInstanceLock> m_lock;
+    std::unique_ptr<TerminationSignals> m_signals;
+    bool m_quitRequested = false;
+    bool m_launched = false;
     std::shared_ptr<MainWindowController> m_mainWndController;
     std::function<bool()> m_hasDocument;
     std::function<void()> m_newDocument;

@@ -5,6 +5,7 @@
 #include "app/production/ProductionDialogue.h"
 #include "app/production/ProductionLog.h"
 #include "app/production/WorkFolder.h"
+#include "app/production/WorkFolderRecord.h"
 #include "platform/MainThread.h"
 #include "platform/StringTable.h"
 
@@ -93,8 +94,15 @@ ConvertProgressWindowController::DiscReadiness ConvertProgressWindowController::
 
 bool ConvertProgressWindowController::makeDVDTempDir(QString *error)
 {
+    // A marked work folder that an interrupted run left at the same place goes first.
+    if (!m_requestedTempPath.isEmpty())
+        Discwright::WorkFolderRecord::removeMarkedLeftovers(m_requestedTempPath);
     m_madeTempPath = Discwright::WorkFolder::makeFreshOrTemporary(
         m_requestedTempPath, QStringLiteral("burn-dvd-progress"), QStringLiteral("dir"), error);
+    if (!m_madeTempPath.isEmpty() && !Discwright::WorkFolderRecord::record(m_madeTempPath, error)) {
+        Discwright::WorkFolder::removeItem(m_madeTempPath);
+        m_madeTempPath.clear();
+    }
     return !m_madeTempPath.isEmpty();
 }
 
@@ -102,6 +110,8 @@ void ConvertProgressWindowController::removeDVDTempFile()
 {
     if (!m_madeTempPath.isEmpty() && !Discwright::WorkFolder::removeItem(m_madeTempPath))
         qCWarning(lcProduction).noquote() << "cannot remove the temporary folder" << m_madeTempPath;
+    if (!m_madeTempPath.isEmpty())
+        Discwright::WorkFolderRecord::clear(m_madeTempPath);
 }
 
 bool ConvertProgressWindowController::burnMedia(const std::shared_ptr<DVDLibrary> &dvd,

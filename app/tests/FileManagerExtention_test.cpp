@@ -1,6 +1,7 @@
 // Where the application keeps its files: the private temporary root and its unique files, the
 // default folders, and the free name for an output.
 
+#include "app/AppExtention/Function/ApplicationInstanceLock.h"
 #include "app/AppExtention/Function/FileManagerExtention.h"
 
 #include <QDateTime>
@@ -79,12 +80,29 @@ TEST_F(FileManagerExtentionTest, RemovingTheRootStartsAfresh)
 {
     ASSERT_FALSE(FileManagerExtention::tempFilePath("work", "xml").isEmpty());
     FileManagerExtention::removeTempFiles();
-    EXPECT_FALSE(QFileInfo::exists(root()));
+    EXPECT_TRUE(QDir(root()).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot));
     const QString again = FileManagerExtention::tempFilePath("work", "xml");
     EXPECT_TRUE(QFileInfo(again).isFile());
     FileManagerExtention::removeTempFile("work");
     EXPECT_FALSE(QFileInfo::exists(root() + "/work"));
     EXPECT_TRUE(QFileInfo(root()).isDir());
+}
+
+// Regression: the lock lived in the runtime folder, so a second session with its own runtime
+// folder took a lock of its own and emptied the root the first was working in. The lock is in the
+// root now, and emptying the root must spare it or the lock would guard nothing.
+TEST_F(FileManagerExtentionTest, EmptyingTheRootSparesTheInstanceLock)
+{
+    ApplicationInstanceLock lock;
+    ASSERT_EQ(lock.lockPath(), root() + "/" + FileManagerExtention::instanceLockName());
+    ASSERT_TRUE(lock.tryLock());
+    ASSERT_FALSE(FileManagerExtention::tempFilePath("work", "xml").isEmpty());
+    FileManagerExtention::removeTempFiles();
+    EXPECT_EQ(QDir(root()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+              QStringList({FileManagerExtention::instanceLockName()}));
+    EXPECT_EQ(modeOf(root()), 0700);
+    ApplicationInstanceLock second;
+    EXPECT_FALSE(second.tryLock());
 }
 
 // A failure used to answer the template with its X's, one fixed name for every failure that the

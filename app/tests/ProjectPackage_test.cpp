@@ -11,12 +11,23 @@
 #include "support/AppFakes.h"
 #include "support/ClipFixtures.h"
 #include "support/DocumentHost.h"
+#include "testsupport/HostilePropertyLists.h"
 
+#include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
+#include <QProcess>
+#include <QRandomGenerator>
 #include <QTemporaryDir>
+#include <QThread>
+#include <atomic>
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
 
 extern "C" const char *__lsan_default_suppressions()
 {
@@ -282,6 +293,10 @@ TEST_F(ProjectPackageTest, ADamagedOrMissingProjectIsAnErrorNotAnEmptyProject)
         {"an archive of something else",
          platform::KeyedArchiver::archivedData(QVariant(QStringLiteral("text"))),
          true},
+        // Regression: libplist's recursive parser overflowed the stack (SIGSEGV) on this one.
+        {"a property list nested 100,000 deep",
+         testsupport::nestedBinaryPropertyList(100000),
+         true},
     };
     for (const Case &row : cases) {
         SCOPED_TRACE(row.name);
@@ -296,6 +311,175 @@ TEST_F(ProjectPackageTest, ADamagedOrMissingProjectIsAnErrorNotAnEmptyProject)
         EXPECT_FALSE(ProjectPackage::readPackage(package, &error));
         EXPECT_FALSE(error.isEmpty());
     }
+}
+
+// Regression: a clip whose source had become a FIFO blocked the open in the demuxer for ever; an
+// empty copy in the package made the clip offline although its source was intact.
+TEST_F(ProjectPackageTest, ClipsOpenOnlyFromMediaFilesAndAnEmptyCopyGivesWayToTheSource)
+{
+    ProjectContents project = makeProject({red, blue});
+    const QString package = work.filePath("hostile.dwproj");
+    ASSERT_TRUE(save(project, QString(), package));
+    project = ProjectContents();
+    const auto clipsOf = [](const ProjectContents &read) {
+        QList<MediaDataRef> clips;
+        for (const auto &title : titlesOf(read))
+            clips.append(title->mediaArray().value(0));
+        return clips;
+    };
+    const QList<MediaDataRef> saved = clipsOf(open(package));
+    ASSERT_EQ(saved.size(), 2);
+    const QString redCopy = ProjectPackage::pathForResourcePath(saved[0]->resourcePath(), package);
+    const QString blueCopy = ProjectPackage::pathForResourcePath(saved[1]->resourcePath(), package);
+
+    // The red copy is emptied (it is a hard link to the source, so it goes first); the blue one
+    // is gone and its source is a FIFO now.
+    ASSERT_TRUE(QFile::remove(redCopy));
+    QFile empty(redCopy);
+    ASSERT_TRUE(empty.open(QIODevice::WriteOnly));
+    empty.close();
+    ASSERT_TRUE(QFile::remove(blueCopy));
+    ASSERT_TRUE(QFile::remove(blue));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(blue).constData(), 0600), 0);
+
+    // Should the open block on the FIFO, a writer unblocks it after the deadline so that the
+    // test fails instead of hanging.
+    std::atomic<bool> opened{false};
+    std::thread watchdog([&] {
+        const QDeadlineTimer deadline(30000);
+        while (!opened && !deadline.hasExpired())
+            QThread::msleep(20);
+        if (!opened) {
+            const int fd = ::open(QFile::encodeName(blue).constData(), O_WRONLY | O_NONBLOCK);
+            if (fd >= 0)
+                ::close(fd);
+        }
+    });
+    QString error;
+    const auto read = ProjectPackage::readPackage(package, &error);
+    const bool inTime = !opened.exchange(true);
+    watchdog.join();
+    ASSERT_TRUE(inTime);
+    ASSERT_TRUE(read) << qPrintable(error);
+    const QList<MediaDataRef> clips = clipsOf(*read);
+    ASSERT_EQ(clips.size(), 2);
+    EXPECT_TRUE(clips[0]->movie());
+    EXPECT_EQ(clips[0]->openedPath(), red);
+    EXPECT_FALSE(clips[1]->movie());
+    EXPECT_EQ(clips[1]->path(), blue);
+
+    // The next save puts the media back in place of the empty copy.
+    ProjectContents again = *read;
+    ASSERT_TRUE(save(again, package, package));
+    EXPECT_EQ(QFileInfo(redCopy).size(), QFileInfo(red).size());
+    EXPECT_FALSE(QFileInfo::exists(blueCopy));
+
+    // A FIFO is refused also when a person chooses it, as are folders and character devices;
+    // a block device is not (it is a disc).
+    EXPECT_FALSE(MediaData::isOpenableMediaPath(blue));
+    EXPECT_FALSE(MediaData::isOpenableMediaPath(work.path()));
+    EXPECT_FALSE(MediaData::isOpenableMediaPath("/dev/zero"));
+    EXPECT_FALSE(MediaData::isOpenableMediaPath(work.filePath("absent.mp4")));
+    EXPECT_TRUE(MediaData::isOpenableMediaPath(red));
+    EXPECT_FALSE(MediaData::mediaDataWithPath(blue)->movie());
+}
+
+QStringList hiddenEntries(const QString &folder)
+{
+    QStringList hidden;
+    for (const QString &name :
+         QDir(folder).entryList(QDir::Hidden | QDir::AllEntries | QDir::NoDotAndDotDot))
+        if (name.startsWith('.'))
+            hidden.append(name);
+    return hidden;
+}
+
+TEST_F(ProjectPackageTest, LeftoversOfKilledSavesGoAtTheNextOpenOrSave)
+{
+    ProjectContents project = makeProject({red});
+    const QString package = work.filePath("kept.dwproj");
+    ASSERT_TRUE(save(project, QString(), package));
+    const QStringList leftovers
+        = {".kept.dwproj.saving-0123456789ab", ".kept.dwproj.replaced-ba9876543210"};
+    // Not ours: another package's leftover, and a hidden folder of the person's own.
+    const QStringList others = {".other.dwproj.saving-0123456789ab", ".kept.dwproj.notes"};
+    for (const QString &name : leftovers + others)
+        ASSERT_TRUE(QDir().mkpath(work.filePath(name + "/resource")));
+
+    EXPECT_TRUE(open(package).dvd);
+    EXPECT_EQ(hiddenEntries(work.path()),
+              QStringList({".kept.dwproj.notes", ".other.dwproj.saving-0123456789ab"}));
+
+    for (const QString &name : leftovers)
+        ASSERT_TRUE(QDir().mkpath(work.filePath(name)));
+    ASSERT_TRUE(save(project, package, package));
+    EXPECT_EQ(hiddenEntries(work.path()).size(), 2);
+
+    // With no package at the path they may be the only copies: they stay.
+    ASSERT_TRUE(QDir(package).removeRecursively());
+    ASSERT_TRUE(QDir().mkpath(work.filePath(leftovers[0])));
+    EXPECT_EQ(ProjectPackage::removeSaveLeftovers(package), 0);
+    EXPECT_TRUE(QFileInfo(work.filePath(leftovers[0])).isDir());
+}
+
+// Run as a child of the crash test below (the variable names the package): saves over the
+// package again and again, alternating two versions, until it is killed.
+const char kSaveOverVariable[] = "DW_TEST_SAVE_OVER_PACKAGE";
+
+TEST(ProjectPackageSaveChild, SavesOverThePackageUntilKilled)
+{
+    const QString package = qEnvironmentVariable(kSaveOverVariable);
+    if (package.isEmpty())
+        GTEST_SKIP() << "runs only as the child of the Save As crash test";
+    ProjectContents project = ProjectPackage::newProject();
+    for (int round = 0;; ++round) {
+        project.dvd->setDvdBitrate(round % 2 ? 6000 : 5000);
+        QString error;
+        auto snapshot = ProjectPackage::takeSnapshot(project, package, &error);
+        ASSERT_TRUE(snapshot) << qPrintable(error);
+        ASSERT_TRUE(ProjectPackage::writePackage(
+            *snapshot, package, ProjectPackage::WriteMode::Replace, nullptr, &error))
+            << qPrintable(error);
+        if (round == 0)
+            fprintf(stdout, "saving\n"), fflush(stdout);
+    }
+}
+
+// Regression: Save As renamed the old package aside and then the new one in; a kill between the
+// two left nothing at the path.
+TEST_F(ProjectPackageTest, SaveAsKilledAtRandomMomentsLeavesTheOldOrTheNewPackage)
+{
+    const QString package = work.filePath("precious.dwproj");
+    ProjectContents old = ProjectPackage::newProject();
+    ASSERT_TRUE(save(old, QString(), package));
+    QRandomGenerator random(20261211);
+    for (int kill = 0; kill < 20; ++kill) {
+        SCOPED_TRACE(kill);
+        QProcess child;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(kSaveOverVariable, package);
+        child.setProcessEnvironment(environment);
+        child.start(QCoreApplication::applicationFilePath(),
+                    {"--gtest_filter=ProjectPackageSaveChild.*"});
+        ASSERT_TRUE(child.waitForStarted());
+        const QDeadlineTimer deadline(60000);
+        while (!child.readAllStandardOutput().contains("saving") && !deadline.hasExpired()
+               && child.state() == QProcess::Running)
+            child.waitForReadyRead(100);
+        ASSERT_EQ(child.state(), QProcess::Running) << child.readAllStandardError().constData();
+        // The kill lands at a random moment within a few saves.
+        QThread::usleep(random.bounded(20000));
+        ::kill(pid_t(child.processId()), SIGKILL);
+        ASSERT_TRUE(child.waitForFinished(10000));
+
+        QString error;
+        const auto read = ProjectPackage::readPackage(package, &error);
+        ASSERT_TRUE(read) << qPrintable(error);
+        EXPECT_TRUE(QList<int>({4000, 5000, 6000}).contains(read->dvd->dvdBitrate()));
+    }
+    ASSERT_TRUE(save(old, package, package, nullptr, ProjectPackage::WriteMode::Replace));
+    EXPECT_EQ(hiddenEntries(work.path()), QStringList());
+    EXPECT_EQ(open(package).dvd->dvdBitrate(), 4000);
 }
 
 TEST_F(ProjectPackageTest, AFailedMediaCopyIsReportedAndTheProjectIsNotTouched)

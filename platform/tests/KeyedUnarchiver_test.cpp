@@ -5,6 +5,7 @@
 #include "platform/KeyedArchiver.h"
 #include "platform/KeyedObject.h"
 #include "platform/KeyedUnarchiver.h"
+#include "testsupport/HostilePropertyLists.h"
 
 #include <QRandomGenerator>
 #include <functional>
@@ -21,12 +22,14 @@ class DamageNode : public platform::KeyedObject
     Q_PROPERTY(int count MEMBER m_count)
     Q_PROPERTY(ObjectRef partner MEMBER m_partner)
     Q_PROPERTY(DamageNodeList children MEMBER m_children)
+    Q_PROPERTY(QVariantMap storage MEMBER m_storage)
+    Q_PROPERTY(QVariantList values MEMBER m_values)
     // Held weakly, as a page holds its parent.
     Q_PROPERTY(ObjectRef link READ link WRITE setLink)
 public:
     QStringList allCoderKeys() const override
     {
-        return {"name", "count", "partner", "children", "link"};
+        return {"name", "count", "partner", "children", "link", "storage", "values"};
     }
     ObjectRef link() const { return m_link.lock(); }
     void setLink(const ObjectRef &link) { m_link = link; }
@@ -34,6 +37,8 @@ public:
     int m_count = 0;
     ObjectRef m_partner;
     DamageNodeList m_children;
+    QVariantMap m_storage;
+    QVariantList m_values;
     std::weak_ptr<QObject> m_link;
 };
 DW_REGISTER_CLASS(DamageNode)
@@ -427,6 +432,55 @@ TEST(KeyedUnarchiver, DamagedArchivesAreRefusedWithAReason)
              return b.bytes();
          },
          "reference cycle"},
+        // Regression: a record holding itself through a plain dictionary or list value escaped
+        // the cycle check and leaked with everything it held.
+        {"record that holds itself in a dictionary",
+         [] {
+             Builder b;
+             plist_t record = b.object("DamageNode");
+             const uint64_t self = plist_array_get_size(b.objects());
+             EXPECT_EQ(b.add(record), self);
+             plist_t map = b.object("DWDictionary");
+             plist_dict_set_item(
+                 map, "NS.keys", Builder::uidArray({b.add(plist_new_string("originTitleData"))}));
+             plist_dict_set_item(map, "NS.objects", Builder::uidArray({self}));
+             plist_dict_set_item(record, "storage", plist_new_uid(b.add(map)));
+             b.setRoot(self);
+             return b.bytes();
+         },
+         "reference cycle"},
+        {"record that holds itself in a list inside a dictionary",
+         [] {
+             Builder b;
+             plist_t record = b.object("DamageNode");
+             const uint64_t self = plist_array_get_size(b.objects());
+             EXPECT_EQ(b.add(record), self);
+             plist_t list = b.object("DWArray");
+             plist_dict_set_item(list, "NS.objects", Builder::uidArray({self}));
+             const uint64_t listUid = b.add(list);
+             plist_t map = b.object("DWDictionary");
+             plist_dict_set_item(
+                 map, "NS.keys", Builder::uidArray({b.add(plist_new_string("held"))}));
+             plist_dict_set_item(map, "NS.objects", Builder::uidArray({listUid}));
+             plist_dict_set_item(record, "storage", plist_new_uid(b.add(map)));
+             b.setRoot(self);
+             return b.bytes();
+         },
+         "reference cycle"},
+        {"two records holding each other through a list value",
+         [] {
+             Builder b;
+             plist_t outer = b.object("DamageNode");
+             const uint64_t outerUid = b.add(outer);
+             plist_t inner = b.object("DamageNode");
+             plist_t list = b.object("DWArray");
+             plist_dict_set_item(list, "NS.objects", Builder::uidArray({outerUid}));
+             plist_dict_set_item(inner, "values", plist_new_uid(b.add(list)));
+             plist_dict_set_item(outer, "partner", plist_new_uid(b.add(inner)));
+             b.setRoot(outerUid);
+             return b.bytes();
+         },
+         "reference cycle"},
         {"bad reference deep inside a record",
          [] {
              Builder b;
@@ -465,6 +519,17 @@ TEST(KeyedUnarchiver, DamagedArchivesAreRefusedWithAReason)
              return b.bytes();
          },
          "too deeply"},
+        // libplist would recurse once per level and overflow the stack before any check of ours.
+        {"binary property list nested 100,000 deep",
+         [] { return testsupport::nestedBinaryPropertyList(100000); },
+         "nested too deeply"},
+        {"binary property list nested just past the limit",
+         [] { return testsupport::nestedBinaryPropertyList(512); },
+         "nested too deeply"},
+        // libplist would copy each shared array once per reference: 2^64 arrays.
+        {"binary property list of arrays sharing arrays",
+         [] { return testsupport::ladderBinaryPropertyList(64); },
+         "too often"},
     };
 
     for (const DamageRow &row : rows) {

@@ -84,6 +84,13 @@ TEST(PropertyList, DamagedTextIsRefusedWithAReason)
     QByteArray deep = "<plist>";
     for (int i = 0; i < 2000; ++i)
         deep += "<array>";
+    // Deep enough to overflow the stack of any reader that recursed per level.
+    QByteArray deepest = "<plist>";
+    for (int i = 0; i < 100000; ++i)
+        deepest += "<array>";
+    for (int i = 0; i < 100000; ++i)
+        deepest += "</array>";
+    deepest += "</plist>";
     const std::vector<Row> rows = {
         {"empty", "", "empty"},
         {"blank", " \n ", "empty"},
@@ -105,6 +112,7 @@ TEST(PropertyList, DamagedTextIsRefusedWithAReason)
          "<plist><array>loose<string>a</string></array></plist>",
          "unexpected text"},
         {"deep nesting", deep, "too deeply"},
+        {"100,000 nested arrays, closed", deepest, "too deeply"},
     };
     for (const Row &row : rows) {
         SCOPED_TRACE(row.name);

@@ -11,8 +11,11 @@
 #include "platform/KeyValue.h"
 #include "platform/MainThread.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <algorithm>
+#include <sys/stat.h>
+#include <unistd.h>
 
 DW_REGISTER_CLASS(MediaData)
 
@@ -54,7 +57,8 @@ void MediaData::initWithCoder(platform::KeyedUnarchiver &coder)
     CodingBase::initWithCoder(coder);
     QString openPath = fullResourcePath();
     const QFileInfo packaged(openPath);
-    if (openPath.isEmpty() || !packaged.isFile() || !packaged.isReadable())
+    // An empty copy is what a copy cut short leaves; the source beside it may be intact.
+    if (openPath.isEmpty() || !packaged.isFile() || !packaged.isReadable() || packaged.size() == 0)
         openPath = m_path;
     // The archived path is the clip's source: a load from the package copy must not replace it,
     // or the next save would point the clip at a copy inside an old package.
@@ -78,7 +82,7 @@ void MediaData::encodeWithCoder(platform::KeyedArchiver &coder) const
 void MediaData::loadWithPath(const QString &path)
 {
     LMFFMovie::initialize();
-    m_source = path.isEmpty() ? nullptr : LMMediaSource::mediaWithPath(path);
+    m_source = isOpenableMediaPath(path) ? LMMediaSource::mediaWithPath(path) : nullptr;
     m_movie = m_source ? VCMovie::movieWithSource(m_source) : nullptr;
     if (m_resourceName.isEmpty())
         m_resourceName = CommonFunction::shaString(path);
@@ -97,6 +101,21 @@ void MediaData::loadWithPath(const QString &path)
     m_previewImage = engine ? thumbnailForMovie(*engine) : QImage();
     if (m_previewImage.isNull())
         m_previewImage = ApplicationImage::imageNamed(QStringLiteral("DefaultImage"));
+}
+
+bool MediaData::isOpenableMediaPath(const QString &path)
+{
+    if (path.isEmpty())
+        return false;
+    // stat follows a link to what it names: a link to a FIFO is a FIFO.
+    struct stat info
+    {
+    };
+    if (::stat(QFile::encodeName(path).constData(), &info) != 0)
+        return false;
+    if (!S_ISREG(info.st_mode) && !S_ISBLK(info.st_mode))
+        return false;
+    return ::access(QFile::encodeName(path).constData(), R_OK) == 0;
 }
 
 std::shared_ptr<LMFFMovie> MediaData::ffmovie() const

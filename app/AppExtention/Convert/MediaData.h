@@ -50,15 +50,20 @@ public:
     static QStringList vcmovieAttributesKeys();
 
     // Reads the keys, then opens the media (package copy first, then path), applies the stored
-    // edits and reopens the stored subtitle text.
+    // edits and reopens the stored subtitle text. A copy that is missing, empty or unreadable
+    // gives way to path; a path that cannot be opened as media leaves the clip offline.
     void initWithCoder(platform::KeyedUnarchiver &coder) override;
     // Rebuilds movieAttributes from the live clip (kept as it was without a movie), then writes.
     void encodeWithCoder(platform::KeyedArchiver &coder) const override;
 
     // Opens path as this clip's media: the source, the movie (zoom type 2), the name, the
     // thumbnail ("DefaultImage" without one); the resource name is that of the first load. path
-    // itself becomes the source unless the clip already has one.
+    // itself becomes the source unless the clip already has one. Only a path isOpenableMediaPath
+    // accepts is opened; any other leaves the clip without a movie.
     void loadWithPath(const QString &path);
+    // A readable regular file, or a readable block device (a disc in a drive). A FIFO, socket or
+    // character device would block the demuxer's open for ever; a folder is no media.
+    static bool isOpenableMediaPath(const QString &path);
     void newMediaEditDic();
     void updateMovieAttributesToMovie();
 

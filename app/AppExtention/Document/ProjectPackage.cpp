@@ -14,8 +14,13 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QUuid>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
 #include <filesystem>
 #include <system_error>
 
@@ -38,6 +43,12 @@ bool isReadableFile(const QString &path)
     return !path.isEmpty() && info.isFile() && info.isReadable();
 }
 
+// An empty file is no media: it is what a copy cut short leaves.
+bool isUsableMedia(const QString &path)
+{
+    return isReadableFile(path) && QFileInfo(path).size() > 0;
+}
+
 void appendClip(MediaDataList &list, const ObjectRef &object)
 {
     if (auto clip = std::dynamic_pointer_cast<MediaData>(object))
@@ -57,6 +68,19 @@ bool removeTree(const QString &path)
     std::error_code code;
     std::filesystem::remove_all(fsPath(path), code);
     return !code;
+}
+
+// Swaps the entries at a and b in one step, so that a crash at any moment leaves a complete
+// package at either name. ENOTSUP-like answers (EINVAL, ENOSYS) mean the file system cannot
+// exchange; the caller then falls back to two renames.
+int exchangeEntries(const QString &a, const QString &b)
+{
+    const QByteArray first = QFile::encodeName(a);
+    const QByteArray second = QFile::encodeName(b);
+    if (::renameat2(AT_FDCWD, first.constData(), AT_FDCWD, second.constData(), RENAME_EXCHANGE)
+        == 0)
+        return 0;
+    return errno;
 }
 
 // Media, "temp" and, last, "project" into the folder root.
@@ -192,7 +216,7 @@ takeSnapshot(ProjectContents &contents, const QString &currentPackage, QString *
             continue;
         const QString resource = clip->resourcePath();
         const QString packaged = pathForResourcePath(resource, currentPackage);
-        snapshot.media.append({isReadableFile(packaged) ? packaged : clip->path(), resource});
+        snapshot.media.append({isUsableMedia(packaged) ? packaged : clip->path(), resource});
     }
     return snapshot;
 }
@@ -200,8 +224,14 @@ takeSnapshot(ProjectContents &contents, const QString &currentPackage, QString *
 TransferResult
 saveDocumentResourceFile(const QString &source, const QString &destination, QString *error)
 {
-    if (QFileInfo::exists(destination))
+    const QFileInfo present(destination);
+    // An empty copy gives way to an intact source, so that the next open finds the media.
+    if (present.isFile() && present.size() == 0 && isUsableMedia(source)) {
+        std::error_code code;
+        std::filesystem::remove(fsPath(destination), code);
+    } else if (present.exists()) {
         return TransferResult::Present;
+    }
     if (!isReadableFile(source))
         return TransferResult::SourceMissing;
     const QString folder = QFileInfo(destination).absolutePath();
@@ -245,6 +275,7 @@ bool writePackage(const ProjectSnapshot &snapshot,
         return false;
     }
     const QFileInfo target(path);
+    removeSaveLeftovers(target.absoluteFilePath());
     if (mode == WriteMode::Update && target.isDir()
         && QFileInfo(path + QLatin1Char('/') + projectEntryName()).isFile())
         return fillPackage(snapshot, target.absoluteFilePath(), report, error);
@@ -263,6 +294,27 @@ bool writePackage(const ProjectSnapshot &snapshot,
     if (!fillPackage(snapshot, staging, report, error)) {
         removeTree(staging);
         return false;
+    }
+    if (target.exists() || target.isSymLink()) {
+        const int refused = exchangeEntries(staging, target.absoluteFilePath());
+        if (refused == 0) {
+            // The staging name now holds the old package; a crash before it is gone leaves it
+            // for the next save or open to remove.
+            if (!removeTree(staging))
+                qCWarning(Discwright::lcDocument)
+                    << "cannot remove the replaced package" << staging;
+            return true;
+        }
+        if (refused != EINVAL && refused != ENOSYS && refused != ENOTSUP) {
+            if (error) {
+                *error = QStringLiteral("cannot replace %1: %2")
+                             .arg(path, QString::fromLocal8Bit(std::strerror(refused)));
+            }
+            removeTree(staging);
+            return false;
+        }
+        qCDebug(Discwright::lcDocument)
+            << "the file system cannot exchange" << path << "in one step: renaming twice";
     }
     QString displaced;
     if (target.exists() || target.isSymLink()) {
@@ -297,8 +349,33 @@ bool writePackage(const ProjectSnapshot &snapshot,
     return true;
 }
 
+int removeSaveLeftovers(const QString &path)
+{
+    const QFileInfo package(path);
+    // Only beside a package that is there: when the fallback's two renames were cut between them,
+    // the hidden folders hold the only copies.
+    if (!package.isDir())
+        return 0;
+    const QRegularExpression leftover(QStringLiteral("^\\.%1\\.(saving|replaced)-[0-9a-f]{12}$")
+                                          .arg(QRegularExpression::escape(package.fileName())));
+    int removed = 0;
+    const QDir folder(package.absolutePath());
+    for (const QString &name :
+         folder.entryList(QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot | QDir::NoSymLinks)) {
+        if (!leftover.match(name).hasMatch())
+            continue;
+        if (removeTree(folder.filePath(name)))
+            ++removed;
+        else
+            qCWarning(Discwright::lcDocument)
+                << "cannot remove the leftover of an interrupted save" << folder.filePath(name);
+    }
+    return removed;
+}
+
 std::optional<ProjectContents> readPackage(const QString &path, QString *error)
 {
+    removeSaveLeftovers(path);
     QByteArray data;
     if (!platform::KeyedUnarchiver::readArchiveFile(
             path + QLatin1Char('/') + projectEntryName(), &data, error)) {

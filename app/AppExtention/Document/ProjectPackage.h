@@ -86,7 +86,8 @@ MediaDataList packageMedia(const ProjectContents &contents);
 std::optional<ProjectSnapshot>
 takeSnapshot(ProjectContents &contents, const QString &currentPackage, QString *error);
 
-// Puts source at destination unless something is there already: the destination's folders are
+// Puts source at destination unless something is there already (an empty file there gives way
+// to a source that is not empty): the destination's folders are
 // made, then a hard link is tried, then a copy. False with *error set when neither worked; a
 // missing source is no failure of its own here (see PackageWriteReport::missing).
 enum class TransferResult { Present, Linked, Copied, SourceMissing, Failed };
@@ -104,6 +105,12 @@ bool writePackage(const ProjectSnapshot &snapshot,
                   WriteMode mode,
                   PackageWriteReport *report,
                   QString *error);
+
+// Any thread. Removes the hidden ".<name>.saving-*" and ".<name>.replaced-*" folders that saves
+// of the package at path left when they were killed; only while a package is at path, since after
+// a cut between the two renames of the fallback they hold the only copies. Writes and reads call
+// it. Returns how many it removed.
+int removeSaveLeftovers(const QString &path);
 
 // Any thread. Reads the package at path into new objects: the archive (a dictionary, or a bare
 // disc model of the older form), the records pruned and pushed onto their items, or rebuilt for

@@ -3,14 +3,12 @@
 #include "app/AppExtention/Function/FileManagerExtention.h"
 
 #include <QDir>
-#include <QStandardPaths>
+#include <QFile>
+#include <sys/stat.h>
 
 QString ApplicationInstanceLock::defaultLockPath()
 {
-    QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-    if (folder.isEmpty())
-        folder = QStandardPaths::writableLocation(QStandardPaths::TempLocation);
-    return QDir(folder).filePath(FileManagerExtention::bundleIdentifier() + ".lock");
+    return FileManagerExtention::tempFileDirectory(FileManagerExtention::instanceLockName());
 }
 
 ApplicationInstanceLock::ApplicationInstanceLock(const QString &lockPath)
@@ -23,7 +21,11 @@ ApplicationInstanceLock::ApplicationInstanceLock(const QString &lockPath)
 
 bool ApplicationInstanceLock::tryLock()
 {
-    QDir().mkpath(QFileInfo(m_path).absolutePath());
+    // The folder is the private temporary root: made by the owner alone, as every later use
+    // checks.
+    const QString folder = QFileInfo(m_path).absolutePath();
+    QDir().mkpath(QFileInfo(folder).absolutePath());
+    ::mkdir(QFile::encodeName(folder).constData(), 0700);
     return m_lock->tryLock(0);
 }
 

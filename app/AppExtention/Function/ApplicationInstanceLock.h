@@ -1,10 +1,10 @@
 #pragma once
 
-// The one-instance rule of a user's session: the program empties its temporary root at start-up,
+// The one-instance rule of a user's temporary root: the program empties that root at start-up,
 // so a second process started while one runs would delete the files the first is working on. The
-// first process holds a lock file in the user's runtime folder (outside the temporary root, which
-// it empties) for its whole life; a second one fails to take it and stops before touching
-// anything. A process that died leaves a lock whose owner is gone, which the next start takes
+// first process holds a lock file inside the root it guards (which the start-up clean-up spares)
+// for its whole life; a second one, whatever its session or runtime folder, fails to take it and
+// stops before touching anything. A process that died leaves a lock whose owner is gone, which the next start takes
 // over. Main thread (made once at start-up).
 
 #include <QLockFile>
@@ -14,8 +14,7 @@
 class ApplicationInstanceLock
 {
 public:
-    // The lock file for the user: the runtime folder (or, without one, the user's temporary
-    // location) / "<bundle identifier>.lock".
+    // The lock file: the temporary root / FileManagerExtention::instanceLockName().
     static QString defaultLockPath();
 
     explicit ApplicationInstanceLock(const QString &lockPath = defaultLockPath());

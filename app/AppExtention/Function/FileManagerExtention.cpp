@@ -177,7 +177,27 @@ void FileManagerExtention::touchFile(const QString &path)
 
 void FileManagerExtention::removeTempFiles()
 {
-    removeFolderNoFollow(tempRootPath());
+    const QString root = tempRootPath();
+    struct stat info;
+    if (::lstat(QFile::encodeName(root).constData(), &info) != 0)
+        return;
+    if (!S_ISDIR(info.st_mode)) {
+        removeFolderNoFollow(root);
+        return;
+    }
+    const QString lock = instanceLockName();
+    const QDir folder(root);
+    for (const QString &name :
+         folder.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot)) {
+        if (name == lock || name.startsWith(lock + QLatin1Char('.')))
+            continue;
+        removeFolderNoFollow(folder.filePath(name));
+    }
+}
+
+QString FileManagerExtention::instanceLockName()
+{
+    return QStringLiteral("instance.lock");
 }
 
 void FileManagerExtention::removeTempFile(const QString &name)

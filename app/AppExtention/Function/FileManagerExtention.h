@@ -35,9 +35,13 @@ public:
     static QString tempFilePath(const QString &name, const QString &extension);
     // Sets the file's modification time to now.
     static void touchFile(const QString &path);
-    // Deletes the whole temporary root, or one named folder of it. A link standing in their place
-    // is removed itself; what it points at is left alone.
+    // Empties the temporary root but for the instance lock, or deletes one named folder of it. A
+    // link standing in their place is removed itself; what it points at is left alone.
     static void removeTempFiles();
+    // The name of the one-instance lock file in the temporary root ("instance.lock"): emptying the
+    // root spares it and QLockFile's own files beside it, or a second process could take the lock
+    // the running one holds.
+    static QString instanceLockName();
     static void removeTempFile(const QString &name);
     // Deletes whatever is at path and creates its parent folder.
     static void prepareForCreateFilePath(const QString &path);

@@ -22,6 +22,7 @@
 #include <QSysInfo>
 #include <QTemporaryDir>
 #include <QThread>
+#include <csignal>
 #include <gtest/gtest.h>
 
 using namespace shell_testing;
@@ -210,45 +211,48 @@ TEST_F(Delegate, AFileHandedOverIsRefusedWhileASheetIsUp)
 }
 
 // The real program: while one instance holds the lock, a second start says so, exits with a
-// failure and leaves the running one's temporary files alone.
+// failure and leaves the running one's temporary files alone. Regression: the two had the same
+// HOME and TMPDIR but runtime folders of their own (two logins), the lock lived in the runtime
+// folder, and the second emptied the first's temporary root.
 TEST(Program, ASecondStartSaysSoAndExitsLeavingTheTemporaryRootAlone)
 {
     application();
     QTemporaryDir home;
     QDir(home.path()).mkpath("tmp");
-    QDir(home.path()).mkpath("run");
-    QFile::setPermissions(home.path() + "/run",
-                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert("TMPDIR", home.path() + "/tmp");
-    environment.insert("XDG_RUNTIME_DIR", home.path() + "/run");
     environment.insert("HOME", home.path());
     environment.insert("QT_QPA_PLATFORM", "offscreen");
     environment.insert("ASAN_OPTIONS", "detect_leaks=0");
+    const auto session = [&](const QString &runtime) {
+        QDir(home.path()).mkpath(runtime);
+        QFile::setPermissions(home.path() + "/" + runtime,
+                              QFileDevice::ReadOwner | QFileDevice::WriteOwner
+                                  | QFileDevice::ExeOwner);
+        QProcessEnvironment own = environment;
+        own.insert("XDG_RUNTIME_DIR", home.path() + "/" + runtime);
+        return own;
+    };
     const QString root = home.path() + "/tmp/" + FileManagerExtention::bundleIdentifier();
+    const QString stale = root + "/burn-dvd-progress/stale.dir";
     const QString planted = root + "/burn-dvd-progress/running.dir";
-    // The lock holder empties the root at launch, the root itself last: once this leftover and
-    // its root are gone, the emptying is over and what is planted next belongs to the running one.
-    plant(root + "/leftover.dir");
+    plant(stale);
 
     QProcess first;
-    first.setProcessEnvironment(environment);
+    first.setProcessEnvironment(session("run-1"));
     first.start(QStringLiteral(DW_BINARY_DIR "/Discwright"), {});
     ASSERT_TRUE(first.waitForStarted());
-    // Launched when the lock file names it.
+    // Launched once it holds the lock and has emptied the root of an earlier run's files.
     ASSERT_TRUE(runUntil(
         [&] {
-            return QFile::exists(home.path() + "/run/" + FileManagerExtention::bundleIdentifier()
-                                 + ".lock")
-                   && first.state() == QProcess::Running;
+            return QFile::exists(root + "/" + FileManagerExtention::instanceLockName())
+                   && !QFile::exists(stale) && first.state() == QProcess::Running;
         },
         60000));
-    ASSERT_TRUE(runUntil([&] { return !QFileInfo::exists(root); }, 60000))
-        << "the running one never emptied its temporary root";
     plant(planted);
 
     QProcess second;
-    second.setProcessEnvironment(environment);
+    second.setProcessEnvironment(session("run-2"));
     second.start(QStringLiteral(DW_BINARY_DIR "/Discwright"), {});
     ASSERT_TRUE(second.waitForFinished(60000));
     EXPECT_EQ(second.exitCode(), 1);
@@ -257,6 +261,39 @@ TEST(Program, ASecondStartSaysSoAndExitsLeavingTheTemporaryRootAlone)
     EXPECT_EQ(first.state(), QProcess::Running);
     first.terminate();
     first.waitForFinished(20000);
+}
+
+// Regression: SIGTERM, SIGINT and SIGHUP killed the program where it stood. Each ends it as the
+// Quit command does: the window closes, the process exits normally and gives up its lock.
+TEST(Program, TerminationSignalsEndItAsAQuitDoes)
+{
+    application();
+    for (const int signalNumber : {SIGTERM, SIGINT, SIGHUP}) {
+        SCOPED_TRACE(signalNumber);
+        QTemporaryDir home;
+        QDir(home.path()).mkpath("tmp");
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("TMPDIR", home.path() + "/tmp");
+        environment.insert("HOME", home.path());
+        environment.insert("XDG_CONFIG_HOME", home.path() + "/config");
+        environment.insert("QT_QPA_PLATFORM", "offscreen");
+        environment.insert("ASAN_OPTIONS", "detect_leaks=0");
+        const QString lock = home.path() + "/tmp/" + FileManagerExtention::bundleIdentifier() + "/"
+                             + FileManagerExtention::instanceLockName();
+        QProcess program;
+        program.setProcessEnvironment(environment);
+        program.start(QStringLiteral(DW_BINARY_DIR "/Discwright"), {});
+        ASSERT_TRUE(program.waitForStarted());
+        // Running once it holds the lock and shows its window (the signals are in place by then).
+        program.setReadChannel(QProcess::StandardError);
+        ASSERT_TRUE(runUntil([&] { return QFile::exists(lock); }, 60000));
+        ASSERT_EQ(program.state(), QProcess::Running);
+        ::kill(pid_t(program.processId()), signalNumber);
+        ASSERT_TRUE(program.waitForFinished(10000)) << "still running 10 s after the signal";
+        EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(program.exitCode(), 0);
+        EXPECT_FALSE(QFile::exists(lock));
+    }
 }
 
 } // namespace
