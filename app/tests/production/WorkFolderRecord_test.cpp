@@ -40,8 +40,9 @@ protected:
         EXPECT_TRUE(QDir().mkpath(path + "/dvd-flow.dir"));
         QFile big(path + "/dvd-flow.dir/VTS_01_1.VOB");
         EXPECT_TRUE(big.open(QIODevice::WriteOnly));
-        if (marked)
+        if (marked) {
             EXPECT_TRUE(WorkFolderRecord::record(path));
+        }
         return path;
     }
 
