@@ -454,12 +454,8 @@ void MainWindowController::startBurnAction()
     const auto overfull = ProductionStartRules::overfullDecision(
         totalUsedSpace(), m_project->discType(), settings.kind);
     if (overfull != ProductionStartRules::OverfullDecision::Start) {
-        const AlertMessage alert{ProductionStartRules::overfullAlertTitle(),
-                                 {},
-                                 ProductionStartRules::overfullAlertMessage(
-                                     totalUsedSpace(), m_project->discType(), settings.kind),
-                                 {},
-                                 QStringLiteral("estimate %1 bytes").arg(totalUsedSpace())};
+        const AlertMessage alert = ProductionStartRules::overfullAlert(
+            totalUsedSpace(), m_project->discType(), settings.kind);
         if (overfull == ProductionStartRules::OverfullDecision::Refuse) {
             runAlert(alert, text("OK"));
             return;

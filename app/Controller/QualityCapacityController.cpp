@@ -165,7 +165,7 @@ void QualityCapacityController::changeCapacityValue()
     DW_ASSERT_MAIN_THREAD(return );
     ++m_gaugeRefreshes;
     const auto type = m_project.discType();
-    m_totalUsedSpace = m_project.estimatedBytes();
+    m_totalUsedSpace = m_project.estimatedBytes() + m_addedBytes;
     m_view.capacityLabel()->setText(DiscSizeEstimate::capacityLabel(m_totalUsedSpace, type));
     m_view.capacityView()->setCapacityValue(
         DiscSizeEstimate::capacityFraction(m_totalUsedSpace, type));

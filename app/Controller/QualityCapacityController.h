@@ -39,6 +39,13 @@ public:
     int selectedQualityTag() const { return m_selectedQualityTag; }
     // How often the gauge was recomputed.
     int gaugeRefreshCount() const { return m_gaugeRefreshes; }
+    // Bytes added to every estimate from now on: tests take a disc past its type with a few
+    // seconds of video instead of hours. Zero in the program.
+    void setAddedBytes(qint64 bytes)
+    {
+        m_addedBytes = bytes;
+        changeCapacityValue();
+    }
 
 signals:
     // The custom sheet was opened: the window's commands go while it is up.
@@ -50,6 +57,7 @@ private:
     EditingProject &m_project;
     MainWindowView &m_view;
     qint64 m_totalUsedSpace = 0;
+    qint64 m_addedBytes = 0;
     qint64 m_customDvdBitrate = 0;
     QString m_customDvdWndSizeString;
     int m_selectedQualityTag = 0;

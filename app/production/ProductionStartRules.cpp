@@ -155,19 +155,28 @@ QString overfullAlertTitle()
     return platform::localizedString(QStringLiteral("The project does not fit on the disc."));
 }
 
+AlertMessage overfullAlert(std::int64_t estimatedBytes,
+                           DiscSizeEstimate::DiscType type,
+                           OutputNaming::OutputKind kind)
+{
+    AlertMessage alert;
+    alert.key = QStringLiteral("The project does not fit on the disc.");
+    alert.informativeKey
+        = kind == OutputNaming::OutputKind::Disc
+              ? QStringLiteral("%@\nChoose a lower quality or a larger disc type, or remove some "
+                               "video, and try again.")
+              : QStringLiteral(
+                  "%@\nYou can still make it, but it will not fit on one disc of this type.");
+    alert.informativeArguments = {DiscSizeEstimate::capacityLabel(estimatedBytes, type)};
+    alert.reason = QStringLiteral("estimate %1 bytes").arg(estimatedBytes);
+    return alert;
+}
+
 QString overfullAlertMessage(std::int64_t estimatedBytes,
                              DiscSizeEstimate::DiscType type,
                              OutputNaming::OutputKind kind)
 {
-    const QString sizes = DiscSizeEstimate::capacityLabel(estimatedBytes, type);
-    const QString advice = kind == OutputNaming::OutputKind::Disc
-                               ? platform::localizedString(QStringLiteral(
-                                   "Choose a lower quality or a larger disc type, or remove some "
-                                   "video, and try again."))
-                               : platform::localizedString(QStringLiteral(
-                                   "You can still make it, but it will not fit on one disc of "
-                                   "this type."));
-    return sizes + QStringLiteral("\n") + advice;
+    return overfullAlert(estimatedBytes, type, kind).informativeText();
 }
 
 QString overfullContinueButton()

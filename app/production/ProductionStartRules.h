@@ -3,6 +3,7 @@
 // The checks the production settings sheet makes before a run starts: the disc name, the number
 // of copies and the free disk space. Pure functions unless said otherwise; any thread.
 
+#include "app/AppExtention/Function/AlertMessage.h"
 #include "app/production/DiscSizeEstimate.h"
 #include "app/production/OutputNaming.h"
 
@@ -56,6 +57,10 @@ OverfullDecision overfullDecision(std::int64_t estimatedBytes,
 // The title and message of the over-full alert: the message gives the sizes as the capacity
 // gauge does ("5259 MB / 4700 MB on D5"), then what the person can do for that kind of output.
 QString overfullAlertTitle();
+// The whole alert: the title as its message, the sizes and the advice as its informative line.
+AlertMessage overfullAlert(std::int64_t estimatedBytes,
+                           DiscSizeEstimate::DiscType type,
+                           OutputNaming::OutputKind kind);
 QString overfullAlertMessage(std::int64_t estimatedBytes,
                              DiscSizeEstimate::DiscType type,
                              OutputNaming::OutputKind kind);

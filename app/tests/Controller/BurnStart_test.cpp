@@ -345,3 +345,36 @@ TEST_F(BurnStart, AFullPageAsksBeforeTheSheetOpens)
 }
 
 } // namespace
+
+// A disc past its type: a folder or an image may still be made after the alert with the gauge's
+// sizes; Cancel makes nothing.
+TEST_F(BurnStart, ADiscOverItsTypeAsksBeforeAnImageIsMade)
+{
+    addTitleWithoutMenus();
+    const qint64 overDvd5 = 5259LL * 1000 * 1000;
+    controller->qualityController()->setAddedBytes(overDvd5);
+    ASSERT_GT(controller->totalUsedSpace(), overDvd5);
+
+    openSheet();
+    controller->setSelectedOutputFolder(output.path());
+    chooseKind(3);
+    // An empty name is the default name.
+    sheet->dvdNameField()->clear();
+    QString seen;
+    answerNextAlert("Cancel", &seen, 20000, "overfull-alert");
+    QTest::mouseClick(sheet->startButton(), Qt::LeftButton);
+    EXPECT_TRUE(seen.contains("MB")) << seen.toStdString();
+    EXPECT_TRUE(seen.contains("D5")) << seen.toStdString();
+    EXPECT_EQ(log->runs, 0);
+    EXPECT_TRUE(sheet->isVisible()) << "a cancelled start leaves the sheet up";
+    EXPECT_EQ(QDir(output.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+              QStringList());
+
+    answerNextAlert("Continue", &seen);
+    QTest::mouseClick(sheet->startButton(), Qt::LeftButton);
+    // The faked conversion stops the run, which says so.
+    answerNextAlert("OK");
+    ASSERT_TRUE(waitForProductionEnd(*controller));
+    EXPECT_EQ(log->runs, 1);
+    EXPECT_EQ(controller->lastProductionRequest().output, output.filePath("My Disc.iso"));
+}

@@ -130,6 +130,8 @@ TEST_F(FourClipDisc, APersonsClipsBecomeADiscThatPlaysLikeOne)
     QTest::mouseClick(sheet->chooseFolderButton(), Qt::LeftButton);
     ASSERT_TRUE(sheet->startButton()->isEnabled());
     QTest::mouseClick(sheet->startButton(), Qt::LeftButton);
+    // The run goes on beside the window.
+    ASSERT_TRUE(waitForProductionEnd(*controller));
     ASSERT_EQ(controller->lastProductionRequest().result.state, ProductionResult::State::Done)
         << controller->lastProductionRequest().result.reason.toStdString();
 
