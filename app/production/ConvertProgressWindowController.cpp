@@ -362,7 +362,7 @@ void ConvertProgressWindowController::updateConvertVideoStatus()
 {
     m_dialogue->post([this] {
         const QString step = isBurnningDVD() ? localized("Burn DVD") : localized("Convert Video");
-        m_status = localized("%@ ...").replace(QStringLiteral("%@"), step);
+        m_status = platform::localizedString(QStringLiteral("%@ ..."), {step});
         if (m_presenter)
             m_presenter->showStatus(m_status);
     });

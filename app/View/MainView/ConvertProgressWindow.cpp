@@ -169,8 +169,8 @@ void ConvertProgressWindow::revealFile(const QString &path)
                                 QMessageBox::Ok,
                                 alertParent());
     box->setObjectName(QStringLiteral("revealFallbackAlert"));
-    box->setInformativeText(platform::localizedString(QStringLiteral("The result is at \"%@\"."))
-                                .replace(QStringLiteral("%@"), path));
+    box->setInformativeText(
+        platform::localizedString(QStringLiteral("The result is at \"%@\"."), {path}));
     box->setAttribute(Qt::WA_DeleteOnClose);
     m_alert = box;
     box->open();
