@@ -16,6 +16,7 @@
 #include "app/Transition/TransitionManager.h"
 #include "app/View/MainView/BurnSettingWindow.h"
 #include "app/View/MainView/ConvertProgressWindow.h"
+#include "app/View/MainView/CustomCapacityView.h"
 #include "app/View/MainView/CustomQualityWindow.h"
 #include "app/View/MainView/MainWindowView.h"
 #include "app/View/MainView/MenuPageStillView.h"
@@ -30,6 +31,7 @@
 #include <QButtonGroup>
 #include <QDir>
 #include <QFileInfo>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
@@ -210,6 +212,27 @@ void MainWindowController::projectReplaced()
 void MainWindowController::newDocumentProject()
 {
     m_project->newProject(NewProjectBuilder::kDefaultBitrateKbps);
+}
+
+void MainWindowController::showOpeningPackage(const QString &path)
+{
+    DW_ASSERT_MAIN_THREAD(return );
+    QString clean = path;
+    while (clean.size() > 1 && clean.endsWith(QLatin1Char('/')))
+        clean.chop(1);
+    m_view->setDocumentName(QFileInfo(clean).completeBaseName());
+    m_view->dvdQualityPopBtn()->setText(QString());
+    m_view->capacityLabel()->setText(QString());
+    m_view->capacityView()->setCapacityValue(0);
+    m_view->capacityView()->update();
+}
+
+void MainWindowController::showProjectValues()
+{
+    DW_ASSERT_MAIN_THREAD(return );
+    const QString path = packagePath();
+    m_view->setDocumentName(path.isEmpty() ? text("Untitled") : QFileInfo(path).completeBaseName());
+    m_quality->loadFromProject();
 }
 
 void MainWindowController::placeImportedTitles(const QList<DVDTitleDataRef> &titles)

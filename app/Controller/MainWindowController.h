@@ -84,6 +84,12 @@ public:
     void setPackagePath(const QString &path) { m_project->setPackagePath(path); }
     // The project of a new document: the one new-project builder at 4000 kbps, no file, clean.
     void newDocumentProject();
+    // While the package named at start is read: the window names the package and shows nothing
+    // of the project it is about to replace (no quality, no size), so it never reads as
+    // "Untitled".
+    void showOpeningPackage(const QString &path);
+    // The project's own name and quality again (the package could not be read).
+    void showProjectValues();
     // Each imported title gets an item on the current page (an empty slot first, then the default
     // places), with its style record: one edit of the project.
     void placeImportedTitles(const QList<std::shared_ptr<DVDTitleData>> &titles);

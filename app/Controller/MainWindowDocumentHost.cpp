@@ -59,7 +59,17 @@ void MainWindowDocumentHost::openFirstDocument()
     if (m_startupPackage.isEmpty())
         m_documentController->openUntitledDocumentAndDisplay();
     else
-        openPackage(std::exchange(m_startupPackage, QString()));
+        openStartupPackage(std::exchange(m_startupPackage, QString()));
+}
+
+void MainWindowDocumentHost::openStartupPackage(const QString &path)
+{
+    // The window comes up naming the package behind the opening sheet, never with the new
+    // project's name and quality that the package is about to replace.
+    m_controller.showOpeningPackage(path);
+    m_startupOpen = true;
+    if (!openPackage(path) && std::exchange(m_startupOpen, false))
+        m_controller.showProjectValues();
 }
 
 void MainWindowDocumentHost::documentCommand(const QString &action)
@@ -80,6 +90,13 @@ void MainWindowDocumentHost::documentCommand(const QString &action)
 
 bool MainWindowDocumentHost::eventFilter(QObject *watched, QEvent *event)
 {
+    if (watched == m_controller.window() && event->type() == QEvent::Show
+        && m_sheetWaitsForWindow) {
+        // Up with the window itself, so the window is never on screen without it.
+        m_sheetWaitsForWindow = false;
+        if (m_progressState.isShown())
+            beginProgressSheet();
+    }
     if (watched != m_controller.window() || event->type() != QEvent::Close || m_closing)
         return QObject::eventFilter(watched, event);
     event->ignore();
@@ -116,12 +133,17 @@ bool MainWindowDocumentHost::openPath(const QString &path, Done done)
               endProgressBarWindow();
               if (read)
                   adoptProject(std::move(*read), path);
+              else if (m_startupOpen)
+                  m_controller.showProjectValues();
+              m_startupOpen = false;
               done(bool(read), why);
               // The document is no longer busy and may belong to another package now.
               m_controller.validateMenuItems();
           });
     if (started)
         showProgressBarWindow(PackageProgressState::Job::Open, path);
+    else if (std::exchange(m_startupOpen, false))
+        m_controller.showProjectValues();
     return started;
 }
 
@@ -182,15 +204,27 @@ void MainWindowDocumentHost::showProgressBarWindow(PackageProgressState::Job job
 {
     if (!m_progressState.begin(job, path))
         return;
+    // The package named at start is read before the window is on screen: the sheet comes with
+    // the window's show.
+    if (m_controller.window()->isVisible())
+        beginProgressSheet();
+    else
+        m_sheetWaitsForWindow = true;
+    // The sheet takes the window's commands away until the job is over.
+    m_controller.validateMenuItems();
+}
+
+void MainWindowDocumentHost::beginProgressSheet()
+{
     if (!m_progress)
         m_progress = new OpenProgressWindow(m_controller.window());
     m_progress->beginSheet(m_progressState.message());
-    // The sheet takes the window's commands away until the job is over.
     m_controller.validateMenuItems();
 }
 
 void MainWindowDocumentHost::endProgressBarWindow()
 {
+    m_sheetWaitsForWindow = false;
     if (m_progressState.end() && m_progress)
         m_progress->endSheet();
     m_controller.validateMenuItems();

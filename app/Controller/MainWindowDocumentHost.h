@@ -43,6 +43,7 @@ public:
     void openFirstDocument();
     // A package named on the command line: the first document is read from it instead of being
     // a new project (a package that cannot be read leaves the new window's project and alerts).
+    // The window names the package from the start, and its opening sheet comes with the window.
     void setStartupPackage(const QString &path) { m_startupPackage = path; }
 
     DiscwrightDocumentController &documentController() { return *m_documentController; }
@@ -66,7 +67,9 @@ protected:
 
 private:
     void documentCommand(const QString &action);
+    void openStartupPackage(const QString &path);
     void showProgressBarWindow(PackageProgressState::Job job, const QString &path);
+    void beginProgressSheet();
     void endProgressBarWindow();
     void adoptProject(ProjectContents contents, const QString &path);
 
@@ -79,4 +82,9 @@ private:
     QPointer<OpenProgressWindow> m_progress;
     bool m_closing = false;
     QString m_startupPackage;
+    // The package named at start is being read: a failed read puts the project's own values
+    // back in the window.
+    bool m_startupOpen = false;
+    // A job's sheet was begun while the window was not on screen yet.
+    bool m_sheetWaitsForWindow = false;
 };

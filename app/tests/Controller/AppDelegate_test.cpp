@@ -2,32 +2,63 @@
 // application menu, the first project and the Help menu; and the real program started twice.
 
 #include "Platterkit/model/DVDLibrary.h"
+#include "app/AppExtention/Document/NewProjectBuilder.h"
+#include "app/AppExtention/Document/ProjectPackage.h"
 #include "app/AppExtention/Function/ApplicationInstanceLock.h"
 #include "app/AppExtention/Function/ControllerFunction.h"
 #include "app/AppExtention/Function/FileManagerExtention.h"
 #include "app/Controller/AppDelegate.h"
 #include "app/Controller/MainWindowController.h"
+#include "app/Controller/MainWindowDocumentHost.h"
 #include "app/Controller/Panels/Workspace.h"
 #include "app/View/MainView/CustomQualityWindow.h"
+#include "app/View/MainView/OpenProgressWindow.h"
 #include "support/ShellTesting.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QPainter>
+#include <QPixmap>
 #include <QProcess>
+#include <QPushButton>
 #include <QSysInfo>
 #include <QTemporaryDir>
 #include <QThread>
 #include <csignal>
+#include <functional>
 #include <gtest/gtest.h>
 
 using namespace shell_testing;
 
 namespace {
+
+// Runs seen on each event of the type on the watched object.
+class EventWatcher : public QObject
+{
+public:
+    EventWatcher(QEvent::Type type, std::function<void()> seen)
+        : m_type(type)
+        , m_seen(std::move(seen))
+    {}
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == m_type)
+            m_seen();
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    QEvent::Type m_type;
+    std::function<void()> m_seen;
+};
 
 void plant(const QString &path)
 {
@@ -208,6 +239,107 @@ TEST_F(Delegate, AFileHandedOverIsRefusedWhileASheetIsUp)
     EXPECT_TRUE(delegate->applicationOpenFile("/tmp/some.dwproj"));
     main->finishCustomQualityWindow();
     EXPECT_FALSE(delegate->applicationOpenFile("/tmp/some.dwproj"));
+}
+
+// Started as the program is with a package named on the command line: from the window's first
+// show it names the package with the opening sheet over it and shows nothing of the new project
+// the package replaces (no "Untitled", no default quality); once read, the package's quality. A
+// package that cannot be read gives the window the new project's own values back.
+TEST_F(Delegate, APackageNamedAtStartIsWhatTheWindowShowsFromItsFirstShow)
+{
+    QTemporaryDir work;
+    const QString saved = work.filePath("Discwright Holiday.dwproj");
+    {
+        // Standard quality, not the 4000 kbps of a new project.
+        ProjectContents contents = NewProjectBuilder::build(2000);
+        QString error;
+        const auto snapshot = ProjectPackage::takeSnapshot(contents, QString(), &error);
+        ASSERT_TRUE(snapshot) << error.toStdString();
+        ASSERT_TRUE(ProjectPackage::writePackage(
+            *snapshot, saved, ProjectPackage::WriteMode::Replace, nullptr, &error))
+            << error.toStdString();
+    }
+    const QString broken = work.filePath("Broken.dwproj");
+    ASSERT_TRUE(QDir().mkpath(broken));
+
+    struct Row
+    {
+        const char *name;
+        QString package;
+        QString title;
+        QString quality;
+        qint64 bitrate;
+    };
+    const Row rows[] = {
+        {"a saved package", saved, "Discwright Holiday - Discwright[*]", "Standard", 2000},
+        {"a package that cannot be read", broken, "Untitled - Discwright[*]", "High Quality", 4000},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
+        delegate = std::make_unique<AppDelegate>();
+        delegate->setResourcesFolder(QStringLiteral(DW_BINARY_DIR "/resources"));
+        ASSERT_TRUE(delegate->applicationWillFinishLaunching());
+        const auto main = delegate->mainWndController();
+        QMainWindow *window = main->window();
+        // As the program's entry joins the document to the window.
+        MainWindowDocumentHost documents(*main);
+        documents.install();
+        delegate->setDocumentHooks([&documents] { return documents.hasDocument(); },
+                                   [&documents] { documents.openFirstDocument(); });
+        documents.setStartupPackage(row.package);
+        QString alertSeen;
+        if (row.package == broken)
+            answerNextAlert("OK", &alertSeen);
+
+        QString shownTitle;
+        QString shownQuality = QStringLiteral("(not shown)");
+        QString shownSize = QStringLiteral("(not shown)");
+        EventWatcher watcher(QEvent::Show, [&] {
+            if (!shownTitle.isEmpty())
+                return;
+            shownTitle = window->windowTitle();
+            shownQuality = main->dvdQualityPopBtn()->text();
+            shownSize = main->window()->findChild<QLabel *>("capacityLabel")->text();
+        });
+        window->installEventFilter(&watcher);
+        delegate->applicationDidFinishLaunching();
+        window->removeEventFilter(&watcher);
+        OpenProgressWindow *sheet = documents.openProgressWindow();
+        const bool sheetAtShow = sheet && sheet->isVisible();
+
+        EXPECT_EQ(shownTitle, QFileInfo(row.package).completeBaseName() + " - Discwright[*]");
+        EXPECT_EQ(shownQuality, QString()) << "the quality of the project the package replaces";
+        EXPECT_EQ(shownSize, QString()) << "the size of the project the package replaces";
+        ASSERT_TRUE(sheetAtShow) << "the opening sheet is up with the window";
+        EXPECT_EQ(sheet->messageLabel()->text(),
+                  "Opening \"" + QFileInfo(row.package).completeBaseName() + "\" ...");
+        if (row.package == saved) {
+            // The window as a person first sees it, the sheet drawn where it hangs.
+            QPixmap shot = window->grab();
+            QPainter painter(&shot);
+            painter.drawPixmap(sheet->geometry().topLeft() - window->geometry().topLeft(),
+                               sheet->grab());
+            painter.end();
+            QDir().mkpath(QStringLiteral(DW_BINARY_DIR "/screenshots"));
+            shot.save(QStringLiteral(DW_BINARY_DIR "/screenshots/start_with_package.png"));
+        }
+
+        ASSERT_TRUE(runUntil([&] {
+            return !documents.isJobRunning() && !sheet->isVisible()
+                   && (row.package != broken || !alertSeen.isEmpty());
+        }));
+        EXPECT_EQ(window->windowTitle(), row.title);
+        EXPECT_EQ(main->dvdQualityPopBtn()->text(), row.quality);
+        EXPECT_EQ(main->dvd()->dvdBitrate(), row.bitrate);
+        if (row.package == saved) {
+            QDir().mkpath(QStringLiteral(DW_BINARY_DIR "/screenshots"));
+            saveGrab(*window, "start_with_package_read");
+        }
+        if (row.package == broken) {
+            EXPECT_TRUE(alertSeen.startsWith("The project could not be opened."))
+                << alertSeen.toStdString();
+        }
+    }
 }
 
 // The real program: while one instance holds the lock, a second start says so, exits with a
