@@ -10,6 +10,7 @@
 #include "app/AppExtention/Document/NewProjectBuilder.h"
 #include "app/AppExtention/Function/AppLog.h"
 #include "app/AppExtention/Function/FileManagerExtention.h"
+#include "app/AppExtention/TitlePageEdits.h"
 #include "app/Controller/CommandEnabling.h"
 #include "app/Controller/SourceViewController.h"
 #include "app/Controller/TipViewController.h"
@@ -23,6 +24,7 @@
 #include "app/production/MakeDVDVideoConversion.h"
 #include "app/production/ProductionDiscModel.h"
 #include "app/production/ProductionStartRules.h"
+#include "app/chaptereditor/Controller/ChapterEditorWindowController.h"
 #include "platform/MainThread.h"
 #include "platform/StringTable.h"
 
@@ -92,6 +94,9 @@ MainWindowController::MainWindowController()
     m_burnNotification = std::make_unique<DVDBurnNotification>();
     m_burnNotification->setDelegate(this);
 
+    m_chapterEditor = std::make_unique<ChapterEditorWindowController>(m_view);
+    connect(m_chapterEditor->window(), &QDialog::finished, this, [this] { validateMenuItems(); });
+
     connectCommands();
     connectProject();
     m_burnSettings->awakeDVDBurnSettingWindow();
@@ -108,6 +113,7 @@ MainWindowController::MainWindowController()
 
 MainWindowController::~MainWindowController()
 {
+    m_chapterEditor.reset();
     m_burnNotification.reset();
     delete m_progressController;
     m_progressController = nullptr;
@@ -130,6 +136,7 @@ void MainWindowController::connectCommands()
         on(name, [this, name] { emit documentCommand(QString::fromUtf8(name)); });
     on("addVideoAction:", [this] { addVideoAction(); });
     on("delete:", [this] { deleteAction(); });
+    on("openVideoChapterWindowMAction:", [this] { openVideoChapterWindowMAction(); });
     connect(addVideoButton(), &QPushButton::clicked, this, &MainWindowController::addVideoAction);
     connect(burnButton(), &QPushButton::clicked, this, &MainWindowController::burnButtonAction);
     connect(tipButton(), &QToolButton::clicked, this, &MainWindowController::showTipController);
@@ -276,6 +283,8 @@ void MainWindowController::validateMenuItems()
     for (auto it = enabled.cbegin(); it != enabled.cend(); ++it)
         if (QAction *action = menuAction(it.key()))
             action->setEnabled(it.value());
+    if (QAction *chapters = menuAction(QStringLiteral("openVideoChapterWindowMAction:")))
+        chapters->setEnabled(!state.windowBusy && canEditChapter());
     addVideoButton()->setEnabled(enabled.value(QStringLiteral("addVideoButton")));
     burnButton()->setEnabled(enabled.value(QStringLiteral("burnButton")));
 }
@@ -341,6 +350,60 @@ void MainWindowController::displayCanvasView()
 {
     DW_ASSERT_MAIN_THREAD(return );
     m_menuEditor->displayCanvasView();
+}
+
+// --- Chapter editor ------------------------------------------------------------------------------
+
+ChapterEditorWindowController *MainWindowController::chapterEditController() const
+{
+    return m_chapterEditor.get();
+}
+
+bool MainWindowController::canEditChapter() const
+{
+    if (m_sourceController->selectionMode() != 1)
+        return false;
+    const DVDTitleDataRef title = m_sourceController->selectedTitle();
+    return title && title->mediaArray().size() == 1 && !title->mediaArray().first()->isOffline();
+}
+
+void MainWindowController::openVideoChapterWindowMAction()
+{
+    DW_ASSERT_MAIN_THREAD(return );
+    if (!canEditChapter() || isWindowBusy())
+        return;
+    m_chapterEditor->updateChapterWindowWithMedia(
+        m_sourceController->selectedTitle()->mediaArray().first());
+    validateMenuItems();
+}
+
+qsizetype MainWindowController::addNewMenuTitleWithMedias(const MediaDataList &clips,
+                                                          const DVDTitleDataRef &title)
+{
+    DW_ASSERT_MAIN_THREAD(return 0);
+    if (clips.isEmpty() || !title)
+        return 0;
+    // The kit works on copies of the lists; the project takes the results through its methods.
+    QList<DVDTitleDataRef> titles = m_project->titles();
+    TempEditDataList records = m_project->tempDataArray();
+    const qsizetype knownRecords = records.size();
+    const auto [item, page] = TitlePageEdits::itemLeadingTo(*dvd(), title);
+    const QList<DVDTitleDataRef> made
+        = TitlePageEdits::addNewMenuTitleWithMedias(*dvd(), titles, clips, title, records);
+    if (made.isEmpty())
+        return 0;
+    m_project->insertTitles(titles.indexOf(made.first()), made);
+    for (qsizetype i = knownRecords; i < records.size(); ++i)
+        m_project->appendStyleRecord(records[i]);
+    if (page)
+        m_project->notePageItemsChanged(page);
+    return made.size();
+}
+
+void MainWindowController::updateMenuItemTitleImageWithMedia(const MediaData &clip)
+{
+    DW_ASSERT_MAIN_THREAD(return );
+    TitlePageEdits::updateMenuItemTitleImageWithMedia(*dvd(), clip, m_project->tempDataArray());
 }
 
 // --- Commands ----------------------------------------------------------------------------------

@@ -28,6 +28,7 @@
 #include <memory>
 
 class BurnSettingWindow;
+class ChapterEditorWindowController;
 class ConvertProgressWindow;
 class CustomCapacityView;
 class CustomQualityWindow;
@@ -191,6 +192,16 @@ public:
     };
     ProductionRequest lastProductionRequest() const { return m_lastRequest; }
 
+    // --- Chapter editor ---------------------------------------------------------------------------
+    ChapterEditorWindowController *chapterEditController() const override;
+    // The title list's selection is a title with exactly one clip that has media.
+    bool canEditChapter() const;
+    // Opens the chapter editor on that clip; nothing otherwise.
+    void openVideoChapterWindowMAction();
+    qsizetype addNewMenuTitleWithMedias(const QList<std::shared_ptr<MediaData>> &clips,
+                                        const std::shared_ptr<DVDTitleData> &title) override;
+    void updateMenuItemTitleImageWithMedia(const MediaData &clip) override;
+
     // --- Commands ---------------------------------------------------------------------------------
     void addVideoAction();
     void deleteAction();
@@ -219,6 +230,7 @@ private:
     MainWindowView *m_view = nullptr;
     SourceViewController *m_sourceController = nullptr;
     std::unique_ptr<MenuEditViewController> m_menuEditor;
+    std::unique_ptr<ChapterEditorWindowController> m_chapterEditor;
     std::unique_ptr<QualityCapacityController> m_quality;
     std::unique_ptr<BurnSettingsController> m_burnSettings;
     std::unique_ptr<TipViewController> m_tipController;

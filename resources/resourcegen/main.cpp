@@ -8,6 +8,7 @@
 // "<ImageName>.png" for every item of the format list, and the help PDF.
 
 #include "HelpDocument.h"
+#include "ChapterArt.h"
 #include "ShellArt.h"
 #include "platform/PropertyList.h"
 
@@ -62,6 +63,14 @@ int main(int argc, char **argv)
         || !save(drawPreviousButton(false), output.filePath("Previous 2.png"))
         || !save(drawDefaultImage(), output.filePath("DefaultImage.png")))
         return fail(QStringLiteral("cannot write the shell pictures to %1").arg(output.path()));
+    // The chapter editor's pictures.
+    if (!save(drawEditPlay(), output.filePath("EditPlay.png"))
+        || !save(drawEditPause(), output.filePath("EditPause.png"))
+        || !save(drawChapterProgressBack(), output.filePath("chapter_playProgressBack.png"))
+        || !save(drawChapterProgressButton(), output.filePath("chapter_playProgressBtn.png"))
+        || !save(drawChapterMarker(false), output.filePath("chapter_not_select.png"))
+        || !save(drawChapterMarker(true), output.filePath("chapter_select.png")))
+        return fail(QStringLiteral("cannot write the chapter pictures to %1").arg(output.path()));
 
     const QVariantMap formats = formatInfo.toMap();
     const QVariantMap categories = formatList.toMap();

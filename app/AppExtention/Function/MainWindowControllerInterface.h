@@ -13,6 +13,8 @@
 class ChapterEditorWindowController;
 class COMVideoEditorWindowController;
 class DVDLibrary;
+class DVDTitleData;
+class MediaData;
 class EditingProject;
 class QWidget;
 class MenuEditControllerInterface;
@@ -58,4 +60,18 @@ public:
     virtual SourceViewController *sourceController() const { return nullptr; }
     virtual COMVideoEditorWindowController *com_videoEditController() const { return nullptr; }
     virtual ChapterEditorWindowController *chapterEditController() const { return nullptr; }
+
+    // The chapter split's new clips: one new title per clip after title, each with a copy of
+    // title's menu item 10 points further right and down per clip, through the project. Answers
+    // the new titles' count (0 where there is no project). Main thread.
+    virtual qsizetype addNewMenuTitleWithMedias(const QList<std::shared_ptr<MediaData>> &clips,
+                                                const std::shared_ptr<DVDTitleData> &title)
+    {
+        (void)clips;
+        (void)title;
+        return 0;
+    }
+    // When clip is the first of its title, the title items leading to it take their still from
+    // within its kept segments. Main thread.
+    virtual void updateMenuItemTitleImageWithMedia(const MediaData &clip) { (void)clip; }
 };
