@@ -23,7 +23,8 @@ double leadingNumber(const QString &text)
     if (end == start || !(bytes.front() == '-' || bytes.front() == '+' || bytes.front() == '.'
                           || (bytes.front() >= '0' && bytes.front() <= '9')))
         return 0.0;
-    if (bytes.size() > 1 && (bytes[1] == 'x' || bytes[1] == 'X'))
+    // Hexadecimal is read only up to its leading 0.
+    if (bytes.size() > 1 && bytes[0] == '0' && (bytes[1] == 'x' || bytes[1] == 'X'))
         return 0.0;
     return std::isfinite(value) ? value : 0.0;
 }
