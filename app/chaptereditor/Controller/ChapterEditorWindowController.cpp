@@ -69,7 +69,10 @@ ChapterEditorWindowController::~ChapterEditorWindowController()
     m_player->setDelegate(nullptr);
     m_player->clearPlayer();
     removeAllTiles();
-    delete m_window;
+    if (m_window) {
+        m_window->removeEventFilter(this);
+        delete m_window;
+    }
 }
 
 // --- The sheet's widgets --------------------------------------------------------------------------
@@ -288,6 +291,8 @@ void ChapterEditorWindowController::updateChapterWindowWithMedia(const MediaData
     m_window->setFocus();
     m_player->seek(0);
     m_player->play();
+    // The timeline takes the clip's length now, not only at its first frame.
+    flushApplyPlayerProgress();
     refreshControls();
 }
 
