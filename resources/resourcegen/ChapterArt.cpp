@@ -27,7 +27,7 @@ QImage drawEditPlay()
     play.lineTo(25, 16);
     play.lineTo(10, 25);
     play.closeSubpath();
-    painter.fillPath(play, QColor(235, 235, 235));
+    painter.fillPath(play, QColor(60, 60, 60));
     return image;
 }
 
@@ -37,7 +37,7 @@ QImage drawEditPause()
     QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setPen(Qt::NoPen);
-    painter.setBrush(QColor(235, 235, 235));
+    painter.setBrush(QColor(60, 60, 60));
     painter.drawRoundedRect(QRectF(9, 7, 5, 18), 1, 1);
     painter.drawRoundedRect(QRectF(18, 7, 5, 18), 1, 1);
     return image;

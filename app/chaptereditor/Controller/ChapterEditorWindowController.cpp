@@ -5,6 +5,7 @@
 #include "app/AppExtention/Convert/DVDTitleData.h"
 #include "app/AppExtention/Document/EditingProject.h"
 #include "app/AppExtention/Function/AppLog.h"
+#include "app/AppExtention/Function/ApplicationImage.h"
 #include "app/AppExtention/Function/CommonFunction.h"
 #include "app/AppExtention/Function/ControllerFunction.h"
 #include "app/chaptereditor/Controller/ChapterMarkerRules.h"
@@ -21,6 +22,7 @@
 #include <QDialog>
 #include <QDoubleValidator>
 #include <QHBoxLayout>
+#include <QIcon>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -145,6 +147,9 @@ void ChapterEditorWindowController::buildWindow(QWidget *parent)
     m_timeLabel = new QLabel(controls);
     m_timeLabel->setObjectName(QStringLiteral("currentPlayTimeStr"));
     m_timeLabel->setStyleSheet(QStringLiteral("color: white;"));
+    m_timeLabel->setMinimumWidth(m_timeLabel->fontMetrics().horizontalAdvance(
+                                     QStringLiteral("00:00:00/00:00:00"))
+                                 + 8);
     row->addWidget(m_timeLabel);
     row->addStretch(1);
     addButton("addMarkButton", "Add Chapter", [this] { addMarkButtonAction(); });
@@ -170,8 +175,11 @@ void ChapterEditorWindowController::buildWindow(QWidget *parent)
     });
     connect(this, &ChapterEditorWindowController::playPauseImageChanged, this, [this] {
         const bool playing = playPauseImage() == QStringLiteral("EditPause");
-        m_buttons.value(QStringLiteral("playPauseButton"))
-            ->setText(playing ? text("Pause") : text("Play"));
+        QPushButton *button = m_buttons.value(QStringLiteral("playPauseButton"));
+        const QImage image = ApplicationImage::imageNamed(playPauseImage());
+        button->setToolTip(playing ? text("Pause") : text("Play"));
+        button->setIcon(image.isNull() ? QIcon() : QIcon(QPixmap::fromImage(image)));
+        button->setText(image.isNull() ? button->toolTip() : QString());
     });
     connect(this, &ChapterEditorWindowController::addMarkButtonEnableChanged, this, [this] {
         m_buttons.value(QStringLiteral("addMarkButton"))->setEnabled(addMarkButtonEnable());

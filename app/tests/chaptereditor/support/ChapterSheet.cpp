@@ -1,5 +1,6 @@
 #include "support/ChapterSheet.h"
 
+#include "app/AppExtention/Function/ApplicationImage.h"
 #include "app/AppExtention/Function/ControllerFunction.h"
 #include "app/Controller/SourceViewController.h"
 #include "app/View/MainView/BurnSettingWindow.h"
@@ -37,6 +38,7 @@ QString makeClip(const QString &folder, int seconds)
 
 void ChapterSheetTest::SetUp()
 {
+    ApplicationImage::setResourcesFolder(QStringLiteral(DW_BINARY_DIR "/resources"));
     controller = std::make_shared<MainWindowController>();
     ControllerFunction::setMainWndController(controller);
     controller->newDocumentProject();
@@ -49,6 +51,7 @@ void ChapterSheetTest::TearDown()
         controller->chapterEditController()->doneVideoEdit();
     ControllerFunction::setMainWndController(nullptr);
     controller.reset();
+    ApplicationImage::setResourcesFolder(QString());
 }
 
 MediaDataRef ChapterSheetTest::importClip(int seconds)
