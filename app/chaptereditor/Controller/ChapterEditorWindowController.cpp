@@ -147,9 +147,8 @@ void ChapterEditorWindowController::buildWindow(QWidget *parent)
     m_timeLabel = new QLabel(controls);
     m_timeLabel->setObjectName(QStringLiteral("currentPlayTimeStr"));
     m_timeLabel->setStyleSheet(QStringLiteral("color: white;"));
-    m_timeLabel->setMinimumWidth(m_timeLabel->fontMetrics().horizontalAdvance(
-                                     QStringLiteral("00:00:00/00:00:00"))
-                                 + 8);
+    m_timeLabel->setMinimumWidth(
+        m_timeLabel->fontMetrics().horizontalAdvance(QStringLiteral("00:00:00/00:00:00")) + 8);
     row->addWidget(m_timeLabel);
     row->addStretch(1);
     addButton("addMarkButton", "Add Chapter", [this] { addMarkButtonAction(); });
@@ -398,7 +397,8 @@ MarkerItemList ChapterEditorWindowController::markerArrayWithoutStartEnd()
     return showMarkerArray();
 }
 
-ChapterSingleView *ChapterEditorWindowController::singleViewWithMarker(const MarkerItemRef &marker) const
+ChapterSingleView *
+ChapterEditorWindowController::singleViewWithMarker(const MarkerItemRef &marker) const
 {
     for (ChapterSingleView *tile : m_markerItemViewArray) {
         if (tile->marker() == marker)
@@ -433,8 +433,7 @@ QString ChapterEditorWindowController::currentPlayTimeStr() const
 {
     return QStringLiteral("%1/%2").arg(
         CommonFunction::timeStrFromSecond(float(double(timelineCurrentTime()) / 1e6)),
-        CommonFunction::timeStrFromSecond(
-            float(double(m_playerProgressView->duration()) / 1e6)));
+        CommonFunction::timeStrFromSecond(float(double(m_playerProgressView->duration()) / 1e6)));
 }
 
 QString ChapterEditorWindowController::playPauseImage() const
@@ -539,7 +538,8 @@ void ChapterEditorWindowController::flushMediaMarkerArray()
 {
     if (!m_media)
         return;
-    m_totalMediaDuation = float(lm_ff_time_to_double(refreshMarkers(m_media->markerArray(), segments())));
+    m_totalMediaDuation
+        = float(lm_ff_time_to_double(refreshMarkers(m_media->markerArray(), segments())));
     if (m_selectedMarker && !m_selectedMarker->canShow())
         m_selectedMarker = nullptr;
     redrawTimeline();
@@ -584,8 +584,8 @@ void ChapterEditorWindowController::updateMaker(const MarkerItemRef &marker, qin
     const qsizetype at = shown.indexOf(marker);
     if (at <= 0 || at >= shown.size() - 1)
         return;
-    const auto moved = clampedMoveTime(
-        t, shown[at - 1]->markShowTime(), shown[at + 1]->markShowTime());
+    const auto moved
+        = clampedMoveTime(t, shown[at - 1]->markShowTime(), shown[at + 1]->markShowTime());
     if (!moved)
         return;
     marker->setMarkShowTime(*moved);
@@ -732,11 +732,8 @@ void ChapterEditorWindowController::addChapterOnMenu()
         // Nothing was changed; the sheet stays so that the person reads why.
         m_lastSplitMessage = text("The clip could not be copied, so it was not split.");
         qCWarning(Discwright::lcShell) << "Add Chapter on menu:" << result.reason;
-        auto *alert = new QMessageBox(QMessageBox::Warning,
-                                      text("Chapters"),
-                                      m_lastSplitMessage,
-                                      QMessageBox::Ok,
-                                      m_window);
+        auto *alert = new QMessageBox(
+            QMessageBox::Warning, text("Chapters"), m_lastSplitMessage, QMessageBox::Ok, m_window);
         alert->setObjectName(QStringLiteral("chapterSplitAlert"));
         alert->setAttribute(Qt::WA_DeleteOnClose);
         alert->setInformativeText(text("The clip and its chapters are as they were."));

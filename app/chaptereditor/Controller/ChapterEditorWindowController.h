@@ -32,8 +32,8 @@ class QScrollArea;
 class QWidget;
 
 class ChapterEditorWindowController : public QObject,
-                                     public ChapterEditorViewHost,
-                                     public LMMoviePlayerDelegate
+                                      public ChapterEditorViewHost,
+                                      public LMMoviePlayerDelegate
 {
     Q_OBJECT
     Q_PROPERTY(QString currentPlayTimeStr READ currentPlayTimeStr NOTIFY currentPlayTimeStrChanged)

@@ -67,8 +67,8 @@ Result splitClip(const MediaDataRef &clip)
     }
     if (copies.size() != cut.size() - 1) {
         result.outcome = Result::Outcome::CopyFailed;
-        result.reason = error.isEmpty() ? QStringLiteral("the copy of the clip has no media")
-                                        : error;
+        result.reason
+            = error.isEmpty() ? QStringLiteral("the copy of the clip has no media") : error;
         return result;
     }
 

@@ -19,14 +19,12 @@ MovieTrimItemList getTrimedArray(const VCMovieList &segments, qint64 from, qint6
 
 // The non-empty pieces between 0, every cut's markOriginTime and sourceDuration, in source
 // order; none without cuts.
-QList<MovieTrimItemList> pieces(const MarkerItemList &cuts,
-                                const VCMovieList &segments,
-                                qint64 sourceDuration);
+QList<MovieTrimItemList>
+pieces(const MarkerItemList &cuts, const VCMovieList &segments, qint64 sourceDuration);
 
 struct Result
 {
-    enum class Outcome
-    {
+    enum class Outcome {
         // Fewer than two pieces: the clip is as it was.
         NoChange,
         // A copy of the clip could not be made: the clip is as it was; reason says why.

@@ -1,9 +1,9 @@
 #include "app/chaptereditor/View/ChapterBackdropViews.h"
 
 #include <QLinearGradient>
-#include <cmath>
 #include <QMouseEvent>
 #include <QPainter>
+#include <cmath>
 
 namespace {
 

@@ -9,8 +9,7 @@ class ChapterBackdropView : public QWidget
 {
     Q_OBJECT
 public:
-    enum class Kind
-    {
+    enum class Kind {
         // Gradient grey 0.15 to 0.13 with the top edge lines.
         EditBack,
         // Grey 0.15 with the top edge lines.

@@ -124,8 +124,8 @@ void ChapterPlayerProgressView::paintEvent(QPaintEvent *)
         painter.drawEllipse(knobCentre, 6, 6);
     } else {
         const QSizeF size = m_knobImage.size();
-        painter.drawImage(
-            QRectF(knobCentre - QPointF(size.width() / 2, size.height() / 2), size), m_knobImage);
+        painter.drawImage(QRectF(knobCentre - QPointF(size.width() / 2, size.height() / 2), size),
+                          m_knobImage);
     }
 }
 

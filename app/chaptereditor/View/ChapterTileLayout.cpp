@@ -20,8 +20,9 @@ double leadingNumber(const QString &text)
     char *end = nullptr;
     const double value = std::strtod(start, &end);
     // strtod also reads "inf", "nan" and hexadecimal; a typed time is plain decimal.
-    if (end == start || !(bytes.front() == '-' || bytes.front() == '+' || bytes.front() == '.'
-                          || (bytes.front() >= '0' && bytes.front() <= '9')))
+    if (end == start
+        || !(bytes.front() == '-' || bytes.front() == '+' || bytes.front() == '.'
+             || (bytes.front() >= '0' && bytes.front() <= '9')))
         return 0.0;
     // Hexadecimal is read only up to its leading 0.
     if (bytes.size() > 1 && bytes[0] == '0' && (bytes[1] == 'x' || bytes[1] == 'X'))

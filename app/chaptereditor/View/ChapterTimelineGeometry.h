@@ -21,8 +21,7 @@ struct ChapterTimelineGeometry
     // Length of the timeline, engine time.
     qint64 duration = 100;
 
-    enum class Hit
-    {
+    enum class Hit {
         Bar = 0,
         Marker = 1,
         Nothing = 2,

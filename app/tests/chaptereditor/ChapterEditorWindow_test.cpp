@@ -109,8 +109,8 @@ TEST_F(ChapterEditorWindow, AMarkerByHandOnTheTimelineAndInItsTile)
     ASSERT_TRUE(playheadReaches(50000));
 
     // Removed: its tile and its marker go.
-    QTest::mouseClick(sheet.markerItemViewArray().first(), Qt::LeftButton, Qt::NoModifier,
-                      QPoint(300, 10));
+    QTest::mouseClick(
+        sheet.markerItemViewArray().first(), Qt::LeftButton, Qt::NoModifier, QPoint(300, 10));
     EXPECT_EQ(sheet.selectedMarker(), first);
     QTest::mouseClick(sheet.button("removeMarkerButton"), Qt::LeftButton);
     ASSERT_EQ(clip->markerArray().size(), 1);

@@ -193,7 +193,11 @@ TEST(ChapterMarkerRules, AutomaticChapters)
     };
     const Row rows[] = {
         {"150 s every minute", 150.0, 1, 0, {60 * s, 120 * s}},
-        {"121 s every minute: the last one exactly 1 s before the end", 121.0, 1, 0, {60 * s, 120 * s}},
+        {"121 s every minute: the last one exactly 1 s before the end",
+         121.0,
+         1,
+         0,
+         {60 * s, 120 * s}},
         {"120.5 s every minute", 120.5, 1, 0, {60 * s}},
         {"custom 90.9 s is every 90 s", 200.0, 0, 90.9, {90 * s, 180 * s}},
         {"shorter than the interval and 1 s", 60.5, 1, 0, {}},

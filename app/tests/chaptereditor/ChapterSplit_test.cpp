@@ -93,10 +93,7 @@ TEST(ChapterSplit, PiecesBetweenTheMarkers)
          {{0, 100}, {200, 300}},
          {250},
          {{{0, 100}, {200, 250}}, {{250, 300}}}},
-        {"markers 5 ms apart give one cut",
-         {{0, 30}},
-         {10, 10.005},
-         {{{0, 10}}, {{10.005, 30}}}},
+        {"markers 5 ms apart give one cut", {{0, 30}}, {10, 10.005}, {{{0, 10}}, {{10.005, 30}}}},
         {"a marker before the first kept segment gives no first piece",
          {{10, 30}},
          {5, 20},
@@ -127,8 +124,8 @@ TEST(ChapterSplit, PiecesBetweenTheMarkers)
         }
     }
     // Overlaps of 0.01 s or less are no piece.
-    EXPECT_TRUE(ChapterSplit::getTrimedArray(segmentMovies({{0, 10}}), 5 * s, 5 * s + 10000)
-                    .isEmpty());
+    EXPECT_TRUE(
+        ChapterSplit::getTrimedArray(segmentMovies({{0, 10}}), 5 * s, 5 * s + 10000).isEmpty());
     EXPECT_EQ(ChapterSplit::getTrimedArray(segmentMovies({{0, 10}}), 5 * s, 5 * s + 10001).size(),
               1);
 }

@@ -24,14 +24,27 @@ QString makeClip(const QString &folder, int seconds)
     const QString path = QDir(folder).filePath(QStringLiteral("clip%1s.mp4").arg(seconds));
     const QString length = QString::number(seconds);
     QString error;
-    const bool made = fixtures::runFfmpeg(
-        {"-f",       "lavfi",   "-i",    "testsrc=size=160x120:rate=25:duration=" + length,
-         "-f",       "lavfi",   "-i",    "sine=frequency=1000:sample_rate=48000:duration=" + length,
-         "-c:v",     "libx264", "-g",    "25",
-         "-preset",  "ultrafast", "-c:a", "aac",
-         "-shortest", path},
-        path,
-        &error);
+    const bool made
+        = fixtures::runFfmpeg({"-f",
+                               "lavfi",
+                               "-i",
+                               "testsrc=size=160x120:rate=25:duration=" + length,
+                               "-f",
+                               "lavfi",
+                               "-i",
+                               "sine=frequency=1000:sample_rate=48000:duration=" + length,
+                               "-c:v",
+                               "libx264",
+                               "-g",
+                               "25",
+                               "-preset",
+                               "ultrafast",
+                               "-c:a",
+                               "aac",
+                               "-shortest",
+                               path},
+                              path,
+                              &error);
     EXPECT_TRUE(made) << error.toStdString();
     return made ? path : QString();
 }
