@@ -247,7 +247,8 @@ QPushButton *ChapterEditorWindowController::button(const QString &name) const
 bool ChapterEditorWindowController::eventFilter(QObject *watched, QEvent *event)
 {
     // The arrow keys that no control of the sheet took nudge the playhead.
-    if (watched == m_window && event->type() == QEvent::KeyPress) {
+    // The type first: the sheet's own teardown sends events while it is no longer a dialog.
+    if (event->type() == QEvent::KeyPress && watched == m_window.data()) {
         const auto *key = static_cast<QKeyEvent *>(event);
         if (key->key() == Qt::Key_Left || key->key() == Qt::Key_Right) {
             if (key->key() == Qt::Key_Left)
