@@ -141,9 +141,16 @@ TEST_F(ChapterEditorWindow, ClosingRunsOnceHoweverTheSheetCloses)
     EXPECT_FALSE(editor().media());
     EXPECT_FALSE(editor().player()->isPlay());
     EXPECT_TRUE(controller->isDocumentEdited());
-    // Opens again on the clip afterwards.
-    openOn(clip);
-    EXPECT_EQ(editor().media(), clip);
+    // Opens again afterwards, on another clip: its length, its pictures.
+    const MediaDataRef other15 = importClip(15);
+    ASSERT_TRUE(other15);
+    openOn(other15);
+    EXPECT_EQ(editor().media(), other15);
+    EXPECT_TRUE(runUntil([&] {
+        return editor().timeLabel()->text() == QStringLiteral("00:00:00/00:00:15");
+    })) << editor().timeLabel()->text().toStdString();
+    EXPECT_TRUE(runUntil([&] { return editor().player()->currentMovieImage() != nullptr; }));
+    shot(*editor().window(), "sheet-reopened");
 }
 
 TEST_F(ChapterEditorWindow, AutomaticChaptersAndStillsMadeOncePerTime)
