@@ -4,17 +4,20 @@
 // closing, which commits a time still being typed and marks the project edited.
 
 #include "app/AppExtention/Function/CommonFunction.h"
+#include "app/Controller/SourceViewController.h"
 #include "app/chaptereditor/View/ChapterPlayerProgressView.h"
 #include "app/chaptereditor/View/ChapterSingleView.h"
 #include "app/chaptereditor/View/ChapterTableView.h"
 #include "support/ChapterSheet.h"
 
+#include <QAction>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QTest>
+#include <QTreeWidget>
 
 using namespace chapter_testing;
 using namespace shell_testing;
@@ -227,6 +230,27 @@ TEST_F(ChapterEditorWindow, AutomaticChaptersAndStillsMadeOncePerTime)
     QTest::mouseClick(sheet.button("cancelAutoAddButton"), Qt::LeftButton);
     EXPECT_FALSE(dialog->isVisible());
     EXPECT_EQ(clip->markerArray().size(), 1);
+}
+
+TEST_F(ChapterEditorWindow, TheChaptersCommandOpensTheSelectedTitlesClip)
+{
+    const MediaDataRef clip = importClip(10);
+    ASSERT_TRUE(clip);
+    QAction *chapters = controller->menuAction(QStringLiteral("openVideoChapterWindowMAction:"));
+    ASSERT_TRUE(chapters);
+    QTreeWidget *list = controller->sourceController()->tableView();
+    list->clearSelection();
+    EXPECT_FALSE(chapters->isEnabled()) << "nothing selected";
+    list->setCurrentItem(list->topLevelItem(0));
+    list->topLevelItem(0)->setSelected(true);
+    ASSERT_TRUE(controller->canEditChapter());
+    EXPECT_TRUE(chapters->isEnabled());
+    chapters->trigger();
+    ASSERT_TRUE(editor().isOpen());
+    EXPECT_EQ(editor().media(), clip);
+    ASSERT_TRUE(runUntil([&] { return !chapters->isEnabled(); })) << "off under the sheet";
+    editor().doneVideoEdit();
+    ASSERT_TRUE(runUntil([&] { return chapters->isEnabled(); }));
 }
 
 TEST_F(ChapterEditorWindow, TheColumnGrowsPastTheScrollView)
