@@ -11,6 +11,7 @@
 #include "app/AppExtention/Function/AppLog.h"
 #include "app/AppExtention/Function/FileManagerExtention.h"
 #include "app/Controller/CommandEnabling.h"
+#include "app/Controller/Panels/OpenPanel.h"
 #include "app/Controller/SourceViewController.h"
 #include "app/Controller/TipViewController.h"
 #include "app/Transition/TransitionManager.h"
@@ -20,6 +21,7 @@
 #include "app/View/MainView/CustomQualityWindow.h"
 #include "app/View/MainView/MainWindowView.h"
 #include "app/View/MainView/MenuPageStillView.h"
+#include "app/videoeditor/Controller/COMVideoEditorWindowController.h"
 #include "app/production/MakeDVDVideoConversion.h"
 #include "app/production/ProductionDiscModel.h"
 #include "app/production/ProductionStartRules.h"
@@ -102,6 +104,13 @@ MainWindowController::MainWindowController()
     auto *tipLayout = new QVBoxLayout(m_tipPopover);
     tipLayout->setContentsMargins(0, 0, 0, 0);
     tipLayout->addWidget(m_tipController->view());
+    // The video editor lives as long as the window; its subtitle files come through the panel.
+    m_videoEditController = new COMVideoEditorWindowController(*this, m_view);
+    m_videoEditController->setSubtitleFileChooser([](QWidget *parent) {
+        return OpenPanel::shared()
+            .chooseFiles(parent, platform::localizedString("Load Subtitle"))
+            .value(0);
+    });
     m_view->burnSettingWindow()->burnDVDNumberTextField()->setText(QStringLiteral("1"));
     validateMenuItems();
 }
@@ -130,6 +139,7 @@ void MainWindowController::connectCommands()
         on(name, [this, name] { emit documentCommand(QString::fromUtf8(name)); });
     on("addVideoAction:", [this] { addVideoAction(); });
     on("delete:", [this] { deleteAction(); });
+    on("editAction:", [this] { editAction(); });
     connect(addVideoButton(), &QPushButton::clicked, this, &MainWindowController::addVideoAction);
     connect(burnButton(), &QPushButton::clicked, this, &MainWindowController::burnButtonAction);
     connect(tipButton(), &QToolButton::clicked, this, &MainWindowController::showTipController);
@@ -534,4 +544,13 @@ void MainWindowController::startBurnAction()
     }
     DW_ASSERT(started, return );
     validateMenuItems();
+}
+
+void MainWindowController::editAction()
+{
+    DW_ASSERT_MAIN_THREAD();
+    const DVDTitleDataRef title = m_sourceController->selectedTitle();
+    if (!title || title->mediaArray().isEmpty() || !m_videoEditController)
+        return;
+    m_videoEditController->updateWindowWithMedia(title->mediaArray().first());
 }
