@@ -77,8 +77,9 @@ TEST(TitleStillRefresh, StillsAreRemadeAtEachRecordsTimeAndElementsWithoutRecord
     const DVDMenuItemRef withoutRecord = slotLeadingTo(red);
     page->setItems({first, second, toSubPage, toEmptyPage, withoutRecord});
     TempEditDataList records;
-    for (const auto &item : {first, second, toSubPage, toEmptyPage})
+    for (const auto &item : page->items().mid(0, 4))
         MenuTitleItems::createTempEditDataWhenAddMenuItem(item, records);
+    ASSERT_EQ(records.size(), 4);
     auto dvd = std::make_shared<DVDLibrary>();
     dvd->setMenus({page, subPage, emptyPage});
 
@@ -91,6 +92,7 @@ TEST(TitleStillRefresh, StillsAreRemadeAtEachRecordsTimeAndElementsWithoutRecord
     // Past the trimmed clip's length the stored time is asked for all the same.
     records[0]->setTitleVideoImageTime(500000);
     records[1]->setTitleVideoImageTime(1500000);
+    records[2]->setTitleVideoImageTime(1000000);
     red->mediaArray().first()->movie()->setTrimArray({MovieTrimItem::item(0.0, 1.0)});
     for (const auto &record : records)
         record->setTitleVideoImage(QImage());

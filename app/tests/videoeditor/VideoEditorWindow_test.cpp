@@ -21,6 +21,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QLineEdit>
+#include <QMainWindow>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -104,7 +105,7 @@ TEST_F(VideoEditorWindow, TrimsByAddADragAndATypedEndAndTheCloseSequence)
     editor->updateWindowWithMedia(clip);
     ASSERT_TRUE(runUntil([&] { return editor->isVisible(); }));
     EXPECT_EQ(editor->windowModality(), Qt::WindowModal);
-    EXPECT_EQ(editor->parentWidget()->window(), controller->window());
+    EXPECT_EQ(editor->parentWidget()->window(), static_cast<QWidget *>(controller->window()));
     ASSERT_TRUE(runUntil([&] { return editor->player()->isPlay(); }));
     EXPECT_EQ(editor->rightEditSegment()->currentIndex(), 0);
     EXPECT_EQ(editor->playerProgressBarView()->selectedTrimIndex(), 10000);
