@@ -70,7 +70,7 @@ protected:
                                                "-f", "lavfi", "-i", "sine=frequency=1000:duration=20",
                                                "-map", "0:v", "-map", "1:a", "-map", "2:a",
                                                "-c:v", "mpeg4", "-q:v", "5", "-c:a", "aac",
-                                               "-shortest"},
+                                               "-shortest", dir.filePath("Test Source.mkv")},
                                               path,
                                               &error);
         EXPECT_TRUE(made) << error.toStdString();
