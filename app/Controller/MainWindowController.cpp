@@ -21,10 +21,10 @@
 #include "app/View/MainView/CustomQualityWindow.h"
 #include "app/View/MainView/MainWindowView.h"
 #include "app/View/MainView/MenuPageStillView.h"
-#include "app/videoeditor/Controller/COMVideoEditorWindowController.h"
 #include "app/production/MakeDVDVideoConversion.h"
 #include "app/production/ProductionDiscModel.h"
 #include "app/production/ProductionStartRules.h"
+#include "app/videoeditor/Controller/COMVideoEditorWindowController.h"
 #include "platform/MainThread.h"
 #include "platform/StringTable.h"
 

@@ -1,10 +1,9 @@
 // The subtitle file's encodings: the stored numbers, each decoder, and the chain of fall-backs.
 
 #include "app/videoeditor/Controller/SubtitleEncodings.h"
-
-#include <QStringEncoder>
 #include "support/ShellTesting.h"
 
+#include <QStringEncoder>
 #include <gtest/gtest.h>
 
 namespace {

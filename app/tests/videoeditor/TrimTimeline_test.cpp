@@ -87,11 +87,17 @@ TEST(TrimTimeline, HitTest)
         {"left margin of the strip", {6, m}, kNoSelection, DragStrip, kNoSelection},
         {"left handle of the first trim", {26, handleY}, kNoSelection, DragLeftHandle, 0},
         {"right handle of the second trim", {104, handleY}, kNoSelection, DragRightHandle, 1},
-        {"where two handles meet the earlier trim wins", {62, handleY}, kNoSelection,
-         DragRightHandle, 0},
+        {"where two handles meet the earlier trim wins",
+         {62, handleY},
+         kNoSelection,
+         DragRightHandle,
+         0},
         {"above the strip zone does nothing", {40, m + 14.5}, 1, DragNothing, 1},
         {"beside the handles does nothing", {150, handleY}, 0, DragNothing, 0},
-        {"a handle's part inside the click zone is the strip", {26, m - 13}, 1, DragStrip,
+        {"a handle's part inside the click zone is the strip",
+         {26, m - 13},
+         1,
+         DragStrip,
          kNoSelection},
     };
     for (const Row &row : rows) {
@@ -121,13 +127,11 @@ TEST(TrimTimeline, HandleDragStopsAtItsBounds)
         double stop;
     };
     const Row rows[] = {
-        {"left handle dragged right stops a second before the end", 1, DragLeftHandle, 80, 11,
-         12},
+        {"left handle dragged right stops a second before the end", 1, DragLeftHandle, 80, 11, 12},
         {"left handle dragged left stops at the previous end", 1, DragLeftHandle, -60, 5, 12},
         {"left handle of the first trim stops at 0", 0, DragLeftHandle, -90, 0, 5},
         {"left handle moves freely between", 1, DragLeftHandle, -10, 7, 12},
-        {"right handle dragged left stops a second after the start", 0, DragRightHandle, -50, 2,
-         3},
+        {"right handle dragged left stops a second after the start", 0, DragRightHandle, -50, 2, 3},
         {"right handle dragged right stops at the next start", 0, DragRightHandle, 70, 2, 8},
         {"right handle of the last trim stops at the end", 2, DragRightHandle, 150, 12.5, 20},
         {"a squeezed trim takes its neighbour's bound", 2, DragLeftHandle, -20, 12, 13},
@@ -144,10 +148,13 @@ TEST(TrimTimeline, HandleDragStopsAtItsBounds)
         EXPECT_NEAR(moved.start(), row.start, 1e-4);
         EXPECT_NEAR(moved.stop(), row.stop, 1e-4);
         EXPECT_NEAR(double(step->currentTimeUs) / kSecond,
-                    row.type == DragLeftHandle ? row.start : row.stop, 1e-4);
-        EXPECT_NE(step->trims[row.selected], list[row.selected]) << "the list is never edited in place";
+                    row.type == DragLeftHandle ? row.start : row.stop,
+                    1e-4);
+        EXPECT_NE(step->trims[row.selected], list[row.selected])
+            << "the list is never edited in place";
         EXPECT_NEAR(list[row.selected]->stop() - list[row.selected]->start(),
-                    list[row.selected]->duration(), 1e-9);
+                    list[row.selected]->duration(),
+                    1e-9);
     }
     EXPECT_FALSE(actionForType(layout, list, kNoSelection, DragLeftHandle, {}, {}, 0, 0));
     EXPECT_FALSE(actionForType(layout, list, 0, DragStrip, {}, {}, 0, 0));

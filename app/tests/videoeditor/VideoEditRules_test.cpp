@@ -5,10 +5,9 @@
 #include "app/videoeditor/Controller/VideoEditTrimRules.h"
 #include "app/videoeditor/Controller/VideoEditValueTransformers.h"
 #include "app/videoeditor/View/COMVEProgressBarGeometry.h"
-
-#include <QSet>
 #include "support/ShellTesting.h"
 
+#include <QSet>
 #include <gtest/gtest.h>
 
 namespace {
@@ -143,11 +142,18 @@ TEST(VideoEditRules, QuarterTurnsAndScreenFlips)
         bool togglesVflip;
     };
     const Flip flips[] = {
-        {0, false, false},  {0, true, true},    {90, false, true}, {90, true, false},
-        {180, false, false}, {270, false, true}, {270, true, false}, {89.95f, false, true},
+        {0, false, false},
+        {0, true, true},
+        {90, false, true},
+        {90, true, false},
+        {180, false, false},
+        {270, false, true},
+        {270, true, false},
+        {89.95f, false, true},
     };
     for (const Flip &row : flips) {
-        SCOPED_TRACE(testing::Message() << row.rotate << (row.vertical ? " vertical" : " horizontal"));
+        SCOPED_TRACE(testing::Message()
+                     << row.rotate << (row.vertical ? " vertical" : " horizontal"));
         EXPECT_EQ(flipTogglesVflip(row.rotate, row.vertical), row.togglesVflip);
     }
 }

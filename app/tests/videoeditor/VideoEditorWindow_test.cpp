@@ -65,14 +65,22 @@ protected:
     {
         const QString path = dir.filePath("Test Source.mkv");
         QString error;
-        const bool made = fixtures::runFfmpeg({"-f", "lavfi", "-i", "testsrc=size=160x120:rate=25:duration=20",
-                                               "-f", "lavfi", "-i", "sine=frequency=440:duration=20",
-                                               "-f", "lavfi", "-i", "sine=frequency=1000:duration=20",
-                                               "-map", "0:v", "-map", "1:a", "-map", "2:a",
-                                               "-c:v", "mpeg4", "-q:v", "5", "-c:a", "aac",
-                                               "-shortest", dir.filePath("Test Source.mkv")},
-                                              path,
-                                              &error);
+        const bool made
+            = fixtures::runFfmpeg({"-f",        "lavfi",
+                                   "-i",        "testsrc=size=160x120:rate=25:duration=20",
+                                   "-f",        "lavfi",
+                                   "-i",        "sine=frequency=440:duration=20",
+                                   "-f",        "lavfi",
+                                   "-i",        "sine=frequency=1000:duration=20",
+                                   "-map",      "0:v",
+                                   "-map",      "1:a",
+                                   "-map",      "2:a",
+                                   "-c:v",      "mpeg4",
+                                   "-q:v",      "5",
+                                   "-c:a",      "aac",
+                                   "-shortest", dir.filePath("Test Source.mkv")},
+                                  path,
+                                  &error);
         EXPECT_TRUE(made) << error.toStdString();
         if (!made)
             return nullptr;
@@ -128,10 +136,15 @@ TEST_F(VideoEditorWindow, TrimsByAddADragAndATypedEndAndTheCloseSequence)
 
     // The second trim's right handle from 9 s to 12 s.
     const QPoint handle = bar->rightHandlePoint(1);
-    const int dx = bar->timeToWidgetPoint(12 * kSecond).x() - bar->timeToWidgetPoint(9 * kSecond).x();
+    const int dx
+        = bar->timeToWidgetPoint(12 * kSecond).x() - bar->timeToWidgetPoint(9 * kSecond).x();
     QTest::mousePress(bar, Qt::LeftButton, {}, handle);
-    QMouseEvent move(QEvent::MouseMove, QPointF(handle + QPoint(dx, 0)), bar->mapToGlobal(QPointF(handle + QPoint(dx, 0))),
-                     Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+    QMouseEvent move(QEvent::MouseMove,
+                     QPointF(handle + QPoint(dx, 0)),
+                     bar->mapToGlobal(QPointF(handle + QPoint(dx, 0))),
+                     Qt::NoButton,
+                     Qt::LeftButton,
+                     Qt::NoModifier);
     QCoreApplication::sendEvent(bar, &move);
     QTest::mouseRelease(bar, Qt::LeftButton, {}, handle + QPoint(dx, 0));
     EXPECT_NEAR(editor->trimArray()[1]->stop(), 12.0, 0.15);
@@ -238,7 +251,8 @@ TEST_F(VideoEditorWindow, SubtitlesInTheirOwnEncodingsAndAFileThatDoesNotOpen)
     };
     const Row rows[] = {
         {"UTF-8, Automatic", write("plain.srt", text.toUtf8()), SubtitleEncodings::kAutomatic},
-        {"UTF-8 with BOM, Automatic", write("bom.srt", "\xEF\xBB\xBF" + text.toUtf8()),
+        {"UTF-8 with BOM, Automatic",
+         write("bom.srt", "\xEF\xBB\xBF" + text.toUtf8()),
          SubtitleEncodings::kAutomatic},
         {"Shift JIS chosen", write("sjis.srt", sjis.encode(text)), SubtitleEncodings::kShiftJIS},
         {"GB 18030 chosen", write("gb.srt", gb.encode(text)), SubtitleEncodings::kGB18030},

@@ -127,13 +127,13 @@ void COMVideoEditorWindowController::buildWindow()
     connect(m_resetButton, &QPushButton::clicked, this, [this] { resetTrimAction(); });
     connect(m_doneButton, &QPushButton::clicked, this, [this] { doneVideoEdit(); });
     connect(m_trimStartField, &QLineEdit::editingFinished, this, [this] {
-        setSelectedStartTime(
-            FFMovieTime2PlayTimeMsStringTransformer::reverseTransformedValue(m_trimStartField->text()));
+        setSelectedStartTime(FFMovieTime2PlayTimeMsStringTransformer::reverseTransformedValue(
+            m_trimStartField->text()));
         flushSelectedTrimStartStop(true);
     });
     connect(m_trimEndFiled, &QLineEdit::editingFinished, this, [this] {
-        setSelectedEndTime(
-            FFMovieTime2PlayTimeMsStringTransformer::reverseTransformedValue(m_trimEndFiled->text()));
+        setSelectedEndTime(FFMovieTime2PlayTimeMsStringTransformer::reverseTransformedValue(
+            m_trimEndFiled->text()));
         flushSelectedTrimStartStop(false);
     });
     connect(m_audioTrackPopBtn, QOverload<int>::of(&QComboBox::activated), this, [this](int index) {
@@ -165,7 +165,10 @@ void COMVideoEditorWindowController::buildWindow()
                         &COMVideoEditorWindowController::zoomTypeChanged,
                         &COMVideoEditorWindowController::effectChanged,
                         &COMVideoEditorWindowController::subtitleChanged})
-        connect(this, signal, this, &COMVideoEditorWindowController::refreshControls,
+        connect(this,
+                signal,
+                this,
+                &COMVideoEditorWindowController::refreshControls,
                 Qt::QueuedConnection);
     resize(1000, 640);
 }
@@ -177,7 +180,10 @@ std::shared_ptr<VCMovie> COMVideoEditorWindowController::vcMovie() const
 
 void COMVideoEditorWindowController::showAlert(const QString &text)
 {
-    auto *box = new QMessageBox(QMessageBox::Warning, QString(), text, QMessageBox::Ok,
+    auto *box = new QMessageBox(QMessageBox::Warning,
+                                QString(),
+                                text,
+                                QMessageBox::Ok,
                                 isVisible() ? static_cast<QWidget *>(this) : m_main.sheetParent());
     box->setObjectName("videoEditorAlert");
     box->setAttribute(Qt::WA_DeleteOnClose);
@@ -190,8 +196,9 @@ void COMVideoEditorWindowController::updateWindowWithMedia(const MediaDataRef &c
     if (!clip)
         return;
     if (clip->isOffline()) {
-        showAlert(platform::localizedString("The clip \"%@\" cannot be opened: its file is missing.",
-                                            {QFileInfo(clip->path()).fileName()}));
+        showAlert(
+            platform::localizedString("The clip \"%@\" cannot be opened: its file is missing.",
+                                      {QFileInfo(clip->path()).fileName()}));
         return;
     }
     m_media = clip;

@@ -11,6 +11,7 @@
 #include "Reelsmith/player/LMMoviePlayerDelegate.h"
 #include "app/AppExtention/Convert/MediaData.h"
 #include "app/AppExtention/Convert/MovieTrimItem.h"
+#include "app/videoeditor/View/COMVEProgressBarViewDelegate.h"
 
 #include <QDialog>
 #include <QRectF>
@@ -32,7 +33,9 @@ class QTabBar;
 class VCMovie;
 class VideoEditPlayer;
 
-class COMVideoEditorWindowController : public QDialog, public LMMoviePlayerDelegate
+class COMVideoEditorWindowController : public QDialog,
+                                       public LMMoviePlayerDelegate,
+                                       public COMVEProgressBarViewDelegate
 {
     Q_OBJECT
     Q_PROPERTY(float volume READ volume WRITE setVolume NOTIFY volumeChanged)
@@ -75,17 +78,17 @@ public:
     COMVEPlayerDisplayView *originPlayerView() const { return m_display; }
 
     // The trims of the clip; a new list replaces it whole, through the project.
-    MovieTrimItemList trimArray() const;
-    void setTrimArray(const MovieTrimItemList &trims);
+    MovieTrimItemList trimArray() const override;
+    void setTrimArray(const MovieTrimItemList &trims) override;
 
     // --- Player -----------------------------------------------------------------------------------
-    void seek(int64_t t);
-    void pause();
+    void seek(int64_t t) override;
+    void pause() override;
     void playOrPausePlayer();
     void playTrimAction();
     void flushPlayerImage();
-    void flushPlayerProgress();
-    void flushProgressTimeLabel();
+    void flushPlayerProgress() override;
+    void flushProgressTimeLabel() override;
     void imageDidFlushInPlayer(LMMoviePlayer *player) override;
 
     // --- Trims ------------------------------------------------------------------------------------

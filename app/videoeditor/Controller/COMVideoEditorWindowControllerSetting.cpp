@@ -169,8 +169,8 @@ void COMVideoEditorWindowController::refreshSettingControls()
     for (int i = 0; i < 5; ++i)
         m_colourSliders[i]->setValue(qRound(property(kColourNames[i]).toFloat() * 1000.0f));
     m_subtitlePathLabel->setText(QFileInfo(subtitlePath()).fileName());
-    m_encodingPopBtn->setCurrentIndex(
-        std::max(0, m_encodingPopBtn->findData(QVariant::fromValue<qulonglong>(subtitleEncoding()))));
+    m_encodingPopBtn->setCurrentIndex(std::max(
+        0, m_encodingPopBtn->findData(QVariant::fromValue<qulonglong>(subtitleEncoding()))));
 }
 
 // --- Picture --------------------------------------------------------------------------------------
@@ -215,13 +215,13 @@ void COMVideoEditorWindowController::setZoomType(int type)
 
 // One getter and setter per picture value; the setter writes the movie, redraws the preview and
 // tells the project.
-#define DW_PICTURE_VALUE(Type, getter, setter, zero)                                              \
-    Type COMVideoEditorWindowController::getter() const                                           \
+#define DW_PICTURE_VALUE(Type, getter, setter, zero)                                               \
+    Type COMVideoEditorWindowController::getter() const                                            \
     {                                                                                              \
         const auto movie = engineMovie(m_media);                                                   \
         return movie ? movie->getter() : zero;                                                     \
     }                                                                                              \
-    void COMVideoEditorWindowController::setter(Type value)                                       \
+    void COMVideoEditorWindowController::setter(Type value)                                        \
     {                                                                                              \
         if (const auto movie = engineMovie(m_media)) {                                             \
             movie->setter(value);                                                                  \

@@ -47,8 +47,8 @@ setSelectedStartTime(const MovieTrimItemList &trims, int selected, int64_t value
     const double stop = old.stop();
     const float newStart = std::min(float(stop - 1.0), std::max(float(lower), float(s)));
     edge.trims = trims;
-    edge.trims[selected] =
-        MovieTrimItem::item(newStart, stop - double(newStart), old.fadeIn(), old.fadeOut());
+    edge.trims[selected]
+        = MovieTrimItem::item(newStart, stop - double(newStart), old.fadeIn(), old.fadeOut());
     return edge;
 }
 

@@ -18,8 +18,7 @@ QRectF COMVEPlayerDisplayView::fittedRect(QSizeF size, const QRectF &bounds)
 {
     if (size.width() <= 0.0 || size.height() <= 0.0)
         return bounds;
-    const double scale
-        = std::min(bounds.width() / size.width(), bounds.height() / size.height());
+    const double scale = std::min(bounds.width() / size.width(), bounds.height() / size.height());
     const QSizeF fitted(size.width() * scale, size.height() * scale);
     return QRectF(bounds.center().x() - fitted.width() / 2.0,
                   bounds.center().y() - fitted.height() / 2.0,
@@ -40,9 +39,9 @@ QImage COMVEPlayerDisplayView::frameForSize(QSize shown, QSizeF *frameSize) cons
             size = frame->originSize();
         *frameSize = size;
         const QImage source = frame->currentCIImage();
-        return source.isNull() ? QImage()
-                               : source.scaled(shown, Qt::IgnoreAspectRatio,
-                                               Qt::SmoothTransformation);
+        return source.isNull()
+                   ? QImage()
+                   : source.scaled(shown, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     }
     *frameSize = size;
     const Reelsmith::imaging::Image edited = m_player->currentFrameImage();

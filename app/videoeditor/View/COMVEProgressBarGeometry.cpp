@@ -58,7 +58,9 @@ QRectF Layout::leftTrimButtonRect(float xs) const
 QRectF Layout::rightTrimButtonRect(float xe) const
 {
     const double stripBottom = middleY() - stripHeight / 2.0;
-    return QRectF(xe, stripBottom - rightHandleSize.height(), rightHandleSize.width(),
+    return QRectF(xe,
+                  stripBottom - rightHandleSize.height(),
+                  rightHandleSize.width(),
                   rightHandleSize.height());
 }
 
@@ -74,10 +76,8 @@ QRectF Layout::stripZone() const
     return QRectF(c.left() - 5.0, m - 1.4 * stripHeight, c.width() + 10.0, 2.8 * stripHeight);
 }
 
-HitResult drayTypeAtPoint(const Layout &layout,
-                          const MovieTrimItemList &trims,
-                          int selected,
-                          QPointF p)
+HitResult
+drayTypeAtPoint(const Layout &layout, const MovieTrimItemList &trims, int selected, QPointF p)
 {
     const QRectF zone = layout.stripZone();
     if (holds(zone, p)) {
@@ -128,9 +128,9 @@ std::optional<DragStep> actionForType(const Layout &layout,
     MovieTrimItemRef trim = copyOf(*trims[selected]);
     float x = 0.0f;
     if (type == DragLeftHandle) {
-        const float lower = selected > 0 ? layout.timeToPoint(int64_t(
-                                               trims[selected - 1]->stop() * 1000000.0))
-                                         : layout.timeToPoint(0);
+        const float lower
+            = selected > 0 ? layout.timeToPoint(int64_t(trims[selected - 1]->stop() * 1000000.0))
+                           : layout.timeToPoint(0);
         x = std::max(std::min(xs + dx, xe - w1), lower);
         const double start = double(layout.pointToTime(x)) / 1000000.0;
         trim->setStart(start);

@@ -70,10 +70,8 @@ struct HitResult
 };
 
 // The hit test of a click at p with the selection at selected.
-HitResult drayTypeAtPoint(const Layout &layout,
-                          const MovieTrimItemList &trims,
-                          int selected,
-                          QPointF p);
+HitResult
+drayTypeAtPoint(const Layout &layout, const MovieTrimItemList &trims, int selected, QPointF p);
 
 // The time a click on the strip seeks to: pointToTime clamped to [0, duration].
 int64_t seekTimeForPoint(const Layout &layout, float x);

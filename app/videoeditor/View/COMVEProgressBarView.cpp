@@ -1,7 +1,6 @@
 #include "app/videoeditor/View/COMVEProgressBarView.h"
 
 #include "app/AppExtention/Function/ApplicationImage.h"
-#include "app/videoeditor/Controller/COMVideoEditorWindowController.h"
 #include "platform/MainThread.h"
 
 #include <QMouseEvent>
@@ -155,8 +154,8 @@ void COMVEProgressBarView::paintEvent(QPaintEvent *)
     const QSizeF knobSize = sizeOr(m_knobImage, QSizeF(10, 10));
     const QRectF knobRect(knob - QPointF(knobSize.width() / 2, knobSize.height() / 2), knobSize);
     if (m_knobImage.isNull()) {
-        painter.setBrush(QColor(230, 230, 230));
-        painter.setPen(Qt::NoPen);
+        painter.setBrush(QColor(40, 40, 44));
+        painter.setPen(QPen(QColor(235, 235, 235), 1.5));
         painter.drawEllipse(knobRect);
     } else {
         painter.drawImage(knobRect, m_knobImage);

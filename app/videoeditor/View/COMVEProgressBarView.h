@@ -7,11 +7,10 @@
 // the lists they build to its delegate. Main thread only.
 
 #include "app/videoeditor/View/COMVEProgressBarGeometry.h"
+#include "app/videoeditor/View/COMVEProgressBarViewDelegate.h"
 
 #include <QImage>
 #include <QWidget>
-
-class COMVideoEditorWindowController;
 
 class COMVEProgressBarView : public QWidget
 {
@@ -19,8 +18,8 @@ class COMVEProgressBarView : public QWidget
 public:
     explicit COMVEProgressBarView(QWidget *parent = nullptr);
 
-    void setDelegate(COMVideoEditorWindowController *delegate) { m_delegate = delegate; }
-    COMVideoEditorWindowController *controller() const { return m_delegate; }
+    void setDelegate(COMVEProgressBarViewDelegate *delegate) { m_delegate = delegate; }
+    COMVEProgressBarViewDelegate *controller() const { return m_delegate; }
 
     int64_t duration() const { return m_duration; }
     void setDuration(int64_t t) { m_duration = t; }
@@ -54,7 +53,7 @@ private:
     MovieTrimItemList trims() const;
     void seek(int64_t t);
 
-    COMVideoEditorWindowController *m_delegate = nullptr;
+    COMVEProgressBarViewDelegate *m_delegate = nullptr;
     int64_t m_duration = 100;
     int64_t m_currentTime = 0;
     int m_selectedTrimIndex = COMVEProgressBarGeometry::kNoSelection;
