@@ -4,9 +4,11 @@
 #include "app/videoeditor/Controller/PictureEditRules.h"
 #include "app/videoeditor/Controller/VideoEditTrimRules.h"
 #include "app/videoeditor/Controller/VideoEditValueTransformers.h"
+#include "app/videoeditor/View/COMVEPlayerDisplayView.h"
 #include "app/videoeditor/View/COMVEProgressBarGeometry.h"
 #include "support/ShellTesting.h"
 
+#include <QImage>
 #include <QSet>
 #include <gtest/gtest.h>
 
@@ -185,6 +187,29 @@ TEST(VideoEditRules, Transformers)
     EXPECT_FLOAT_EQ(Float2_2StringTransformer::reverseTransformedValue("2.5"), 2.5f);
     EXPECT_FLOAT_EQ(FontSizeScaleToPercentValueTransformer::transformedValue(150), 0.5f);
     EXPECT_FLOAT_EQ(FontSizeScaleToPercentValueTransformer::reverseTransformedValue(0.5f), 150);
+}
+
+} // namespace
+
+namespace {
+
+TEST(VideoEditRules, PreviewFitsTheFrameAndIsBlackBeforeOne)
+{
+    // A 16:9 output in a 4:3 view leaves bands above and below.
+    const QRectF wide
+        = COMVEPlayerDisplayView::fittedRect(QSizeF(1920, 1080), QRectF(0, 0, 640, 480));
+    EXPECT_DOUBLE_EQ(wide.width(), 640.0);
+    EXPECT_DOUBLE_EQ(wide.height(), 360.0);
+    EXPECT_DOUBLE_EQ(wide.top(), 60.0);
+    const QRectF tall
+        = COMVEPlayerDisplayView::fittedRect(QSizeF(720, 576), QRectF(0, 0, 960, 540));
+    EXPECT_DOUBLE_EQ(tall.height(), 540.0);
+    EXPECT_DOUBLE_EQ(tall.left(), (960.0 - 675.0) / 2.0);
+
+    COMVEPlayerDisplayView view;
+    view.resize(320, 240);
+    const QImage shown = view.grab().toImage();
+    EXPECT_EQ(shown.pixelColor(160, 120), QColor(Qt::black)) << "no frame yet";
 }
 
 } // namespace
