@@ -261,6 +261,24 @@ bool LMFFMovie::openSubtitle(const QString &path)
     return kept;
 }
 
+void LMFFMovie::setSubtitle(const std::shared_ptr<LMFFMedia> &media)
+{
+    m_decodeQueue.run(
+        [&] {
+            m_decodeQueue.assertCurrent();
+            m_subtitle.reset();
+            if (media) {
+                media->setMovie(this);
+                if (!media->hasSubtitle())
+                    media->open();
+                if (media->hasSubtitle())
+                    m_subtitle = media;
+            }
+            publishSnapshot();
+        },
+        true);
+}
+
 // Queries.
 
 QList<std::shared_ptr<LMFFMedia>> LMFFMovie::medias() const

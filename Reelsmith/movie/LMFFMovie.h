@@ -90,6 +90,11 @@ public:
     void openMedias(const QList<std::shared_ptr<LMFFMedia>> &medias);
     /** Opens path as an external subtitle file; true when it has a subtitle stream and is kept. */
     bool openSubtitle(const QString &path);
+    /**
+     * Makes media the external subtitle (opening it for this movie when it is not open yet); a
+     * media without a subtitle stream is not kept. Null removes the external subtitle.
+     */
+    void setSubtitle(const std::shared_ptr<LMFFMedia> &media);
 
     // Queries (any thread): they read the published snapshot.
     QList<std::shared_ptr<LMFFMedia>> medias() const;

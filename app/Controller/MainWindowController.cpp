@@ -12,6 +12,7 @@
 #include "app/AppExtention/Function/FileManagerExtention.h"
 #include "app/AppExtention/TitlePageEdits.h"
 #include "app/Controller/CommandEnabling.h"
+#include "app/Controller/Panels/OpenPanel.h"
 #include "app/Controller/SourceViewController.h"
 #include "app/Controller/TipViewController.h"
 #include "app/Transition/TransitionManager.h"
@@ -25,6 +26,7 @@
 #include "app/production/MakeDVDVideoConversion.h"
 #include "app/production/ProductionDiscModel.h"
 #include "app/production/ProductionStartRules.h"
+#include "app/videoeditor/Controller/COMVideoEditorWindowController.h"
 #include "platform/MainThread.h"
 #include "platform/StringTable.h"
 
@@ -107,6 +109,13 @@ MainWindowController::MainWindowController()
     auto *tipLayout = new QVBoxLayout(m_tipPopover);
     tipLayout->setContentsMargins(0, 0, 0, 0);
     tipLayout->addWidget(m_tipController->view());
+    // The video editor lives as long as the window; its subtitle files come through the panel.
+    m_videoEditController = new COMVideoEditorWindowController(*this, m_view);
+    m_videoEditController->setSubtitleFileChooser([](QWidget *parent) {
+        return OpenPanel::shared()
+            .chooseFiles(parent, platform::localizedString("Load Subtitle"))
+            .value(0);
+    });
     m_view->burnSettingWindow()->burnDVDNumberTextField()->setText(QStringLiteral("1"));
     validateMenuItems();
 }
@@ -137,6 +146,7 @@ void MainWindowController::connectCommands()
     on("addVideoAction:", [this] { addVideoAction(); });
     on("delete:", [this] { deleteAction(); });
     on("openVideoChapterWindowMAction:", [this] { openVideoChapterWindowMAction(); });
+    on("editAction:", [this] { editAction(); });
     connect(addVideoButton(), &QPushButton::clicked, this, &MainWindowController::addVideoAction);
     connect(burnButton(), &QPushButton::clicked, this, &MainWindowController::burnButtonAction);
     connect(tipButton(), &QToolButton::clicked, this, &MainWindowController::showTipController);
@@ -597,4 +607,13 @@ void MainWindowController::startBurnAction()
     }
     DW_ASSERT(started, return );
     validateMenuItems();
+}
+
+void MainWindowController::editAction()
+{
+    DW_ASSERT_MAIN_THREAD();
+    const DVDTitleDataRef title = m_sourceController->selectedTitle();
+    if (!title || title->mediaArray().isEmpty() || !m_videoEditController)
+        return;
+    m_videoEditController->updateWindowWithMedia(title->mediaArray().first());
 }

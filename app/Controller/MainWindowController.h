@@ -97,6 +97,13 @@ public:
 
     // --- Sub-controllers and parts ----------------------------------------------------------------
     SourceViewController *sourceController() const override { return m_sourceController; }
+    // The one video editor, made with the window.
+    COMVideoEditorWindowController *com_videoEditController() const override
+    {
+        return m_videoEditController;
+    }
+    // Edit Video on the list: a selected title opens its first clip in the video editor.
+    void editAction();
     ConvertProgressWindowController *convertProgressWindowController() const
     {
         return m_progressController;
@@ -235,6 +242,7 @@ private:
     std::unique_ptr<BurnSettingsController> m_burnSettings;
     std::unique_ptr<TipViewController> m_tipController;
     QWidget *m_tipPopover = nullptr;
+    COMVideoEditorWindowController *m_videoEditController = nullptr;
     ConvertProgressWindowController *m_progressController = nullptr;
     std::shared_ptr<ConvertProgressWindow> m_progressWindow;
     std::shared_ptr<DVDBurn> m_burner;

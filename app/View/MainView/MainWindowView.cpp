@@ -156,6 +156,7 @@ void MainWindowView::buildMenus()
     QMenu *edit = bar->addMenu(text("Edit"));
     addAction(edit, "delete:", text("Delete"), QKeySequence::Delete);
     addAction(edit, "openVideoChapterWindowMAction:", text("Chapters..."));
+    addAction(edit, "editAction:", text("Edit Video"));
 
     QMenu *help = bar->addMenu(text("Help"));
     help->setObjectName(QStringLiteral("helpMenu"));
