@@ -2,6 +2,7 @@
 
 #include "Platterkit/burn/DVDBurn.h"
 #include "Platterkit/burn/DVDBurnNotification.h"
+#include "Platterkit/model/DVDLibraryHooks.h"
 #include "Platterkit/model/DVDMenu.h"
 #include "app/AppExtention/Convert/BackgroundRenderData.h"
 #include "app/AppExtention/Convert/DVDTitleData.h"
@@ -13,6 +14,7 @@
 #include "app/Controller/CommandEnabling.h"
 #include "app/Controller/SourceViewController.h"
 #include "app/Controller/TipViewController.h"
+#include "app/PreviewWindow/PreviewWindowController.h"
 #include "app/Transition/TransitionManager.h"
 #include "app/View/MainView/BurnSettingWindow.h"
 #include "app/View/MainView/ConvertProgressWindow.h"
@@ -27,6 +29,8 @@
 #include "platform/StringTable.h"
 
 #include <QAction>
+#include <QBoxLayout>
+#include <QIcon>
 #include <QApplication>
 #include <QButtonGroup>
 #include <QDir>
@@ -103,6 +107,53 @@ MainWindowController::MainWindowController()
     tipLayout->setContentsMargins(0, 0, 0, 0);
     tipLayout->addWidget(m_tipController->view());
     m_view->burnSettingWindow()->burnDVDNumberTextField()->setText(QStringLiteral("1"));
+    setUpPreview();
+    validateMenuItems();
+}
+
+void MainWindowController::setUpPreview()
+{
+    m_previewController = new PreviewWindowController(
+        m_view,
+        [this] { return ProductionDiscModel::getDVDObj(*this); },
+        [this] {
+            m_isOpenPreviewWnd = false;
+            validateMenuItems();
+        });
+    // The Preview button sits beside Burn, in the same row.
+    m_previewButton = new QPushButton(burnButton()->parentWidget());
+    m_previewButton->setObjectName(QStringLiteral("previewButton"));
+    m_previewButton->setToolTip(text("Preview"));
+    m_previewButton->setIcon(QIcon(QDir(DVDLibraryHooks::bundleResourcesPath())
+                                       .filePath(QStringLiteral("preview_dvd.png"))));
+    m_previewButton->setIconSize(QSize(32, 32));
+    m_previewButton->setFlat(true);
+    const std::function<bool(QLayout *)> insertBeside = [&](QLayout *layout) {
+        for (int i = 0; layout && i < layout->count(); ++i) {
+            QLayoutItem *item = layout->itemAt(i);
+            if (item->widget() == burnButton()) {
+                if (auto *box = qobject_cast<QBoxLayout *>(layout)) {
+                    box->insertWidget(i, m_previewButton);
+                    return true;
+                }
+            }
+            if (item->layout() && insertBeside(item->layout()))
+                return true;
+        }
+        return false;
+    };
+    if (!insertBeside(burnButton()->parentWidget()->layout()))
+        m_previewButton->move(burnButton()->pos() - QPoint(40, 0));
+    connect(m_previewButton, &QPushButton::clicked, this, &MainWindowController::openPreviewWindow);
+}
+
+void MainWindowController::openPreviewWindow()
+{
+    DW_ASSERT_MAIN_THREAD(return );
+    if (isWindowBusy())
+        return;
+    m_isOpenPreviewWnd = true;
+    m_previewController->showPreviewWindowWithAnimator();
     validateMenuItems();
 }
 
@@ -277,11 +328,15 @@ void MainWindowController::validateMenuItems()
         if (QAction *action = menuAction(it.key()))
             action->setEnabled(it.value());
     addVideoButton()->setEnabled(enabled.value(QStringLiteral("addVideoButton")));
+    if (m_previewButton)
+        m_previewButton->setEnabled(!state.windowBusy);
     burnButton()->setEnabled(enabled.value(QStringLiteral("burnButton")));
 }
 
 bool MainWindowController::isWindowBusy() const
 {
+    if (m_isOpenPreviewWnd)
+        return true;
     if (QApplication::activeModalWidget())
         return true;
     return customQualityWnd()->isVisible() || burnSettingWindow()->isVisible()
