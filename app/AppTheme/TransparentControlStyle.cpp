@@ -95,6 +95,10 @@ void TransparentControlStyle::drawControl(ControlElement element,
     const bool enabled = isEnabled(option);
     if (element == CE_PushButtonBevel) {
         const bool down = option->state & (State_Sunken | State_On);
+        // A flat (icon) button shows its bezel only while pressed.
+        if (auto button = qstyleoption_cast<const QStyleOptionButton *>(option))
+            if ((button->features & QStyleOptionButton::Flat) && !down)
+                return;
         const QImage fill = ThemeArt::imageNamed(ThemeGeometry::buttonImageName("Fill", down));
         const QRectF frame(option->rect);
         drawThreePart(painter,

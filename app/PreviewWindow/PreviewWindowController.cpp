@@ -1,5 +1,7 @@
 #include "app/PreviewWindow/PreviewWindowController.h"
 
+#include "app/AppTheme/TransparentControlStyle.h"
+#include "app/AppTheme/WindowThemeExtention.h"
 #include "platform/MainThread.h"
 #include "platform/StringTable.h"
 
@@ -41,6 +43,13 @@ PreviewWindowController::PreviewWindowController(QWidget *mainWindow,
     m_previewController = new PreviewViewController(std::move(discSource), this);
     layout->addWidget(m_previewController->view());
 
+    // The controls share the dark, image-drawn look; the title bar asks for its dark variant.
+    m_style = std::make_unique<TransparentControlStyle>();
+    const auto styled = findChildren<QWidget *>();
+    for (QWidget *child : styled)
+        child->setStyle(m_style.get());
+    WindowThemeExtention::changeTitleBarTheme(this);
+
     m_hideTimer.setSingleShot(true);
     m_hideTimer.setInterval(kHideMainWindowDelayMs);
     connect(&m_hideTimer, &QTimer::timeout, this, [this] { showPreviewWindowWithAnimatorDelay(); });
@@ -50,6 +59,10 @@ PreviewWindowController::PreviewWindowController(QWidget *mainWindow,
 PreviewWindowController::~PreviewWindowController()
 {
     m_hideTimer.stop();
+    // The children go with the base class, after the style: give them the application's back.
+    const auto styled = findChildren<QWidget *>();
+    for (QWidget *child : styled)
+        child->setStyle(nullptr);
 }
 
 void PreviewWindowController::showPreviewWindowWithAnimator()

@@ -6,8 +6,10 @@
 #include <QPointer>
 #include <QTimer>
 #include <functional>
+#include <memory>
 
 class QPropertyAnimation;
+class QStyle;
 
 // The preview window: a window-modal dialog over the main window that fades in from opacity 0.3,
 // takes the main window off the screen 0.4 s later, and on closing empties the player and fades
@@ -44,6 +46,7 @@ private:
     QPointer<QWidget> m_mainWindow;
     std::function<void()> m_closed;
     PreviewViewController *m_previewController = nullptr;
+    std::unique_ptr<QStyle> m_style;
     QTimer m_hideTimer;
     QPointer<QPropertyAnimation> m_fade;
 };
