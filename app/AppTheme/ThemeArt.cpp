@@ -21,7 +21,8 @@ QImage blank(int w, int h)
 // One part of a three-part bezel: a rounded end cap or the fill between, a vertical gradient.
 QImage bezelPart(const QString &part, int height, bool pressed, bool popUp, bool pullDown)
 {
-    const int width = part == QLatin1String("Fill") ? 4 : (part == QLatin1String("Right") && popUp ? 18 : 8);
+    const int width
+        = part == QLatin1String("Fill") ? 4 : (part == QLatin1String("Right") && popUp ? 18 : 8);
     QImage image = blank(width, height);
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);

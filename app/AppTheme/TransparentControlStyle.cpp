@@ -72,15 +72,16 @@ void TransparentControlStyle::drawPrimitive(PrimitiveElement element,
                                             const QWidget *widget) const
 {
     if (element == PE_IndicatorCheckBox) {
-        const QImage image = ThemeArt::imageNamed(ThemeGeometry::checkboxImageName(
-            option->state & State_On, isHighlighted(option)));
+        const QImage image = ThemeArt::imageNamed(
+            ThemeGeometry::checkboxImageName(option->state & State_On, isHighlighted(option)));
         painter->save();
         painter->setOpacity(isEnabled(option) ? 1.0 : 0.6);
         const QRectF frame(option->rect);
-        painter->drawImage(QPointF(frame.x() + 1.0,
-                                   frame.y() + ThemeGeometry::nearest(float(
-                                       (frame.height() - image.height()) / 2))),
-                           image);
+        painter->drawImage(
+            QPointF(frame.x() + 1.0,
+                    frame.y()
+                        + ThemeGeometry::nearest(float((frame.height() - image.height()) / 2))),
+            image);
         painter->restore();
         return;
     }
@@ -167,8 +168,7 @@ void TransparentControlStyle::drawComplexControl(ComplexControl control,
         }
         const bool ticks = slider->tickPosition != QSlider::NoTicks;
         const QImage fill = ThemeArt::imageNamed("TransparentSliderTrackFill.tiff");
-        const QRectF bar
-            = ThemeGeometry::sliderBarRect(QRectF(slider->rect), fill.height(), ticks);
+        const QRectF bar = ThemeGeometry::sliderBarRect(QRectF(slider->rect), fill.height(), ticks);
         drawThreePart(painter,
                       ThemeArt::imageNamed("TransparentSliderTrackLeft.tiff"),
                       fill,
@@ -176,8 +176,8 @@ void TransparentControlStyle::drawComplexControl(ComplexControl control,
                       bar,
                       ThemeGeometry::sliderTrackOpacity(enabled));
         if (ticks) {
-            const int interval = slider->tickInterval > 0 ? slider->tickInterval
-                                                          : std::max(1, slider->pageStep);
+            const int interval
+                = slider->tickInterval > 0 ? slider->tickInterval : std::max(1, slider->pageStep);
             const int span = slider->maximum - slider->minimum;
             for (int v = slider->minimum; span > 0 && v <= slider->maximum; v += interval) {
                 const double x = bar.x() + double(v - slider->minimum) / span * (bar.width() - 1);
@@ -185,25 +185,26 @@ void TransparentControlStyle::drawComplexControl(ComplexControl control,
             }
         }
         const QRectF knob(subControlRect(CC_Slider, slider, SC_SliderHandle, widget));
-        const QImage image = ThemeArt::imageNamed(ThemeGeometry::sliderKnobImageName(
-            ticks, slider->state & State_Sunken));
-        painter->drawImage(
-            ThemeGeometry::sliderKnobImageOrigin(knob, QSizeF(image.size()), ticks)
-                + QPointF(0, slider->rect.y()),
-            image);
+        const QImage image = ThemeArt::imageNamed(
+            ThemeGeometry::sliderKnobImageName(ticks, slider->state & State_Sunken));
+        painter->drawImage(ThemeGeometry::sliderKnobImageOrigin(knob, QSizeF(image.size()), ticks)
+                               + QPointF(0, slider->rect.y()),
+                           image);
         return;
     }
     if (control == CC_ComboBox) {
         const bool down = option->state & State_Sunken;
         const auto *combo = qstyleoption_cast<const QStyleOptionComboBox *>(option);
         const bool pullDown = combo && !combo->editable && combo->currentText.isEmpty();
-        const QImage fill = ThemeArt::imageNamed(ThemeGeometry::popUpImageName("Fill", down, pullDown));
-        drawThreePart(painter,
-                      ThemeArt::imageNamed(ThemeGeometry::popUpImageName("Left", down, pullDown)),
-                      fill,
-                      ThemeArt::imageNamed(ThemeGeometry::popUpImageName("Right", down, pullDown)),
-                      QRectF(option->rect.x(), option->rect.y(), option->rect.width(), fill.height()),
-                      1.0);
+        const QImage fill
+            = ThemeArt::imageNamed(ThemeGeometry::popUpImageName("Fill", down, pullDown));
+        drawThreePart(
+            painter,
+            ThemeArt::imageNamed(ThemeGeometry::popUpImageName("Left", down, pullDown)),
+            fill,
+            ThemeArt::imageNamed(ThemeGeometry::popUpImageName("Right", down, pullDown)),
+            QRectF(option->rect.x(), option->rect.y(), option->rect.width(), fill.height()),
+            1.0);
         return;
     }
     QProxyStyle::drawComplexControl(control, option, painter, widget);

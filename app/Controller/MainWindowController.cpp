@@ -29,12 +29,12 @@
 #include "platform/StringTable.h"
 
 #include <QAction>
-#include <QBoxLayout>
-#include <QIcon>
 #include <QApplication>
+#include <QBoxLayout>
 #include <QButtonGroup>
 #include <QDir>
 #include <QFileInfo>
+#include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -124,8 +124,8 @@ void MainWindowController::setUpPreview()
     m_previewButton = new QPushButton(burnButton()->parentWidget());
     m_previewButton->setObjectName(QStringLiteral("previewButton"));
     m_previewButton->setToolTip(text("Preview"));
-    m_previewButton->setIcon(QIcon(QDir(DVDLibraryHooks::bundleResourcesPath())
-                                       .filePath(QStringLiteral("preview_dvd.png"))));
+    m_previewButton->setIcon(QIcon(
+        QDir(DVDLibraryHooks::bundleResourcesPath()).filePath(QStringLiteral("preview_dvd.png"))));
     m_previewButton->setIconSize(QSize(32, 32));
     m_previewButton->setFlat(true);
     const std::function<bool(QLayout *)> insertBeside = [&](QLayout *layout) {

@@ -52,7 +52,8 @@ bool PreviewProgressView::playButtonEnable() const
 void PreviewProgressView::actionForType(int type, QPointF point)
 {
     if (type == 0) {
-        const int64_t t = std::clamp<int64_t>(pointToTime(point.x()), 0, std::max<int64_t>(m_durationUs, 0));
+        const int64_t t
+            = std::clamp<int64_t>(pointToTime(point.x()), 0, std::max<int64_t>(m_durationUs, 0));
         m_currentTimeUs = t;
         if (m_delegate)
             m_delegate->seek(t);
@@ -89,8 +90,8 @@ namespace {
 void drawProgressBarImageInCenter(QPainter &painter, const QString &name, const QRectF &rect)
 {
     const QImage image = AppTheme::ThemeArt::imageNamed(name);
-    const QRectF target(rect.x(), rect.center().y() - image.height() / 2.0, rect.width(),
-                        image.height());
+    const QRectF target(
+        rect.x(), rect.center().y() - image.height() / 2.0, rect.width(), image.height());
     if (target.isEmpty() || image.isNull())
         return;
     painter.save();
@@ -115,7 +116,8 @@ void PreviewProgressView::paintEvent(QPaintEvent *)
     QPainter painter(this);
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
     const QRectF content = contentRect();
-    drawProgressBarImageInCenter(painter, QStringLiteral("player_progress_bar_background"), content);
+    drawProgressBarImageInCenter(
+        painter, QStringLiteral("player_progress_bar_background"), content);
     const double x0 = timeToPoint(0);
     const double x1 = timeToPoint(m_currentTimeUs);
     drawProgressBarImageInCenter(painter,

@@ -52,10 +52,12 @@ PreviewViewController::PreviewViewController(DiscSource discSource, QWidget *par
         return b;
     };
     m_backwardButton = button("backwardButton", "Previous");
-    m_backwardButton->setIcon(QPixmap::fromImage(AppTheme::ThemeArt::imageNamed("preview_action_previous")));
+    m_backwardButton->setIcon(
+        QPixmap::fromImage(AppTheme::ThemeArt::imageNamed("preview_action_previous")));
     m_playButton = button("playButton", "Play");
     m_forwardButton = button("forwardButton", "Next");
-    m_forwardButton->setIcon(QPixmap::fromImage(AppTheme::ThemeArt::imageNamed("preview_action_next")));
+    m_forwardButton->setIcon(
+        QPixmap::fromImage(AppTheme::ThemeArt::imageNamed("preview_action_next")));
     m_menuButton = button("menuButton", "Menu");
     m_menuButton->setText(text("Menu"));
     m_timeLabel = new QLabel(controls);

@@ -77,10 +77,14 @@ TEST(ThemeGeometry, PicturesByState)
     EXPECT_EQ(popUpImageName("Left", true, true), "TransparentPopUpLeftP");
     EXPECT_EQ(buttonImageName("Fill", false), "TransparentButtonFillN");
     EXPECT_EQ(buttonBezelY(QRectF(0, 10, 80, 30), 22), 13.0);
-    for (const QString name : {"TransparentButtonLeftN", "TransparentButtonFillP",
-                               "TransparentPopUpPullDownRightN", "TransparentCheckboxOnP",
-                               "TransparentSliderTrackFill.tiff", "TransparentSliderThumbN.tiff",
-                               "preview_action_play", "player_progress_point"})
+    for (const QString name : {"TransparentButtonLeftN",
+                               "TransparentButtonFillP",
+                               "TransparentPopUpPullDownRightN",
+                               "TransparentCheckboxOnP",
+                               "TransparentSliderTrackFill.tiff",
+                               "TransparentSliderThumbN.tiff",
+                               "preview_action_play",
+                               "player_progress_point"})
         EXPECT_FALSE(AppTheme::ThemeArt::imageNamed(name).isNull()) << name.toStdString();
 }
 

@@ -11,8 +11,8 @@
 #include "app/PreviewWindow/PreviewProgressView.h"
 #include "app/PreviewWindow/PreviewWindowController.h"
 #include "app/production/DVDPlayer.h"
-#include "support/PlayerDisc.h"
 #include "platform/StringTable.h"
+#include "support/PlayerDisc.h"
 #include "testsupport/MediaFixtures.h"
 
 #include <QApplication>
@@ -125,8 +125,8 @@ protected:
     QPoint pointOf(const DVDMenuItemRef &item)
     {
         const QSizeF page = disc.main->menuSize();
-        const QRectF picture = PreviewDisplayView::pictureRect(QSizeF(display().currentFrame().size()),
-                                                               QRectF(display().rect()));
+        const QRectF picture = PreviewDisplayView::pictureRect(
+            QSizeF(display().currentFrame().size()), QRectF(display().rect()));
         const QPointF c = item->frame().center();
         return QPointF(picture.left() + c.x() / page.width() * picture.width(),
                        picture.bottom() - c.y() / page.height() * picture.height())
@@ -135,8 +135,8 @@ protected:
     QRectF widgetRectOf(const DVDMenuItemRef &item)
     {
         const QSizeF page = disc.main->menuSize();
-        const QRectF picture = PreviewDisplayView::pictureRect(QSizeF(display().currentFrame().size()),
-                                                               QRectF(display().rect()));
+        const QRectF picture = PreviewDisplayView::pictureRect(
+            QSizeF(display().currentFrame().size()), QRectF(display().rect()));
         const QRectF f = item->frame();
         const double sx = picture.width() / page.width(), sy = picture.height() / page.height();
         return QRectF(picture.left() + f.x() * sx,
@@ -218,8 +218,8 @@ TEST_F(PreviewWindowTest, HoverClickSeekMenuAndTheLetterbox)
     EXPECT_EQ(outside, 0) << "and only over the button";
 
     // The left margin beside the 4:3 picture is no button.
-    const QRectF picture = PreviewDisplayView::pictureRect(
-        QSizeF(display().currentFrame().size()), QRectF(display().rect()));
+    const QRectF picture = PreviewDisplayView::pictureRect(QSizeF(display().currentFrame().size()),
+                                                           QRectF(display().rect()));
     ASSERT_GT(picture.left(), 4);
     QTest::mouseClick(&display(), Qt::LeftButton, {}, QPoint(2, pointOf(button).y()));
     EXPECT_EQ(player().current_play(), disc.main) << "a click on the letterbox is ignored";
@@ -243,13 +243,20 @@ TEST_F(PreviewWindowTest, HoverClickSeekMenuAndTheLetterbox)
     EXPECT_EQ(player().currentTime(), seeked);
     QTest::mousePress(&bar, Qt::LeftButton, {}, at);
     EXPECT_TRUE(bar.isInSeek());
-    QMouseEvent drag(QEvent::MouseMove, QPointF(-50, at.y()), bar.mapToGlobal(QPointF(-50, at.y())),
-                     Qt::NoButton, Qt::LeftButton, {});
+    QMouseEvent drag(QEvent::MouseMove,
+                     QPointF(-50, at.y()),
+                     bar.mapToGlobal(QPointF(-50, at.y())),
+                     Qt::NoButton,
+                     Qt::LeftButton,
+                     {});
     QApplication::sendEvent(&bar, &drag);
     EXPECT_EQ(bar.currentTime(), 0);
-    QMouseEvent far(QEvent::MouseMove, QPointF(bar.width() + 80, at.y()),
-                    bar.mapToGlobal(QPointF(bar.width() + 80, at.y())), Qt::NoButton,
-                    Qt::LeftButton, {});
+    QMouseEvent far(QEvent::MouseMove,
+                    QPointF(bar.width() + 80, at.y()),
+                    bar.mapToGlobal(QPointF(bar.width() + 80, at.y())),
+                    Qt::NoButton,
+                    Qt::LeftButton,
+                    {});
     QApplication::sendEvent(&bar, &far);
     EXPECT_EQ(bar.currentTime(), 6 * kSecond);
     QTest::mouseRelease(&bar, Qt::LeftButton, {}, QPoint(bar.width() - 1, at.y()));
