@@ -129,7 +129,6 @@ Figures measure(const std::shared_ptr<DVDLibrary> &disc, bool playFirstTitle)
         if (node && node != last) {
             ++pictures;
             last = node;
-            preview.previewController()->displayView()->repaint();
         }
     });
     ticker.start(1);

@@ -33,15 +33,20 @@ std::optional<QPointF> PreviewDisplayView::fractionOfPoint(QPointF point, const 
 
 QImage PreviewDisplayView::currentFrame() const
 {
-    if (!m_player)
+    if (!m_player) {
+        m_renderedNode = nullptr;
+        m_rendered = QImage();
         return QImage();
+    }
     const Reelsmith::imaging::Image frame = m_player->currentFrameImage();
     if (frame.isNull())
         return QImage();
+    if (m_renderedNode && frame.node().get() == m_renderedNode.get())
+        return m_rendered;
     const QRect extent = frame.extent().rect().toAlignedRect();
-    if (extent.isEmpty())
-        return QImage();
-    return Reelsmith::imaging::renderToImage(frame, extent);
+    m_rendered = extent.isEmpty() ? QImage() : Reelsmith::imaging::renderToImage(frame, extent);
+    m_renderedNode = frame.node();
+    return m_rendered;
 }
 
 QImage PreviewDisplayView::getDVDHighlightImage() const

@@ -4,6 +4,7 @@
 #include <QPointF>
 #include <QRectF>
 #include <QWidget>
+#include <memory>
 #include <optional>
 
 class DVDPlayer;
@@ -49,4 +50,8 @@ private:
 
     DVDPlayer *m_player = nullptr;
     bool m_showOrigin = false;
+    // The last frame rendered, by its picture (held, so that its address names no other): a paint
+    // or a mouse move between two frames renders nothing again.
+    mutable std::shared_ptr<const void> m_renderedNode;
+    mutable QImage m_rendered;
 };
