@@ -11,6 +11,7 @@
 #include "app/AppExtention/Document/NewProjectBuilder.h"
 #include "app/AppExtention/Function/AppLog.h"
 #include "app/AppExtention/Function/FileManagerExtention.h"
+#include "app/AppTheme/WindowThemeExtention.h"
 #include "app/Controller/CommandEnabling.h"
 #include "app/Controller/SourceViewController.h"
 #include "app/Controller/TipViewController.h"
@@ -108,6 +109,8 @@ MainWindowController::MainWindowController()
     tipLayout->addWidget(m_tipController->view());
     m_view->burnSettingWindow()->burnDVDNumberTextField()->setText(QStringLiteral("1"));
     setUpPreview();
+    // The window manager draws the title bar; the window asks for its dark variant.
+    WindowThemeExtention::changeTitleBarTheme(m_view);
     validateMenuItems();
 }
 
