@@ -2,6 +2,7 @@
 
 #include "Platterkit/burn/DVDBurn.h"
 #include "Platterkit/burn/DVDBurnNotification.h"
+#include "Platterkit/model/DVDLibraryHooks.h"
 #include "Platterkit/model/DVDMenu.h"
 #include "app/AppExtention/Convert/BackgroundRenderData.h"
 #include "app/AppExtention/Convert/DVDTitleData.h"
@@ -11,10 +12,12 @@
 #include "app/AppExtention/Function/AppLog.h"
 #include "app/AppExtention/Function/FileManagerExtention.h"
 #include "app/AppExtention/TitlePageEdits.h"
+#include "app/AppTheme/WindowThemeExtention.h"
 #include "app/Controller/CommandEnabling.h"
 #include "app/Controller/Panels/OpenPanel.h"
 #include "app/Controller/SourceViewController.h"
 #include "app/Controller/TipViewController.h"
+#include "app/PreviewWindow/PreviewWindowController.h"
 #include "app/Transition/TransitionManager.h"
 #include "app/View/MainView/BurnSettingWindow.h"
 #include "app/View/MainView/ConvertProgressWindow.h"
@@ -32,9 +35,11 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QBoxLayout>
 #include <QButtonGroup>
 #include <QDir>
 #include <QFileInfo>
+#include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -117,6 +122,55 @@ MainWindowController::MainWindowController()
             .value(0);
     });
     m_view->burnSettingWindow()->burnDVDNumberTextField()->setText(QStringLiteral("1"));
+    setUpPreview();
+    // The window manager draws the title bar; the window asks for its dark variant.
+    WindowThemeExtention::changeTitleBarTheme(m_view);
+    validateMenuItems();
+}
+
+void MainWindowController::setUpPreview()
+{
+    m_previewController = new PreviewWindowController(
+        m_view,
+        [this] { return ProductionDiscModel::getDVDObj(*this); },
+        [this] {
+            m_isOpenPreviewWnd = false;
+            validateMenuItems();
+        });
+    // The Preview button sits beside Burn, in the same row.
+    m_previewButton = new QPushButton(burnButton()->parentWidget());
+    m_previewButton->setObjectName(QStringLiteral("previewButton"));
+    m_previewButton->setToolTip(text("Preview"));
+    m_previewButton->setIcon(QIcon(
+        QDir(DVDLibraryHooks::bundleResourcesPath()).filePath(QStringLiteral("preview_dvd.png"))));
+    m_previewButton->setIconSize(QSize(32, 32));
+    m_previewButton->setFlat(true);
+    const std::function<bool(QLayout *)> insertBeside = [&](QLayout *layout) {
+        for (int i = 0; layout && i < layout->count(); ++i) {
+            QLayoutItem *item = layout->itemAt(i);
+            if (item->widget() == burnButton()) {
+                if (auto *box = qobject_cast<QBoxLayout *>(layout)) {
+                    box->insertWidget(i, m_previewButton);
+                    return true;
+                }
+            }
+            if (item->layout() && insertBeside(item->layout()))
+                return true;
+        }
+        return false;
+    };
+    if (!insertBeside(burnButton()->parentWidget()->layout()))
+        m_previewButton->move(burnButton()->pos() - QPoint(40, 0));
+    connect(m_previewButton, &QPushButton::clicked, this, &MainWindowController::openPreviewWindow);
+}
+
+void MainWindowController::openPreviewWindow()
+{
+    DW_ASSERT_MAIN_THREAD(return );
+    if (isWindowBusy())
+        return;
+    m_isOpenPreviewWnd = true;
+    m_previewController->showPreviewWindowWithAnimator();
     validateMenuItems();
 }
 
@@ -296,11 +350,15 @@ void MainWindowController::validateMenuItems()
     if (QAction *chapters = menuAction(QStringLiteral("openVideoChapterWindowMAction:")))
         chapters->setEnabled(!state.windowBusy && canEditChapter());
     addVideoButton()->setEnabled(enabled.value(QStringLiteral("addVideoButton")));
+    if (m_previewButton)
+        m_previewButton->setEnabled(!state.windowBusy);
     burnButton()->setEnabled(enabled.value(QStringLiteral("burnButton")));
 }
 
 bool MainWindowController::isWindowBusy() const
 {
+    if (m_isOpenPreviewWnd)
+        return true;
     if (QApplication::activeModalWidget())
         return true;
     return customQualityWnd()->isVisible() || burnSettingWindow()->isVisible()

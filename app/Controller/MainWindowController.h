@@ -39,6 +39,7 @@ class DVDMenuItem;
 class DVDTitleData;
 class MainWindowView;
 class MenuPageStillView;
+class PreviewWindowController;
 class QAction;
 class QComboBox;
 class QLabel;
@@ -214,6 +215,15 @@ public:
     void deleteAction();
     void showTipController();
 
+    // --- Preview ----------------------------------------------------------------------------------
+    // YES while the preview window is open.
+    bool isOpenPreviewWnd() const { return m_isOpenPreviewWnd; }
+    // Opens the preview on a fresh production copy of the disc; it returns at once (the window is
+    // window-modal) and isOpenPreviewWnd stays YES until it closes.
+    void openPreviewWindow();
+    PreviewWindowController *previewController() const { return m_previewController; }
+    QPushButton *previewButton() const { return m_previewButton; }
+
 signals:
     // A document command of the File menu ("newDocument:", "openDocument:", "saveDocument:",
     // "saveDocumentAs:", "revertDocumentToSaved:"); the document controller answers it.
@@ -223,6 +233,7 @@ signals:
 
 private:
     void connectCommands();
+    void setUpPreview();
     void connectProject();
     void projectReplaced();
     void redrawPage(const std::shared_ptr<DVDMenu> &page);
@@ -252,5 +263,8 @@ private:
     ProductionRequest m_lastRequest;
 
     bool m_firstResponderInSource = true;
+    bool m_isOpenPreviewWnd = false;
+    PreviewWindowController *m_previewController = nullptr;
+    QPushButton *m_previewButton = nullptr;
     int m_windowRefreshes = 0;
 };

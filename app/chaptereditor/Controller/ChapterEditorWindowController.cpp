@@ -2,6 +2,7 @@
 
 #include "Reelsmith/LMFunctions.h"
 #include "Reelsmith/movie/LMFFMovie.h"
+#include "app/AppExtention/TitleStillRefresh.h"
 #include "app/AppExtention/Convert/DVDTitleData.h"
 #include "app/AppExtention/Document/EditingProject.h"
 #include "app/AppExtention/Function/AppLog.h"
@@ -747,6 +748,7 @@ void ChapterEditorWindowController::addChapterOnMenu()
         // The title stills follow the clip's new segments (the first clip of its title).
         if (auto main = ControllerFunction::mainWndController())
             main->updateMenuItemTitleImageWithMedia(*clip);
+        TitleStillRefresh::b_updateTitleUseImageWhenVideoEditChanged();
     }
     qCInfo(Discwright::lcShell, "Add Chapter on menu");
     doneVideoEdit();
