@@ -144,6 +144,7 @@ struct KeyedUnarchiver::Private
     };
 
     KeyedUnarchiver *q = nullptr;
+    QVariantMap userInfo;
     PlistPtr document;
     // $objects, indexed once: a UID is a position in this vector.
     std::vector<plist_t> objects;
@@ -839,9 +840,26 @@ QString KeyedUnarchiver::lastError() const
     return d->error;
 }
 
+QVariantMap KeyedUnarchiver::userInfo() const
+{
+    return d->userInfo;
+}
+
+void KeyedUnarchiver::setUserInfo(const QVariantMap &info)
+{
+    d->userInfo = info;
+}
+
 QVariant KeyedUnarchiver::unarchive(const QByteArray &data, QString *error)
 {
+    return unarchive(data, QVariantMap(), error);
+}
+
+QVariant
+KeyedUnarchiver::unarchive(const QByteArray &data, const QVariantMap &userInfo, QString *error)
+{
     KeyedUnarchiver unarchiver;
+    unarchiver.setUserInfo(userInfo);
     QString reason;
     QVariant root;
     if (unarchiver.openData(data, &reason)) {

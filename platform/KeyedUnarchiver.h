@@ -62,10 +62,18 @@ public:
     // The most recent error, kept after failed() is cleared.
     QString lastError() const;
 
+    // What the reader tells the records it makes (their initWithCoder reads it), instead of
+    // anything they would look up for themselves; empty unless set.
+    QVariantMap userInfo() const;
+    void setUserInfo(const QVariantMap &info);
+
     // The root value of an archive; invalid with *error set when the data is not a readable
     // archive, its root is $null, any part of the graph cannot be decoded, or its records hold
     // each other strongly in a cycle (which would never be freed; weak back links are fine).
     static QVariant unarchive(const QByteArray &data, QString *error = nullptr);
+    // The same, with userInfo for the records.
+    static QVariant
+    unarchive(const QByteArray &data, const QVariantMap &userInfo, QString *error = nullptr);
     static QVariant unarchiveFile(const QString &path, QString *error = nullptr);
 
     // The bytes of the file at path, read only once its size and its binary property-list header

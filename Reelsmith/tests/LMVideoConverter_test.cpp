@@ -74,10 +74,10 @@ std::shared_ptr<LMVideoConverter> converterFor(const QList<std::shared_ptr<LMSeg
 void runToEnd(LMVideoConverter &converter)
 {
     converter.startConvert();
-    while (!converter.isFinished()) {
+    while (!converter.isEnded()) {
         // The run may end between the check and the sample; a finished run reads 1.
         const double progress = converter.progress();
-        if (!converter.isFinished()) {
+        if (!converter.isEnded()) {
             EXPECT_LE(progress, 0.99);
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
@@ -297,9 +297,14 @@ TEST_F(VideoConverter, CancelLeavesNoFile)
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     converter->cancel();
     converter->waitUntilFinished();
-    EXPECT_TRUE(converter->isFinished());
+    // In the bit set every converter shares, a cancelled job is cancelled, not finished: an owner
+    // polling isFinished must not take it for a result.
     EXPECT_TRUE(converter->isCanceled());
-    // In the bit set every converter shares, a cancelled job is cancelled, not finished.
+    EXPECT_FALSE(converter->isFinished());
+    EXPECT_TRUE(converter->isEnded());
+    EXPECT_EQ(converter->statusType(), LMConvertStatus::kCancelled);
+    // A cancel after the end changes nothing.
+    converter->cancel();
     EXPECT_EQ(converter->statusType(), LMConvertStatus::kCancelled);
     EXPECT_LE(converter->progress(), 0.99);
     EXPECT_FALSE(QFileInfo::exists(path));

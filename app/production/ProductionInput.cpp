@@ -48,12 +48,9 @@ std::optional<ProductionInput> ProductionInput::copyOf(const DVDLibraryRef &dvd,
     if (archive.isEmpty())
         return std::nullopt;
 
-    QVariant copied;
-    {
-        // The clips find their copies in the package by this path, not by asking the window.
-        MediaData::PackageReadScope scope(packagePath);
-        copied = platform::KeyedUnarchiver::unarchive(archive, error);
-    }
+    // The clips find their copies in the package by this path, not by asking the window.
+    const QVariant copied = platform::KeyedUnarchiver::unarchive(
+        archive, {{MediaData::packagePathInfoKey(), packagePath}}, error);
     const QVariantMap map = copied.toMap();
     ProductionInput input;
     input.dvd = objectOf<DVDLibrary>(map.value(kDvdKey));

@@ -136,8 +136,8 @@ void DVDTitleData::itemFillImageAtTimeContext(QObject *itemObject, qint64 timeUs
     const qint64 t0 = std::max<qint64>(0, timeUs);
     const QImage still = item->validStaticImage();
     if (timeUs != std::numeric_limits<qint64>::max() && still.isNull()) {
-        // The canvas (main thread) and a menu video (production thread) may draw the same title
-        // at once; the strip decodes on one clip movie, so one of them waits.
+        // Production's copy renders its pages as jobs at once, and two pages may show the same
+        // title; the strip decodes on one clip movie, so one of them waits.
         std::lock_guard guard(m_itemMovieLock);
         if (!m_itemSegmentMovie) {
             VCMovieList pieces = VCMovie::moviesFromTrimMovies(vcMovieList());

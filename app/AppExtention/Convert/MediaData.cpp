@@ -9,6 +9,7 @@
 #include "app/AppExtention/Function/ControllerFunction.h"
 #include "platform/ClassRegistry.h"
 #include "platform/KeyValue.h"
+#include "platform/KeyedUnarchiver.h"
 #include "platform/MainThread.h"
 
 #include <QFile>
@@ -55,7 +56,8 @@ QStringList MediaData::vcmovieAttributesKeys()
 void MediaData::initWithCoder(platform::KeyedUnarchiver &coder)
 {
     CodingBase::initWithCoder(coder);
-    QString openPath = fullResourcePath();
+    const QString package = coder.userInfo().value(packagePathInfoKey()).toString();
+    QString openPath = package.isEmpty() ? fullResourcePath() : fullResourcePathIn(package);
     const QFileInfo packaged(openPath);
     // An empty copy is what a copy cut short leaves; the source beside it may be intact.
     if (openPath.isEmpty() || !packaged.isFile() || !packaged.isReadable() || packaged.size() == 0)
@@ -161,28 +163,15 @@ QString MediaData::resourcePath() const
     return QStringLiteral("/resource/%1/%2").arg(m_resourceName, QFileInfo(m_path).fileName());
 }
 
-namespace {
-thread_local QString t_packageBeingRead;
-} // namespace
-
-MediaData::PackageReadScope::PackageReadScope(const QString &packagePath)
-    : m_previous(t_packageBeingRead)
+QString MediaData::fullResourcePathIn(const QString &packagePath) const
 {
-    t_packageBeingRead = packagePath;
-}
-
-MediaData::PackageReadScope::~PackageReadScope()
-{
-    t_packageBeingRead = m_previous;
+    if (packagePath.isEmpty() || m_resourceName.isEmpty() || m_path.isEmpty())
+        return QString();
+    return packagePath + resourcePath();
 }
 
 QString MediaData::fullResourcePath() const
 {
-    if (!t_packageBeingRead.isEmpty()) {
-        if (m_resourceName.isEmpty() || m_path.isEmpty())
-            return QString();
-        return t_packageBeingRead + resourcePath();
-    }
     // Off the main thread only a reader that names its package finds the package's copy.
     if (!platform::isMainThread())
         return QString();

@@ -98,23 +98,16 @@ public:
 
     // "/resource/<resourceName>/<file name of path>", relative to the project package.
     QString resourcePath() const;
-    // resourcePath inside the open document's package; null while the document was never saved.
-    // While a PackageReadScope is alive on the calling thread, inside that package instead.
+    // resourcePath inside the open document's package; null while the document was never saved
+    // and off the main thread.
     QString fullResourcePath() const;
+    // resourcePath inside packagePath; null without a resource name or a path. Any thread.
+    QString fullResourcePathIn(const QString &packagePath) const;
 
-    // Points the clips loaded on this thread at the package being read, so that a project read
-    // into new objects finds its media copies in its own package and not in the one still open.
-    class PackageReadScope
-    {
-    public:
-        explicit PackageReadScope(const QString &packagePath);
-        ~PackageReadScope();
-        PackageReadScope(const PackageReadScope &) = delete;
-        PackageReadScope &operator=(const PackageReadScope &) = delete;
-
-    private:
-        QString m_previous;
-    };
+    // The unarchiver's userInfo key naming the package being read (an absolute path): a project
+    // read into new objects (opening one, production's copy) finds its media copies in its own
+    // package and not in the one the window has open.
+    static QString packagePathInfoKey() { return QStringLiteral("packagePath"); }
 
     // The picture at the smaller of 5.5 s and half the duration, at most 480 x 320 (aspect kept).
     static QImage thumbnailForMovie(LMFFMovie &movie);

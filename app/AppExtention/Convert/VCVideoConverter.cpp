@@ -1,200 +1,217 @@
 #include "app/AppExtention/Convert/VCVideoConverter.h"
 
-#include "Reelsmith/LMFunctions.h"
-#include "Reelsmith/convert/LMConvertHandOver.h"
-#include "Reelsmith/convert/LMOutputTimeline.h"
-#include "Reelsmith/convert/LMVideoConverter.h"
-#include "Reelsmith/encode/LMFFMovieFileOutput.h"
-#include "Reelsmith/frames/LMBitmapImage.h"
-#include "Reelsmith/frames/LMCImagePool.h"
-#include "Reelsmith/frames/LMFFImage.h"
-#include "Reelsmith/frames/LMMovieImage.h"
-#include "Reelsmith/media/LMFFMedia.h"
-#include "Reelsmith/media/LMFFPacket.h"
-#include "Reelsmith/media/LMMediaSource.h"
 #include "Reelsmith/movie/LMFFMovie.h"
 #include "app/AppExtention/Convert/MovieDecoderCopy.h"
 #include "app/AppExtention/Convert/VCVideoConverterDelegate.h"
-#include "app/AppExtention/Function/TimeText.h"
-#include "platform/ResultFile.h"
+#include "platform/MainThread.h"
 
-#include <QDir>
 #include <QFileInfo>
 #include <QHash>
-#include <QMetaObject>
 #include <QObject>
-#include <QPainter>
-#include <QTemporaryFile>
-#include <algorithm>
-#include <cerrno>
-#include <cmath>
-#include <cstdio>
-#include <cstring>
-#include <fcntl.h>
+#include <QPointer>
 #include <typeinfo>
-#include <unistd.h>
-
-extern "C" {
-#include <libavutil/buffer.h>
-#include <libavutil/frame.h>
-#include <libavutil/imgutils.h>
-#include <libswscale/swscale.h>
-}
 
 namespace Discwright {
 Q_LOGGING_CATEGORY(lcClipConvert, "discwright.app.convert", QtWarningMsg)
 } // namespace Discwright
-
-using Discwright::lcClipConvert;
-using LMOutputTimeline::frameIndexAt;
-using LMOutputTimeline::frameTimeUs;
-using LMOutputTimeline::sampleIndexAt;
-using LMOutputTimeline::sampleTimeUs;
-using Reelsmith::detail::ConvertHandOver;
-using Reelsmith::detail::ConvertItem;
 
 namespace {
 
 // A clip of a subclass (a menu page video) draws its own pictures rather than decoding its
 // engine movie's: it is always drawn through the clip, never passed through or copied, and keeps
 // its movie.
-bool drawsOwnPictures(const VCMovie &segment)
+bool drawsOwnPicturesOf(const LMSegmentMovie &segment)
 {
     return typeid(segment) != typeid(VCMovie);
 }
-// Pieces waiting between the decode queue and the writer besides the pictures: about 1.5 s of
-// audio blocks, enough to cover a picture that is slow to decode.
-constexpr int kHandOverItems = 64;
-// Copied packets: this many reads without a packet end the picture stream of a segment.
-constexpr int kStallLimit = 50;
-constexpr std::chrono::milliseconds kPopWait{50};
-constexpr std::chrono::milliseconds kPausedWait{50};
-// The sound clock's rate when the output has no sound: it still paces the run and the progress.
-constexpr int32_t kSilentClockRate = 10000;
-// Row alignment of the scaled pictures, for the scaler's and the encoder's vector code.
-constexpr int kPictureAlign = 64;
 
-double steadySeconds()
+// Every segment of the engine's run is a clip: the adapter hands it nothing else.
+VCMovie &clipOf(LMSegmentMovie &segment)
 {
-    using namespace std::chrono;
-    return duration<double>(steady_clock::now().time_since_epoch()).count();
+    return static_cast<VCMovie &>(segment);
 }
 
-// The clip's file name, as the messages name it.
-QString clipNameOf(const VCMovie &segment)
+const VCMovie &clipOf(const LMSegmentMovie &segment)
 {
-    if (const auto movie = segment.movie()) {
-        for (const auto &media : movie->medias()) {
-            if (media && media->source())
-                return QFileInfo(media->source()->path()).fileName();
-        }
-    }
-    return QStringLiteral("a clip");
-}
-
-bool existsAtPath(const QString &path)
-{
-    // A dangling link counts: it would be replaced as well.
-    const QFileInfo info(path);
-    return info.exists() || info.isSymLink();
+    return static_cast<const VCMovie &>(segment);
 }
 
 } // namespace
 
-// One segment being converted. The set-up fields are written before the producing starts; the
-// producing side (the movie's decode queue) owns the clocks below the line; the two sides meet
-// only in the atomics and the hand-over.
-struct VCVideoConverter::SegmentRun
+// The engine's converter over clips: the segment seam speaks to the clip rather than to its
+// engine movie, so that a clip drawing its own pictures moves, flushes and draws them itself.
+class VCVideoConverter::Engine : public LMVideoConverter
 {
-    VCMovieRef segment;
-    std::shared_ptr<LMFFMovie> movie;
-    int64_t start = 0;
-    int64_t duration = 0;
-    int64_t offset = 0;
-    PictureMode mode = PictureMode::None;
-    bool copyAudio = false;
-    bool hasVideo = false;
-    bool hasAudio = false;
-    bool sourceHasAudio = false;
-    int32_t fr = 1;
-    int32_t ft = 1;
-    int32_t rate = kSilentClockRate;
-    int channels = 2;
-    // The segment's share of the output timeline: global frame and sample frame indices.
-    int64_t videoBegin = 0;
-    int64_t videoEnd = 0;
-    int64_t audioBegin = 0;
-    int64_t audioEnd = 0;
-    int64_t fadeInSamples = 0;
-    int64_t fadeOutSamples = 0;
-    LMFFVideoFormat picture{-1, 0, 0};
-    AVBufferPool *framePool = nullptr;
-    QString clipName;
-    int64_t decodeErrorsBefore = 0;
-
-    std::atomic<bool> producing{false};
-    std::atomic<bool> needPicture{false};
-    std::atomic<bool> finished{false};
-
-    // Decode queue only.
-    int64_t g = 0;  // next frame on the output timeline
-    int64_t a = 0;  // next sample frame on the output timeline
-    int64_t tv = 0; // copied packets: the latest picture time within the segment
-    int64_t ta = 0; // copied packets: the latest sound time within the segment
-    bool videoDone = false;
-    bool audioDone = false;
-    bool keySeen = false;
-    int stall = 0;
-    SwsContext *scaler = nullptr;
-    // Pass-through: the last picture written, which stands in for one that cannot be decoded.
-    AVFrame *lastGood = nullptr;
-    // Pictures that could not be decoded or drawn, written as the last good one (or black).
-    int64_t standIns = 0;
-    bool drawnOnce = false;
-    int64_t decodeErrorsAfter = 0;
-
-    ~SegmentRun()
+public:
+    Engine()
     {
-        sws_freeContext(scaler);
-        av_frame_free(&lastGood);
+        // The owner counts the places of its list, empty pieces included.
+        m_indexCountsEmptySegments = true;
+        setPool_cache_count(kImagePoolSize);
+        setPlacement(Placement::BesideThenRename);
     }
 
-    // Time within the segment of the next picture and of the next sound, for interleaving.
-    int64_t videoTime() const
-    {
-        return mode == PictureMode::CopyPackets ? tv : frameTimeUs(g, fr, ft) - offset;
-    }
-    int64_t audioTime() const { return copyAudio ? ta : sampleTimeUs(a, rate) - offset; }
-};
+    // Set on the owner's thread before the run starts; the run and the queued messages read them.
+    std::weak_ptr<VCVideoConverter> owner;
+    VCVideoConverterDelegate *delegate = nullptr;
+    QPointer<QObject> receiver;
+    bool ownDecoders = true;
 
-// Where the next segment starts: its offset (the sum of the segments before it) and the frame
-// and sample frame counts written so far. Run thread only.
-struct VCVideoConverter::Timeline
-{
-    int64_t offset = 0;
-    int64_t videoFrames = 0;
-    int64_t audioFrames = 0;
+protected:
+    SegmentList segmentsOf(const SegmentList &movies) override
+    {
+        SegmentList segments;
+        m_segmentClips.clear();
+        for (const auto &movie : movies) {
+            const auto clip = std::static_pointer_cast<VCMovie>(movie);
+            if (!clip)
+                continue;
+            for (const auto &piece : clip->validVCMovies()) {
+                segments.append(piece);
+                m_segmentClips.append(clip);
+            }
+        }
+        return segments;
+    }
+
+    // Decoders of the run's own, one copy per distinct engine movie (the clip's subtitle text
+    // travels with it).
+    void prepareRunSegments(SegmentList &segments) override
+    {
+        if (!ownDecoders)
+            return;
+        QHash<LMFFMovie *, std::shared_ptr<LMFFMovie>> copies;
+        for (qsizetype i = 0; i < segments.size() && i < m_segmentClips.size(); ++i) {
+            SegmentRef &segment = segments[i];
+            const auto movie = segment->ffmovie();
+            if (!movie || drawsOwnPicturesOf(*segment) || isCanceled())
+                continue;
+            auto found = copies.find(movie.get());
+            if (found == copies.end()) {
+                const VCMovie &clip = *m_segmentClips.at(i);
+                found = copies.insert(
+                    movie.get(),
+                    Discwright::movieWithOwnDecoders(
+                        *movie, clip.subtitleContent(), QFileInfo(clip.subtitlePath()).suffix()));
+            }
+            // Without a copy (no medias, or a subtitle it cannot show) the segment keeps its movie.
+            if (!found.value())
+                continue;
+            auto own = std::make_shared<VCMovie>(found.value());
+            own->setTrimStart(segment->start());
+            own->setTrimStop(segment->stop());
+            own->setFadeIn(segment->fadeIn());
+            own->setFadeOut(segment->fadeOut());
+            own->setAudioFades(segment->audioFades());
+            segment = own;
+        }
+    }
+
+    bool drawsOwnPictures(const LMSegmentMovie &segment) const override
+    {
+        return drawsOwnPicturesOf(segment);
+    }
+    bool segmentHasAudio(const LMSegmentMovie &segment) const override
+    {
+        return clipOf(segment).hasAudio();
+    }
+    bool segmentHasVideo(const LMSegmentMovie &segment) const override
+    {
+        return clipOf(segment).hasVideo();
+    }
+    void prepareSegment(LMSegmentMovie &segment) override
+    {
+        clipOf(segment).updateMovieWatermarkImageIfNeeded();
+    }
+    void setSegmentExport(LMSegmentMovie &segment, bool exportMovie) override
+    {
+        clipOf(segment).setExportMovie(exportMovie);
+    }
+    void seekSegment(LMSegmentMovie &segment, int64_t time) override
+    {
+        clipOf(segment).setCurrentTime(time);
+    }
+    void flushSegment(LMSegmentMovie &segment) override { clipOf(segment).flushOperation(); }
+    void decodeSegmentImage(LMSegmentMovie &segment,
+                            int64_t time,
+                            const MovieImageAction &action,
+                            bool wait) override
+    {
+        clipOf(segment).decodeImageAtTimeActionWaitUntilDone(time, action, wait);
+    }
+
+    void notify(Message message) override
+    {
+        QObject *to = receiver.data();
+        VCVideoConverterDelegate *target = delegate;
+        if (!to || !target)
+            return;
+        platform::postToMainThread(to, [weak = owner, target, message] {
+            const auto self = weak.lock();
+            if (!self)
+                return;
+            switch (message) {
+            case Message::Finished:
+                target->converterDidFinished(self.get());
+                break;
+            case Message::Paused:
+                target->converterDidPaused(self.get());
+                break;
+            case Message::Resumed:
+                target->converterDidResume(self.get());
+                break;
+            }
+        });
+    }
+
+    // The adapter lives as long as its run, so the finished message still finds it.
+    std::shared_ptr<void> runKeepAlive() override { return owner.lock(); }
+
+private:
+    // The clip each segment was cut from (its subtitle goes with the decoder copy).
+    VCMovieList m_segmentClips;
 };
 
 VCVideoConverter::VCVideoConverter()
-    : m_imagePool(std::make_unique<LMCImagePool>())
+    : m_engine(std::make_shared<Engine>())
 {}
 
-VCVideoConverter::~VCVideoConverter()
+VCVideoConverter::~VCVideoConverter() = default;
+
+void VCVideoConverter::setMovies(const VCMovieList &movies)
 {
-    if (!m_thread.joinable())
-        return;
-    // The run thread holds the converter; when it lets go last, the destructor runs on it.
-    if (m_thread.get_id() == std::this_thread::get_id())
-        m_thread.detach();
-    else
-        m_thread.join();
+    m_movies = movies;
+    LMVideoConverter::SegmentList segments;
+    for (const auto &movie : movies)
+        segments.append(movie);
+    m_engine->setMovies(segments);
 }
 
 void VCVideoConverter::setDelegate(VCVideoConverterDelegate *delegate, QObject *receiver)
 {
-    m_delegate = delegate;
-    m_receiver = receiver;
+    m_engine->owner = weak_from_this();
+    m_engine->delegate = delegate;
+    m_engine->receiver = receiver;
+}
+
+QString VCVideoConverter::path() const
+{
+    return m_engine->path();
+}
+
+void VCVideoConverter::setPath(const QString &path)
+{
+    m_engine->setPath(path);
+}
+
+LMFFMovieFileOutputFormat VCVideoConverter::movieOutputFormat() const
+{
+    return m_engine->movieOutputFormat();
+}
+
+void VCVideoConverter::setMovieOutputFormat(const LMFFMovieFileOutputFormat &format)
+{
+    m_engine->setMovieOutputFormat(format);
 }
 
 VCMovieList VCVideoConverter::validMovies() const
@@ -202,29 +219,59 @@ VCMovieList VCVideoConverter::validMovies() const
     return VCMovie::moviesFromTrimMovies(m_movies);
 }
 
-// --- Stream copy and pass-through ----------------------------------------------------------
+bool VCVideoConverter::usesOwnDecoders() const
+{
+    return m_engine->ownDecoders;
+}
+
+void VCVideoConverter::setUsesOwnDecoders(bool on)
+{
+    m_engine->ownDecoders = on;
+}
+
+bool VCVideoConverter::copyImage() const
+{
+    return m_engine->copyImage();
+}
+
+void VCVideoConverter::setCopyImage(bool on)
+{
+    m_engine->setCopyImage(on);
+}
+
+bool VCVideoConverter::skipDecodeImage() const
+{
+    return m_engine->skipDecodeImage();
+}
+
+bool VCVideoConverter::skipDecodeAudio() const
+{
+    return m_engine->skipDecodeAudio();
+}
 
 void VCVideoConverter::updateConverterSpeedFast(bool video, bool audio)
 {
-    m_skipDecodeImage = video;
-    m_skipDecodeAudio = audio;
+    m_engine->updateConverterSpeedFast(video, audio);
+}
+
+void VCVideoConverter::updateConverterContent()
+{
+    m_engine->updateConverterContent();
+}
+
+void VCVideoConverter::updateConverterSpeedMode()
+{
+    m_engine->updateConverterSpeedMode();
 }
 
 bool VCVideoConverter::acceptCodecCopy(const QString &key)
 {
-    // One table for every converter: the engine's.
-    const bool accepted = LMVideoConverter::acceptCodecCopy(key);
-    qCDebug(lcClipConvert, "codec %d %s", int(accepted), qPrintable(key));
-    return accepted;
+    return LMVideoConverter::acceptCodecCopy(key);
 }
 
 bool VCVideoConverter::can_copy_codec_id(int32_t codecId, bool isVideo) const
 {
-    const QString key = QStringLiteral("%1:%2:%3")
-                            .arg(QFileInfo(m_path).suffix(),
-                                 isVideo ? QStringLiteral("video") : QStringLiteral("audio"),
-                                 lm_get_codec_name_by_id(codecId));
-    return acceptCodecCopy(key);
+    return m_engine->can_copy_codec_id(codecId, isVideo);
 }
 
 bool VCVideoConverter::isNoneEditWithMovie(const LMFFMovie &movie)
@@ -234,885 +281,103 @@ bool VCVideoConverter::isNoneEditWithMovie(const LMFFMovie &movie)
 
 bool VCVideoConverter::isCanCopyImageForMovie(const VCMovie &segment)
 {
-    if (drawsOwnPictures(segment))
+    if (drawsOwnPicturesOf(segment))
         return false;
     const auto movie = segment.movie();
-    if (!movie || !isNoneEditWithMovie(*movie))
-        return false;
-    const auto videos = movie->videos();
-    const auto source = videos.isEmpty() ? nullptr : videos.last()->source();
-    if (!source || !source->isDVD())
-        return true;
-    const auto subtitles = movie->selectSubtitleStreams();
-    return subtitles && subtitles->isEmpty();
+    return movie && LMVideoConverter::canPassThroughMovie(*movie);
 }
 
-void VCVideoConverter::updateConverterContent()
+bool VCVideoConverter::hasAudio() const
 {
-    m_validMovies.clear();
-    m_segmentClips.clear();
-    for (const auto &clip : m_movies) {
-        if (!clip)
-            continue;
-        for (const auto &piece : clip->validVCMovies()) {
-            m_validMovies.append(piece);
-            m_segmentClips.append(clip);
-        }
-    }
-    const VCMovieList &segments = m_validMovies;
-    const auto first = segments.isEmpty() ? nullptr : segments.first()->movie();
-    int64_t total = 0;
-    for (const auto &segment : segments) {
-        total += std::max<int64_t>(segment->trimDuration(), 0);
-        const auto movie = segment->movie();
-        if (segment->hasAudio())
-            m_hasAudio = true;
-        if (segment->hasVideo())
-            m_hasVideo = true;
-        if (movie != first) {
-            m_skipDecodeAudio = false;
-            m_skipDecodeImage = false;
-        }
-        if (!movie) {
-            m_skipDecodeAudio = false;
-            m_skipDecodeImage = false;
-            continue;
-        }
-        if (m_skipDecodeAudio && !can_copy_codec_id(movie->audioCodec(), false))
-            m_skipDecodeAudio = false;
-        if (m_skipDecodeImage && !can_copy_codec_id(movie->videoCodec(), true))
-            m_skipDecodeImage = false;
-        if (m_skipDecodeAudio) {
-            const auto audios = movie->audios();
-            if (!audios.isEmpty() && audios.last()->audios().size() > 1)
-                m_skipDecodeAudio = false;
-        }
-    }
-    const QString extension = QFileInfo(m_path).suffix().toLower();
-    if (!m_hasAudio && extension == u"dvd") {
-        // A DVD stream always carries sound: silence when the clips have none.
-        m_hasAudio = true;
-        m_skipDecodeAudio = false;
-    }
-    if (!m_hasVideo && extension == u"dvd" && m_format.width >= 1 && m_format.height >= 1) {
-        // A title of nothing but sound (or no clip at all) gets black pictures.
-        m_hasVideo = true;
-        m_skipDecodeImage = false;
-    }
-    if (!m_hasVideo && extension == u"dv") {
-        m_hasVideo = true;
-        m_skipDecodeImage = false;
-        m_copyImage = false;
-    }
-    if (m_skipDecodeAudio && lm_get_channel_layout_nb_channels(m_format.channel_layout) > 2)
-        m_skipDecodeAudio = false;
-    m_duration.store(total);
+    return m_engine->hasAudio();
 }
 
-void VCVideoConverter::updateConverterSpeedMode()
+bool VCVideoConverter::hasVideo() const
 {
-    bool allPassThrough = m_copyImage;
-    for (const auto &segment : m_validMovies) {
-        if (!allPassThrough)
-            break;
-        allPassThrough = isCanCopyImageForMovie(*segment);
-    }
-    if (!allPassThrough) {
-        m_skipDecodeImage = false;
-        m_skipDecodeAudio = false;
-    }
-    // Copied sound follows copied pictures, or the two would not line up.
-    if (!m_skipDecodeImage)
-        m_skipDecodeAudio = false;
-    qCDebug(lcClipConvert,
-            "copy %d %d %d",
-            int(allPassThrough),
-            int(m_skipDecodeImage),
-            int(m_skipDecodeAudio));
+    return m_engine->hasVideo();
 }
 
-// --- State ---------------------------------------------------------------------------------
-
-bool VCVideoConverter::isEnded() const
+int64_t VCVideoConverter::duration() const
 {
-    return LMConvertStatus::isEnded(statusType());
-}
-
-bool VCVideoConverter::isFailed() const
-{
-    return isFinished() && m_faulted.load();
-}
-
-QString VCVideoConverter::lastError() const
-{
-    std::lock_guard guard(m_endLock);
-    return m_lastError;
-}
-
-double VCVideoConverter::progress() const
-{
-    if (isFinished() && !m_faulted.load())
-        return 1.0;
-    const double frames
-        = std::floor(lm_ff_time_to_double(m_duration.load()) * double(m_progressRate.load()));
-    return std::min(double(m_convertFrames.load()) / std::max(frames, 1.0), 0.99);
+    return m_engine->duration();
 }
 
 void VCVideoConverter::startConvert()
 {
-    bool cancelledBeforeStart = false;
-    {
-        std::lock_guard guard(m_endLock);
-        const int64_t status = m_status.load();
-        if (status & kRunning) {
-            // A paused run continues.
-            m_status.store(kRunning);
-            return;
-        }
-        if (m_ended || m_started)
-            return;
-        if (status == kCancelled) {
-            // Cancelled before it began: it ends without writing anything.
-            m_started = true;
-            m_ended = true;
-            cancelledBeforeStart = true;
-        } else {
-            updateConverterContent();
-            m_status.store(kRunning);
-            m_started = true;
-        }
-    }
-    if (cancelledBeforeStart) {
-        m_endChanged.notify_all();
-        notify(&VCVideoConverterDelegate::converterDidFinished);
-        return;
-    }
-    m_thread = std::thread([self = shared_from_this()] { self->run(); });
+    // The run keeps this adapter alive through the engine (runKeepAlive).
+    if (m_engine->owner.expired())
+        m_engine->owner = weak_from_this();
+    m_engine->startConvert();
 }
 
 void VCVideoConverter::pause()
 {
-    {
-        std::lock_guard guard(m_endLock);
-        const int64_t status = m_status.load();
-        if (status & (kReady | kRunning))
-            m_status.store(status | kPaused);
-    }
-    notify(&VCVideoConverterDelegate::converterDidPaused);
+    m_engine->pause();
 }
 
 void VCVideoConverter::resume()
 {
-    {
-        std::lock_guard guard(m_endLock);
-        const int64_t status = m_status.load();
-        if (status & kPaused)
-            m_status.store(status & ~kPaused);
-    }
-    notify(&VCVideoConverterDelegate::converterDidResume);
+    m_engine->resume();
 }
 
 void VCVideoConverter::cancel()
 {
-    std::lock_guard guard(m_endLock);
-    if (m_ended)
-        return;
-    m_status.store(kCancelled);
+    m_engine->cancel();
 }
 
 void VCVideoConverter::waitUntilFinished()
 {
-    std::unique_lock lock(m_endLock);
-    m_endChanged.wait(lock, [this] { return !m_started || m_ended; });
+    m_engine->waitUntilFinished();
 }
 
 bool VCVideoConverter::waitUntilFinished(std::chrono::milliseconds timeout)
 {
-    std::unique_lock lock(m_endLock);
-    return m_endChanged.wait_for(lock, timeout, [this] { return !m_started || m_ended; });
+    return m_engine->waitUntilFinished(timeout);
 }
 
-void VCVideoConverter::fail(const QString &why)
+int64_t VCVideoConverter::statusType() const
 {
-    {
-        std::lock_guard guard(m_endLock);
-        if (m_lastError.isEmpty())
-            m_lastError = why;
-    }
-    m_faulted.store(true);
-    qCWarning(lcClipConvert).noquote() << m_path << why;
+    return m_engine->statusType();
 }
 
-bool VCVideoConverter::shouldStop() const
+bool VCVideoConverter::isFailed() const
 {
-    return m_faulted.load() || m_status.load() == kCancelled;
+    return m_engine->isFailed();
 }
 
-void VCVideoConverter::notify(void (VCVideoConverterDelegate::*message)(VCVideoConverter *))
+QString VCVideoConverter::lastError() const
 {
-    QObject *receiver = m_receiver.data();
-    VCVideoConverterDelegate *delegate = m_delegate;
-    if (!receiver || !delegate)
-        return;
-    std::weak_ptr<VCVideoConverter> weak = weak_from_this();
-    QMetaObject::invokeMethod(
-        receiver,
-        [weak, delegate, message] {
-            if (const auto self = weak.lock())
-                (delegate->*message)(self.get());
-        },
-        Qt::QueuedConnection);
+    return m_engine->lastError();
 }
 
-void VCVideoConverter::updateConverterStatus()
+double VCVideoConverter::progress() const
 {
-    const double now = steadySeconds();
-    if (m_lastCalculateTime == 0) {
-        m_lastCalculateTime = now;
-        m_lastPercentCalculated = progress();
-        return;
-    }
-    if (now - m_lastCalculateTime <= 2.0)
-        return;
-    const double elapsed = now - m_lastCalculateTime;
-    const double current = progress();
-    const double step = current - m_lastPercentCalculated;
-    m_lastCalculateTime = now;
-    m_lastPercentCalculated = current;
-    m_timeNeedUse.store(elapsed / std::max(step, 0.0001) * (1.0 - current));
+    return m_engine->progress();
 }
 
-// --- The run -------------------------------------------------------------------------------
-
-void VCVideoConverter::run()
+int64_t VCVideoConverter::convert_frames() const
 {
-    if (m_ownDecoders)
-        takeOwnDecoders();
-    if (!shouldStop() && startMovieOutput() && !shouldStop())
-        startConverting();
-    m_imagePool->clearPool();
-    stopMovieOutput();
-    endRun();
+    return m_engine->convert_frames();
 }
 
-void VCVideoConverter::takeOwnDecoders()
+double VCVideoConverter::timeNeedUse() const
 {
-    QHash<LMFFMovie *, std::shared_ptr<LMFFMovie>> copies;
-    for (qsizetype i = 0; i < m_validMovies.size(); ++i) {
-        VCMovieRef &segment = m_validMovies[i];
-        const auto movie = segment->movie();
-        if (!movie || drawsOwnPictures(*segment) || shouldStop())
-            continue;
-        auto found = copies.find(movie.get());
-        if (found == copies.end()) {
-            const VCMovie &clip = *m_segmentClips.at(i);
-            found = copies.insert(
-                movie.get(),
-                Discwright::movieWithOwnDecoders(
-                    *movie, clip.subtitleContent(), QFileInfo(clip.subtitlePath()).suffix()));
-        }
-        // Without a copy (no medias, or a subtitle it cannot show) the segment keeps its movie.
-        if (!found.value())
-            continue;
-        auto own = std::make_shared<VCMovie>(found.value());
-        own->setTrimStart(segment->trimStart());
-        own->setTrimStop(segment->trimStop());
-        own->setFadeIn(segment->fadeIn());
-        own->setFadeOut(segment->fadeOut());
-        own->setAudioFades(segment->audioFades());
-        segment = own;
-    }
+    return m_engine->timeNeedUse();
 }
 
-bool VCVideoConverter::startMovieOutput()
+int64_t VCVideoConverter::currentMovieIndex() const
 {
-    updateConverterSpeedMode();
-
-    const QFileInfo target(m_path);
-    if (m_path.isEmpty()) {
-        fail(QStringLiteral("no output path"));
-        return false;
-    }
-    if (existsAtPath(m_path)) {
-        fail(QStringLiteral("a file is already at %1").arg(m_path));
-        return false;
-    }
-    const QString folder = target.absolutePath();
-    if (!QDir().mkpath(folder)) {
-        fail(QStringLiteral("cannot create the folder %1").arg(folder));
-        return false;
-    }
-    // The result is written beside its destination, under a hidden name with the same extension
-    // (the muxer comes from it), and renamed into place only once it is complete.
-    const QString suffix = target.suffix();
-    QTemporaryFile temp(folder + QStringLiteral("/.") + target.completeBaseName()
-                        + QStringLiteral(".XXXXXX")
-                        + (suffix.isEmpty() ? QString() : "." + suffix));
-    temp.setAutoRemove(false);
-    if (!temp.open()) {
-        fail(QStringLiteral("cannot write in %1: %2").arg(folder, temp.errorString()));
-        return false;
-    }
-    m_tempPath = temp.fileName();
-    temp.close();
-
-    m_movieOutput = std::make_unique<LMFFMovieFileOutput>();
-    m_movieOutput->setPath(m_tempPath);
-    m_movieOutput->setMovieFormat(m_format);
-    // The movies deliver their sound in the engine's format; the output resamples it once.
-    m_movieOutput->setAudioInputFormat(lm_get_default_audio_format());
-
-    const auto last = m_validMovies.isEmpty() ? nullptr : m_validMovies.last()->movie();
-    const bool wantVideo = m_hasVideo && m_format.width >= 1 && m_format.height >= 1
-                           && m_format.framerate >= 1 && m_format.frameTime >= 1;
-    if (wantVideo) {
-        const auto videos = last ? last->videos() : QList<std::shared_ptr<LMFFMedia>>();
-        if (m_skipDecodeImage && !videos.isEmpty())
-            m_movieOutput->copyVideoMedia(*videos.last());
-        else
-            m_movieOutput->openVideo();
-        if (!m_movieOutput->isVideoOpen()) {
-            fail(
-                QStringLiteral("cannot open the video stream: %1").arg(m_movieOutput->lastError()));
-            return false;
-        }
-    }
-    m_hasVideo = m_movieOutput->isVideoOpen();
-    if (!m_hasVideo)
-        m_skipDecodeImage = false;
-
-    const bool wantAudio = m_hasAudio && m_format.sample_rate >= 1;
-    if (wantAudio) {
-        const auto audios = last ? last->audios() : QList<std::shared_ptr<LMFFMedia>>();
-        if (m_skipDecodeAudio && !audios.isEmpty())
-            m_movieOutput->copyAudioMedia(*audios.last());
-        else
-            m_movieOutput->openAudio();
-        if (!m_movieOutput->isAudioOpen()) {
-            fail(
-                QStringLiteral("cannot open the audio stream: %1").arg(m_movieOutput->lastError()));
-            return false;
-        }
-    }
-    m_hasAudio = m_movieOutput->isAudioOpen();
-    if (!m_hasAudio)
-        m_skipDecodeAudio = false;
-
-    if (!m_hasVideo && !m_hasAudio) {
-        fail(QStringLiteral("the output has neither video nor audio"));
-        return false;
-    }
-    if (!m_movieOutput->startOutput()) {
-        const QString why = m_movieOutput->lastError();
-        fail(why.isEmpty() ? QStringLiteral("cannot start the output") : why);
-        return false;
-    }
-
-    const LMFFAudioFormat input = m_movieOutput->audioInputFormat();
-    m_channels = std::max(1, lm_get_channel_layout_nb_channels(input.channel_layout));
-    m_sampleRate = m_hasAudio ? input.sample_rate : kSilentClockRate;
-    m_progressRate.store(std::max<int64_t>(kSilentClockRate, m_hasAudio ? input.sample_rate : 0));
-
-    // Bitmaps only when some segment is drawn with its edits.
-    const bool anyComposed
-        = m_hasVideo && std::any_of(m_validMovies.begin(), m_validMovies.end(), [&](const auto &s) {
-              return !(m_copyImage && isCanCopyImageForMovie(*s));
-          });
-    if (anyComposed) {
-        const LMFFVideoFormat video = m_movieOutput->outputVideoFormat();
-        for (int i = 0; i < kImagePoolSize; ++i)
-            m_imagePool->appendFreeImageContext(
-                LMBitmapImage::imageWithSize(QSizeF(video.width, video.height)));
-    }
-    if (m_hasVideo) {
-        const LMFFVideoFormat video = m_movieOutput->outputVideoFormat();
-        const int bytes
-            = video.width > 0 && video.height > 0 ? av_image_get_buffer_size(
-                  AVPixelFormat(video.pix_fmt), video.width, video.height, kPictureAlign)
-                                                  : 0;
-        if (bytes > 0)
-            m_framePool = av_buffer_pool_init(size_t(bytes), nullptr);
-    }
-    m_handOver = std::make_unique<ConvertHandOver>(kImagePoolSize, kHandOverItems);
-    return true;
+    return m_engine->currentMovieIndex();
 }
 
-void VCVideoConverter::startConverting()
+VCVideoConverter::PictureMode VCVideoConverter::lastPictureMode() const
 {
-    m_currentMovieIndex.store(0);
-    Timeline timeline;
-    for (const auto &segment : m_validMovies) {
-        if (shouldStop())
-            break;
-        m_currentMovieIndex.fetch_add(1);
-        // A segment of no length adds nothing and moves nothing.
-        if (segment->trimDuration() <= 0 || !segment->movie())
-            continue;
-        convertSegment(segment, timeline);
-    }
+    return m_engine->lastPictureMode();
 }
 
-void VCVideoConverter::convertSegment(const VCMovieRef &segment, Timeline &timeline)
+int VCVideoConverter::maxPicturesAhead() const
 {
-    auto run = std::make_shared<SegmentRun>();
-    run->segment = segment;
-    run->movie = segment->movie();
-    run->start = segment->trimStart();
-    run->duration = segment->trimDuration();
-    run->offset = timeline.offset;
-    run->hasVideo = m_hasVideo;
-    run->hasAudio = m_hasAudio;
-    run->sourceHasAudio = run->movie->hasAudio();
-    run->copyAudio = m_skipDecodeAudio && m_hasAudio;
-    const bool passThrough = m_copyImage && isCanCopyImageForMovie(*segment);
-    if (!m_hasVideo)
-        run->mode = PictureMode::None;
-    else if (passThrough && m_skipDecodeImage)
-        run->mode = PictureMode::CopyPackets;
-    else if (passThrough)
-        run->mode = PictureMode::PassThrough;
-    else
-        run->mode = PictureMode::Composed;
-    m_lastMode.store(run->mode);
-    run->rate = m_sampleRate;
-    run->channels = m_channels;
-    run->fr = m_hasVideo ? std::max(1, m_format.framerate) : 1;
-    run->ft = m_hasVideo ? std::max(1, m_format.frameTime) : 1;
-    if (m_hasVideo)
-        run->picture = m_movieOutput->outputVideoFormat();
-    run->framePool = m_framePool;
-    run->clipName = clipNameOf(*segment);
-
-    // The segment covers the output timeline from its offset to its end, so its share of frames
-    // and sample frames makes up for whatever the segments before it left over.
-    const int64_t end = timeline.offset + run->duration;
-    run->videoBegin = timeline.videoFrames;
-    run->videoEnd = std::max(run->videoBegin, frameIndexAt(end, run->fr, run->ft));
-    run->audioBegin = timeline.audioFrames;
-    run->audioEnd = std::max(run->audioBegin, sampleIndexAt(end, run->rate));
-    run->g = run->videoBegin;
-    run->a = run->audioBegin;
-    run->fadeInSamples = int64_t(lm_ff_time_to_double(segment->fadeIn()) * run->rate);
-    run->fadeOutSamples = int64_t(lm_ff_time_to_double(segment->fadeOut()) * run->rate);
-
-    segment->updateMovieWatermarkImageIfNeeded();
-    LMFFMovie &movie = *run->movie;
-    // A clip drawing its own pictures only takes its sound from its movie.
-    movie.setDisableVideo(!m_hasVideo || drawsOwnPictures(*segment));
-    // Through the clip: a page moves and flushes the pictures it draws along with its movie.
-    segment->setExportMovie(true);
-    movie.setCopyAudioStream(run->copyAudio);
-    movie.setCopyVideoStream(run->mode == PictureMode::CopyPackets);
-    segment->setCurrentTime(run->start);
-    segment->flushOperation();
-    movie.decodeImageWaitUntilDone([&] { run->decodeErrorsBefore = movie.decodeErrorCount(); },
-                                   true);
-
-    run->producing.store(true);
-    movie.decodeImageWaitUntilDone([this, run] { produce(run); }, false);
-    for (;;) {
-        if (shouldStop())
-            break;
-        if (isPaused()) {
-            std::this_thread::sleep_for(kPausedWait);
-            continue;
-        }
-        updateConverterStatus();
-        ConvertItem item;
-        if (!m_handOver->pop(&item, kPopWait)) {
-            schedule(run);
-            continue;
-        }
-        if (item.kind == ConvertItem::Kind::SegmentEnd)
-            break;
-        write(item, run->offset);
-        if (m_movieOutput->hasWriteError()) {
-            fail(m_movieOutput->lastError());
-            break;
-        }
-        schedule(run);
-    }
-    // Whatever the queue still does for this segment ends before the movie is handed back.
-    run->finished.store(true);
-    segment->flushOperation();
-    m_handOver->clear();
-    movie.decodeImageWaitUntilDone([&] { run->decodeErrorsAfter = movie.decodeErrorCount(); },
-                                   true);
-    // Damaged data the decoders skipped: the run goes on, as long as the file can still be read.
-    const int64_t errors = run->decodeErrorsAfter - run->decodeErrorsBefore;
-    if (errors > 0 || run->standIns > 0)
-        qCWarning(lcClipConvert).noquote()
-            << QStringLiteral(
-                   "%1: %2 damaged packets skipped, %3 pictures repeated the last good one")
-                   .arg(run->clipName)
-                   .arg(errors)
-                   .arg(run->standIns);
-
-    timeline.offset = end;
-    timeline.videoFrames = run->videoEnd;
-    timeline.audioFrames = run->audioEnd;
-
-    movie.setDisableVideo(false);
-    segment->setExportMovie(false);
-    movie.setCopyAudioStream(false);
-    movie.setCopyVideoStream(false);
-    segment->setCurrentTime(run->start);
-    segment->flushOperation();
-}
-
-bool VCVideoConverter::canProduce(const SegmentRun &run) const
-{
-    const bool picture = run.needPicture.load();
-    if (!m_handOver->hasRoom(picture))
-        return false;
-    return !(picture && run.mode == PictureMode::Composed && m_imagePool->freeCount() == 0);
-}
-
-void VCVideoConverter::schedule(const std::shared_ptr<SegmentRun> &run)
-{
-    if (run->finished.load() || run->producing.load() || !canProduce(*run))
-        return;
-    if (run->producing.exchange(true))
-        return;
-    run->movie->decodeImageWaitUntilDone([this, run] { produce(run); }, false);
-}
-
-void VCVideoConverter::produce(const std::shared_ptr<SegmentRun> &run)
-{
-    for (;;) {
-        while (!run->finished.load() && !shouldStop()) {
-            const bool audioLeft = run->hasAudio && !run->audioDone;
-            const bool videoLeft = run->hasVideo && !run->videoDone;
-            run->needPicture.store(videoLeft
-                                   && !(audioLeft && run->audioTime() <= run->videoTime()));
-            if (!canProduce(*run) || !produceOne(*run))
-                break;
-            m_maxPicturesAhead.store(
-                std::max(m_maxPicturesAhead.load(), m_handOver->pictureCount()));
-        }
-        run->producing.store(false);
-        if (run->finished.load() || shouldStop())
-            return;
-        // The writer may have made room between the check above and the flag going down.
-        if (!canProduce(*run) || run->producing.exchange(true))
-            return;
-    }
-}
-
-bool VCVideoConverter::produceOne(SegmentRun &run)
-{
-    LMFFMovie &movie = *run.movie;
-    const bool audioLeft = run.hasAudio && !run.audioDone;
-    const bool videoLeft = run.hasVideo && !run.videoDone;
-    ConvertItem item;
-    if (!audioLeft && !videoLeft) {
-        item.kind = ConvertItem::Kind::SegmentEnd;
-        item.time = run.duration;
-        m_handOver->push(std::move(item));
-        run.finished.store(true);
-        return false;
-    }
-
-    if (audioLeft && (!videoLeft || run.audioTime() <= run.videoTime())) {
-        if (run.copyAudio) {
-            const auto packet = movie.readNextAudioPacket();
-            if (!packet) {
-                if (stoppedReading(run, run.start + run.duration - 1))
-                    return false;
-                run.audioDone = true;
-                return true;
-            }
-            auto image = LMFFImage::imageWithFFPacket(*packet);
-            const int64_t t = image->get_image_display_in_movie_time() - run.start;
-            if (t >= run.duration) {
-                run.audioDone = true;
-                return true;
-            }
-            // Before a trimmed start the packets belong to the part cut away; at the file's start
-            // they are the encoder's priming, which the first samples need.
-            if (t < 0 && run.start > 0)
-                return true;
-            image->set_movie_real_start_time(run.start - run.offset);
-            run.ta = std::max(run.ta, t);
-            item.kind = ConvertItem::Kind::AudioPacket;
-            item.time = std::max<int64_t>(0, t);
-            item.packet = std::move(image);
-        } else {
-            const int n = int(std::min<int64_t>(kAudioBlockFrames, run.audioEnd - run.a));
-            item.kind = ConvertItem::Kind::Samples;
-            item.samples.assign(size_t(n) * size_t(run.channels), 0.0f);
-            if (run.sourceHasAudio) {
-                // Past the end of the clip's sound the block stays silent; a file that stopped
-                // early is another matter.
-                readMovie(movie,
-                          item.samples.data(),
-                          n,
-                          run.channels,
-                          run.a - run.audioBegin,
-                          run.audioEnd - run.audioBegin,
-                          run.fadeInSamples,
-                          run.fadeOutSamples);
-                const int64_t within = std::clamp<int64_t>(
-                    sampleTimeUs(run.a, run.rate) - run.offset, 0, run.duration);
-                if (stoppedReading(run, run.start + within))
-                    return false;
-            }
-            run.a += n;
-            item.time
-                = std::clamp<int64_t>(sampleTimeUs(run.a, run.rate) - run.offset, 0, run.duration);
-            if (run.a >= run.audioEnd)
-                run.audioDone = true;
-        }
-        m_handOver->push(std::move(item));
-        return true;
-    }
-
-    switch (run.mode) {
-    case PictureMode::CopyPackets: {
-        std::shared_ptr<LMFFPacket> packet;
-        movie.decodeImagePacketWithAction(
-            [&](const std::shared_ptr<LMFFPacket> &p) { packet = p; });
-        if (!packet) {
-            if (++run.stall > kStallLimit) {
-                if (stoppedReading(run, run.start + run.duration - 1))
-                    return false;
-                run.videoDone = true;
-            }
-            return true;
-        }
-        run.stall = 0;
-        auto image = LMFFImage::imageWithFFPacket(*packet);
-        const int64_t t = image->get_image_display_in_movie_time() - run.start;
-        if (t >= run.duration) {
-            run.videoDone = true;
-            return true;
-        }
-        if (!run.keySeen && !image->isKeyPacket())
-            return true;
-        run.keySeen = true;
-        image->set_movie_real_start_time(run.start - run.offset);
-        run.tv = std::max(run.tv, t);
-        item.kind = ConvertItem::Kind::VideoPacket;
-        item.time = std::max<int64_t>(0, t);
-        item.packet = std::move(image);
-        m_handOver->push(std::move(item));
-        return true;
-    }
-    case PictureMode::PassThrough:
-    case PictureMode::Composed: {
-        // The source time of frame g: where its start falls on the output timeline, within the
-        // segment.
-        const int64_t within = std::clamp<int64_t>(frameTimeUs(run.g, run.fr, run.ft) - run.offset,
-                                                   0,
-                                                   std::max<int64_t>(run.duration - 1, 0));
-        const int64_t sourceTime = run.start + within;
-        if (run.mode == PictureMode::PassThrough) {
-            movie.updateCurrentMedias();
-            const auto media = movie.currentVideoMedia();
-            const AVFrame *decoded
-                = media ? media->videoFrameAtTime(sourceTime - media->movie_position) : nullptr;
-            if (stoppedReading(run, sourceTime))
-                return false;
-            item.kind = ConvertItem::Kind::Picture;
-            item.frame = scaledFrame(run, decoded);
-            if (item.frame) {
-                av_frame_free(&run.lastGood);
-                run.lastGood = av_frame_clone(item.frame);
-            } else if (run.lastGood) {
-                // A picture that cannot be decoded or scaled: the last good one again.
-                ++run.standIns;
-                item.frame = av_frame_clone(run.lastGood);
-            }
-        } else {
-            auto bitmap = m_imagePool->getFreeImageContext();
-            if (!bitmap)
-                return false;
-            bool drawn = false;
-            // Asked of the clip, so that a clip drawing its own pictures is drawn too.
-            run.segment->decodeImageAtTimeActionWaitUntilDone(
-                sourceTime,
-                [&](const std::shared_ptr<LMMovieImage> &image) {
-                    drawn = image && image->drawToBitmapImage(*bitmap);
-                },
-                true);
-            if (!drawsOwnPictures(*run.segment) && stoppedReading(run, sourceTime)) {
-                m_imagePool->appendFreeImageContext(bitmap);
-                return false;
-            }
-            if (drawn) {
-                run.drawnOnce = true;
-            } else {
-                // Black before any picture (a clip of sound only is black throughout); a picture
-                // missing after good ones is damage, and counted.
-                if (run.drawnOnce)
-                    ++run.standIns;
-                bitmap->drawInImage(
-                    [&](QPainter &painter) { painter.fillRect(bitmap->drawRect(), Qt::black); });
-            }
-            item.kind = ConvertItem::Kind::Composed;
-            item.bitmap = std::move(bitmap);
-        }
-        ++run.g;
-        item.time
-            = std::clamp<int64_t>(frameTimeUs(run.g, run.fr, run.ft) - run.offset, 0, run.duration);
-        if (run.g >= run.videoEnd)
-            run.videoDone = true;
-        m_handOver->push(std::move(item));
-        return true;
-    }
-    case PictureMode::None:
-        run.videoDone = true;
-        return true;
-    }
-    return true;
-}
-
-bool VCVideoConverter::stoppedReading(SegmentRun &run, int64_t sourceTime)
-{
-    const int64_t stopped = run.movie->readingStoppedBefore(sourceTime);
-    if (stopped < 0)
-        return false;
-    fail(QStringLiteral("cannot read \"%1\" after %2")
-             .arg(run.clipName,
-                  Discwright::TimeText::timeStrFromMsSecond(lm_ff_time_to_double(stopped))));
-    return true;
-}
-
-AVFrame *VCVideoConverter::scaledFrame(SegmentRun &run, const AVFrame *decoded)
-{
-    if (!decoded || !decoded->data[0] || decoded->width < 1 || decoded->height < 1)
-        return nullptr;
-    const auto from = AVPixelFormat(decoded->format);
-    const auto to = AVPixelFormat(run.picture.pix_fmt);
-    if (from == to && decoded->width == run.picture.width && decoded->height == run.picture.height)
-        return av_frame_clone(decoded);
-    if (run.picture.width < 1 || run.picture.height < 1 || !sws_isSupportedInput(from)
-        || !sws_isSupportedOutput(to))
-        return nullptr;
-    AVFrame *frame = av_frame_alloc();
-    if (!frame)
-        return nullptr;
-    frame->format = to;
-    frame->width = run.picture.width;
-    frame->height = run.picture.height;
-    frame->buf[0] = run.framePool ? av_buffer_pool_get(run.framePool) : nullptr;
-    if (!frame->buf[0]
-        || av_image_fill_arrays(frame->data,
-                                frame->linesize,
-                                frame->buf[0]->data,
-                                to,
-                                frame->width,
-                                frame->height,
-                                kPictureAlign)
-               < 0) {
-        av_frame_free(&frame);
-        return nullptr;
-    }
-    // Bicubic: a DVD frame is mostly a strong downscale, where bilinear visibly softens.
-    run.scaler = sws_getCachedContext(run.scaler,
-                                      decoded->width,
-                                      decoded->height,
-                                      from,
-                                      frame->width,
-                                      frame->height,
-                                      to,
-                                      SWS_BICUBIC,
-                                      nullptr,
-                                      nullptr,
-                                      nullptr);
-    if (!run.scaler) {
-        av_frame_free(&frame);
-        return nullptr;
-    }
-    sws_scale(run.scaler,
-              decoded->data,
-              decoded->linesize,
-              0,
-              decoded->height,
-              frame->data,
-              frame->linesize);
-    return frame;
-}
-
-void VCVideoConverter::write(ConvertItem &item, int64_t offset)
-{
-    LMFFMovieFileOutput &output = *m_movieOutput;
-    switch (item.kind) {
-    case ConvertItem::Kind::Picture:
-        if (item.frame)
-            output.writeRawVideoFrame(item.frame, output.movieFrameDuration());
-        else
-            output.writeEmptyVideoFrame();
-        break;
-    case ConvertItem::Kind::Composed:
-        output.writeBitmapImage(*item.bitmap);
-        m_imagePool->appendFreeImageContext(item.bitmap);
-        break;
-    case ConvertItem::Kind::Samples:
-        if (!item.samples.empty())
-            output.writeSample(reinterpret_cast<const uint8_t *>(item.samples.data()),
-                               int(item.samples.size() / size_t(m_channels)));
-        break;
-    case ConvertItem::Kind::VideoPacket:
-        output.writeVideoPacket(*item.packet);
-        break;
-    case ConvertItem::Kind::AudioPacket:
-        output.writeAudioPacket(*item.packet);
-        break;
-    case ConvertItem::Kind::SegmentEnd:
-        break;
-    }
-    const int64_t frames = sampleIndexAt(offset + item.time, int32_t(m_progressRate.load()));
-    if (frames > m_convertFrames.load())
-        m_convertFrames.store(frames);
-}
-
-void VCVideoConverter::stopMovieOutput()
-{
-    if (m_movieOutput) {
-        const bool written = m_movieOutput->stopOutput();
-        if (!written && !shouldStop())
-            fail(m_movieOutput->lastError());
-        m_movieOutput.reset();
-    }
-    m_handOver.reset();
-    // Buffers still referenced elsewhere free themselves when let go.
-    av_buffer_pool_uninit(&m_framePool);
-}
-
-void VCVideoConverter::endRun()
-{
-    {
-        std::lock_guard guard(m_endLock);
-        // Decided under the lock, so that a cancel either comes first (nothing is moved in) or
-        // finds the run ended.
-        const bool cancelled = m_status.load() == kCancelled;
-        if (!cancelled && !m_faulted.load() && !m_tempPath.isEmpty()) {
-            QString why;
-            if (platform::renameWithoutReplacing(m_tempPath, m_path, &why)
-                != platform::ResultPlacement::Placed) {
-                if (m_lastError.isEmpty())
-                    m_lastError = why;
-                m_faulted.store(true);
-                qCWarning(lcClipConvert).noquote() << m_path << why;
-            }
-        }
-        if (!m_tempPath.isEmpty() && existsAtPath(m_tempPath))
-            QFile::remove(m_tempPath);
-        // A failed run ends finished too, without its file; lastError says why.
-        if (!cancelled)
-            m_status.store(kFinished);
-        m_ended = true;
-    }
-    m_endChanged.notify_all();
-    notify(&VCVideoConverterDelegate::converterDidFinished);
-}
-
-// --- Audio ---------------------------------------------------------------------------------
-
-double VCVideoConverter::fadeGain(int64_t hasRead, int64_t total, int64_t fadeIn, int64_t fadeOut)
-{
-    return LMVideoConverter::fadeGain(hasRead, total, fadeIn, fadeOut);
+    return m_engine->maxPendingPictures();
 }
 
 bool VCVideoConverter::readMovie(LMFFMovie &movie,
@@ -1124,14 +389,10 @@ bool VCVideoConverter::readMovie(LMFFMovie &movie,
                                  int64_t fadeIn,
                                  int64_t fadeOut)
 {
-    if (!movie.readSampleNbStreamFrame(buffer, 0, n))
-        return false;
-    const double gain = fadeGain(hasRead, total, fadeIn, fadeOut);
-    if (gain < 0.99) {
-        const float g = float(gain);
-        const size_t count = size_t(n) * size_t(channels);
-        for (size_t i = 0; i < count; ++i)
-            buffer[i] *= g;
-    }
-    return true;
+    return LMVideoConverter::readMovie(movie, buffer, n, channels, hasRead, total, fadeIn, fadeOut);
+}
+
+double VCVideoConverter::fadeGain(int64_t hasRead, int64_t total, int64_t fadeIn, int64_t fadeOut)
+{
+    return LMVideoConverter::fadeGain(hasRead, total, fadeIn, fadeOut);
 }

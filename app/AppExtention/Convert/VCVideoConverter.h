@@ -2,24 +2,16 @@
 
 #include "Reelsmith/LMTypes.h"
 #include "Reelsmith/convert/LMConvertStatus.h"
+#include "Reelsmith/convert/LMVideoConverter.h"
 #include "app/AppExtention/Convert/VCMovie.h"
 
 #include <QLoggingCategory>
-#include <QPointer>
 #include <QString>
-#include <atomic>
 #include <chrono>
-#include <condition_variable>
 #include <cstdint>
 #include <memory>
-#include <mutex>
-#include <thread>
 
-struct AVBufferPool;
-struct AVFrame;
-class LMCImagePool;
 class LMFFMovie;
-class LMFFMovieFileOutput;
 class QObject;
 class VCVideoConverterDelegate;
 
@@ -27,11 +19,6 @@ namespace Discwright {
 // discwright.app.convert: the clip converter.
 Q_DECLARE_LOGGING_CATEGORY(lcClipConvert)
 } // namespace Discwright
-
-namespace Reelsmith::detail {
-class ConvertHandOver;
-struct ConvertItem;
-} // namespace Reelsmith::detail
 
 /**
  * Turns one ordered list of edited clips (a title's clips, a menu page's video or its music) into
@@ -71,6 +58,11 @@ struct ConvertItem;
  * caller until the run has ended: never call it on the main thread. converterDidFinished reaches
  * the delegate by a queued call on the receiver's thread.
  *
+ * The engine's LMVideoConverter does the work (scheduler, stream-copy policy, output timeline,
+ * states); this class is the application's adapter over it: it cuts the clips into their kept
+ * segments, gives the run decoders of its own, lets a menu page video draw its own pictures, and
+ * speaks to a delegate of its own kind.
+ *
  * Held by std::shared_ptr; the run thread keeps the converter alive while it works. A converter
  * makes one run. By default the run decodes from copies of the clips' engine movies with decoders
  * of their own (usesOwnDecoders), so jobs and players never share a decoder.
@@ -86,7 +78,7 @@ public:
     static constexpr int64_t kFinished = LMConvertStatus::kFinished;
 
     // Sample frames of one audio block read from a movie.
-    static constexpr int kAudioBlockFrames = 1024;
+    static constexpr int kAudioBlockFrames = LMVideoConverter::kAudioBlockFrames;
     // Pictures decoded ahead of the writer, and the bitmaps of the pool.
     static constexpr int kImagePoolSize = 10;
 
@@ -97,28 +89,28 @@ public:
 
     // --- Set-up (owner's thread, before startConvert) -----------------------------------------
     VCMovieList movies() const { return m_movies; }
-    void setMovies(const VCMovieList &movies) { m_movies = movies; }
+    void setMovies(const VCMovieList &movies);
     // The messages go to delegate on receiver's thread; nothing is sent once receiver is gone.
     void setDelegate(VCVideoConverterDelegate *delegate, QObject *receiver);
-    QString path() const { return m_path; }
-    void setPath(const QString &path) { m_path = path; }
-    LMFFMovieFileOutputFormat movieOutputFormat() const { return m_format; }
-    void setMovieOutputFormat(const LMFFMovieFileOutputFormat &format) { m_format = format; }
+    QString path() const;
+    void setPath(const QString &path);
+    LMFFMovieFileOutputFormat movieOutputFormat() const;
+    void setMovieOutputFormat(const LMFFMovieFileOutputFormat &format);
     // The segments: moviesFromTrimMovies of movies.
     VCMovieList validMovies() const;
     // The run decodes from movies of its own (movieWithOwnDecoders), one per distinct engine
     // movie, so that a player or another job using the same clips never shares its decoders
     // (true at creation). Off, the run decodes from the clips' own movies, which nothing else
     // may use while it lasts.
-    bool usesOwnDecoders() const { return m_ownDecoders; }
-    void setUsesOwnDecoders(bool on) { m_ownDecoders = on; }
+    bool usesOwnDecoders() const;
+    void setUsesOwnDecoders(bool on);
 
-    // --- Stream copy and pass-through --------------------------------------------------------
+    // --- Stream copy and pass-through (LMVideoConverter's rules) -----------------------------
     // Unedited segments may pass decoded frames straight to the encoder (true at creation).
-    bool copyImage() const { return m_copyImage; }
-    void setCopyImage(bool on) { m_copyImage = on; }
-    bool skipDecodeImage() const { return m_skipDecodeImage; }
-    bool skipDecodeAudio() const { return m_skipDecodeAudio; }
+    bool copyImage() const;
+    void setCopyImage(bool on);
+    bool skipDecodeImage() const;
+    bool skipDecodeAudio() const;
     // Asks for stream copy of the video and the audio; updateConverterContent keeps what it can.
     void updateConverterSpeedFast(bool video, bool audio);
     // Fixes hasAudio, hasVideo, duration and the copy flags from the segments and the path. A
@@ -134,13 +126,14 @@ public:
     bool can_copy_codec_id(int32_t codecId, bool isVideo) const;
     // The movie's settings leave its pictures unchanged (nothing the frame image would change).
     static bool isNoneEditWithMovie(const LMFFMovie &movie);
-    // isNoneEditWithMovie, and a DVD source has its subtitle selection set and empty.
+    // isNoneEditWithMovie, and a DVD source has its subtitle selection set and empty; never for
+    // a clip that draws its own pictures.
     static bool isCanCopyImageForMovie(const VCMovie &segment);
 
-    bool hasAudio() const { return m_hasAudio; }
-    bool hasVideo() const { return m_hasVideo; }
+    bool hasAudio() const;
+    bool hasVideo() const;
     // Sum of the segments' trim durations (engine time); 1 before updateConverterContent.
-    int64_t duration() const { return m_duration.load(); }
+    int64_t duration() const;
 
     // --- The run ----------------------------------------------------------------------------
     // A new run from ready (or ready and paused); a paused run continues. A converter that has
@@ -158,7 +151,7 @@ public:
     // The same, for at most timeout; true when the run has ended.
     bool waitUntilFinished(std::chrono::milliseconds timeout);
 
-    int64_t statusType() const { return m_status.load(); }
+    int64_t statusType() const;
     bool isReady() const { return (statusType() & kReady) != 0; }
     bool isPaused() const { return (statusType() & kPaused) != 0; }
     bool isExecuting() const { return (statusType() & kRunning) != 0; }
@@ -168,7 +161,7 @@ public:
     // Finished without its file (not a state of its own): lastError says why.
     bool isFailed() const;
     // Cancelled or finished.
-    bool isEnded() const;
+    bool isEnded() const { return LMConvertStatus::isEnded(statusType()); }
     // Why the run failed; empty otherwise.
     QString lastError() const;
 
@@ -176,16 +169,16 @@ public:
     // finished without a fault, 1 then. Any thread.
     double progress() const;
     // Audio sample frames produced so far (the unit of progress).
-    int64_t convert_frames() const { return m_convertFrames.load(); }
+    int64_t convert_frames() const;
     // Estimated seconds still needed; renewed at most every 2 s.
-    double timeNeedUse() const { return m_timeNeedUse.load(); }
-    // 1-based index of the segment being converted; 0 before the first.
-    int64_t currentMovieIndex() const { return m_currentMovieIndex.load(); }
+    double timeNeedUse() const;
+    // 1-based index of the segment being converted (empty ones counted); 0 before the first.
+    int64_t currentMovieIndex() const;
     // How the last segment's pictures were written, for diagnostics and tests.
-    enum class PictureMode { None, CopyPackets, PassThrough, Composed };
-    PictureMode lastPictureMode() const { return m_lastMode.load(); }
+    using PictureMode = LMVideoConverter::PictureMode;
+    PictureMode lastPictureMode() const;
     // The most pictures that were decoded ahead of the writer at once.
-    int maxPicturesAhead() const { return m_maxPicturesAhead.load(); }
+    int maxPicturesAhead() const;
 
     // Reads n sample frames of the movie's mixed audio into buffer (channels floats each) with a
     // segment's fades: hasRead of total frames already read, fade lengths in sample frames. The
@@ -202,77 +195,10 @@ public:
     static double fadeGain(int64_t hasRead, int64_t total, int64_t fadeIn, int64_t fadeOut);
 
 private:
-    struct SegmentRun;
-    struct Timeline;
-
-    void run();
-    void takeOwnDecoders();
-    bool startMovieOutput();
-    void startConverting();
-    void convertSegment(const VCMovieRef &segment, Timeline &timeline);
-    void produce(const std::shared_ptr<SegmentRun> &run);
-    bool produceOne(SegmentRun &run);
-    // The decoded picture scaled (bicubic) to the encoder's size and format, a frame of its own
-    // (or a new reference when it already fits); null without a picture. Decode queue.
-    static AVFrame *scaledFrame(SegmentRun &run, const AVFrame *decoded);
-    // When the segment's file stopped reading before sourceTime (movie time), fails the run
-    // naming the clip and where reading stopped, and answers true. Decode queue.
-    bool stoppedReading(SegmentRun &run, int64_t sourceTime);
-    bool canProduce(const SegmentRun &run) const;
-    void schedule(const std::shared_ptr<SegmentRun> &run);
-    void write(Reelsmith::detail::ConvertItem &item, int64_t offset);
-    void stopMovieOutput();
-    void endRun();
-    void updateConverterStatus();
-    void fail(const QString &why);
-    bool shouldStop() const;
-    void notify(void (VCVideoConverterDelegate::*message)(VCVideoConverter *));
+    class Engine;
 
     VCMovieList m_movies;
-    QString m_path;
-    LMFFMovieFileOutputFormat m_format{};
-    VCVideoConverterDelegate *m_delegate = nullptr;
-    QPointer<QObject> m_receiver;
-    // Fixed by the set-up and the opening of the output; queries may come from any thread.
-    std::atomic<bool> m_copyImage{true};
-    bool m_ownDecoders = true;
-    std::atomic<bool> m_skipDecodeImage{false};
-    std::atomic<bool> m_skipDecodeAudio{false};
-    std::atomic<bool> m_hasAudio{false};
-    std::atomic<bool> m_hasVideo{false};
-    std::atomic<int64_t> m_duration{1};
-
-    // The segments, fixed by updateConverterContent, and the clip each was cut from; the run
-    // thread's own once started.
-    VCMovieList m_validMovies;
-    VCMovieList m_segmentClips;
-    QString m_tempPath;
-    std::unique_ptr<LMFFMovieFileOutput> m_movieOutput;
-    std::unique_ptr<LMCImagePool> m_imagePool;
-    std::unique_ptr<Reelsmith::detail::ConvertHandOver> m_handOver;
-    // Buffers of the scaled pass-through pictures, reused: a fresh allocation per frame costs
-    // more in page faults than the scaling itself.
-    AVBufferPool *m_framePool = nullptr;
-    int m_channels = 2;
-    int32_t m_sampleRate = 0; // of the samples handed to the output
-    std::thread m_thread;
-
-    std::atomic<int64_t> m_status{kReady};
-    std::atomic<bool> m_faulted{false};
-    std::atomic<int64_t> m_convertFrames{0};
-    std::atomic<int64_t> m_progressRate{10000};
-    std::atomic<int64_t> m_currentMovieIndex{0};
-    std::atomic<PictureMode> m_lastMode{PictureMode::None};
-    std::atomic<int> m_maxPicturesAhead{0};
-    std::atomic<double> m_timeNeedUse{0};
-    double m_lastPercentCalculated = 0;
-    double m_lastCalculateTime = 0;
-
-    mutable std::mutex m_endLock;
-    std::condition_variable m_endChanged;
-    bool m_started = false;
-    bool m_ended = false;
-    QString m_lastError;
+    const std::shared_ptr<Engine> m_engine;
 };
 
 using VCVideoConverterRef = std::shared_ptr<VCVideoConverter>;

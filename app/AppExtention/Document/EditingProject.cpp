@@ -22,35 +22,30 @@ EditingProject::EditingProject(QObject *parent)
 
 EditingProject::~EditingProject() = default;
 
-// --- Snapshots ------------------------------------------------------------------------------------
+// --- The project's objects ------------------------------------------------------------------------------------
 
 DVDLibraryRef EditingProject::dvd() const
 {
-    std::lock_guard locker(m_snapshotLock);
     return m_dvd;
 }
 
 TempEditDataList EditingProject::tempDataArray() const
 {
-    std::lock_guard locker(m_snapshotLock);
     return m_tempDataArray;
 }
 
 TempDvdDataRef EditingProject::tempDvdData() const
 {
-    std::lock_guard locker(m_snapshotLock);
     return m_tempDvdData;
 }
 
 QString EditingProject::packagePath() const
 {
-    std::lock_guard locker(m_snapshotLock);
     return m_packagePath;
 }
 
 QString EditingProject::pathForResourcePath(const QString &relativePath) const
 {
-    std::lock_guard locker(m_snapshotLock);
     return m_packagePath.isEmpty() ? QString() : m_packagePath + relativePath;
 }
 
@@ -115,24 +110,18 @@ void EditingProject::setContents(const ProjectContents &contents)
 {
     DW_ASSERT_MAIN_THREAD(return );
     DW_ASSERT(contents.dvd && contents.tempDvdData, return );
-    {
-        std::lock_guard locker(m_snapshotLock);
-        m_dvd = contents.dvd;
-        m_tempDataArray = contents.tempDataArray;
-        m_tempDvdData = contents.tempDvdData;
-    }
+    m_dvd = contents.dvd;
+    m_tempDataArray = contents.tempDataArray;
+    m_tempDvdData = contents.tempDvdData;
     emit projectReplaced();
 }
 
 void EditingProject::setPackagePath(const QString &path)
 {
     DW_ASSERT_MAIN_THREAD(return );
-    {
-        std::lock_guard locker(m_snapshotLock);
-        if (m_packagePath == path)
-            return;
-        m_packagePath = path;
-    }
+    if (m_packagePath == path)
+        return;
+    m_packagePath = path;
     emit packagePathChanged(path);
 }
 
@@ -146,7 +135,6 @@ void EditingProject::newProject(qint64 bitrateKbps)
 
 void EditingProject::setStyleRecords(const TempEditDataList &records)
 {
-    std::lock_guard locker(m_snapshotLock);
     m_tempDataArray = records;
 }
 
@@ -268,12 +256,9 @@ void EditingProject::appendStyleRecord(const TempEditDataRef &record)
 {
     DW_ASSERT_MAIN_THREAD(return );
     DW_ASSERT(record, return );
-    {
-        std::lock_guard locker(m_snapshotLock);
-        if (m_tempDataArray.contains(record))
-            return;
-        m_tempDataArray << record;
-    }
+    if (m_tempDataArray.contains(record))
+        return;
+    m_tempDataArray << record;
     changed();
     emit styleRecordChanged(std::dynamic_pointer_cast<DVDMenuItem>(record->currentMedia()));
 }

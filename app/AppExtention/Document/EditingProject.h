@@ -7,10 +7,9 @@
 // change; the title list, the page still, the capacity gauge and the commands follow the signals,
 // so that no edit needs a refresh of the whole window.
 //
-// Owned by the main window controller for the life of the window. Every edit runs on the main
-// thread (asserted). The four snapshot reads (dvd, tempDataArray, tempDvdData,
-// pathForResourcePath) hand out the current objects under a lock to any thread, for the records
-// that still look their project up while a production runs; everything else is main thread.
+// Owned by the main window controller for the life of the window. Main thread only: every edit
+// (asserted) and every read. Production and preview read a copy (ProductionInput), and a project
+// being read is told its package by its reader, so no other thread looks the project up.
 
 #include "Platterkit/model/DVDLibrary.h"
 #include "app/AppExtention/Convert/DVDTitleData.h"
@@ -21,7 +20,6 @@
 
 #include <QObject>
 #include <QRectF>
-#include <mutex>
 
 class DVDLibraryResource;
 
@@ -33,7 +31,7 @@ public:
     explicit EditingProject(QObject *parent = nullptr);
     ~EditingProject() override;
 
-    // --- Snapshots, any thread --------------------------------------------------------------------
+    // --- The project's objects, main thread ------------------------------------------------------
     DVDLibraryRef dvd() const;
     TempEditDataList tempDataArray() const;
     TempDvdDataRef tempDvdData() const;
@@ -135,7 +133,6 @@ private:
     // Every edit that the package keeps counts as a change.
     void changed() { setEdited(true); }
 
-    mutable std::mutex m_snapshotLock;
     DVDLibraryRef m_dvd;
     TempEditDataList m_tempDataArray;
     TempDvdDataRef m_tempDvdData;

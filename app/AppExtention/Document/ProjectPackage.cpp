@@ -381,12 +381,9 @@ std::optional<ProjectContents> readPackage(const QString &path, QString *error)
             path + QLatin1Char('/') + projectEntryName(), &data, error)) {
         return std::nullopt;
     }
-    QVariant root;
-    {
-        // Clips find their copies in this package, not in the one still open.
-        MediaData::PackageReadScope scope(QFileInfo(path).absoluteFilePath());
-        root = platform::KeyedUnarchiver::unarchive(data, error);
-    }
+    // Clips find their copies in this package, not in the one still open.
+    const QVariant root = platform::KeyedUnarchiver::unarchive(
+        data, {{MediaData::packagePathInfoKey(), QFileInfo(path).absoluteFilePath()}}, error);
     if (!root.isValid())
         return std::nullopt;
     ProjectContents contents;

@@ -7,8 +7,8 @@
 // before launch finishes and keeps it for the life of the process. Before that every lookup
 // answers null and the operations below do nothing.
 //
-// Lookups may be made from any thread (the project loader and the production thread read the
-// records through them); what the answers offer says which thread may call it.
+// Lookups may be made from any thread (the registry is guarded); what the answers offer says
+// which thread may call it, the main window's project the main thread only.
 
 #include "app/AppExtention/Function/MainWindowControllerInterface.h"
 #include "app/AppExtention/Function/MenuEditControllerInterface.h"

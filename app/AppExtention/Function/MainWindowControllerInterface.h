@@ -2,9 +2,10 @@
 
 // What the records and rules ask of the main window controller, the hub that owns the project's
 // editing disc model, its style records and its package. The application shell's controller
-// implements it; tests install fakes through ControllerFunction. The first four answers are read
-// from any thread (the project loader and the production thread find style records through them),
-// so an implementation hands out snapshots under its own lock.
+// implements it; tests install fakes through ControllerFunction. Main thread only: production
+// reads its own copy of the project (ProductionInput) and a project being read is told its
+// package by its reader, so the project is never looked up from another thread; callers that may
+// run elsewhere check the thread first and answer without the window.
 
 #include <QList>
 #include <QString>
