@@ -4,6 +4,7 @@
 #include "app/Controller/Panels/OpenPanel.h"
 #include "app/Controller/SourceListMoves.h"
 #include "app/View/SourceView/DVDTitleView.h"
+#include "app/View/SourceView/MediaDataView.h"
 #include "app/View/SourceView/SourceBgView.h"
 #include "app/View/SourceView/SourceTableView.h"
 #include "platform/KeyedArchiver.h"
