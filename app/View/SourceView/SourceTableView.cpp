@@ -14,6 +14,7 @@
 #include <QPropertyAnimation>
 #include <QScrollArea>
 #include <QSet>
+#include <utility>
 
 using namespace SourceListGeometry;
 
@@ -108,6 +109,7 @@ void SourceTableView::reloadView(const QList<DVDTitleDataRef> &titles)
             row = new DVDTitleView(title, this);
             row->setGeometry(0, int(kNewRowY), w, int(kRowHeight));
             connect(row, &DVDTitleView::pressed, this, [this](DVDTitleView *pressed, QPoint) {
+                m_rowJustPressed = true;
                 emit titlePressed(pressed->data());
             });
             connect(row, &DVDTitleView::expandClicked, this, [this](DVDTitleView *pressed) {
@@ -118,6 +120,7 @@ void SourceTableView::reloadView(const QList<DVDTitleDataRef> &titles)
                 emit rowDoubleClicked();
             });
             m_titleRows.insert(title.get(), row);
+            row->setListFocused(hasFocus());
             row->show();
         }
         moveRow(row, m_layout.titleRows[i].toRect());
@@ -130,12 +133,14 @@ void SourceTableView::reloadView(const QList<DVDTitleDataRef> &titles)
                 clipRow->setGeometry(int(kClipIndent), int(kNewRowY), w - int(kClipIndent),
                                      int(kRowHeight));
                 connect(clipRow, &MediaDataView::pressed, this, [this](MediaDataView *pressed) {
+                    m_rowJustPressed = true;
                     emit mediaPressed(pressed->media());
                 });
                 connect(clipRow, &MediaDataView::doubleClicked, this, [this] {
                     m_pressAt.reset();
                     emit rowDoubleClicked();
                 });
+                clipRow->setListFocused(hasFocus());
                 m_mediaRows.insert(clips[j].get(), clipRow);
             }
             // A title of one clip shows no clip rows at all; a collapsed one slides them under.
@@ -215,16 +220,13 @@ void SourceTableView::paintEvent(QPaintEvent *)
 void SourceTableView::mousePressEvent(QMouseEvent *event)
 {
     setFocus(Qt::MouseFocusReason);
-    const QPoint at = event->position().toPoint();
-    QWidget *hit = childAt(at);
-    while (hit && hit->parentWidget() != this)
-        hit = hit->parentWidget();
-    if (!hit || hit == m_lineView) {
+    // A row passes its press on after selecting; rows may still be sliding, so the row tells.
+    if (!std::exchange(m_rowJustPressed, false)) {
         m_pressAt.reset();
         emit marginPressed();
         return;
     }
-    m_pressAt = at;
+    m_pressAt = event->position().toPoint();
 }
 
 void SourceTableView::mouseMoveEvent(QMouseEvent *event)

@@ -87,4 +87,5 @@ private:
     QHash<const MediaData *, MediaDataView *> m_mediaRows;
     QHash<const QWidget *, QRect> m_targets;
     std::optional<QPoint> m_pressAt;
+    bool m_rowJustPressed = false;
 };
