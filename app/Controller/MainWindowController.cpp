@@ -140,9 +140,10 @@ void MainWindowController::connectCommands()
         validateMenuItems();
     });
     // New titles land at the list row of their import, each with an item on the page shown.
-    m_sourceController->setImportHandler([this](const QList<DVDTitleDataRef> &titles, qsizetype row) {
-        m_project->insertTitles(row, titles, currentPage());
-    });
+    m_sourceController->setImportHandler(
+        [this](const QList<DVDTitleDataRef> &titles, qsizetype row) {
+            m_project->insertTitles(row, titles, currentPage());
+        });
     // The page still stands for the menu canvas as the place a dragged title is let go over.
     m_sourceController->setMenuDropTarget(pageStillView());
     // Sheets and the progress window take the commands away while they are up.

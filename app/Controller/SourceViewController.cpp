@@ -136,8 +136,10 @@ SourceViewController::SourceViewController(EditingProject &project, QWidget *par
     m_scroll->viewport()->installEventFilter(this);
     m_background->setFilesDropped([this](const QStringList &paths) { importFiles(paths); });
 
-    connect(m_table, &SourceTableView::titlePressed, this, &SourceViewController::selectedSingleTitle);
-    connect(m_table, &SourceTableView::mediaPressed, this, &SourceViewController::selectedSingleMedia);
+    connect(
+        m_table, &SourceTableView::titlePressed, this, &SourceViewController::selectedSingleTitle);
+    connect(
+        m_table, &SourceTableView::mediaPressed, this, &SourceViewController::selectedSingleMedia);
     connect(m_table, &SourceTableView::marginPressed, this, &SourceViewController::clearSelection);
     connect(m_table, &SourceTableView::expandClicked, this, &SourceViewController::toggleExpand);
     connect(m_table, &SourceTableView::rowDragStarted, this, &SourceViewController::startRowDrag);
@@ -287,8 +289,9 @@ bool SourceViewController::importFilesAt(const QStringList &paths,
                         m_project.insertTitles(at, made);
                 } else {
                     MediaDataList clips = into->mediaArray();
-                    qsizetype position = mode == 2 ? std::clamp<qsizetype>(mediaIndex, 0, clips.size())
-                                                   : clips.size();
+                    qsizetype position = mode == 2
+                                             ? std::clamp<qsizetype>(mediaIndex, 0, clips.size())
+                                             : clips.size();
                     for (const DVDTitleDataRef &title : made) {
                         for (const MediaDataRef &clip : title->mediaArray()) {
                             clip->setSuperData(into);

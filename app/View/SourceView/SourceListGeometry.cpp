@@ -121,7 +121,10 @@ DropAction titleDrop(int title, DragEnd end, const Insertion &at)
         if (at.titleIndex == title || at.titleIndex == title + 1)
             return {};
         // Counted in the list without the title, which leaves before it is inserted again.
-        return {Kind::MoveTitle, title, 0, at.titleIndex > title ? at.titleIndex - 1 : at.titleIndex,
+        return {Kind::MoveTitle,
+                title,
+                0,
+                at.titleIndex > title ? at.titleIndex - 1 : at.titleIndex,
                 0};
     case 2:
     case 3:

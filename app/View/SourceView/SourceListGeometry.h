@@ -68,8 +68,7 @@ std::optional<Insertion> insertionAt(const Layout &layout, QPointF point, double
 // How a drag of a row ended, as the list can tell it: by Escape or a release outside the window
 // (nothing happens), over the window but outside the areas that take the row (a removal), over the
 // menu page beside the list (the page handles a title; a clip leaves the list), or in the list.
-enum class DragEnd
-{
+enum class DragEnd {
     Abandoned,
     RemovalArea,
     OverMenuPage,
@@ -79,8 +78,7 @@ enum class DragEnd
 // What the list does with the dragged row.
 struct DropAction
 {
-    enum class Kind
-    {
+    enum class Kind {
         None,
         // The title at title leaves the list, and the menu items that play it.
         RemoveTitle,

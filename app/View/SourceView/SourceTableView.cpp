@@ -130,8 +130,8 @@ void SourceTableView::reloadView(const QList<DVDTitleDataRef> &titles)
             MediaDataView *clipRow = m_mediaRows.value(clips[j].get());
             if (!clipRow) {
                 clipRow = new MediaDataView(clips[j], this);
-                clipRow->setGeometry(int(kClipIndent), int(kNewRowY), w - int(kClipIndent),
-                                     int(kRowHeight));
+                clipRow->setGeometry(
+                    int(kClipIndent), int(kNewRowY), w - int(kClipIndent), int(kRowHeight));
                 connect(clipRow, &MediaDataView::pressed, this, [this](MediaDataView *pressed) {
                     m_rowJustPressed = true;
                     emit mediaPressed(pressed->media());
@@ -203,11 +203,14 @@ void SourceTableView::paintEvent(QPaintEvent *)
     QFont font(QStringLiteral("Kokonor"));
     font.setPointSizeF(30);
     painter.setFont(font);
-    const QString text = platform::localizedString("Please Drag Videos \nHere");
-    const QRect measured = painter.fontMetrics().boundingRect(
-        QRect(0, 0, width(), 10000), Qt::AlignHCenter | Qt::TextWordWrap, text);
-    const int y = int((height() - measured.height()) * 0.45);
-    const QRect box(0, y, width(), measured.height());
+    // Each line is cut in its middle when the list is too narrow for it.
+    QStringList lines;
+    for (const QString &line : platform::localizedString("Please Drag Videos \nHere").split('\n'))
+        lines << painter.fontMetrics().elidedText(line.trimmed(), Qt::ElideMiddle, width());
+    const QString text = lines.join('\n');
+    const int textHeight = painter.fontMetrics().lineSpacing() * int(lines.size());
+    const int y = int((height() - textHeight) * 0.45);
+    const QRect box(0, y, width(), textHeight);
     // The shadow first, offset and softened by a second, wider pass.
     painter.setPen(QColor(0, 0, 0, 140));
     painter.drawText(box.translated(1, 1), Qt::AlignHCenter, text);

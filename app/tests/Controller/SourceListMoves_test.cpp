@@ -80,10 +80,12 @@ struct ThreeTitles
     {
         const DVDMenuRef page = project.dvd()->menus().value(0);
         EXPECT_TRUE(page);
-        project.insertTitles(
-            0,
-            {title("T1", {"c1"}), title("T2", {"c2"}), title("T3", {"c3"}), title("T4", {"a", "b"})},
-            page);
+        project.insertTitles(0,
+                             {title("T1", {"c1"}),
+                              title("T2", {"c2"}),
+                              title("T3", {"c3"}),
+                              title("T4", {"a", "b"})},
+                             page);
         project.setEdited(false);
     }
     bool hasItem(const DVDTitleDataRef &t) const
@@ -196,7 +198,8 @@ TEST(SourceListMoves, ATitleLetGoOnTheWindowLeavesWithItsItems)
     ThreeTitles fixture;
     const DVDTitleDataRef t2 = fixture.project.titles()[1];
     EXPECT_TRUE(fixture.hasItem(t2));
-    EXPECT_TRUE(SourceListMoves::applyDrop(fixture.project, titleDrop(1, DragEnd::RemovalArea, {})));
+    EXPECT_TRUE(
+        SourceListMoves::applyDrop(fixture.project, titleDrop(1, DragEnd::RemovalArea, {})));
     EXPECT_EQ(names(fixture.project), QStringList({"T1", "T3", "T4"}));
     EXPECT_FALSE(fixture.hasItem(t2));
 }
