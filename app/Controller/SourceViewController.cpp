@@ -12,13 +12,17 @@
 #include "platform/StringTable.h"
 
 #include <QApplication>
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QDrag>
 #include <QDragMoveEvent>
 #include <QGraphicsOpacityEffect>
 #include <QLabel>
 #include <QMimeData>
 #include <QPainter>
+#include <QProgressBar>
 #include <QPropertyAnimation>
+#include <QPushButton>
 #include <QScrollArea>
 #include <QVBoxLayout>
 
@@ -277,8 +281,14 @@ bool SourceViewController::importFilesAt(const QStringList &paths,
     const qsizetype row = at.titleIndex;
     const int mode = at.lineMode;
     const int mediaIndex = at.mediaIndex;
-    return m_import->start(
-        paths, {}, [this, done, target, row, mode, mediaIndex](QList<DVDTitleDataRef> made, bool) {
+    const int total = int(paths.size());
+    const bool started = m_import->start(
+        paths,
+        [this](int doneCount, int count) { showImportRate(doneCount, count); },
+        [this, done, target, row, mode, mediaIndex](QList<DVDTitleDataRef> made, bool) {
+            // The sheet goes before the rows are laid out and before anyone is told.
+            if (m_importWindow)
+                m_importWindow->hide();
             if (!made.isEmpty()) {
                 const DVDTitleDataRef into = target.lock();
                 if (mode == 1 || !into || m_project.indexOfTitle(into) < 0) {
@@ -307,6 +317,45 @@ bool SourceViewController::importFilesAt(const QStringList &paths,
             if (done)
                 done();
         });
+    if (started)
+        openImportWindow(total);
+    return started;
+}
+
+void SourceViewController::openImportWindow(int total)
+{
+    if (!m_importWindow) {
+        m_importWindow = new QDialog(m_background->window());
+        m_importWindow->setObjectName(QStringLiteral("importWindow"));
+        m_importWindow->setWindowModality(Qt::WindowModal);
+        auto *layout = new QVBoxLayout(m_importWindow);
+        m_importFilesProgress = new QProgressBar(m_importWindow);
+        m_importFilesProgress->setRange(0, 1000);
+        m_importFilesProgress->setTextVisible(false);
+        m_importRateField = new QLabel(m_importWindow);
+        m_importRateField->setAlignment(Qt::AlignCenter);
+        auto *buttons = new QDialogButtonBox(m_importWindow);
+        QPushButton *cancel
+            = buttons->addButton(platform::localizedString("Cancel"), QDialogButtonBox::RejectRole);
+        // Stops after the file being read; what was read so far still joins the list.
+        connect(cancel, &QPushButton::clicked, m_import, &TitleImport::cancel);
+        connect(m_importWindow, &QDialog::rejected, m_import, &TitleImport::cancel);
+        layout->addWidget(m_importFilesProgress);
+        layout->addWidget(m_importRateField);
+        layout->addWidget(buttons);
+        m_importWindow->resize(320, m_importWindow->sizeHint().height());
+    }
+    showImportRate(0, total);
+    m_importWindow->open();
+}
+
+void SourceViewController::showImportRate(int done, int total)
+{
+    if (!m_importRateField)
+        return;
+    m_importFilesProgress->setValue(total > 0 ? done * 1000 / total : 0);
+    m_importRateField->setText(QString::asprintf(
+        platform::localizedString("%d / %ld").toUtf8().constData(), done, long(total)));
 }
 
 void SourceViewController::deleteAction()

@@ -21,6 +21,9 @@
 #include <memory>
 
 class EditingProject;
+class QDialog;
+class QLabel;
+class QProgressBar;
 class QScrollArea;
 class QWidget;
 class SourceBgView;
@@ -76,6 +79,9 @@ public:
                        const SourceListGeometry::Insertion &insertion,
                        std::function<void()> done = {});
     bool isImporting() const;
+    // The window-modal sheet up while an import runs: its counter "done / total" and Cancel.
+    QDialog *importWindow() const { return m_importWindow; }
+    QLabel *importRateField() const { return m_importRateField; }
 
     // Removes the selected title (with its menu items) or clip from the project.
     void deleteAction();
@@ -105,6 +111,8 @@ private:
     void startRowDrag();
     void toggleExpand(const DVDTitleDataRef &title);
     void showSelection();
+    void openImportWindow(int total);
+    void showImportRate(int done, int total);
 
     EditingProject &m_project;
     SourceBgView *m_background = nullptr;
@@ -113,6 +121,9 @@ private:
     QPointer<QWidget> m_menuTarget;
     std::function<void(const QList<DVDTitleDataRef> &, qsizetype)> m_imported;
     TitleImport *m_import = nullptr;
+    QDialog *m_importWindow = nullptr;
+    QLabel *m_importRateField = nullptr;
+    QProgressBar *m_importFilesProgress = nullptr;
     int m_selectionMode = 0;
     DVDTitleDataRef m_selectedTitle;
     MediaDataRef m_selectedMedia;

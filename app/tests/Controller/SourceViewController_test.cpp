@@ -12,7 +12,9 @@
 #include "support/ClipFixtures.h"
 #include "support/ShellTesting.h"
 
+#include <QDialog>
 #include <QDir>
+#include <QLabel>
 #include <QScrollArea>
 #include <QTest>
 #include <QToolButton>
@@ -190,6 +192,36 @@ TEST_F(TitleList, AClipDraggedIntoAGapBecomesItsOwnTitle)
     EXPECT_EQ(two->mediaArray().size(), 1);
     EXPECT_FALSE(two->isExpand());
     EXPECT_EQ(table()->titleRows().size(), 3);
+}
+
+// The sheet counts every file, refused ones too, and the clips land where the line showed.
+TEST_F(TitleList, AnImportShowsItsCounterAndDropsBetweenClipsKeepFileOrder)
+{
+    const auto b = title("B", 2);
+    b->setIsExpand(true);
+    project.insertTitles(0, {title("A", 1), b});
+    const MediaDataList before = b->mediaArray();
+    const QString f1 = ClipFixtures::shared().colour("red", 6);
+    const QString f2 = ClipFixtures::shared().colour("green", 6);
+    const QString shortClip = ClipFixtures::shared().colour("red", 2);
+    std::vector<QString> counts;
+    bool done = false;
+    ASSERT_TRUE(list->importFilesAt({f1, shortClip, f2}, {2, 1, 1, {}}, [&] { done = true; }));
+    ASSERT_TRUE(list->importWindow()->isVisible());
+    EXPECT_TRUE(list->importWindow()->windowModality() == Qt::WindowModal);
+    EXPECT_EQ(list->importRateField()->text(), "0 / 3");
+    shot(*list->importWindow(), "import-sheet");
+    ASSERT_TRUE(runUntil([&] { return done; }, 60000));
+    EXPECT_FALSE(list->importWindow()->isVisible());
+    EXPECT_EQ(list->importRateField()->text(), "3 / 3");
+    const MediaDataList after = b->mediaArray();
+    ASSERT_EQ(after.size(), 4);
+    EXPECT_EQ(after[0], before[0]);
+    EXPECT_EQ(after[1]->path(), f1);
+    EXPECT_EQ(after[2]->path(), f2);
+    EXPECT_EQ(after[3], before[1]);
+    EXPECT_EQ(after[1]->superData(), b);
+    EXPECT_EQ(project.titleCount(), 2);
 }
 
 } // namespace
