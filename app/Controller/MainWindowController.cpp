@@ -46,7 +46,6 @@
 #include <QPushButton>
 #include <QTimer>
 #include <QToolButton>
-#include <QTreeWidget>
 #include <QVBoxLayout>
 
 using namespace Discwright;
@@ -208,11 +207,16 @@ void MainWindowController::connectCommands()
             &QPushButton::clicked,
             this,
             &MainWindowController::startBurnAction);
-    connect(m_sourceController->tableView(), &QTreeWidget::itemSelectionChanged, this, [this] {
+    connect(m_sourceController, &SourceViewController::selectionChanged, this, [this] {
         validateMenuItems();
     });
+    // New titles land at the list row of their import, each with an item on the page shown.
     m_sourceController->setImportHandler(
-        [this](const QList<DVDTitleDataRef> &titles) { placeImportedTitles(titles); });
+        [this](const QList<DVDTitleDataRef> &titles, qsizetype row) {
+            m_project->insertTitles(row, titles, currentPage());
+        });
+    // The page still stands for the menu canvas as the place a dragged title is let go over.
+    m_sourceController->setMenuDropTarget(pageStillView());
     // Sheets and the progress window take the commands away while they are up.
     connect(m_quality.get(), &QualityCapacityController::sheetOpened, this, [this] {
         validateMenuItems();

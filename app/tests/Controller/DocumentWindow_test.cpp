@@ -16,6 +16,8 @@
 #include "app/View/MainView/ConvertProgressWindow.h"
 #include "app/View/MainView/CustomQualityWindow.h"
 #include "app/View/MainView/OpenProgressWindow.h"
+#include "app/View/SourceView/DVDTitleView.h"
+#include "app/View/SourceView/SourceTableView.h"
 #include "support/ShellTesting.h"
 #include "testsupport/MediaFixtures.h"
 
@@ -32,7 +34,6 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTreeWidget>
 #include <deque>
 #include <gtest/gtest.h>
 
@@ -165,18 +166,17 @@ protected:
     QStringList rows() const
     {
         QStringList names;
-        QTreeWidget *table = controller->sourceController()->tableView();
-        for (int i = 0; i < table->topLevelItemCount(); ++i)
-            names << table->topLevelItem(i)->text(0);
+        for (const DVDTitleView *row : controller->sourceController()->tableView()->titleRows())
+            names << row->nameText();
         return names;
     }
 
     // Selects the row and removes it with the Edit menu's Delete.
     void deleteRow(int row)
     {
-        QTreeWidget *table = controller->sourceController()->tableView();
-        ASSERT_LT(row, table->topLevelItemCount());
-        table->setCurrentItem(table->topLevelItem(row));
+        const auto titles = controller->sourceController()->titleArray();
+        ASSERT_LT(row, titles.size());
+        controller->sourceController()->selectedSingleTitle(titles[row]);
         command("delete:");
     }
 

@@ -13,6 +13,8 @@
 #include "app/View/MainView/CustomCapacityView.h"
 #include "app/View/MainView/CustomQualityWindow.h"
 #include "app/View/MainView/MenuPageStillView.h"
+#include "app/View/SourceView/DVDTitleView.h"
+#include "app/View/SourceView/SourceTableView.h"
 #include "app/production/DiscSizeEstimate.h"
 #include "support/ShellTesting.h"
 #include "testsupport/MediaFixtures.h"
@@ -27,7 +29,6 @@
 #include <QSlider>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTreeWidget>
 #include <gtest/gtest.h>
 #include <thread>
 
@@ -108,7 +109,7 @@ TEST_F(MainWindow, ANewProjectIsOneWidePalPageFromTemplatePage15WithItsButtonsAn
     EXPECT_EQ(controller->capacityLabel()->text(), "8 MB / 4700 MB on D5");
     EXPECT_FALSE(controller->window()->isWindowModified());
     EXPECT_FALSE(controller->burnButton()->isEnabled());
-    EXPECT_EQ(controller->sourceController()->tableView()->topLevelItemCount(), 0);
+    EXPECT_TRUE(controller->sourceController()->tableView()->titleRows().isEmpty());
     // The still shows the page itself.
     const QImage still = controller->pageStillView()->image();
     ASSERT_FALSE(still.isNull());
@@ -160,11 +161,11 @@ TEST_F(MainWindow, AddVideoListsTitlesWithNameAndTimeAndDeleteRemovesThem)
 {
     const int stills = controller->pageStillView()->imageCount();
     addTitles(twoClips());
-    QTreeWidget *table = controller->sourceController()->tableView();
-    ASSERT_EQ(table->topLevelItemCount(), 2);
-    EXPECT_EQ(table->topLevelItem(0)->text(0), "Beach");
-    EXPECT_EQ(table->topLevelItem(0)->text(1), "00:00:06");
-    EXPECT_EQ(table->topLevelItem(1)->text(0), "City Lights");
+    SourceTableView *table = controller->sourceController()->tableView();
+    ASSERT_EQ(table->titleRows().size(), 2);
+    EXPECT_EQ(table->titleRows()[0]->nameText(), "Beach");
+    EXPECT_EQ(table->titleRows()[0]->timeText(), "00:00:06");
+    EXPECT_EQ(table->titleRows()[1]->nameText(), "City Lights");
     EXPECT_EQ(controller->dvd()->titles().size(), 2);
     EXPECT_EQ(panels.panel->titles, QStringList({"Add Video"}));
     // Each title lands on the page at its default slot, with a style record.
@@ -183,15 +184,16 @@ TEST_F(MainWindow, AddVideoListsTitlesWithNameAndTimeAndDeleteRemovesThem)
     EXPECT_TRUE(controller->burnButton()->isEnabled());
     saveGrab(*controller->window(), "main-window-two-titles");
 
-    table->setCurrentItem(table->topLevelItem(0));
+    // A click on a row selects its title.
+    QTest::mouseClick(table->titleRows()[0], Qt::LeftButton, {}, QPoint(150, 35));
     ASSERT_TRUE(controller->menuAction("delete:")->isEnabled());
     controller->menuAction("delete:")->trigger();
-    ASSERT_EQ(table->topLevelItemCount(), 1);
-    EXPECT_EQ(table->topLevelItem(0)->text(0), "City Lights");
+    ASSERT_EQ(table->titleRows().size(), 1);
+    EXPECT_EQ(table->titleRows()[0]->nameText(), "City Lights");
     EXPECT_TRUE(controller->window()->isWindowModified());
-    table->setCurrentItem(table->topLevelItem(0));
+    QTest::mouseClick(table->titleRows()[0], Qt::LeftButton, {}, QPoint(150, 35));
     controller->menuAction("delete:")->trigger();
-    EXPECT_EQ(table->topLevelItemCount(), 0);
+    EXPECT_TRUE(table->titleRows().isEmpty());
     EXPECT_TRUE(controller->dvd()->titles().isEmpty());
     // Removing the last title of an untitled project clears the mark again.
     EXPECT_FALSE(controller->window()->isWindowModified());

@@ -14,6 +14,8 @@
 #include "app/Controller/SourceViewController.h"
 #include "app/View/MainView/BurnSettingWindow.h"
 #include "app/View/MainView/ConvertProgressWindow.h"
+#include "app/View/SourceView/DVDTitleView.h"
+#include "app/View/SourceView/SourceTableView.h"
 #include "app/production/MakeDVDVideoConversion.h"
 #include "app/production/ProductionDiscModel.h"
 #include "app/production/ProductionInput.h"
@@ -29,7 +31,6 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTreeWidget>
 #include <chrono>
 #include <condition_variable>
 #include <gtest/gtest.h>
@@ -191,8 +192,8 @@ TEST_F(ProductionFromACopy, EditsDuringARunLeaveTheDiscAsItWasAtBurn)
     first->setName(QStringLiteral("Renamed while burning"));
     titleItems[0]->setFrame(titleItems[0]->frame().translated(120, -60));
     controller->tempDvdData()->setDvdBorderColor(QColor(230, 10, 10));
-    QTreeWidget *table = controller->sourceController()->tableView();
-    table->setCurrentItem(table->topLevelItem(1));
+    controller->sourceController()->selectedSingleTitle(
+        controller->sourceController()->titleArray()[1]);
     controller->sourceController()->deleteAction();
     ControllerFunction::updateDvdMenu();
     ASSERT_EQ(controller->dvd()->titles().size(), 1) << "the project did change";

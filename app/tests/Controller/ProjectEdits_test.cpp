@@ -11,6 +11,8 @@
 #include "app/Controller/SourceViewController.h"
 #include "app/View/MainView/CustomCapacityView.h"
 #include "app/View/MainView/MenuPageStillView.h"
+#include "app/View/SourceView/DVDTitleView.h"
+#include "app/View/SourceView/SourceTableView.h"
 #include "app/production/DiscSizeEstimate.h"
 #include "support/ShellTesting.h"
 #include "testsupport/MediaFixtures.h"
@@ -21,7 +23,6 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QTemporaryDir>
-#include <QTreeWidget>
 #include <gtest/gtest.h>
 
 using namespace shell_testing;
@@ -94,9 +95,8 @@ protected:
     QStringList rows() const
     {
         QStringList names;
-        QTreeWidget *table = controller->sourceController()->tableView();
-        for (int row = 0; row < table->topLevelItemCount(); ++row)
-            names << table->topLevelItem(row)->text(0);
+        for (const DVDTitleView *row : controller->sourceController()->tableView()->titleRows())
+            names << row->nameText();
         return names;
     }
     DVDMenuRef page() const { return controller->dvd()->menus().first(); }
