@@ -207,6 +207,10 @@ void MainWindowController::connectCommands()
             &QPushButton::clicked,
             this,
             &MainWindowController::startBurnAction);
+    connect(m_sourceController,
+            &SourceViewController::editRequested,
+            this,
+            &MainWindowController::editAction);
     connect(m_sourceController, &SourceViewController::selectionChanged, this, [this] {
         validateMenuItems();
     });
@@ -433,10 +437,12 @@ ChapterEditorWindowController *MainWindowController::chapterEditController() con
 
 bool MainWindowController::canEditChapter() const
 {
-    if (m_sourceController->selectionMode() != 1)
-        return false;
+    // A title of one clip, or a clip selected alone.
     const DVDTitleDataRef title = m_sourceController->selectedTitle();
-    return title && title->mediaArray().size() == 1 && !title->mediaArray().first()->isOffline();
+    if (m_sourceController->selectionMode() == 1 && (!title || title->mediaArray().size() != 1))
+        return false;
+    const MediaDataRef clip = selectedClipToEdit();
+    return clip && !clip->isOffline();
 }
 
 void MainWindowController::openVideoChapterWindowMAction()
@@ -444,8 +450,7 @@ void MainWindowController::openVideoChapterWindowMAction()
     DW_ASSERT_MAIN_THREAD(return );
     if (!canEditChapter() || isWindowBusy())
         return;
-    m_chapterEditor->updateChapterWindowWithMedia(
-        m_sourceController->selectedTitle()->mediaArray().first());
+    m_chapterEditor->updateChapterWindowWithMedia(selectedClipToEdit());
     validateMenuItems();
 }
 
@@ -674,8 +679,19 @@ void MainWindowController::startBurnAction()
 void MainWindowController::editAction()
 {
     DW_ASSERT_MAIN_THREAD();
-    const DVDTitleDataRef title = m_sourceController->selectedTitle();
-    if (!title || title->mediaArray().isEmpty() || !m_videoEditController)
+    if (!m_videoEditController || isWindowBusy())
         return;
-    m_videoEditController->updateWindowWithMedia(title->mediaArray().first());
+    if (const MediaDataRef clip = selectedClipToEdit())
+        m_videoEditController->updateWindowWithMedia(clip);
+}
+
+MediaDataRef MainWindowController::selectedClipToEdit() const
+{
+    // A selected clip is edited itself; a selected title through its first clip.
+    if (m_sourceController->selectionMode() == 2)
+        return m_sourceController->selectedMedia();
+    const DVDTitleDataRef title = m_sourceController->selectedTitle();
+    if (m_sourceController->selectionMode() != 1 || !title || title->mediaArray().isEmpty())
+        return {};
+    return title->mediaArray().first();
 }

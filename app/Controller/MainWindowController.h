@@ -202,8 +202,10 @@ public:
 
     // --- Chapter editor ---------------------------------------------------------------------------
     ChapterEditorWindowController *chapterEditController() const override;
-    // The title list's selection is a title with exactly one clip that has media.
+    // The title list's selection is a title with exactly one clip, or one clip, that has media.
     bool canEditChapter() const;
+    // The clip the editors open: the selected clip, or the selected title's first; null otherwise.
+    MediaDataRef selectedClipToEdit() const;
     // Opens the chapter editor on that clip; nothing otherwise.
     void openVideoChapterWindowMAction();
     qsizetype addNewMenuTitleWithMedias(const QList<std::shared_ptr<MediaData>> &clips,

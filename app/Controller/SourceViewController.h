@@ -101,6 +101,8 @@ public:
 
 signals:
     void selectionChanged();
+    // A row was double-clicked: the window opens the selection in the video editor.
+    void editRequested();
 
 protected:
     // The list follows the width of its scroll area.
