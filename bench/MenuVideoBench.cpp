@@ -12,8 +12,8 @@
 
 #include "Platterkit/model/DVDLibrary.h"
 #include "Platterkit/model/DVDMenu.h"
-#include "Reelsmith/movie/LMFFMovie.h"
 #include "Reelsmith/media/LMMediaSource.h"
+#include "Reelsmith/movie/LMFFMovie.h"
 #include "app/AppExtention/Convert/DVDTitleData.h"
 #include "app/AppExtention/Convert/MediaData.h"
 #include "app/AppExtention/Convert/TempDvdData.h"
@@ -161,22 +161,22 @@ int main(int argc, char **argv)
     QDir().mkpath(dir);
     const QString music = dir + QStringLiteral("/music.wav");
     if (clips.contains(QString())
-        || !runProgram(QStringLiteral("ffmpeg"),
-                       {"-y",
-                        "-hide_banner",
-                        "-loglevel",
-                        "error",
-                        "-f",
-                        "lavfi",
-                        "-i",
-                        QStringLiteral("sine=frequency=330:sample_rate=44100:duration=%1")
-                            .arg(kPageSeconds),
-                        "-ac",
-                        "2",
-                        "-c:a",
-                        "pcm_s16le",
-                        music},
-                       &why)) {
+        || !runProgram(
+            QStringLiteral("ffmpeg"),
+            {"-y",
+             "-hide_banner",
+             "-loglevel",
+             "error",
+             "-f",
+             "lavfi",
+             "-i",
+             QStringLiteral("sine=frequency=330:sample_rate=44100:duration=%1").arg(kPageSeconds),
+             "-ac",
+             "2",
+             "-c:a",
+             "pcm_s16le",
+             music},
+            &why)) {
         std::fprintf(stderr, "cannot make the benchmark files: %s\n", qPrintable(why));
         return 1;
     }
