@@ -7,6 +7,7 @@
 #include "Platterkit/render/MenuPageRenderer.h"
 
 #include <QPainter>
+#include <future>
 
 namespace Platterkit::render {
 namespace {
@@ -117,14 +118,26 @@ QImage MenuPageLayers::imageAtTime(qint64 timeUs)
         prepare(timeUs);
     if (m_base.isNull() || m_steps.empty())
         return m_base;
+    // Each moving element's picture (a title decoding its clip) is made on a thread of its own
+    // while the others are; only laying them on the frame keeps the page's order.
+    std::vector<std::future<QImage>> pictures(m_steps.size());
+    for (size_t i = 1; i < m_steps.size(); ++i) {
+        if (const auto item = m_steps[i].item)
+            pictures[i] = std::async(std::launch::async,
+                                     [item, timeUs] { return item->imageAtTime(timeUs); });
+    }
     QImage frame = m_base.copy();
     {
         QPainter painter(&frame);
         // As MenuBitmap sets up every page drawing.
         painter.setRenderHints(QPainter::Antialiasing | QPainter::SmoothPixmapTransform);
         applyYUpTransform(painter, frame.height());
-        for (const Step &step : m_steps) {
-            drawUnit(painter, *m_page, Unit{step.item, true}, timeUs);
+        for (size_t i = 0; i < m_steps.size(); ++i) {
+            const Step &step = m_steps[i];
+            if (step.item && pictures[i].valid())
+                drawElementImage(painter, *step.item, pictures[i].get());
+            else
+                drawUnit(painter, *m_page, Unit{step.item, true}, timeUs);
             if (!step.stillAbove.isNull()) {
                 painter.save();
                 painter.resetTransform();

@@ -26,6 +26,8 @@ namespace Platterkit::render {
  * shared pixels) at every time.
  *
  * One thread at a time (the encoder's); the page's elements guard what they share with the window.
+ * The pictures of the moving elements after the first are made on threads of their own, one each,
+ * during imageAtTime, and are all made when it returns.
  */
 class MenuPageLayers
 {
