@@ -57,6 +57,7 @@ bench: build-run
 	$(BUILD_RUN)/bench/discwright-bench-clip-converter
 	$(BUILD_RUN)/bench/discwright-bench-production
 	$(BUILD_RUN)/bench/discwright-bench-preview
+	$(BUILD_RUN)/bench/discwright-bench-menu-video
 
 # Builds the libFuzzer programs with clang in their own tree and runs each for FUZZ_SECONDS, all
 # at once, one core each. Findings land in $(BUILD_FUZZ)/findings; the seeds in fuzz/corpus stay

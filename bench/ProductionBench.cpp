@@ -14,7 +14,11 @@
 // cores), peak RSS of the process and of its tool children, and the SSIM of title 0 against its
 // source scaled with lanczos to the DVD frame.
 //
-//     discwright-bench-production
+// Then a person's disc: four ordinary clips of four kinds (a turned phone clip, a 4:3 AVI, a
+// two-language HEVC MKV, a short clip) to a folder with the moving menu, against the four DVD
+// target runs of the ffmpeg program at once plus dvdauthor.
+//
+//     discwright-bench-production [four-clips]
 
 #include "Platterkit/model/DVDLibrary.h"
 #include "Platterkit/model/DVDMenu.h"
@@ -728,6 +732,126 @@ std::vector<double> ssimOf(const std::vector<QStringList> &vobSets,
     return values;
 }
 
+// --- A person's four clips -------------------------------------------------------------------------
+
+// The four ordinary clips of a person's disc, made once with the ffmpeg program and kept: a 40 s
+// 1920x1080 H.264 phone clip turned by its display matrix (90), a 30 s 640x480 MPEG-4 AVI, a 25 s
+// 1280x720 HEVC MKV with two audio tracks and a 5.5 s clip. Empty with *why when one fails.
+QStringList fourClips(QString *why)
+{
+    const QString dir = benchDir() + QStringLiteral("/four-clips");
+    QDir().mkpath(dir);
+    struct Recipe
+    {
+        const char *name;
+        QStringList args;
+    };
+    const QStringList tone{"-f", "lavfi", "-i", "sine=frequency=440:sample_rate=48000"};
+    const QStringList lowTone{"-f", "lavfi", "-i", "sine=frequency=220:sample_rate=48000"};
+    const Recipe recipes[] = {
+        {"phone.mp4",
+         QStringList{"-f", "lavfi", "-i", "testsrc2=size=1920x1080:rate=30"} + tone
+             + QStringList{"-t",
+                           "40",
+                           "-c:v",
+                           "libx264",
+                           "-preset",
+                           "veryfast",
+                           "-pix_fmt",
+                           "yuv420p",
+                           "-c:a",
+                           "aac",
+                           "-metadata:s:v:0",
+                           "rotate=90"}},
+        {"camcorder.avi",
+         QStringList{"-f", "lavfi", "-i", "testsrc2=size=640x480:rate=25"} + tone
+             + QStringList{"-t", "30", "-c:v", "mpeg4", "-q:v", "3", "-c:a", "pcm_s16le"}},
+        {"two-languages.mkv",
+         QStringList{"-f", "lavfi", "-i", "testsrc2=size=1280x720:rate=25"} + tone + lowTone
+             + QStringList{"-t",
+                           "25",
+                           "-map",
+                           "0:v",
+                           "-map",
+                           "1:a",
+                           "-map",
+                           "2:a",
+                           "-c:v",
+                           "libx265",
+                           "-preset",
+                           "ultrafast",
+                           "-pix_fmt",
+                           "yuv420p",
+                           "-c:a",
+                           "aac"}},
+        {"short.mp4",
+         QStringList{"-f", "lavfi", "-i", "testsrc2=size=1280x720:rate=25"} + tone
+             + QStringList{"-t",
+                           "5.5",
+                           "-c:v",
+                           "libx264",
+                           "-preset",
+                           "veryfast",
+                           "-pix_fmt",
+                           "yuv420p",
+                           "-c:a",
+                           "aac"}},
+    };
+    QStringList clips;
+    for (const Recipe &recipe : recipes) {
+        const QString path = dir + u'/' + QString::fromLatin1(recipe.name);
+        if (QFileInfo(path).size() <= 0) {
+            std::printf("making %s with the ffmpeg program...\n", qPrintable(path));
+            std::fflush(stdout);
+            if (!runProgram(QStringLiteral("ffmpeg"),
+                            QStringList{"-y", "-hide_banner", "-loglevel", "error"} + recipe.args
+                                + QStringList{path},
+                            why)) {
+                QFile::remove(path);
+                return {};
+            }
+        }
+        clips << path;
+    }
+    return clips;
+}
+
+// The four-clip disc: ours (the moving menu included) against the four DVD-target runs of the
+// ffmpeg program at once plus dvdauthor (no menu). False when a run failed.
+bool benchFourClips(const QString &dir)
+{
+    QString why;
+    const QStringList clips = fourClips(&why);
+    if (clips.isEmpty()) {
+        std::fprintf(stderr, "cannot make the four clips: %s\n", qPrintable(why));
+        return false;
+    }
+    const QString folder = dir + QStringLiteral("/ours-four.dvdmedia");
+    const OursRun ours = startOurs(QStringLiteral("folder"), folder, clips);
+    if (ours.ok)
+        printOurs("four-clip folder", ours);
+    QDir(folder).removeRecursively();
+    const ReferenceRun reference = runReference(dir, clips);
+    if (!ours.ok || !reference.ok) {
+        std::fprintf(stderr, "a four-clip run failed (see the logs in %s)\n", qPrintable(dir));
+        return false;
+    }
+    const double referenceFolder = reference.titles + reference.authoring;
+    std::printf("reference four clips: titles %.2f s (four at once), dvdauthor %.2f s; peak RSS of "
+                "the four encoders together %.0f MB\n",
+                reference.titles,
+                reference.authoring,
+                megabytes(reference.peakRssKb));
+    std::printf("bench production-four-clips: ours %.2f s, reference %.2f s, ratio %.2f, peak RSS "
+                "%.0f MB (at most 400)\n",
+                ours.figure("wall"),
+                referenceFolder,
+                ours.figure("wall") / referenceFolder,
+                megabytes(long(ours.figure("rss"))));
+    QDir(reference.folder).removeRecursively();
+    return true;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -743,6 +867,15 @@ int main(int argc, char **argv)
     QCoreApplication app(argc, argv);
     // dvdauthor takes the video standard of the title-less manager table from here.
     qputenv("VIDEO_FORMAT", "PAL");
+    // `four-clips` runs the person's disc alone.
+    if (argc >= 2 && std::strcmp(argv[1], "four-clips") == 0) {
+        const QString fourDir = benchDir() + QStringLiteral("/production-four");
+        QDir(fourDir).removeRecursively();
+        QDir().mkpath(fourDir);
+        const bool ok = benchFourClips(fourDir);
+        QDir(fourDir).removeRecursively();
+        return ok ? 0 : 1;
+    }
     QString error;
     QStringList longClips;
     QStringList shortClips;
@@ -825,6 +958,7 @@ int main(int argc, char **argv)
                 image.figure("wall") / referenceImage,
                 ssim[1],
                 ssim[2]);
+    const bool four = benchFourClips(dir);
     QDir(dir).removeRecursively();
-    return 0;
+    return four ? 0 : 1;
 }

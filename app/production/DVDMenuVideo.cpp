@@ -1,5 +1,6 @@
 #include "app/production/DVDMenuVideo.h"
 
+#include "Platterkit/render/MenuPageLayers.h"
 #include "Reelsmith/LMFunctions.h"
 #include "Reelsmith/movie/LMFFMovie.h"
 #include "app/AppExtention/Convert/MediaData.h"
@@ -143,6 +144,12 @@ void DVDMenuVideo::setCurrentTime(int64_t t)
 
 void DVDMenuVideo::setExportMovie(bool exportMovie)
 {
+    {
+        std::lock_guard guard(m_layersLock);
+        m_exporting = exportMovie;
+        m_layers.reset();
+        m_stillFrame.reset();
+    }
     if (const auto movie = audio())
         movie->setExportMovie(exportMovie);
     if (!m_menu)
@@ -191,6 +198,19 @@ void DVDMenuVideo::flushOperation()
 DVDMenuVideoFrameImageRef DVDMenuVideo::frameImageAtTime(int64_t t)
 {
     const QSizeF size = videoOutputSize();
+    {
+        std::lock_guard guard(m_layersLock);
+        if (m_exporting && m_menu) {
+            if (m_stillFrame)
+                return m_stillFrame;
+            if (!m_layers)
+                m_layers = std::make_unique<Platterkit::render::MenuPageLayers>(m_menu);
+            auto frame = DVDMenuVideoFrameImage::imageWithContent(size, m_layers->imageAtTime(t));
+            if (m_layers->isStill())
+                m_stillFrame = frame;
+            return frame;
+        }
+    }
     QImage content = m_menu ? m_menu->imageAtTime(t) : QImage();
     return DVDMenuVideoFrameImage::imageWithContent(size, std::move(content));
 }

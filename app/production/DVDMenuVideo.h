@@ -10,8 +10,12 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <mutex>
 
 class LMFFMovie;
+namespace Platterkit::render {
+class MenuPageLayers;
+}
 
 /**
  * A menu page played as a movie, so that the page can stand wherever the system takes an edited
@@ -90,7 +94,9 @@ public:
     // The audio movie to t, then every element of the page (a title element restarts its moving
     // picture).
     void setCurrentTime(int64_t t) override;
-    // The audio movie and every element of the page.
+    // The audio movie and every element of the page. While exporting, the page's frames are drawn
+    // from layers kept between frames (Platterkit::render::MenuPageLayers): the page is the
+    // production's copy and does not change under the encoder.
     void setExportMovie(bool exportMovie) override;
     // The audio movie never supplies pictures, whatever is asked.
     void setDisableVideo(bool disable);
@@ -137,6 +143,12 @@ private:
     std::shared_ptr<DVDMenu> m_menu;
     mutable std::mutex m_audioLock;
     VCMovieRef m_audioMovie; // guarded by m_audioLock
+    std::mutex m_layersLock;
+    // Made on the first exported frame, dropped when exporting ends; guarded by m_layersLock.
+    std::unique_ptr<Platterkit::render::MenuPageLayers> m_layers;
+    bool m_exporting = false;
+    // The one frame of a still page while exporting: its picture and conversions are made once.
+    DVDMenuVideoFrameImageRef m_stillFrame;
 };
 
 using DVDMenuVideoRef = std::shared_ptr<DVDMenuVideo>;

@@ -5,6 +5,7 @@
 #include "Reelsmith/frames/LMMovieImage.h"
 
 #include <QPainter>
+#include <cmath>
 #include <cstring>
 
 extern "C" {
@@ -32,6 +33,16 @@ void DVDMenuVideoFrameImage::cache_content_image() const
     const auto bitmap = LMBitmapImage::imageWithSize(m_imageSize);
     if (!bitmap || m_content.isNull())
         return;
+    // A page picture of the bitmap's own pixel size (the page renderer's, always opaque) lands in
+    // the opaque bitmap unchanged: its pixels in the bitmap's order are the same bytes without a
+    // second drawing.
+    if (m_content.size()
+            == QSize(int(std::lround(m_imageSize.width())), int(std::lround(m_imageSize.height())))
+        && (m_content.format() == QImage::Format_ARGB32_Premultiplied
+            || m_content.format() == QImage::Format_RGB32)) {
+        m_cachedImage = m_content.convertToFormat(QImage::Format_RGBX8888);
+        return;
+    }
     if (drawToBitmapImage(*bitmap))
         m_cachedImage = bitmap->getCIImage();
 }
@@ -69,7 +80,15 @@ bool DVDMenuVideoFrameImage::drawToBitmapImage(LMBitmapImage &bitmap) const
 
 std::shared_ptr<LMMovieImage> DVDMenuVideoFrameImage::movieImage() const
 {
-    const QImage picture = currentCIImage().convertToFormat(QImage::Format_RGBA8888);
+    {
+        std::lock_guard guard(m_lock);
+        if (m_movieImage)
+            return m_movieImage;
+    }
+    QImage picture = currentCIImage();
+    // An opaque picture's bytes already are straight RGBA.
+    if (picture.format() != QImage::Format_RGBX8888)
+        picture = picture.convertToFormat(QImage::Format_RGBA8888);
     if (picture.isNull())
         return nullptr;
     auto image = std::make_shared<LMMovieImage>();
@@ -91,5 +110,7 @@ std::shared_ptr<LMMovieImage> DVDMenuVideoFrameImage::movieImage() const
     image->setDisplaySize(size);
     image->setCropRect(QRectF(QPointF(0, 0), size));
     image->setOutputSize(m_imageSize.isEmpty() ? size : m_imageSize);
+    std::lock_guard guard(m_lock);
+    m_movieImage = image;
     return image;
 }

@@ -51,8 +51,9 @@ public:
     bool drawToBitmapImage(LMBitmapImage &bitmap) const;
     // A frame does not refer to a shared buffer: it is its own reference.
     std::shared_ptr<DVDMenuVideoFrameImage> getReferencedMovieImage() { return shared_from_this(); }
-    // A new engine frame image holding the picture as its frame (one copy of the pixels), with
-    // every size at image_size; null when there is no picture.
+    // An engine frame image holding the picture as its frame (one copy of the pixels), with
+    // every size at image_size; null when there is no picture. Made once and kept: the same
+    // frame object (a still page's) answers the same engine image, which its readers only read.
     std::shared_ptr<LMMovieImage> movieImage() const;
 
 private:
@@ -61,6 +62,7 @@ private:
     mutable std::mutex m_lock;
     mutable QImage m_cachedImage; // guarded by m_lock
     mutable bool m_cached = false;
+    mutable std::shared_ptr<LMMovieImage> m_movieImage; // guarded by m_lock
 };
 
 using DVDMenuVideoFrameImageRef = std::shared_ptr<DVDMenuVideoFrameImage>;

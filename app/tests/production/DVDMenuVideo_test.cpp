@@ -3,6 +3,7 @@
 // and on the encoder's thread.
 
 #include "Platterkit/model/DVDMenu.h"
+#include "Platterkit/render/MenuPageLayers.h"
 #include "Reelsmith/frames/LMBitmapImage.h"
 #include "Reelsmith/frames/LMMovieImage.h"
 #include "Reelsmith/movie/LMFFMovie.h"
@@ -481,6 +482,82 @@ TEST(DVDMenuVideoFrames, AFrameIsRenderedOnceAndStaysUpright)
     EXPECT_EQ(none->movieImage(), nullptr);
     EXPECT_TRUE(
         encoderBitmap([&](LMBitmapImage &b) { return none->drawToBitmapImage(b); }).isNull());
+}
+
+// The largest difference of any channel of any pixel between two pictures of one size.
+int largestDifference(const QImage &a, const QImage &b)
+{
+    const QImage x = a.convertToFormat(QImage::Format_RGBA8888);
+    const QImage y = b.convertToFormat(QImage::Format_RGBA8888);
+    if (x.size() != y.size())
+        return 256;
+    int largest = 0;
+    for (int row = 0; row < x.height(); ++row) {
+        const uchar *p = x.constScanLine(row);
+        const uchar *q = y.constScanLine(row);
+        for (int i = 0; i < x.width() * 4; ++i)
+            largest = std::max(largest, std::abs(int(p[i]) - int(q[i])));
+    }
+    return largest;
+}
+
+TEST(DVDMenuVideoFrames, ExportedFramesKeepWhatDoesNotMoveAndLookTheSame)
+{
+    application();
+    QImage background(640, 480, QImage::Format_ARGB32_Premultiplied);
+    background.fill(QColor(30, 90, 160));
+    const auto clip = MediaData::mediaDataWithPath(ClipFixtures::shared().colour("red", 4));
+    ASSERT_TRUE(clip && clip->movie());
+    auto title = std::make_shared<DVDTitleData>();
+    title->setMediaArray({clip});
+    clip->setSuperData(title);
+    auto moving = makeTitleSlot(QRectF(40, 200, 240, 180));
+    moving->setJump(title);
+    // Still elements below and above the moving picture, overlapping it.
+    auto below = makeButton(QStringLiteral("Play"), QRectF(30, 190, 120, 60));
+    auto text = makeStaticText(QRectF(60, 230, 200, 40));
+    auto above = makeButton(QStringLiteral("Next"), QRectF(200, 300, 120, 60));
+    auto makePage = [&](bool withTitle) {
+        auto menu = page(10, nullptr);
+        // The slideshow moves too: the still button above it is a layer of its own.
+        if (withTitle) {
+            auto drawer = std::make_shared<BackgroundRenderData>();
+            drawer->setEveryImageDuration(10.0);
+            drawer->setImageItemArray({pictureOf(background)});
+            menu->setMenu_drawer(drawer);
+            menu->setUse_menu_drawer(true);
+        }
+        menu->setItems(withTitle ? QList<DVDMenuItemRef>{below, moving, text, above}
+                                 : QList<DVDMenuItemRef>{below, text, above});
+        return menu;
+    };
+    ASSERT_TRUE(Platterkit::render::MenuPageLayers::elementMoves(*moving));
+    EXPECT_FALSE(Platterkit::render::MenuPageLayers::elementMoves(*text));
+    EXPECT_FALSE(Platterkit::render::MenuPageLayers::elementMoves(*above));
+
+    for (const bool withTitle : {true, false}) {
+        SCOPED_TRACE(withTitle ? "a moving title picture" : "nothing moving");
+        const auto shown = DVDMenuVideo::menuVideoWithMenu(makePage(withTitle));
+        const auto exported = DVDMenuVideo::menuVideoWithMenu(makePage(withTitle));
+        exported->setExportMovie(true);
+        QList<qint64> keys;
+        for (const double seconds : {0.5, 1.0, 2.5}) {
+            SCOPED_TRACE(seconds);
+            const QImage plain = shown->frameImageAtTime(us(seconds))->currentCIImage();
+            const auto frame = exported->frameImageAtTime(us(seconds));
+            ASSERT_TRUE(frame);
+            ASSERT_FALSE(plain.isNull());
+            EXPECT_LE(largestDifference(frame->currentCIImage(), plain), 2);
+            EXPECT_TRUE(frame->movieImage());
+            keys.append(frame->currentCIImage().cacheKey());
+        }
+        // A still page is drawn and converted once; a moving one again for every frame.
+        if (withTitle)
+            EXPECT_NE(keys[0], keys[1]);
+        else
+            EXPECT_TRUE(keys[0] == keys[1] && keys[1] == keys[2]);
+        exported->setExportMovie(false);
+    }
 }
 
 } // namespace
