@@ -108,7 +108,8 @@ double getCurrentDVDMenuDuration(const DVDLibrary &disc)
     return ProductionDiscModel::kDefaultMenuDurationSeconds;
 }
 
-void saveMenuDurationToPages(MainWindowControllerInterface &controller, const QString &title,
+void saveMenuDurationToPages(MainWindowControllerInterface &controller,
+                             const QString &title,
                              bool musicLength)
 {
     const auto disc = controller.dvd();

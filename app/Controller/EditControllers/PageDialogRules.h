@@ -27,8 +27,8 @@ int64_t clampTrimStop(int64_t time, int64_t trimStart, int64_t fileLength);
 // The stop that a typed trim duration gives: at least 1 s after the start, at most the file end.
 int64_t trimStopForDuration(int64_t duration, int64_t trimStart, int64_t fileLength);
 
-double clampVolume(double volume);       // at most 3, then at least 0
-double clampBorderWidth(double width);   // at most 40, then at least 0
+double clampVolume(double volume);     // at most 3, then at least 0
+double clampBorderWidth(double width); // at most 40, then at least 0
 
 // Why a chosen file is not taken; None when it is.
 enum class Refusal { None, Unreadable, NoAudio, NoVideo, TooShort };
@@ -44,7 +44,8 @@ double getCurrentDVDMenuDuration(const DVDLibrary &disc);
 // Sets every page's duration from a seconds title ("30") or, with musicLength, from each page's
 // music; then the disc-wide rule runs over all pages (slideshow lengths win) and the capacity is
 // recomputed.
-void saveMenuDurationToPages(MainWindowControllerInterface &controller, const QString &title,
+void saveMenuDurationToPages(MainWindowControllerInterface &controller,
+                             const QString &title,
                              bool musicLength);
 
 } // namespace Discwright::PageDialogRules

@@ -33,7 +33,8 @@ GridLayout layoutFrameView(QSizeF contentSize, int count)
         width, std::max(grid.rows * cellHeight + (grid.rows + 1) * vGap, contentSize.height()));
     for (int i = 0; i < count; ++i)
         grid.cells.append(QRectF(gap + (i % grid.columns) * (cellWidth + gap),
-                                 vGap + (i / grid.columns) * (cellHeight + vGap), cellWidth,
+                                 vGap + (i / grid.columns) * (cellHeight + vGap),
+                                 cellWidth,
                                  cellHeight));
     return grid;
 }

@@ -8,8 +8,8 @@ Layout layoutForSize(QSizeF bounds)
     layout.gap = int((bounds.width() - 2 * kSampleWidth) / 3);
     const double bottom = (bounds.height() - kSampleHeight) / 2;
     layout.leftSample = QRectF(layout.gap, bottom, kSampleWidth, kSampleHeight);
-    layout.rightSample =
-        QRectF(2.0 * layout.gap + kSampleWidth, bottom, kSampleWidth, kSampleHeight);
+    layout.rightSample
+        = QRectF(2.0 * layout.gap + kSampleWidth, bottom, kSampleWidth, kSampleHeight);
     layout.labelY = int((bounds.height() - kSampleHeight) / 2 - 50);
     return layout;
 }

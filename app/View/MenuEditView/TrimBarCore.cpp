@@ -43,8 +43,8 @@ QRectF leftTrimIconRect(const BarState &bar)
     const double midY = contentRect(bar.bounds).center().y();
     const double x = timeToPoint(bar, bar.trimStart);
     const QSizeF size = bar.leftHandleSize;
-    return QRectF(x - size.width(), midY - kHandleDrop - size.height(), size.width(),
-                  size.height());
+    return QRectF(
+        x - size.width(), midY - kHandleDrop - size.height(), size.width(), size.height());
 }
 
 QRectF rightTrimIconRect(const BarState &bar)
@@ -58,8 +58,10 @@ QRectF rightTrimIconRect(const BarState &bar)
 QRectF seekBandRect(const BarState &bar)
 {
     const QRectF content = contentRect(bar.bounds);
-    return QRectF(content.x() - kBandOverhang, content.center().y() - kBandHalfHeight,
-                  content.width() + 2 * kBandOverhang, 2 * kBandHalfHeight);
+    return QRectF(content.x() - kBandOverhang,
+                  content.center().y() - kBandHalfHeight,
+                  content.width() + 2 * kBandOverhang,
+                  2 * kBandHalfHeight);
 }
 
 QRectF keptSegmentRect(const BarState &bar)
@@ -80,8 +82,8 @@ namespace {
 // Edges count as inside, as a press on a handle's border still grabs it.
 bool holds(const QRectF &rect, QPointF point)
 {
-    return point.x() >= rect.left() && point.x() <= rect.right() && point.y() >= rect.top() &&
-           point.y() <= rect.bottom();
+    return point.x() >= rect.left() && point.x() <= rect.right() && point.y() >= rect.top()
+           && point.y() <= rect.bottom();
 }
 } // namespace
 
