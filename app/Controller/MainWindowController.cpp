@@ -19,7 +19,9 @@
 #include "app/View/MainView/CustomCapacityView.h"
 #include "app/View/MainView/CustomQualityWindow.h"
 #include "app/View/MainView/MainWindowView.h"
-#include "app/View/MainView/MenuPageStillView.h"
+#include "app/View/MenuEditView/CanvasBgView.h"
+#include "app/View/MenuEditView/NoMenuView.h"
+#include "app/View/MenuEditView/ShapeView.h"
 #include "app/production/MakeDVDVideoConversion.h"
 #include "app/production/ProductionDiscModel.h"
 #include "app/production/ProductionStartRules.h"
@@ -29,11 +31,14 @@
 #include <QAction>
 #include <QApplication>
 #include <QButtonGroup>
+#include <QCheckBox>
 #include <QDir>
 #include <QFileInfo>
+#include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPixmap>
 #include <QPushButton>
 #include <QTimer>
 #include <QToolButton>
@@ -66,7 +71,9 @@ MainWindowController::MainWindowController()
                                 });
     m_sourceController = new SourceViewController(*m_project, m_view->central());
     m_view->setSourceView(m_sourceController->view());
-    m_menuEditor->setCanvasView(m_view->pageStill());
+    m_menuEditor->setCanvasView(m_view->canvasBgView());
+    m_menuEditor->setNoMenuView(m_view->noMenuView());
+    connectMenuEditor();
     m_menuEditor->initMenuEditItems();
     p_initMenuDrawerInDvd();
 
@@ -114,6 +121,43 @@ MainWindowController::~MainWindowController()
     delete m_view;
     m_progressWindow.reset();
 }
+
+// --- The menu editor's canvas, cover and bars ------------------------------------------------------
+void MainWindowController::connectMenuEditor()
+{
+    // A press on the canvas hands the keyboard from the title list to the canvas.
+    // TODO: route both through setFirstResponderInSource once the title list has it.
+    m_menuEditor->setSourceFocus([this] { return m_firstResponderInSource; },
+                                 [this](bool inSource) {
+                                     m_firstResponderInSource = inSource;
+                                     m_menuEditor->shapeView()->update();
+                                     validateMenuItems();
+                                 });
+    connect(m_menuEditor.get(), &MenuEditViewController::selectionUpdated, this, [this] {
+        validateMenuItems();
+    });
+    QCheckBox *noMenuBox = m_view->noMenuCheckBox();
+    connect(noMenuBox, &QCheckBox::clicked, m_menuEditor.get(), [this](bool checked) {
+        m_menuEditor->noMenuChangedAction(checked);
+    });
+    connect(m_view->previousPageButton(), &QToolButton::clicked, m_menuEditor.get(), [this] {
+        m_menuEditor->previousPageAction();
+    });
+    connect(menuAction(QStringLiteral("backToMainMenuAction:")), &QAction::triggered, this, [this] {
+        m_menuEditor->previousPageAction();
+    });
+    const auto paging = [this] {
+        const bool back = !m_menuEditor->noMenu() && m_menuEditor->hasLastMenu();
+        m_view->previousPageButton()->setIcon(
+            QIcon(QPixmap::fromImage(m_menuEditor->previousMenuImage())));
+        m_view->previousPageButton()->setEnabled(back);
+        menuAction(QStringLiteral("backToMainMenuAction:"))->setEnabled(back);
+        m_view->noMenuCheckBox()->setChecked(m_menuEditor->noMenu());
+    };
+    connect(m_menuEditor.get(), &MenuEditViewController::pagingStateChanged, this, paging);
+    paging();
+}
+// --- end of the menu editor's canvas ---------------------------------------------------------------
 
 void MainWindowController::connectCommands()
 {
@@ -249,7 +293,7 @@ QMainWindow *MainWindowController::window() const
 }
 
 // clang-format off
-MenuPageStillView *MainWindowController::pageStillView() const { return m_view->pageStill(); }
+CanvasBgView *MainWindowController::canvasBgView() const { return m_view->canvasBgView(); }
 CustomCapacityView *MainWindowController::capacityView() const { return m_view->capacityView(); }
 QLabel *MainWindowController::capacityLabel() const { return m_view->capacityLabel(); }
 QComboBox *MainWindowController::dvdModelPopButton() const { return m_view->dvdModelPopButton(); }

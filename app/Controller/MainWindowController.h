@@ -37,7 +37,7 @@ class DVDMenu;
 class DVDMenuItem;
 class DVDTitleData;
 class MainWindowView;
-class MenuPageStillView;
+class CanvasBgView;
 class QAction;
 class QComboBox;
 class QLabel;
@@ -105,7 +105,8 @@ public:
     MainWindowView *view() const { return m_view; }
     QualityCapacityController *qualityController() const { return m_quality.get(); }
     BurnSettingsController *burnSettingsController() const { return m_burnSettings.get(); }
-    MenuPageStillView *pageStillView() const;
+    // The menu canvas.
+    CanvasBgView *canvasBgView() const;
     CustomCapacityView *capacityView() const;
     QLabel *capacityLabel() const;
     QComboBox *dvdModelPopButton() const;
@@ -205,6 +206,7 @@ signals:
 
 private:
     void connectCommands();
+    void connectMenuEditor();
     void connectProject();
     void projectReplaced();
     void redrawPage(const std::shared_ptr<DVDMenu> &page);

@@ -52,7 +52,7 @@ TEST(CanvasGeometry, HandleHitTests)
 TEST(CanvasGeometry, HandlesLieOutsideTheFrame)
 {
     const QRectF f(10, 20, 100, 50);
-    expectRect(makeRectForDragType(DragUpperLeft, f), QRectF(-6, 62, 16, 16));
+    expectRect(makeRectForDragType(DragUpperLeft, f), QRectF(-6, 70, 16, 16));
     expectRect(makeRectForDragType(DragLowerRight, f), QRectF(110, 4, 16, 16));
     expectRect(makeRectForDragType(DragMove, f), f);
     EXPECT_TRUE(makeRectForDragType(DragNone, f).isEmpty());
@@ -63,9 +63,9 @@ TEST(CanvasGeometry, HandleHitTakesTheFirstSelectedItem)
     // Two selected items sharing a corner area: the one earlier in the selection decides.
     const QList<SelectedFrame> selection{{QRectF(100, 100, 50, 50), false},
                                          {QRectF(160, 100, 50, 50), false}};
-    const HandleHit hit = pointHitDragType(QPointF(155, 145), selection);
+    const HandleHit hit = pointHitDragType(QPointF(155, 155), selection);
     EXPECT_EQ(hit.index, 0);
-    EXPECT_EQ(hit.type, DragMove);
+    EXPECT_EQ(hit.type, DragUpperRight);
 }
 
 TEST(CanvasGeometry, ItemHitOrderAndMargin)

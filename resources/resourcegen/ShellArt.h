@@ -14,6 +14,8 @@ QImage drawPreviewButton(bool enabled);
 // The menu editor's previous-page button: enabled draws a bright left arrow, disabled the same
 // greyed.
 QImage drawPreviousButton(bool enabled);
+// The canvas's corner handle: a white square with an orange border, 16 x 16 at twice the pixels.
+QImage drawCropDragHandle();
 // The picture shown where a title or background has none yet: a film frame on dark grey.
 QImage drawDefaultImage();
 // A format badge: a rounded document with the extension written across it.

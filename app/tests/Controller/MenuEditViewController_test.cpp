@@ -9,7 +9,10 @@
 #include "app/Controller/MainWindowController.h"
 #include "app/Controller/MenuEditViewController.h"
 #include "app/Controller/TipViewController.h"
-#include "app/View/MainView/MenuPageStillView.h"
+#include "app/View/MenuEditView/CanvasBgView.h"
+#include "app/View/MenuEditView/MenuCanvasHost.h"
+#include "app/View/MenuEditView/NoMenuView.h"
+#include "app/View/MainView/MainWindowView.h"
 #include "support/AppFakes.h"
 #include "support/ShellTesting.h"
 
@@ -333,7 +336,7 @@ protected:
 TEST_F(MenuEditorInWindow, TheEditorPaintsItsPageIntoTheStill)
 {
     EXPECT_EQ(ControllerFunction::menuEditController(), editor);
-    EXPECT_EQ(editor->canvasView(), controller->pageStillView());
+    EXPECT_EQ(editor->canvasView(), controller->canvasBgView());
     const auto page = controller->dvd()->menus().first();
     EXPECT_EQ(editor->menuPage(), page);
     EXPECT_EQ(editor->aspectIndex(), 1);
@@ -342,7 +345,7 @@ TEST_F(MenuEditorInWindow, TheEditorPaintsItsPageIntoTheStill)
     // The new page's buttons: those with a jump and the shown play button, none without.
     for (const DVDMenuItemRef &button : editor->menuItemButtonArray())
         EXPECT_TRUE(button->jump() || button->buttonResource()->name().endsWith("-play"));
-    EXPECT_EQ(controller->pageStillView()->image(), page->imageAtTime(0));
+    EXPECT_EQ(controller->canvasBgView()->host()->canvasPage(), page);
     saveGrab(*controller->window(), "main-window-menu-editor");
 
     // The dialogs are not built: the registry answers null for each.
@@ -362,7 +365,7 @@ TEST_F(MenuEditorInWindow, ThePageRefreshShowsThePageItIsGiven)
     controller->updateDVDMenuInEdit(second);
     EXPECT_EQ(editor->menuPage(), second);
     EXPECT_TRUE(editor->hasLastMenu());
-    EXPECT_EQ(controller->pageStillView()->image(), second->imageAtTime(0));
+    EXPECT_EQ(controller->canvasBgView()->host()->canvasPage(), second);
     // A later refresh stays on the page the editor shows.
     controller->updateDVDEditInterface();
     EXPECT_EQ(editor->menuPage(), second);
@@ -383,8 +386,8 @@ TEST_F(MenuEditorInWindow, OpeningAProjectLoadsTheEditorsFlagsAndShowsItsFirstPa
     EXPECT_TRUE(editor->noMenu());
     EXPECT_TRUE(editor->isNoMenuViewShown());
     EXPECT_EQ(editor->menuPage(), page);
-    // Under the no-menu cover the still shows no page.
-    EXPECT_TRUE(controller->pageStillView()->image().isNull());
+    // The cover hides the canvas.
+    EXPECT_FALSE(controller->view()->noMenuView()->isHidden());
     saveGrab(*controller->window(), "main-window-no-menu");
 
     opened = std::make_shared<DVDLibrary>();
@@ -393,7 +396,7 @@ TEST_F(MenuEditorInWindow, OpeningAProjectLoadsTheEditorsFlagsAndShowsItsFirstPa
     controller->setProject(opened, {}, std::make_shared<TempDvdData>());
     EXPECT_FALSE(editor->isNoMenuViewShown());
     EXPECT_EQ(editor->menuPage(), opened->menus().first());
-    EXPECT_FALSE(controller->pageStillView()->image().isNull());
+    EXPECT_TRUE(controller->view()->noMenuView()->isHidden());
 }
 
 TEST_F(MenuEditorInWindow, TheTipButtonShowsTheTipViewInThePopover)
