@@ -49,7 +49,8 @@ void CanvasBgView::updateViewBoundsWhenMenuChange()
     removeOtherSubViews();
     m_transform = CanvasGeometry::menuTransform(menuBgRect().size(), QSizeF(size()));
     m_shapeView->setGeometry(rect());
-    redraw();
+    update();
+    m_shapeView->update();
 }
 
 void CanvasBgView::removeOtherSubViews()
