@@ -72,7 +72,7 @@ QImage drawCropDragHandle()
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setPen(QPen(QColor(255, 128, 0), 4));
     painter.setBrush(QColor(255, 255, 255));
-    painter.drawRect(QRectF(8, 8, 16, 16));
+    painter.drawRect(QRectF(3, 3, 26, 26));
     return image;
 }
 

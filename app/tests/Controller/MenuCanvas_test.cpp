@@ -7,6 +7,7 @@
 #include "Platterkit/model/DVDMenuItem.h"
 #include "app/AppExtention/Convert/TempEditData.h"
 #include "app/AppExtention/EffectTextImage.h"
+#include "app/AppExtention/Function/ApplicationImage.h"
 #include "app/View/MenuEditView/CanvasBgView.h"
 #include "app/View/MenuEditView/MenuCanvasHost.h"
 #include "app/View/MenuEditView/ShapeView.h"
@@ -115,6 +116,7 @@ protected:
     void SetUp() override
     {
         shell_testing::application();
+        ApplicationImage::setResourcesFolder(QStringLiteral(DW_BINARY_DIR "/resources"));
         host.page = std::make_shared<DVDMenu>();
         host.page->setMenuSize(QSizeF(854, 480));
         canvas = std::make_unique<CanvasBgView>();
@@ -123,7 +125,11 @@ protected:
         canvas->show();
         shape = canvas->shapeView();
     }
-    void TearDown() override { canvas.reset(); }
+    void TearDown() override
+    {
+        canvas.reset();
+        ApplicationImage::setResourcesFolder(QString());
+    }
 
     QImage picture()
     {
@@ -366,8 +372,9 @@ TEST_F(MenuCanvas, OverlayPixels)
     EXPECT_NEAR(qGreen(outline), 128, 30);
     EXPECT_LT(qBlue(outline), 40);
     EXPECT_NE(image.pixel(pixel(QPointF(200, 96))), outline) << "not inside the gap";
-    // A handle in each corner of the button, none at the text's.
-    for (const QPointF corner : {QPointF(92, 208), QPointF(308, 208), QPointF(92, 92), QPointF(308, 92)})
+    // A handle in each corner of the button (its square's outer quarter, clear of the outline),
+    // none at the text's.
+    for (const QPointF corner : {QPointF(88, 212), QPointF(312, 212), QPointF(88, 88), QPointF(312, 88)})
         EXPECT_GT(qRed(image.pixel(pixel(corner))), 200) << corner.x() << "," << corner.y();
     EXPECT_LT(qRed(image.pixel(pixel(QPointF(388, 372)))), 60) << "the text's corner is empty";
     // Grey while the list has the keyboard.
