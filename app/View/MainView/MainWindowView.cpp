@@ -13,6 +13,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QGridLayout>
+#include <QPalette>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QHBoxLayout>
@@ -137,6 +138,10 @@ void MainWindowView::buildMenuEditor()
     m_previousPageButton->setIconSize(QSize(24, 24));
     m_noMenuCheckBox = new QCheckBox(text("No Menu"), topBar);
     m_noMenuCheckBox->setObjectName(QStringLiteral("noMenuCheckBox"));
+    // Light text on the dark bar.
+    QPalette barText = m_noMenuCheckBox->palette();
+    barText.setColor(QPalette::WindowText, QColor(220, 220, 220));
+    m_noMenuCheckBox->setPalette(barText);
     auto *topLayout = new QHBoxLayout(topBar);
     topLayout->setContentsMargins(6, 3, 6, 3);
     topLayout->addWidget(m_previousPageButton);

@@ -13,9 +13,12 @@
 #include "app/View/MenuEditView/MenuCanvasHost.h"
 #include "app/View/MenuEditView/NoMenuView.h"
 #include "app/View/MainView/MainWindowView.h"
+#include "app/View/MenuEditView/ShapeView.h"
 #include "support/AppFakes.h"
 #include "support/ShellTesting.h"
 
+#include <QAction>
+#include <QCheckBox>
 #include <QMainWindow>
 #include <QTest>
 #include <QToolButton>
@@ -397,6 +400,40 @@ TEST_F(MenuEditorInWindow, OpeningAProjectLoadsTheEditorsFlagsAndShowsItsFirstPa
     EXPECT_FALSE(editor->isNoMenuViewShown());
     EXPECT_EQ(editor->menuPage(), opened->menus().first());
     EXPECT_TRUE(controller->view()->noMenuView()->isHidden());
+}
+
+TEST_F(MenuEditorInWindow, TheNoMenuBoxCoversTheCanvasAndTheListTakesTheKeyboard)
+{
+    // A press on the canvas takes the keyboard from the list.
+    QTest::mouseClick(editor->shapeView(), Qt::LeftButton, {}, QPoint(5, 5));
+    EXPECT_FALSE(editor->firstResponderInSource());
+    QCheckBox *box = controller->view()->noMenuCheckBox();
+    box->click();
+    EXPECT_TRUE(controller->dvd()->noMenu());
+    EXPECT_TRUE(editor->isNoMenuViewShown());
+    EXPECT_FALSE(controller->view()->noMenuView()->isHidden());
+    EXPECT_TRUE(editor->firstResponderInSource()) << "Delete acts on the list";
+    EXPECT_FALSE(controller->view()->previousPageButton()->isEnabled());
+    saveGrab(*controller->window(), "main-window-no-menu-box");
+    box->click();
+    EXPECT_FALSE(controller->dvd()->noMenu());
+    EXPECT_TRUE(controller->view()->noMenuView()->isHidden());
+}
+
+TEST_F(MenuEditorInWindow, ThePreviousPageButtonAndCommandGoBack)
+{
+    const auto first = controller->dvd()->menus().first();
+    const auto second = copyPage(*first);
+    controller->dvd()->setMenus({first, second});
+    controller->updateDVDMenuInEdit(second);
+    QAction *back = controller->menuAction("backToMainMenuAction:");
+    ASSERT_TRUE(back);
+    EXPECT_TRUE(back->isEnabled());
+    EXPECT_TRUE(controller->view()->previousPageButton()->isEnabled());
+    back->trigger();
+    EXPECT_EQ(editor->menuPage(), first);
+    EXPECT_FALSE(back->isEnabled());
+    EXPECT_FALSE(controller->view()->previousPageButton()->isEnabled());
 }
 
 TEST_F(MenuEditorInWindow, TheTipButtonShowsTheTipViewInThePopover)
