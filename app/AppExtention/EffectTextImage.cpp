@@ -68,7 +68,8 @@ void EffectTextImage::initWithCoder(platform::KeyedUnarchiver &coder)
         m_textString = coder.decodeObjectForKey(QStringLiteral("string")).toString();
     m_backgroundRadius = float(coder.decodeDoubleForKey(QStringLiteral("backFilletValue")));
     if (coder.containsValueForKey(QStringLiteral("outlineColor")))
-        m_textOutlineColor = coder.decodeObjectForKey(QStringLiteral("outlineColor")).value<QColor>();
+        m_textOutlineColor
+            = coder.decodeObjectForKey(QStringLiteral("outlineColor")).value<QColor>();
     if (coder.containsValueForKey(QStringLiteral("backgroundType")))
         m_backgroundType = coder.decodeIntegerForKey(QStringLiteral("backgroundType"));
     if (coder.containsValueForKey(QStringLiteral("hasOutline")))
@@ -116,8 +117,8 @@ void EffectTextImage::setTextGradientObject(const QVariantList &stops)
 QFont EffectTextImage::drawingFont() const
 {
     QFont font = m_textFont;
-    const double points = m_textFont.pointSizeF() > 0 ? m_textFont.pointSizeF()
-                                                      : double(m_textFont.pixelSize());
+    const double points
+        = m_textFont.pointSizeF() > 0 ? m_textFont.pointSizeF() : double(m_textFont.pixelSize());
     font.setPixelSize(std::max(1, int(std::lround(points))));
     return font;
 }
@@ -127,7 +128,8 @@ QSizeF EffectTextImage::size() const
     if (m_textString.isEmpty())
         return {1, 1};
     const QFontMetricsF metrics(drawingFont());
-    return {std::max(1.0, metrics.horizontalAdvance(m_textString)), std::max(1.0, metrics.height())};
+    return {std::max(1.0, metrics.horizontalAdvance(m_textString)),
+            std::max(1.0, metrics.height())};
 }
 
 float EffectTextImage::cornerRadius(QSizeF size, float backgroundRadius)

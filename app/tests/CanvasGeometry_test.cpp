@@ -169,7 +169,10 @@ TEST(CanvasGeometry, FreeResize)
          {300, -300},
          {270, 100, 30, 30}},
         {"beyond the left edge stays at x 0", DragUpperLeft, {-150, 0}, {0, 100, 300, 100}},
-        {"upper right above the page stays at its top", DragUpperRight, {0, 400}, {100, 100, 200, 380}},
+        {"upper right above the page stays at its top",
+         DragUpperRight,
+         {0, 400},
+         {100, 100, 200, 380}},
     };
     for (const Row &row : rows) {
         SCOPED_TRACE(row.name);

@@ -1,9 +1,8 @@
 // The styled menu text: its defaults, its size, its picture by pixel (backdrop corners, fills,
 // outline), its archive under both names, and the text item that carries it through an archive.
 
-#include "app/AppExtention/EffectTextImage.h"
-
 #include "Platterkit/model/DVDMenuItem.h"
+#include "app/AppExtention/EffectTextImage.h"
 #include "platform/ClassRegistry.h"
 #include "platform/KeyedArchiver.h"
 #include "platform/KeyedUnarchiver.h"
@@ -43,7 +42,8 @@ namespace {
 
 std::shared_ptr<EffectTextImage> roundTrip(const ObjectRef &object, QString *error)
 {
-    const QByteArray data = platform::KeyedArchiver::archivedData(QVariant::fromValue(object), error);
+    const QByteArray data
+        = platform::KeyedArchiver::archivedData(QVariant::fromValue(object), error);
     return std::dynamic_pointer_cast<EffectTextImage>(
         platform::KeyedUnarchiver::unarchive(data, error).value<ObjectRef>());
 }

@@ -10,26 +10,50 @@ namespace CanvasGeometry {
 
 namespace {
 
-double minX(const QRectF &r) { return r.x(); }
-double maxX(const QRectF &r) { return r.x() + r.width(); }
-double midX(const QRectF &r) { return r.x() + 0.5 * r.width(); }
-double minY(const QRectF &r) { return r.y(); }
-double maxY(const QRectF &r) { return r.y() + r.height(); }
-double midY(const QRectF &r) { return r.y() + 0.5 * r.height(); }
+double minX(const QRectF &r)
+{
+    return r.x();
+}
+double maxX(const QRectF &r)
+{
+    return r.x() + r.width();
+}
+double midX(const QRectF &r)
+{
+    return r.x() + 0.5 * r.width();
+}
+double minY(const QRectF &r)
+{
+    return r.y();
+}
+double maxY(const QRectF &r)
+{
+    return r.y() + r.height();
+}
+double midY(const QRectF &r)
+{
+    return r.y() + 0.5 * r.height();
+}
 
 // The three lines of a rectangle on one axis: minimum, centre, maximum.
 struct Lines
 {
     double low, mid, high;
 };
-Lines xLines(const QRectF &r) { return {minX(r), midX(r), maxX(r)}; }
-Lines yLines(const QRectF &r) { return {minY(r), midY(r), maxY(r)}; }
+Lines xLines(const QRectF &r)
+{
+    return {minX(r), midX(r), maxX(r)};
+}
+Lines yLines(const QRectF &r)
+{
+    return {minY(r), midY(r), maxY(r)};
+}
 
 // The smallest distance from any of a's lines to v, in single precision.
 float distanceTo(const Lines &a, double v)
 {
-    return std::min({float(std::fabs(a.low - v)), float(std::fabs(a.mid - v)),
-                     float(std::fabs(a.high - v))});
+    return std::min(
+        {float(std::fabs(a.low - v)), float(std::fabs(a.mid - v)), float(std::fabs(a.high - v))});
 }
 
 struct Nearest
@@ -121,11 +145,8 @@ bool bandSelects(const QRectF &band, const QRectF &frame)
 
 // --- Resizing ----------------------------------------------------------------------------------------
 
-QRectF resizeKeepProportion(unsigned type,
-                            QPointF delta,
-                            const QRectF &oldFrame,
-                            float minScale,
-                            float maxScale)
+QRectF resizeKeepProportion(
+    unsigned type, QPointF delta, const QRectF &oldFrame, float minScale, float maxScale)
 {
     if (!isCorner(type))
         return oldFrame.translated(delta);
@@ -148,8 +169,10 @@ QRectF resizeFree(unsigned type, QPointF delta, const QRectF &oldFrame, const QR
     const float gap = float(kMinResizeLength);
     const bool left = type == DragUpperLeft || type == DragLowerLeft;
     const bool upper = type == DragUpperLeft || type == DragUpperRight;
-    const QPointF p1(left ? minX(oldFrame) : maxX(oldFrame), upper ? maxY(oldFrame) : minY(oldFrame));
-    const QPointF p2(left ? maxX(oldFrame) : minX(oldFrame), upper ? minY(oldFrame) : maxY(oldFrame));
+    const QPointF p1(left ? minX(oldFrame) : maxX(oldFrame),
+                     upper ? maxY(oldFrame) : minY(oldFrame));
+    const QPointF p2(left ? maxX(oldFrame) : minX(oldFrame),
+                     upper ? minY(oldFrame) : maxY(oldFrame));
     const float wantX = float(p1.x() + delta.x());
     const float wantY = float(p1.y() + delta.y());
     const float x = left ? std::max(std::min(wantX, float(p2.x()) - gap), float(minX(menuRect)))
@@ -190,8 +213,10 @@ float getMaxZoomWithMedia(const QRectF &frame, const QRectF &menuRect)
     if (halfW <= 0 || halfH <= 0)
         return 1.0f;
     const QPointF c = frame.center();
-    return std::min({float((c.x() - minX(menuRect)) / halfW), float((maxX(menuRect) - c.x()) / halfW),
-                     float((c.y() - minY(menuRect)) / halfH), float((maxY(menuRect) - c.y()) / halfH)});
+    return std::min({float((c.x() - minX(menuRect)) / halfW),
+                     float((maxX(menuRect) - c.x()) / halfW),
+                     float((c.y() - minY(menuRect)) / halfH),
+                     float((maxY(menuRect) - c.y()) / halfH)});
 }
 
 QRectF boundingRect(const QList<QRectF> &frames)
@@ -263,14 +288,16 @@ SnapResult checkForDrawAuxiliaryLine(const QRectF &candidate,
         const QRectF &o = others[xTarget];
         const Nearest n = nearestLine(xLines(r), xs[xTarget]);
         if (n.distance <= kGuideDistance)
-            result.guides.vertical = {true, QPointF(n.line, std::min(minY(r), minY(o))),
+            result.guides.vertical = {true,
+                                      QPointF(n.line, std::min(minY(r), minY(o))),
                                       QPointF(n.line, std::max(maxY(r), maxY(o)))};
     }
     if (yTarget >= 0) {
         const QRectF &o = others[yTarget];
         const Nearest n = nearestLine(yLines(r), ys[yTarget]);
         if (n.distance <= kGuideDistance)
-            result.guides.horizontal = {true, QPointF(std::min(minX(r), minX(o)), n.line),
+            result.guides.horizontal = {true,
+                                        QPointF(std::min(minX(r), minX(o)), n.line),
                                         QPointF(std::max(maxX(r), maxX(o)), n.line)};
     }
     return result;
@@ -287,7 +314,8 @@ Guides checkForDrawAuxiliaryLineForKeyEvent(const QRectF &frame, const QList<QRe
         const Nearest n = nearestLine(ax, xLines(o));
         if (n.distance > kKeyGuideDistance)
             continue;
-        guides.vertical = {true, QPointF(n.line, std::min(minY(frame), minY(o))),
+        guides.vertical = {true,
+                           QPointF(n.line, std::min(minY(frame), minY(o))),
                            QPointF(n.line, std::max(maxY(frame), maxY(o)))};
         break;
     }
@@ -295,7 +323,8 @@ Guides checkForDrawAuxiliaryLineForKeyEvent(const QRectF &frame, const QList<QRe
         const Nearest n = nearestLine(ay, yLines(o));
         if (n.distance > kKeyGuideDistance)
             continue;
-        guides.horizontal = {true, QPointF(std::min(minX(frame), minX(o)), n.line),
+        guides.horizontal = {true,
+                             QPointF(std::min(minX(frame), minX(o)), n.line),
                              QPointF(std::max(maxX(frame), maxX(o)), n.line)};
         break;
     }
@@ -304,7 +333,8 @@ Guides checkForDrawAuxiliaryLineForKeyEvent(const QRectF &frame, const QList<QRe
 
 QPointF nudgeOffset(const QRectF &selectionBounds, QPointF step, const QRectF &menuRect)
 {
-    const QRectF moved = CanvasClamp::boundInCanvasLimit(selectionBounds.translated(step), menuRect);
+    const QRectF moved
+        = CanvasClamp::boundInCanvasLimit(selectionBounds.translated(step), menuRect);
     return moved.topLeft() - selectionBounds.topLeft();
 }
 

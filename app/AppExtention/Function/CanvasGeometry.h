@@ -19,10 +19,19 @@ namespace CanvasGeometry {
 
 // What a press on the canvas does: 0 nothing hit, 1 upper left corner, 2 upper right, 3 lower
 // left, 4 lower right, 5 move.
-enum DragType : unsigned { DragNone = 0, DragUpperLeft, DragUpperRight, DragLowerLeft, DragLowerRight,
-                           DragMove };
+enum DragType : unsigned {
+    DragNone = 0,
+    DragUpperLeft,
+    DragUpperRight,
+    DragLowerLeft,
+    DragLowerRight,
+    DragMove
+};
 
-inline bool isCorner(unsigned type) { return type >= DragUpperLeft && type <= DragLowerRight; }
+inline bool isCorner(unsigned type)
+{
+    return type >= DragUpperLeft && type <= DragLowerRight;
+}
 
 // The margin of an item's body within which a press still hits it.
 constexpr double kHitMargin = 16.0;
@@ -71,11 +80,8 @@ bool bandSelects(const QRectF &band, const QRectF &frame);
 // --- Resizing ------------------------------------------------------------------------------------
 // Resize about the centre of oldFrame, the scale following the horizontal motion delta alone and
 // held within [minScale, maxScale] (the minimum winning when they cross).
-QRectF resizeKeepProportion(unsigned type,
-                            QPointF delta,
-                            const QRectF &oldFrame,
-                            float minScale,
-                            float maxScale);
+QRectF resizeKeepProportion(
+    unsigned type, QPointF delta, const QRectF &oldFrame, float minScale, float maxScale);
 // The dragged corner follows the mouse, keeps 30 points from the fixed opposite corner on each
 // axis, and stays inside menuRect (which wins over the 30-point minimum).
 QRectF resizeFree(unsigned type, QPointF delta, const QRectF &oldFrame, const QRectF &menuRect);

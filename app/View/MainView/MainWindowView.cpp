@@ -12,13 +12,13 @@
 
 #include <QApplication>
 #include <QCheckBox>
-#include <QGridLayout>
-#include <QPalette>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMenuBar>
+#include <QPalette>
 #include <QPushButton>
 #include <QToolButton>
 #include <QVBoxLayout>

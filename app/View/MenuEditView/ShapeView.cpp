@@ -219,24 +219,22 @@ QRectF ShapeView::doDragAction(unsigned type, QPointF from, QPointF to, const QR
 {
     if (!isCorner(type))
         return rect.translated(to - from);
-    const QRectF old = m_oldSelectedItemRects.isEmpty()
-                           ? QRectF()
-                           : platform::rectFromString(
-                               m_oldSelectedItemRects.last().value(kOldFrame).toString());
+    const QRectF old
+        = m_oldSelectedItemRects.isEmpty()
+              ? QRectF()
+              : platform::rectFromString(m_oldSelectedItemRects.last().value(kOldFrame).toString());
     return resizeKeepProportion(type, to - from, old, m_oldMinScale, m_oldMaxScale);
 }
 
-QRectF ShapeView::doDragActionNotKeep(unsigned type,
-                                      QPointF from,
-                                      QPointF to,
-                                      const QRectF &rect) const
+QRectF
+ShapeView::doDragActionNotKeep(unsigned type, QPointF from, QPointF to, const QRectF &rect) const
 {
     if (!isCorner(type))
         return rect.translated(to - from);
-    const QRectF old = m_oldSelectedItemRects.isEmpty()
-                           ? QRectF()
-                           : platform::rectFromString(
-                               m_oldSelectedItemRects.last().value(kOldFrame).toString());
+    const QRectF old
+        = m_oldSelectedItemRects.isEmpty()
+              ? QRectF()
+              : platform::rectFromString(m_oldSelectedItemRects.last().value(kOldFrame).toString());
     return resizeFree(type, to - from, old, menuBgRect());
 }
 
@@ -280,8 +278,8 @@ void ShapeView::applyGuides(const Guides &guides)
 
 QRectF ShapeView::checkForDrawAuxiliaryLine(const QRectF &candidate)
 {
-    const SnapResult snap = CanvasGeometry::checkForDrawAuxiliaryLine(candidate, otherFrames(),
-                                                                      menuBgRect());
+    const SnapResult snap
+        = CanvasGeometry::checkForDrawAuxiliaryLine(candidate, otherFrames(), menuBgRect());
     applyGuides(snap.guides);
     return snap.frame;
 }

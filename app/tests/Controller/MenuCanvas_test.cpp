@@ -68,7 +68,10 @@ QPoint pixel(QPointF menu)
     return QPoint(qRound(menu.x() + 10), qRound(490 - menu.y()));
 }
 
-void send(QWidget *widget, QEvent::Type type, QPointF menu, Qt::MouseButtons buttons,
+void send(QWidget *widget,
+          QEvent::Type type,
+          QPointF menu,
+          Qt::MouseButtons buttons,
           Qt::KeyboardModifiers modifiers = Qt::NoModifier)
 {
     const QPointF local = pixel(menu);
@@ -85,8 +88,14 @@ void press(QWidget *w, QPointF p, Qt::KeyboardModifiers m = Qt::NoModifier)
 {
     send(w, QEvent::MouseButtonPress, p, Qt::LeftButton, m);
 }
-void move(QWidget *w, QPointF p) { send(w, QEvent::MouseMove, p, Qt::LeftButton); }
-void release(QWidget *w, QPointF p) { send(w, QEvent::MouseButtonRelease, p, Qt::NoButton); }
+void move(QWidget *w, QPointF p)
+{
+    send(w, QEvent::MouseMove, p, Qt::LeftButton);
+}
+void release(QWidget *w, QPointF p)
+{
+    send(w, QEvent::MouseButtonRelease, p, Qt::NoButton);
+}
 void drag(QWidget *w, QPointF from, QPointF to)
 {
     press(w, from);
@@ -131,10 +140,7 @@ protected:
         ApplicationImage::setResourcesFolder(QString());
     }
 
-    QImage picture()
-    {
-        return canvas->grab().toImage().convertToFormat(QImage::Format_RGB32);
-    }
+    QImage picture() { return canvas->grab().toImage().convertToFormat(QImage::Format_RGB32); }
 
     Host host;
     std::unique_ptr<CanvasBgView> canvas;
@@ -200,7 +206,10 @@ TEST_F(MenuCanvas, OverlapsAndCtrlClick)
     const Row rows[] = {
         {"the earlier static text wins", {150, 130}, Qt::NoModifier, {text1}},
         {"the later title wins", {450, 150}, Qt::NoModifier, {title2}},
-        {"Ctrl-click takes the first in list order", {450, 150}, Qt::ControlModifier, {title2, title1}},
+        {"Ctrl-click takes the first in list order",
+         {450, 150},
+         Qt::ControlModifier,
+         {title2, title1}},
         {"Ctrl-click again removes it", {450, 150}, Qt::ControlModifier, {title2}},
         {"Ctrl-click on nothing changes nothing", {700, 400}, Qt::ControlModifier, {title2}},
         {"a plain press on nothing empties", {700, 400}, Qt::NoModifier, {}},
@@ -374,7 +383,8 @@ TEST_F(MenuCanvas, OverlayPixels)
     EXPECT_NE(image.pixel(pixel(QPointF(200, 96))), outline) << "not inside the gap";
     // A handle in each corner of the button (its square's outer quarter, clear of the outline),
     // none at the text's.
-    for (const QPointF corner : {QPointF(88, 212), QPointF(312, 212), QPointF(88, 88), QPointF(312, 88)})
+    for (const QPointF corner :
+         {QPointF(88, 212), QPointF(312, 212), QPointF(88, 88), QPointF(312, 88)})
         EXPECT_GT(qRed(image.pixel(pixel(corner))), 200) << corner.x() << "," << corner.y();
     EXPECT_LT(qRed(image.pixel(pixel(QPointF(388, 372)))), 60) << "the text's corner is empty";
     // Grey while the list has the keyboard.
