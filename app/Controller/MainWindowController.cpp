@@ -24,8 +24,11 @@
 #include "app/View/MainView/CustomCapacityView.h"
 #include "app/View/MainView/CustomQualityWindow.h"
 #include "app/View/MainView/MainWindowView.h"
-#include "app/View/MainView/MenuPageStillView.h"
+#include "app/View/SourceView/SourceTableView.h"
 #include "app/chaptereditor/Controller/ChapterEditorWindowController.h"
+#include "app/View/MenuEditView/CanvasBgView.h"
+#include "app/View/MenuEditView/NoMenuView.h"
+#include "app/View/MenuEditView/ShapeView.h"
 #include "app/production/MakeDVDVideoConversion.h"
 #include "app/production/ProductionDiscModel.h"
 #include "app/production/ProductionStartRules.h"
@@ -37,12 +40,14 @@
 #include <QApplication>
 #include <QBoxLayout>
 #include <QButtonGroup>
+#include <QCheckBox>
 #include <QDir>
 #include <QFileInfo>
 #include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPixmap>
 #include <QPushButton>
 #include <QTimer>
 #include <QToolButton>
@@ -74,7 +79,9 @@ MainWindowController::MainWindowController()
                                 });
     m_sourceController = new SourceViewController(*m_project, m_view->central());
     m_view->setSourceView(m_sourceController->view());
-    m_menuEditor->setCanvasView(m_view->pageStill());
+    m_menuEditor->setCanvasView(m_view->canvasBgView());
+    m_menuEditor->setNoMenuView(m_view->noMenuView());
+    connectMenuEditor();
     m_menuEditor->initMenuEditItems();
     p_initMenuDrawerInDvd();
 
@@ -183,6 +190,52 @@ MainWindowController::~MainWindowController()
     m_progressWindow.reset();
 }
 
+// --- The menu editor's canvas, cover and bars ------------------------------------------------------
+void MainWindowController::setFirstResponderInSource(bool inSource)
+{
+    DW_ASSERT_MAIN_THREAD(return );
+    m_firstResponderInSource = inSource;
+    m_menuEditor->shapeView()->update();
+    m_sourceController->tableView()->update();
+    validateMenuItems();
+}
+
+void MainWindowController::connectMenuEditor()
+{
+    // A press on the canvas hands the keyboard from the title list to the canvas, a press on the
+    // list hands it back; both sides redraw their focus look.
+    m_menuEditor->setSourceFocus([this] { return m_firstResponderInSource; },
+                                 [this](bool inSource) { setFirstResponderInSource(inSource); });
+    connect(m_sourceController->tableView(), &SourceTableView::focusChanged, this, [this](bool in) {
+        if (in)
+            setFirstResponderInSource(true);
+    });
+    connect(m_menuEditor.get(), &MenuEditViewController::selectionUpdated, this, [this] {
+        validateMenuItems();
+    });
+    QCheckBox *noMenuBox = m_view->noMenuCheckBox();
+    connect(noMenuBox, &QCheckBox::clicked, m_menuEditor.get(), [this](bool checked) {
+        m_menuEditor->noMenuChangedAction(checked);
+    });
+    connect(m_view->previousPageButton(), &QToolButton::clicked, m_menuEditor.get(), [this] {
+        m_menuEditor->previousPageAction();
+    });
+    connect(menuAction(QStringLiteral("backToMainMenuAction:")), &QAction::triggered, this, [this] {
+        m_menuEditor->previousPageAction();
+    });
+    const auto paging = [this] {
+        const bool back = !m_menuEditor->noMenu() && m_menuEditor->hasLastMenu();
+        m_view->previousPageButton()->setIcon(
+            QIcon(QPixmap::fromImage(m_menuEditor->previousMenuImage())));
+        m_view->previousPageButton()->setEnabled(back);
+        menuAction(QStringLiteral("backToMainMenuAction:"))->setEnabled(back);
+        m_view->noMenuCheckBox()->setChecked(m_menuEditor->noMenu());
+    };
+    connect(m_menuEditor.get(), &MenuEditViewController::pagingStateChanged, this, paging);
+    paging();
+}
+// --- end of the menu editor's canvas ---------------------------------------------------------------
+
 void MainWindowController::connectCommands()
 {
     const auto on = [this](const char *name, std::function<void()> handler) {
@@ -220,7 +273,7 @@ void MainWindowController::connectCommands()
             m_project->insertTitles(row, titles, currentPage());
         });
     // The page still stands for the menu canvas as the place a dragged title is let go over.
-    m_sourceController->setMenuDropTarget(pageStillView());
+    m_sourceController->setMenuDropTarget(canvasBgView());
     // Sheets and the progress window take the commands away while they are up.
     connect(m_quality.get(), &QualityCapacityController::sheetOpened, this, [this] {
         validateMenuItems();
@@ -328,7 +381,7 @@ QMainWindow *MainWindowController::window() const
 }
 
 // clang-format off
-MenuPageStillView *MainWindowController::pageStillView() const { return m_view->pageStill(); }
+CanvasBgView *MainWindowController::canvasBgView() const { return m_view->canvasBgView(); }
 CustomCapacityView *MainWindowController::capacityView() const { return m_view->capacityView(); }
 QLabel *MainWindowController::capacityLabel() const { return m_view->capacityLabel(); }
 QComboBox *MainWindowController::dvdModelPopButton() const { return m_view->dvdModelPopButton(); }

@@ -38,8 +38,8 @@ class DVDMenu;
 class DVDMenuItem;
 class DVDTitleData;
 class MainWindowView;
-class MenuPageStillView;
 class PreviewWindowController;
+class CanvasBgView;
 class QAction;
 class QComboBox;
 class QLabel;
@@ -114,7 +114,8 @@ public:
     MainWindowView *view() const { return m_view; }
     QualityCapacityController *qualityController() const { return m_quality.get(); }
     BurnSettingsController *burnSettingsController() const { return m_burnSettings.get(); }
-    MenuPageStillView *pageStillView() const;
+    // The menu canvas.
+    CanvasBgView *canvasBgView() const;
     CustomCapacityView *capacityView() const;
     QLabel *capacityLabel() const;
     QComboBox *dvdModelPopButton() const;
@@ -206,6 +207,9 @@ public:
     bool canEditChapter() const;
     // The clip the editors open: the selected clip, or the selected title's first; null otherwise.
     MediaDataRef selectedClipToEdit() const;
+    // Which side has the keyboard: the title list (true) or the menu canvas; both redraw.
+    void setFirstResponderInSource(bool inSource);
+    bool firstResponderInSource() const { return m_firstResponderInSource; }
     // Opens the chapter editor on that clip; nothing otherwise.
     void openVideoChapterWindowMAction();
     qsizetype addNewMenuTitleWithMedias(const QList<std::shared_ptr<MediaData>> &clips,
@@ -236,6 +240,7 @@ signals:
 private:
     void connectCommands();
     void setUpPreview();
+    void connectMenuEditor();
     void connectProject();
     void projectReplaced();
     void redrawPage(const std::shared_ptr<DVDMenu> &page);

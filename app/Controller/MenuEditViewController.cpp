@@ -4,11 +4,14 @@
 #include "Platterkit/model/DVDMenuTextResource.h"
 #include "app/AppExtention/Convert/TempDvdData.h"
 #include "app/AppExtention/DVDMenuItemExtention.h"
+#include "app/AppExtention/Document/EditingProject.h"
 #include "app/AppExtention/Function/ApplicationImage.h"
 #include "app/AppExtention/Function/ArrayExtention.h"
 #include "app/AppExtention/Function/MainWindowControllerInterface.h"
 #include "app/AppExtention/MenuTitleItems.h"
-#include "app/View/MainView/MenuPageStillView.h"
+#include "app/View/MenuEditView/CanvasBgView.h"
+#include "app/View/MenuEditView/NoMenuView.h"
+#include "app/View/MenuEditView/ShapeView.h"
 #include "platform/MainThread.h"
 
 class MenuEditViewController::RedrawBatch
@@ -49,6 +52,32 @@ MenuEditViewController::MenuEditViewController(MainWindowControllerInterface &ow
 }
 
 MenuEditViewController::~MenuEditViewController() = default;
+
+void MenuEditViewController::setCanvasView(CanvasBgView *view)
+{
+    m_canvasView = view;
+    if (!m_canvasView)
+        return;
+    m_canvasView->setHost(this);
+    m_canvasView->shapeView()->setSelectedItemArray(m_selectedItems);
+}
+
+ShapeView *MenuEditViewController::shapeView() const
+{
+    return m_canvasView ? m_canvasView->shapeView() : nullptr;
+}
+
+void MenuEditViewController::setNoMenuView(NoMenuView *view)
+{
+    m_noMenuView = view;
+    if (m_noMenuView)
+        m_noMenuView->setVisible(m_noMenuViewShown);
+}
+
+bool MenuEditViewController::isNoMenuViewShown() const
+{
+    return m_noMenuView ? !m_noMenuView->isHidden() : m_noMenuViewShown;
+}
 
 std::shared_ptr<DVDLibrary> MenuEditViewController::dvd() const
 {
@@ -93,6 +122,8 @@ void MenuEditViewController::updateMenuPage(const std::shared_ptr<DVDMenu> &page
     DW_ASSERT_MAIN_THREAD(return );
     RedrawBatch batch(*this);
     m_menuPage = page;
+    if (m_canvasView)
+        m_canvasView->updateViewBoundsWhenMenuChange();
     updateLastNextPageButton();
     clearShapeViewSelection();
 }
@@ -103,10 +134,37 @@ void MenuEditViewController::updateShowNoMenuView()
     if (m_noMenuViewShown == m_noMenu)
         return;
     m_noMenuViewShown = m_noMenu;
-    // The cover hides the canvas, and takes the keyboard from it.
-    if (m_canvasView && m_noMenuViewShown)
-        m_canvasView->clearFocus();
+    if (m_noMenuView) {
+        m_noMenuView->setVisible(m_noMenuViewShown);
+        if (m_noMenuViewShown)
+            m_noMenuView->raise();
+    }
+    // The cover takes the keyboard from the canvas, and gives it back when it goes.
+    if (ShapeView *shape = shapeView()) {
+        if (m_noMenuViewShown)
+            shape->clearFocus();
+        else if (shape->window()->isActiveWindow())
+            shape->setFocus(Qt::OtherFocusReason);
+    }
     displayCanvasView();
+}
+
+void MenuEditViewController::noMenuChangedAction(bool noMenu)
+{
+    DW_ASSERT_MAIN_THREAD(return );
+    m_noMenu = noMenu;
+    updateShowNoMenuView();
+    if (EditingProject *project = m_owner.project())
+        project->setNoMenu(noMenu);
+    else if (const auto disc = dvd())
+        disc->setNoMenu(noMenu);
+    updateLastNextPageButton();
+    m_owner.changeCapacityValue();
+    // Commands such as Delete then act on the title list.
+    if (noMenu && m_sourceFocusSet)
+        m_sourceFocusSet(true);
+    emit selectionUpdated();
+    canvasDidEdit();
 }
 
 // --- Canvas -----------------------------------------------------------------------------------------
@@ -134,8 +192,7 @@ void MenuEditViewController::paintCanvas()
     ++m_canvasRedraws;
     if (!m_canvasView)
         return;
-    m_canvasView->setImage(m_menuPage && !m_noMenuViewShown ? m_menuPage->imageAtTime(0)
-                                                            : QImage());
+    m_canvasView->redraw();
 }
 
 // --- Item lists -------------------------------------------------------------------------------------
@@ -204,11 +261,20 @@ DVDMenuItemList MenuEditViewController::sourceArrayForDraw() const
 
 // --- Selection --------------------------------------------------------------------------------------
 
+DVDMenuItemList MenuEditViewController::selectedItemArray() const
+{
+    if (const ShapeView *shape = shapeView())
+        return shape->selectedItemArray();
+    return m_selectedItems;
+}
+
 void MenuEditViewController::setSelectedItemArray(const DVDMenuItemList &items)
 {
     DW_ASSERT_MAIN_THREAD(return );
     RedrawBatch batch(*this);
     m_selectedItems = items;
+    if (ShapeView *shape = shapeView())
+        shape->setSelectedItemArray(items);
     displayCanvasView();
     shapeViewSelectionUpdate();
 }
@@ -218,11 +284,12 @@ void MenuEditViewController::shapeViewSelectionUpdate()
     DW_ASSERT_MAIN_THREAD(return );
     RedrawBatch batch(*this);
     const TempEditDataList records = m_owner.tempDataArray();
-    for (const DVDMenuItemRef &item : m_selectedItems)
+    const DVDMenuItemList selected = selectedItemArray();
+    for (const DVDMenuItemRef &item : selected)
         if (item)
             MenuTitleItems::changeTempEditDataOldFrameWhenShapeViewMove(*item, records);
-    updateCurrentItem(m_selectedItems.size() == 1 ? m_selectedItems.first() : nullptr);
-    // The main window has no item commands yet that would follow the selection.
+    updateCurrentItem(selected.size() == 1 ? selected.first() : nullptr);
+    emit selectionUpdated();
 }
 
 void MenuEditViewController::updateCurrentItem(const DVDMenuItemRef &item)
@@ -230,6 +297,7 @@ void MenuEditViewController::updateCurrentItem(const DVDMenuItemRef &item)
     DW_ASSERT_MAIN_THREAD(return );
     m_currentItem = item;
     displayCanvasView();
+    emit hasSelectedItemChanged(bool(item));
 }
 
 void MenuEditViewController::clearShapeViewSelection()
@@ -237,6 +305,8 @@ void MenuEditViewController::clearShapeViewSelection()
     DW_ASSERT_MAIN_THREAD(return );
     RedrawBatch batch(*this);
     m_selectedItems.clear();
+    if (ShapeView *shape = shapeView())
+        shape->setSelectedItemArray({});
     displayCanvasView();
     shapeViewSelectionUpdate();
 }
@@ -291,8 +361,8 @@ QImage MenuEditViewController::previousMenuImage() const
 
 void MenuEditViewController::updateLastNextPageButton()
 {
-    // Nothing observes the paging state yet; the count stands for its change notices.
     ++m_pagingStateChanges;
+    emit pagingStateChanged();
 }
 
 void MenuEditViewController::previousPageAction()
@@ -303,4 +373,41 @@ void MenuEditViewController::previousPageAction()
     const auto pages = isCurrentMenuPageMainMenu() ? mainMenusArray() : subMenusArray();
     if (const auto previous = ArrayExtention::previousObject(pages, m_menuPage))
         updateMenuPage(previous);
+}
+
+// --- Canvas host -------------------------------------------------------------------------------------
+
+TempEditDataList MenuEditViewController::canvasStyleRecords() const
+{
+    return m_owner.tempDataArray();
+}
+
+void MenuEditViewController::setCanvasItemFrame(const DVDMenuItemRef &item, const QRectF &frame)
+{
+    DW_ASSERT_MAIN_THREAD(return );
+    DW_ASSERT(item, return );
+    EditingProject *project = m_owner.project();
+    if (project && m_menuPage && m_menuPage->items().contains(item)) {
+        project->setItemFrame(m_menuPage, item, frame);
+        return;
+    }
+    item->setFrame(frame);
+    displayCanvasView();
+}
+
+void MenuEditViewController::canvasDidEdit()
+{
+    if (EditingProject *project = m_owner.project())
+        project->setEdited(true);
+}
+
+bool MenuEditViewController::firstResponderInSource() const
+{
+    return m_sourceFocusQuery ? m_sourceFocusQuery() : false;
+}
+
+void MenuEditViewController::canvasPressed()
+{
+    if (m_sourceFocusSet)
+        m_sourceFocusSet(false);
 }

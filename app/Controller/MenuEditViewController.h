@@ -2,10 +2,9 @@
 
 // The menu editor of the main window: the page being edited, the lists of its items that the
 // canvas selects and paints, the single selected item, paging back through main menus and
-// sub-menus, the aspect and no-menu flags the editor shows, and the canvas redraw. Until the
-// canvas exists the editor paints the page's still into the main window's MenuPageStillView; the
-// still stands for the canvas, and the backdrop alone (the still without a picture) stands for the
-// no-menu cover.
+// sub-menus, the aspect and no-menu flags the editor shows, and the canvas redraw. It hosts the
+// main window's canvas (CanvasBgView with its ShapeView, which keeps the selection) and the
+// no-menu cover; its change notices are Qt signals.
 //
 // One instance for the life of the main window, owned by its MainWindowController (the owner
 // passed in, which must outlive it) and reached by others through ControllerFunction. Every item
@@ -14,26 +13,44 @@
 
 #include "Platterkit/model/DVDMenu.h"
 #include "app/AppExtention/Function/MenuEditControllerInterface.h"
+#include "app/View/MenuEditView/MenuCanvasHost.h"
 
 #include <QImage>
 #include <QList>
+#include <QObject>
 #include <QString>
+#include <functional>
 #include <memory>
 
 class DVDLibrary;
+class CanvasBgView;
 class MainWindowControllerInterface;
-class MenuPageStillView;
+class NoMenuView;
+class ShapeView;
 
-class MenuEditViewController : public MenuEditControllerInterface
+class MenuEditViewController : public QObject,
+                               public MenuEditControllerInterface,
+                               public MenuCanvasHost
 {
+    Q_OBJECT
 public:
     explicit MenuEditViewController(MainWindowControllerInterface &owner);
     ~MenuEditViewController() override;
 
-    // The view the canvas paints into; null (as in tests without a window) only counts redraws.
-    // The view belongs to the main window.
-    void setCanvasView(MenuPageStillView *view) { m_canvasView = view; }
-    MenuPageStillView *canvasView() const { return m_canvasView; }
+    // The canvas; null (as in tests without a window) only counts redraws. The view belongs to the
+    // main window; the editor becomes its host.
+    void setCanvasView(CanvasBgView *view);
+    CanvasBgView *canvasView() const { return m_canvasView; }
+    ShapeView *shapeView() const;
+    // The cover shown in no-menu mode; it belongs to the main window.
+    void setNoMenuView(NoMenuView *view);
+    NoMenuView *noMenuView() const { return m_noMenuView; }
+    // How the editor reads and sets the main window's "the title list has the keyboard".
+    void setSourceFocus(std::function<bool()> query, std::function<void(bool)> set)
+    {
+        m_sourceFocusQuery = std::move(query);
+        m_sourceFocusSet = std::move(set);
+    }
 
     // --- Page and flags ---------------------------------------------------------------------------
     // The page shown; null until the first updateMenuPage.
@@ -56,9 +73,13 @@ public:
     // Shows page (null shows none): the previous-page state follows it and the selection is
     // emptied, which redraws the canvas.
     void updateMenuPage(const std::shared_ptr<DVDMenu> &page);
-    // The no-menu cover is shown exactly in no-menu mode.
+    // The no-menu cover is shown exactly in no-menu mode; it takes the keyboard from the canvas.
     void updateShowNoMenuView();
-    bool isNoMenuViewShown() const { return m_noMenuViewShown; }
+    // The cover is up (without a window: the mode it would show).
+    bool isNoMenuViewShown() const;
+    // The no-menu check box changed: cover, the disc's flag, paging, the list takes the keyboard
+    // when switched on, the commands are checked and the document is edited.
+    void noMenuChangedAction(bool noMenu);
 
     // --- MenuEditControllerInterface --------------------------------------------------------------
     // Repaints the canvas: the page's still, or the backdrop alone under the no-menu cover or
@@ -74,7 +95,7 @@ public:
     // --- Item lists, in page order ----------------------------------------------------------------
     QList<std::shared_ptr<DVDMenu>> dvdMenuArray() const;
     // Static texts; each one's text object is told its item first.
-    DVDMenuItemList textItemArray() const;
+    DVDMenuItemList textItemArray() const override;
     // Every item that is neither a static text nor a button: title items (a text title's text
     // object is told its item) and other decorations.
     DVDMenuItemList menuItemArray() const;
@@ -83,20 +104,20 @@ public:
     // nor selectable).
     DVDMenuItemList menuItemButtonArray() const;
     // What the canvas hit-tests and selects: static texts, then titles, then buttons.
-    DVDMenuItemList sourceArray() const;
+    DVDMenuItemList sourceArray() const override;
     // The painting order, back to front: titles, then static texts, then buttons.
-    DVDMenuItemList sourceArrayForDraw() const;
+    DVDMenuItemList sourceArrayForDraw() const override;
 
     // --- Selection --------------------------------------------------------------------------------
-    // The canvas's selection; the controller keeps only currentItem from it.
-    DVDMenuItemList selectedItemArray() const { return m_selectedItems; }
+    // The canvas's selection (ShapeView keeps it; without a canvas the editor does).
+    DVDMenuItemList selectedItemArray() const;
     // The canvas selected items (in the order given): their style records remember their frames,
     // then currentItem follows.
     void setSelectedItemArray(const DVDMenuItemList &items);
     // The one selected item; null when none or several are selected.
     DVDMenuItemRef currentItem() const { return m_currentItem; }
-    bool hasSelectedOneItem() const { return m_selectedItems.size() == 1; }
-    void shapeViewSelectionUpdate();
+    bool hasSelectedOneItem() const { return selectedItemArray().size() == 1; }
+    void shapeViewSelectionUpdate() override;
     void updateCurrentItem(const DVDMenuItemRef &item);
     // Empties the selection and redraws the canvas.
     void clearShapeViewSelection();
@@ -115,12 +136,29 @@ public:
     QString previousMenuImageName() const;
     // The picture of previousMenuImageName (null while the resources hold none).
     QImage previousMenuImage() const;
-    // Tells the paging state's observers that hasLastMenu and the previous image may have changed.
+    // Tells the paging state's observers (pagingStateChanged) that hasLastMenu and the previous
+    // image may have changed.
     void updateLastNextPageButton();
     // Shows the page before menuPage; nothing without one.
     void previousPageAction();
     // How often the paging state was announced, for tests.
     int pagingStateChanges() const { return m_pagingStateChanges; }
+
+    // --- MenuCanvasHost -----------------------------------------------------------------------------
+    DVDMenuRef canvasPage() const override { return m_menuPage; }
+    TempEditDataList canvasStyleRecords() const override;
+    void setCanvasItemFrame(const DVDMenuItemRef &item, const QRectF &frame) override;
+    void canvasDidEdit() override;
+    bool firstResponderInSource() const override;
+    void canvasPressed() override;
+
+signals:
+    // hasSelectedOneItem may have changed (after every change of the current item).
+    void hasSelectedItemChanged(bool hasSelectedOneItem);
+    // hasLastMenu and previousMenuImage may have changed.
+    void pagingStateChanged();
+    // The canvas selection or a selected frame changed: the main window checks its commands.
+    void selectionUpdated();
 
 private:
     // Collects the redraws of one editor operation into one repaint at its end.
@@ -131,14 +169,19 @@ private:
     void paintCanvas();
 
     MainWindowControllerInterface &m_owner;
-    MenuPageStillView *m_canvasView = nullptr;
+    CanvasBgView *m_canvasView = nullptr;
+    NoMenuView *m_noMenuView = nullptr;
+    std::function<bool()> m_sourceFocusQuery;
+    std::function<void(bool)> m_sourceFocusSet;
 
     std::shared_ptr<DVDMenu> m_menuPage;
     DVDMenuItemRef m_currentItem;
+    // The selection while no canvas keeps it.
     DVDMenuItemList m_selectedItems;
     int m_aspectIndex = 0;
     int m_lastTimeAspect = 0;
     bool m_noMenu = false;
+    // The mode the cover shows (the cover's visibility follows it).
     bool m_noMenuViewShown = false;
     int m_canvasRedraws = 0;
     int m_redrawBatchDepth = 0;

@@ -65,6 +65,17 @@ QImage drawPreviousButton(bool enabled)
     return image;
 }
 
+QImage drawCropDragHandle()
+{
+    QImage image = blank(QSize(32, 32));
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(QColor(255, 128, 0), 4));
+    painter.setBrush(QColor(255, 255, 255));
+    painter.drawRect(QRectF(3, 3, 26, 26));
+    return image;
+}
+
 QImage drawDefaultImage()
 {
     QImage image = blank(QSize(320, 240));

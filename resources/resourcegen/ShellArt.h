@@ -14,6 +14,9 @@ QImage drawPreviewButton(bool enabled);
 // The menu editor's previous-page button: enabled draws a bright left arrow, disabled the same
 // greyed.
 QImage drawPreviousButton(bool enabled);
+// The canvas's corner handle: a white square with an orange border, drawn at twice the pixels of
+// its 16 x 16 point square.
+QImage drawCropDragHandle();
 // The picture shown where a title or background has none yet: a film frame on dark grey.
 QImage drawDefaultImage();
 // A format badge: a rounded document with the extension written across it.

@@ -4,7 +4,7 @@
 //   resourcegen <output folder> <FormatData.plist> <FormatInfo.plist>
 //
 // Into the output folder go "preview_dvd.png", "preview_dvd 2.png", "Previous.png",
-// "Previous 2.png", "DefaultImage.png", one
+// "Previous 2.png", "DefaultImage.png", "CropDrag2.png", one
 // "<ImageName>.png" for every item of the format list, and the help PDF.
 
 #include "HelpDocument.h"
@@ -61,7 +61,8 @@ int main(int argc, char **argv)
         || !save(drawPreviewButton(false), output.filePath("preview_dvd 2.png"))
         || !save(drawPreviousButton(true), output.filePath("Previous.png"))
         || !save(drawPreviousButton(false), output.filePath("Previous 2.png"))
-        || !save(drawDefaultImage(), output.filePath("DefaultImage.png")))
+        || !save(drawDefaultImage(), output.filePath("DefaultImage.png"))
+        || !save(drawCropDragHandle(), output.filePath("CropDrag2.png")))
         return fail(QStringLiteral("cannot write the shell pictures to %1").arg(output.path()));
     // The chapter editor's pictures.
     if (!save(drawEditPlay(), output.filePath("EditPlay.png"))

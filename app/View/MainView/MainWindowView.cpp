@@ -3,15 +3,22 @@
 #include "app/View/MainView/BurnSettingWindow.h"
 #include "app/View/MainView/CustomCapacityView.h"
 #include "app/View/MainView/CustomQualityWindow.h"
-#include "app/View/MainView/MenuPageStillView.h"
+#include "app/View/MenuEditView/CanvasBgView.h"
+#include "app/View/MenuEditView/MenuEditBgView.h"
+#include "app/View/MenuEditView/MenuMaxYBgView.h"
+#include "app/View/MenuEditView/MenuMinYBgView.h"
+#include "app/View/MenuEditView/NoMenuView.h"
 #include "platform/StringTable.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMenuBar>
+#include <QPalette>
 #include <QPushButton>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -70,8 +77,7 @@ void MainWindowView::buildWidgets()
     m_addVideoButton->setObjectName(QStringLiteral("addVideoButton"));
     m_burnButton = new QPushButton(text("Burn"), m_central);
     m_burnButton->setObjectName(QStringLiteral("burnButton"));
-    m_pageStill = new MenuPageStillView(m_central);
-    m_pageStill->setObjectName(QStringLiteral("menuPageStill"));
+    buildMenuEditor();
     m_dvdModelPopButton = new QComboBox(m_central);
     m_dvdModelPopButton->setObjectName(QStringLiteral("dvdModelPopButton"));
     m_dvdModelPopButton->addItems({text("DVD5"), text("DVD9")});
@@ -101,7 +107,7 @@ void MainWindowView::buildWidgets()
 
     auto *top = new QHBoxLayout;
     top->addLayout(m_left, 2);
-    top->addWidget(m_pageStill, 3);
+    top->addWidget(m_menuEditBg, 3);
 
     auto *bottom = new QHBoxLayout;
     bottom->addWidget(m_dvdModelPopButton);
@@ -119,6 +125,47 @@ void MainWindowView::buildWidgets()
 
     m_customQualityWnd = new CustomQualityWindow(this);
     m_burnSettingWindow = new BurnSettingWindow(this);
+}
+
+void MainWindowView::buildMenuEditor()
+{
+    m_menuEditBg = new MenuEditBgView(m_central);
+    auto *topBar = new MenuMaxYBgView(m_menuEditBg);
+    m_previousPageButton = new QToolButton(topBar);
+    m_previousPageButton->setObjectName(QStringLiteral("previousPageButton"));
+    m_previousPageButton->setToolTip(text("Previous Page"));
+    m_previousPageButton->setAutoRaise(true);
+    m_previousPageButton->setIconSize(QSize(24, 24));
+    m_noMenuCheckBox = new QCheckBox(text("No Menu"), topBar);
+    m_noMenuCheckBox->setObjectName(QStringLiteral("noMenuCheckBox"));
+    // Light text on the dark bar.
+    QPalette barText = m_noMenuCheckBox->palette();
+    barText.setColor(QPalette::WindowText, QColor(220, 220, 220));
+    m_noMenuCheckBox->setPalette(barText);
+    auto *topLayout = new QHBoxLayout(topBar);
+    topLayout->setContentsMargins(6, 3, 6, 3);
+    topLayout->addWidget(m_previousPageButton);
+    topLayout->addStretch();
+    topLayout->addWidget(m_noMenuCheckBox);
+
+    // The cover lies over the canvas in the same cell.
+    auto *canvasArea = new QWidget(m_menuEditBg);
+    auto *stack = new QGridLayout(canvasArea);
+    stack->setContentsMargins(0, 0, 0, 0);
+    m_canvas = new CanvasBgView(canvasArea);
+    m_noMenuView = new NoMenuView(canvasArea);
+    m_noMenuView->hide();
+    stack->addWidget(m_canvas, 0, 0);
+    stack->addWidget(m_noMenuView, 0, 0);
+
+    auto *bottomBar = new MenuMinYBgView(m_menuEditBg);
+    bottomBar->setFixedHeight(8);
+    auto *layout = new QVBoxLayout(m_menuEditBg);
+    layout->setContentsMargins(1, 0, 0, 1);
+    layout->setSpacing(0);
+    layout->addWidget(topBar);
+    layout->addWidget(canvasArea, 1);
+    layout->addWidget(bottomBar);
 }
 
 QAction *MainWindowView::addAction(QMenu *menu,
@@ -157,6 +204,7 @@ void MainWindowView::buildMenus()
     addAction(edit, "delete:", text("Delete"), QKeySequence::Delete);
     addAction(edit, "openVideoChapterWindowMAction:", text("Chapters..."));
     addAction(edit, "editAction:", text("Edit Video"));
+    addAction(edit, "backToMainMenuAction:", text("Back to Previous Menu"));
 
     QMenu *help = bar->addMenu(text("Help"));
     help->setObjectName(QStringLiteral("helpMenu"));

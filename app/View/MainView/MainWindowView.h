@@ -1,7 +1,7 @@
 #pragma once
 
 // The main window's widgets and menu bar, built once and laid out: the title list's place, the
-// page still, the add and burn buttons, the disc type, quality and gauge row, the tip button, and
+// menu editor (canvas, cover and bars), the add and burn buttons, the disc type, quality and gauge row, the tip button, and
 // the two sheets (custom quality, burn settings). It paints and passes input on; its controller
 // connects the widgets and the named commands and decides what they do.
 //
@@ -17,7 +17,10 @@
 class BurnSettingWindow;
 class CustomCapacityView;
 class CustomQualityWindow;
-class MenuPageStillView;
+class CanvasBgView;
+class MenuEditBgView;
+class NoMenuView;
+class QCheckBox;
 class QAction;
 class QComboBox;
 class QLabel;
@@ -36,7 +39,13 @@ public:
     void setDocumentName(const QString &name);
 
     QWidget *central() const { return m_central; }
-    MenuPageStillView *pageStill() const { return m_pageStill; }
+    // The menu editor: the canvas, its no-menu cover, the previous-page button and the no-menu
+    // check box of its top bar.
+    MenuEditBgView *menuEditBgView() const { return m_menuEditBg; }
+    CanvasBgView *canvasBgView() const { return m_canvas; }
+    NoMenuView *noMenuView() const { return m_noMenuView; }
+    QToolButton *previousPageButton() const { return m_previousPageButton; }
+    QCheckBox *noMenuCheckBox() const { return m_noMenuCheckBox; }
     CustomCapacityView *capacityView() const { return m_capacityView; }
     QLabel *capacityLabel() const { return m_capacityLabel; }
     QComboBox *dvdModelPopButton() const { return m_dvdModelPopButton; }
@@ -58,6 +67,7 @@ protected:
 private:
     void buildWidgets();
     void buildMenus();
+    void buildMenuEditor();
     QAction *addAction(QMenu *menu,
                        const QString &name,
                        const QString &title,
@@ -67,7 +77,11 @@ private:
     std::function<void()> m_blockingChanged;
     QWidget *m_central = nullptr;
     class QVBoxLayout *m_left = nullptr;
-    MenuPageStillView *m_pageStill = nullptr;
+    MenuEditBgView *m_menuEditBg = nullptr;
+    CanvasBgView *m_canvas = nullptr;
+    NoMenuView *m_noMenuView = nullptr;
+    QToolButton *m_previousPageButton = nullptr;
+    QCheckBox *m_noMenuCheckBox = nullptr;
     CustomCapacityView *m_capacityView = nullptr;
     QLabel *m_capacityLabel = nullptr;
     QComboBox *m_dvdModelPopButton = nullptr;

@@ -12,9 +12,10 @@
 #include "app/Controller/SourceViewController.h"
 #include "app/View/MainView/CustomCapacityView.h"
 #include "app/View/MainView/CustomQualityWindow.h"
-#include "app/View/MainView/MenuPageStillView.h"
 #include "app/View/SourceView/DVDTitleView.h"
 #include "app/View/SourceView/SourceTableView.h"
+#include "app/View/MenuEditView/CanvasBgView.h"
+#include "app/View/MenuEditView/MenuCanvasHost.h"
 #include "app/production/DiscSizeEstimate.h"
 #include "support/ShellTesting.h"
 #include "testsupport/MediaFixtures.h"
@@ -110,10 +111,9 @@ TEST_F(MainWindow, ANewProjectIsOneWidePalPageFromTemplatePage15WithItsButtonsAn
     EXPECT_FALSE(controller->window()->isWindowModified());
     EXPECT_FALSE(controller->burnButton()->isEnabled());
     EXPECT_TRUE(controller->sourceController()->tableView()->titleRows().isEmpty());
-    // The still shows the page itself.
-    const QImage still = controller->pageStillView()->image();
-    ASSERT_FALSE(still.isNull());
-    EXPECT_EQ(QSizeF(still.size()), page->menuSize());
+    // The canvas shows the page itself, fitted.
+    EXPECT_EQ(controller->canvasBgView()->host()->canvasPage(), page);
+    EXPECT_EQ(controller->canvasBgView()->menuBgRect().size(), page->menuSize());
     saveGrab(*controller->window(), "main-window-empty");
 }
 
@@ -159,7 +159,7 @@ TEST_F(MainWindow, MenusHoldTheCommandsOfTheShell)
 
 TEST_F(MainWindow, AddVideoListsTitlesWithNameAndTimeAndDeleteRemovesThem)
 {
-    const int stills = controller->pageStillView()->imageCount();
+    const int stills = controller->canvasBgView()->redrawCount();
     addTitles(twoClips());
     SourceTableView *table = controller->sourceController()->tableView();
     ASSERT_EQ(table->titleRows().size(), 2);
@@ -180,7 +180,7 @@ TEST_F(MainWindow, AddVideoListsTitlesWithNameAndTimeAndDeleteRemovesThem)
     EXPECT_TRUE(controller->hasTitleUsed());
     // The first title of an untitled project marks it edited; the page still is redrawn.
     EXPECT_TRUE(controller->window()->isWindowModified());
-    EXPECT_GT(controller->pageStillView()->imageCount(), stills);
+    EXPECT_GT(controller->canvasBgView()->redrawCount(), stills);
     EXPECT_TRUE(controller->burnButton()->isEnabled());
     saveGrab(*controller->window(), "main-window-two-titles");
 
@@ -307,11 +307,11 @@ TEST_F(MainWindow, AnOpenedRateOutsideTheTableShowsThatRateNotTheLastCustomOne)
 
 TEST_F(MainWindow, ThePageIsRefreshedOnlyOnTheMainThread)
 {
-    const int stills = controller->pageStillView()->imageCount();
+    const int stills = controller->canvasBgView()->redrawCount();
     std::thread([&] { controller->updateDVDEditInterface(); }).join();
-    EXPECT_EQ(controller->pageStillView()->imageCount(), stills);
+    EXPECT_EQ(controller->canvasBgView()->redrawCount(), stills);
     controller->updateDVDEditInterface();
-    EXPECT_EQ(controller->pageStillView()->imageCount(), stills + 1);
+    EXPECT_EQ(controller->canvasBgView()->redrawCount(), stills + 1);
 }
 
 // The gauge at the values a person reads: the colour at the tip of the fill.

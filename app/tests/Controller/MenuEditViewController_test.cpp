@@ -9,10 +9,16 @@
 #include "app/Controller/MainWindowController.h"
 #include "app/Controller/MenuEditViewController.h"
 #include "app/Controller/TipViewController.h"
-#include "app/View/MainView/MenuPageStillView.h"
+#include "app/View/MainView/MainWindowView.h"
+#include "app/View/MenuEditView/CanvasBgView.h"
+#include "app/View/MenuEditView/MenuCanvasHost.h"
+#include "app/View/MenuEditView/NoMenuView.h"
+#include "app/View/MenuEditView/ShapeView.h"
 #include "support/AppFakes.h"
 #include "support/ShellTesting.h"
 
+#include <QAction>
+#include <QCheckBox>
 #include <QMainWindow>
 #include <QTest>
 #include <QToolButton>
@@ -333,7 +339,7 @@ protected:
 TEST_F(MenuEditorInWindow, TheEditorPaintsItsPageIntoTheStill)
 {
     EXPECT_EQ(ControllerFunction::menuEditController(), editor);
-    EXPECT_EQ(editor->canvasView(), controller->pageStillView());
+    EXPECT_EQ(editor->canvasView(), controller->canvasBgView());
     const auto page = controller->dvd()->menus().first();
     EXPECT_EQ(editor->menuPage(), page);
     EXPECT_EQ(editor->aspectIndex(), 1);
@@ -342,7 +348,7 @@ TEST_F(MenuEditorInWindow, TheEditorPaintsItsPageIntoTheStill)
     // The new page's buttons: those with a jump and the shown play button, none without.
     for (const DVDMenuItemRef &button : editor->menuItemButtonArray())
         EXPECT_TRUE(button->jump() || button->buttonResource()->name().endsWith("-play"));
-    EXPECT_EQ(controller->pageStillView()->image(), page->imageAtTime(0));
+    EXPECT_EQ(controller->canvasBgView()->host()->canvasPage(), page);
     saveGrab(*controller->window(), "main-window-menu-editor");
 
     // The dialogs are not built: the registry answers null for each.
@@ -362,7 +368,7 @@ TEST_F(MenuEditorInWindow, ThePageRefreshShowsThePageItIsGiven)
     controller->updateDVDMenuInEdit(second);
     EXPECT_EQ(editor->menuPage(), second);
     EXPECT_TRUE(editor->hasLastMenu());
-    EXPECT_EQ(controller->pageStillView()->image(), second->imageAtTime(0));
+    EXPECT_EQ(controller->canvasBgView()->host()->canvasPage(), second);
     // A later refresh stays on the page the editor shows.
     controller->updateDVDEditInterface();
     EXPECT_EQ(editor->menuPage(), second);
@@ -383,8 +389,8 @@ TEST_F(MenuEditorInWindow, OpeningAProjectLoadsTheEditorsFlagsAndShowsItsFirstPa
     EXPECT_TRUE(editor->noMenu());
     EXPECT_TRUE(editor->isNoMenuViewShown());
     EXPECT_EQ(editor->menuPage(), page);
-    // Under the no-menu cover the still shows no page.
-    EXPECT_TRUE(controller->pageStillView()->image().isNull());
+    // The cover hides the canvas.
+    EXPECT_FALSE(controller->view()->noMenuView()->isHidden());
     saveGrab(*controller->window(), "main-window-no-menu");
 
     opened = std::make_shared<DVDLibrary>();
@@ -393,7 +399,41 @@ TEST_F(MenuEditorInWindow, OpeningAProjectLoadsTheEditorsFlagsAndShowsItsFirstPa
     controller->setProject(opened, {}, std::make_shared<TempDvdData>());
     EXPECT_FALSE(editor->isNoMenuViewShown());
     EXPECT_EQ(editor->menuPage(), opened->menus().first());
-    EXPECT_FALSE(controller->pageStillView()->image().isNull());
+    EXPECT_TRUE(controller->view()->noMenuView()->isHidden());
+}
+
+TEST_F(MenuEditorInWindow, TheNoMenuBoxCoversTheCanvasAndTheListTakesTheKeyboard)
+{
+    // A press on the canvas takes the keyboard from the list.
+    QTest::mouseClick(editor->shapeView(), Qt::LeftButton, {}, QPoint(5, 5));
+    EXPECT_FALSE(editor->firstResponderInSource());
+    QCheckBox *box = controller->view()->noMenuCheckBox();
+    box->click();
+    EXPECT_TRUE(controller->dvd()->noMenu());
+    EXPECT_TRUE(editor->isNoMenuViewShown());
+    EXPECT_FALSE(controller->view()->noMenuView()->isHidden());
+    EXPECT_TRUE(editor->firstResponderInSource()) << "Delete acts on the list";
+    EXPECT_FALSE(controller->view()->previousPageButton()->isEnabled());
+    saveGrab(*controller->window(), "main-window-no-menu-box");
+    box->click();
+    EXPECT_FALSE(controller->dvd()->noMenu());
+    EXPECT_TRUE(controller->view()->noMenuView()->isHidden());
+}
+
+TEST_F(MenuEditorInWindow, ThePreviousPageButtonAndCommandGoBack)
+{
+    const auto first = controller->dvd()->menus().first();
+    const auto second = copyPage(*first);
+    controller->dvd()->setMenus({first, second});
+    controller->updateDVDMenuInEdit(second);
+    QAction *back = controller->menuAction("backToMainMenuAction:");
+    ASSERT_TRUE(back);
+    EXPECT_TRUE(back->isEnabled());
+    EXPECT_TRUE(controller->view()->previousPageButton()->isEnabled());
+    back->trigger();
+    EXPECT_EQ(editor->menuPage(), first);
+    EXPECT_FALSE(back->isEnabled());
+    EXPECT_FALSE(controller->view()->previousPageButton()->isEnabled());
 }
 
 TEST_F(MenuEditorInWindow, TheTipButtonShowsTheTipViewInThePopover)

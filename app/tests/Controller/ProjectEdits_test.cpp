@@ -10,9 +10,10 @@
 #include "app/Controller/MainWindowController.h"
 #include "app/Controller/SourceViewController.h"
 #include "app/View/MainView/CustomCapacityView.h"
-#include "app/View/MainView/MenuPageStillView.h"
 #include "app/View/SourceView/DVDTitleView.h"
 #include "app/View/SourceView/SourceTableView.h"
+#include "app/View/MenuEditView/CanvasBgView.h"
+#include "app/View/MenuEditView/MenuCanvasHost.h"
 #include "app/production/DiscSizeEstimate.h"
 #include "support/ShellTesting.h"
 #include "testsupport/MediaFixtures.h"
@@ -221,20 +222,18 @@ TEST_F(ProjectEdits, EachEditEmitsItsOneSignalAndTheViewsFollowWithoutAWholeRefr
         SCOPED_TRACE(row.name);
         SignalLog log(project);
         const int refreshes = controller->globalRefreshCount();
-        const int stills = controller->pageStillView()->imageCount();
+        const int stills = controller->canvasBgView()->redrawCount();
         row.edit();
 
         EXPECT_EQ(log.changes().join(","), QString::fromUtf8(row.signal));
         EXPECT_EQ(controller->globalRefreshCount(), refreshes);
         EXPECT_EQ(rows(), row.list);
-        EXPECT_EQ(controller->pageStillView()->imageCount() > stills, row.pageRedrawn);
+        EXPECT_EQ(controller->canvasBgView()->redrawCount() > stills, row.pageRedrawn);
         EXPECT_EQ(controller->dvd()->menus().size(), row.pages);
         EXPECT_EQ(controller->dvd()->dvdBitrate(), row.bitrateKbps);
 
-        // The page still shows the page as it is now.
-        const QImage still = controller->pageStillView()->image();
-        ASSERT_FALSE(still.isNull());
-        EXPECT_EQ(still, page()->imageAtTime(0));
+        // The canvas shows the page as it is now.
+        EXPECT_EQ(controller->canvasBgView()->host()->canvasPage(), page());
 
         // The gauge and its label: the titles on the page and every page's own time.
         double pageSeconds = 0;

@@ -238,11 +238,10 @@ TEST_F(ChapterEditorWindow, TheChaptersCommandOpensTheSelectedTitlesClip)
     ASSERT_TRUE(clip);
     QAction *chapters = controller->menuAction(QStringLiteral("openVideoChapterWindowMAction:"));
     ASSERT_TRUE(chapters);
-    QTreeWidget *list = controller->sourceController()->tableView();
+    SourceViewController *list = controller->sourceController();
     list->clearSelection();
     EXPECT_FALSE(chapters->isEnabled()) << "nothing selected";
-    list->setCurrentItem(list->topLevelItem(0));
-    list->topLevelItem(0)->setSelected(true);
+    list->selectedSingleTitle(list->titleArray().first());
     ASSERT_TRUE(controller->canEditChapter());
     EXPECT_TRUE(chapters->isEnabled());
     chapters->trigger();
