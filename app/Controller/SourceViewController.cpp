@@ -147,7 +147,8 @@ SourceViewController::SourceViewController(EditingProject &project, QWidget *par
     connect(m_table, &SourceTableView::marginPressed, this, &SourceViewController::clearSelection);
     connect(m_table, &SourceTableView::expandClicked, this, &SourceViewController::toggleExpand);
     connect(m_table, &SourceTableView::rowDragStarted, this, &SourceViewController::startRowDrag);
-    connect(m_table, &SourceTableView::rowDoubleClicked, this, &SourceViewController::editRequested);
+    connect(
+        m_table, &SourceTableView::rowDoubleClicked, this, &SourceViewController::editRequested);
     connect(m_table,
             &SourceTableView::filesDropped,
             this,

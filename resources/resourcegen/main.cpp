@@ -7,8 +7,8 @@
 // "Previous 2.png", "DefaultImage.png", "CropDrag2.png", one
 // "<ImageName>.png" for every item of the format list, and the help PDF.
 
-#include "HelpDocument.h"
 #include "ChapterArt.h"
+#include "HelpDocument.h"
 #include "ShellArt.h"
 #include "platform/PropertyList.h"
 
