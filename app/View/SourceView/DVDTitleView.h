@@ -6,13 +6,13 @@
 // leaves the list takes nothing of the row with it. Main thread.
 
 #include "app/AppExtention/Convert/DVDTitleData.h"
+#include "app/View/SourceView/SourceRowView.h"
 
-#include <QWidget>
 #include <memory>
 
 class QToolButton;
 
-class DVDTitleView : public QWidget
+class DVDTitleView : public SourceRowView
 {
     Q_OBJECT
 public:
@@ -23,18 +23,9 @@ public:
     // Texts and the button again from the title (after an edit, a clip added or removed).
     void initTitleControls();
 
-    QString nameText() const { return m_name; }
-    QString timeText() const { return m_time; }
     QToolButton *expandButton() const { return m_expand; }
     // The picture the button shows: "expand_on", "expand_off", or "edit" for a one-clip title.
     QString expandImageName() const;
-
-    void setSelected(bool selected);
-    bool isSelected() const { return m_selected; }
-    // Whether the list has the keyboard focus; a selected row is filled brighter then.
-    void setListFocused(bool focused);
-    // The selection fill's alpha now: 0 unselected, 0.2 with the list focused, 0.1 without.
-    double fillAlpha() const;
 
     // "hh:mm:ss" of the title's clips' trimmed durations; an offline clip counts 0 s.
     static QString titleTimeString(const DVDTitleData &title);
@@ -52,8 +43,4 @@ protected:
 private:
     std::weak_ptr<DVDTitleData> m_data;
     QToolButton *m_expand = nullptr;
-    QString m_name;
-    QString m_time;
-    bool m_selected = false;
-    bool m_listFocused = false;
 };

@@ -6,7 +6,7 @@
 #include <QPainter>
 
 MediaDataView::MediaDataView(const MediaDataRef &media, QWidget *parent)
-    : QWidget(parent)
+    : SourceRowView(parent)
     , m_media(media)
 {
     setObjectName(QStringLiteral("MediaDataView"));
@@ -22,32 +22,8 @@ QString MediaDataView::mediaTimeString(const MediaData &media)
 void MediaDataView::initAllControls()
 {
     const auto clip = media();
-    m_name = clip ? clip->name() : QString();
-    m_time = clip ? mediaTimeString(*clip) : CommonFunction::timeStrFromSecond(0);
-    update();
-}
-
-void MediaDataView::setSelected(bool selected)
-{
-    if (m_selected == selected)
-        return;
-    m_selected = selected;
-    update();
-}
-
-void MediaDataView::setListFocused(bool focused)
-{
-    if (m_listFocused == focused)
-        return;
-    m_listFocused = focused;
-    update();
-}
-
-double MediaDataView::fillAlpha() const
-{
-    if (!m_selected)
-        return 0;
-    return m_listFocused ? 0.2 : 0.1;
+    setTexts(clip ? clip->name() : QString(),
+             clip ? mediaTimeString(*clip) : CommonFunction::timeStrFromSecond(0));
 }
 
 void MediaDataView::paintEvent(QPaintEvent *)
@@ -55,28 +31,8 @@ void MediaDataView::paintEvent(QPaintEvent *)
     QPainter painter(this);
     // Opaque, so that the rows sliding under a collapsing title stay hidden behind it.
     painter.fillRect(rect(), QColor(44, 44, 44));
-    if (m_selected) {
-        QColor fill(Qt::white);
-        fill.setAlphaF(float(fillAlpha()));
-        painter.fillRect(rect(), fill);
-    }
     const QRect thumb(5, 5, 80, 60);
-    painter.fillRect(thumb, QColor(30, 30, 30));
-    painter.setPen(QColor(90, 90, 90));
-    painter.drawRect(thumb.adjusted(0, 0, -1, -1));
-    const int textX = thumb.right() + 10;
-    const int textWidth = std::max(0, width() - textX - 5);
-    QFont font = painter.font();
-    font.setPointSizeF(12);
-    painter.setFont(font);
-    painter.setPen(Qt::white);
-    painter.drawText(QRect(textX, 5, textWidth, 24),
-                     Qt::AlignLeft | Qt::AlignVCenter,
-                     painter.fontMetrics().elidedText(m_name, Qt::ElideMiddle, textWidth));
-    font.setPointSizeF(11);
-    painter.setFont(font);
-    painter.setPen(QColor(200, 200, 200));
-    painter.drawText(QRect(textX, 33, textWidth, 20), Qt::AlignLeft | Qt::AlignVCenter, m_time);
+    paintRow(painter, thumb, 12, false);
 }
 
 void MediaDataView::mousePressEvent(QMouseEvent *event)

@@ -4,11 +4,11 @@
 // the title row. Main thread.
 
 #include "app/AppExtention/Convert/MediaData.h"
+#include "app/View/SourceView/SourceRowView.h"
 
-#include <QWidget>
 #include <memory>
 
-class MediaDataView : public QWidget
+class MediaDataView : public SourceRowView
 {
     Q_OBJECT
 public:
@@ -20,14 +20,6 @@ public:
     void initAllControls();
     // The time after a trim in the video editor.
     void updateMediaDataTimeAfterEdit() { initAllControls(); }
-
-    QString nameText() const { return m_name; }
-    QString timeText() const { return m_time; }
-
-    void setSelected(bool selected);
-    bool isSelected() const { return m_selected; }
-    void setListFocused(bool focused);
-    double fillAlpha() const;
 
     // "hh:mm:ss" of the clip's trimmed duration; an offline clip (no movie) shows 0 s.
     static QString mediaTimeString(const MediaData &media);
@@ -43,8 +35,4 @@ protected:
 
 private:
     std::weak_ptr<MediaData> m_media;
-    QString m_name;
-    QString m_time;
-    bool m_selected = false;
-    bool m_listFocused = false;
 };
